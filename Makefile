@@ -1,0 +1,30 @@
+# The README's commands. Every target installs what is missing first.
+PRESET ?= release
+BUILD := build/$(PRESET)
+P ?= stelmo
+
+.PHONY: deps build test demo run asan clean
+
+deps:
+	@scripts/install-deps.sh
+
+build: deps
+	@cmake --preset $(PRESET) >/dev/null
+	@cmake --build --preset $(PRESET)
+
+test: build
+	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure
+
+demo: build
+	@scripts/demo.sh $(BUILD)
+
+run: build
+	@$(BUILD)/$(P)/$(P)
+
+asan: deps
+	@cmake --preset asan >/dev/null
+	@cmake --build --preset asan
+	@cd build/asan && QT_QPA_PLATFORM=offscreen ctest --output-on-failure
+
+clean:
+	@rm -rf build demo-out

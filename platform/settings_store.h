@@ -1,0 +1,35 @@
+#pragma once
+// Per-user store of integer settings, read and written by section and key.
+
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+
+namespace platform {
+
+class SettingsStore {
+  public:
+    virtual ~SettingsStore() = default;
+    virtual int read_int(const std::string& section, const std::string& key,
+                         int default_value) const = 0;
+    virtual bool write_int(const std::string& section, const std::string& key, int value) = 0;
+};
+
+// In-memory store, for tests and for runs that must not touch the user's settings.
+class MemorySettingsStore : public SettingsStore {
+  public:
+    int read_int(const std::string& section, const std::string& key,
+                 int default_value) const override;
+    bool write_int(const std::string& section, const std::string& key, int value) override;
+    bool contains(const std::string& section, const std::string& key) const;
+
+  private:
+    std::map<std::pair<std::string, std::string>, int> values_;
+};
+
+// The user's store: organisation "Ostrelo", application `program`
+// (an INI file under the user's configuration folder on Linux).
+std::unique_ptr<SettingsStore> make_user_settings(const std::string& program);
+
+}  // namespace platform

@@ -1,0 +1,34 @@
+#include "command_line.h"
+
+#include <gtest/gtest.h>
+
+using platform::CommandLine;
+using platform::parse_command_line;
+
+TEST(CommandLine, ValuesFlagsAndPositionals) {
+    CommandLine cl;
+    std::string error;
+    ASSERT_TRUE(
+        parse_command_line({"--dint", "30", "--dext=50,5", "-o", "x.dat", "--help", "f.dxf"},
+                           {"--dint", "--dext", "-o"}, {"--help"}, cl, error));
+    EXPECT_EQ(cl.value("--dint"), "30");
+    EXPECT_EQ(cl.value("--dext"), "50,5");
+    EXPECT_EQ(cl.value("-o"), "x.dat");
+    EXPECT_EQ(cl.value("--dega", "10"), "10");
+    EXPECT_TRUE(cl.has("--help"));
+    EXPECT_FALSE(cl.has("--version"));
+    EXPECT_EQ(cl.positional, std::vector<std::string>{"f.dxf"});
+    // A value may itself start with a minus sign.
+    ASSERT_TRUE(parse_command_line({"--dint", "-5"}, {"--dint"}, {}, cl, error));
+    EXPECT_EQ(cl.value("--dint"), "-5");
+}
+
+TEST(CommandLine, RefusesUnknownOptionsAndMissingValues) {
+    CommandLine cl;
+    std::string error;
+    EXPECT_FALSE(parse_command_line({"--inconnu"}, {"--dint"}, {}, cl, error));
+    EXPECT_EQ(error, "Option inconnue : --inconnu");
+    EXPECT_FALSE(parse_command_line({"--dint"}, {"--dint"}, {}, cl, error));
+    EXPECT_EQ(error, "L'option --dint attend une valeur.");
+    EXPECT_FALSE(parse_command_line({"--help=1"}, {}, {"--help"}, cl, error));
+}

@@ -1,0 +1,24 @@
+#pragma once
+// Reading numbers typed in fields.
+
+#include <optional>
+#include <string_view>
+
+namespace pointfile {
+
+// The leading-number scan of the small programs' fields: leading blanks, an
+// optional sign, digits, an optional "." and digits, an optional exponent;
+// reading stops at the first other character (a comma included), so "50,5"
+// reads 50 and a text without a number reads 0. A number too large for a
+// double reads as an infinity, which callers refuse.
+double leading_number(std::string_view text);
+
+// The system's number conversion: the whole text (blanks around it aside) must
+// be a number written with the system's decimal separator `decimal_sep`.
+// Gives nothing when it is not.
+std::optional<double> system_number(std::string_view text, char decimal_sep);
+
+// The decimal separator of the user's locale (the C library's current one).
+char system_decimal_separator();
+
+}  // namespace pointfile

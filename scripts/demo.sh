@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Runs the suite's main jobs on the bundled examples and lists what they wrote.
+set -euo pipefail
+build=${1:-build/release}
+top=$(cd "$(dirname "$0")/.." && pwd)
+out="$top/demo-out"
+rm -rf "$out"
+mkdir -p "$out"
+cd "$out"
+
+echo "== Stelmo : évidements en étoile de examples/etoiles.txt"
+while read -r line; do
+  case "$line" in ''|'#'*) continue ;; esac
+  echo "-- stelmo $line"
+  # shellcheck disable=SC2086
+  "$top/$build/stelmo/stelmo" $line
+done < "$top/examples/etoiles.txt"
+
+echo
+echo "Fichiers écrits dans $out :"
+ls -l "$out"

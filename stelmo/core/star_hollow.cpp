@@ -1,0 +1,177 @@
+#include "star_hollow.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "number_format.h"
+#include "number_reading.h"
+#include "point_line.h"
+#include "save_file.h"
+
+namespace stelmo {
+
+using pointfile::Rad;
+
+namespace {
+
+// Fills a point table without ever writing past it.
+class PointWriter {
+  public:
+    explicit PointWriter(PointTable& table) : table_(table) { table_.nb_pts = 0; }
+
+    bool add(double x, double y) {
+        if (table_.nb_pts >= kSlots) {
+            full_ = true;
+            return false;
+        }
+        ++table_.nb_pts;
+        table_.tab_x[static_cast<size_t>(table_.nb_pts)] = x;
+        table_.tab_y[static_cast<size_t>(table_.nb_pts)] = static_cast<float>(y);
+        return true;
+    }
+    bool full() const { return full_; }
+
+    // A counted loop over a real counter advanced by repeated addition; start,
+    // end and step are taken once. The end is included when the sums reach it.
+    template <class PointAt>
+    void run(double start, double end, double step, PointAt point_at) {
+        for (double c = start; !full_ && (step < 0 ? c >= end : c <= end); c += step) {
+            const auto [x, y] = point_at(c);
+            add(x, y);
+        }
+    }
+
+  private:
+    PointTable& table_;
+    bool full_ = false;
+};
+
+struct Point {
+    double x;
+    double y;
+};
+
+}  // namespace
+
+bool StarHollow::calcul_etoile(const StarFields& fields, std::string& nomfich, std::string& error) {
+    const double dint = pointfile::leading_number(fields.dint);
+    const double dext = pointfile::leading_number(fields.dext);
+    const double nbang = pointfile::leading_number(fields.nbang);
+    const double nbrad = pointfile::leading_number(fields.nbrad);
+    const float dega = static_cast<float>(pointfile::leading_number(fields.dega));
+
+    if (!std::isfinite(dint) || !std::isfinite(dext) || !std::isfinite(nbang) ||
+        !std::isfinite(nbrad) || !std::isfinite(dega)) {
+        error = "Une des dimensions est trop grande pour être calculée.";
+        return false;
+    }
+    if (dext == 0) {
+        error = "Le diamètre extérieur doit être différent de 0.";
+        return false;
+    }
+    if (nbang == 0) {
+        error = "Le nombre de points par arc de cercle doit être différent de 0.";
+        return false;
+    }
+    if (nbrad == 0) {
+        error = "Le nombre de points par segment radial doit être différent de 0.";
+        return false;
+    }
+    if (dext == dint) {
+        error = "Le diamètre extérieur doit être différent du diamètre intérieur.";
+        return false;
+    }
+
+    const double pas_ang = Rad(22.5) / nbang;
+    const double pas_rad = ((dext - dint) / 2) / nbrad;
+
+    auto outer = [](double a) { return Point{1.0 / 2 * std::cos(a) + 1.0 / 2, std::sin(a) / 2}; };
+    auto inner = [&](double a) {
+        return Point{(dext / 2 + dint / 2 * std::cos(a)) / dext, (dint / 2 * std::sin(a)) / dext};
+    };
+    auto radial = [&](double theta) {
+        return [&, theta](double r) {
+            return Point{(dext / 2 + r * std::cos(theta)) / dext, (r * std::sin(theta)) / dext};
+        };
+    };
+
+    PointWriter out(scratch_);
+    out.add(1, dega / dext);
+    out.add(1, 0);
+    out.run(-pas_ang, Rad(-11.25), -pas_ang, outer);
+    for (int k = 1; k <= 8; ++k) {
+        const double theta_deg = -11.25 - 22.5 * (k - 1);
+        const double next_deg = k == 8 ? -180.0 : theta_deg - 22.5;
+        const double theta = Rad(theta_deg);
+        if (k % 2 == 1) {
+            out.run(dext / 2 - pas_rad, dint / 2, -pas_rad, radial(theta));
+            out.run(Rad(theta_deg) - pas_ang, Rad(next_deg), -pas_ang, inner);
+        } else {
+            out.run(dint / 2 + pas_rad, dext / 2, pas_rad, radial(theta));
+            out.run(Rad(theta_deg) - pas_ang, Rad(next_deg), -pas_ang, outer);
+        }
+    }
+    const int star_points = scratch_.nb_pts;
+    out.add(0, dega / dext);
+    out.add(1, dega / dext);
+    if (out.full()) {
+        error =
+            "Le tracé demanderait plus de 3000 points : réduisez le nombre de points par arc "
+            "ou par segment radial.";
+        return false;
+    }
+
+    const auto n = static_cast<size_t>(scratch_.nb_pts);
+    std::copy_n(scratch_.tab_x.begin() + 1, n, points_.tab_x.begin() + 1);
+    std::copy_n(scratch_.tab_y.begin() + 1, n, points_.tab_y.begin() + 1);
+    points_.nb_pts = scratch_.nb_pts;
+    nb_pts_etoile_ = static_cast<std::int16_t>(star_points);
+
+    nomfich = "Etoile" + pointfile::signed_space(dext) + pointfile::signed_space(dint) +
+              pointfile::signed_space(dega) + ".dat";
+    return true;
+}
+
+bool StarHollow::file_text(const StarFields& fields, char decimal_sep, std::string& text,
+                           std::string& error) const {
+    if (points_.nb_pts == 0) {
+        error = "Aucun point à enregistrer : tracez d'abord l'évidement.";
+        return false;
+    }
+    const auto dext = pointfile::system_number(fields.dext, decimal_sep);
+    if (!dext) {
+        error = "Le diamètre extérieur « " + fields.dext +
+                " » n'est pas un nombre : le fichier n'est pas enregistré.";
+        return false;
+    }
+    const auto dint = pointfile::system_number(fields.dint, decimal_sep);
+    if (!dint) {
+        error = "Le diamètre intérieur « " + fields.dint +
+                " » n'est pas un nombre : le fichier n'est pas enregistré.";
+        return false;
+    }
+    text = "Couple :" + pointfile::signed_space(*dext) + " x" + pointfile::signed_space(*dint) +
+           " - Etoile - Ostrelo - v1.1";
+    text += pointfile::kLineEnd;
+    for (int i = 1; i <= points_.nb_pts; ++i) {
+        pointfile::append_point_line(text, x(i), y(i), decimal_sep);
+    }
+    return true;
+}
+
+bool StarHollow::sauve(const std::string& path, const StarFields& fields, char decimal_sep,
+                       SaveReport& report, std::string& error) const {
+    std::string text;
+    if (!file_text(fields, decimal_sep, text, error)) {
+        return false;
+    }
+    if (!platform::save_file(path, text, &error)) {
+        return false;
+    }
+    report.title = "Nom du fichier : " + path;
+    report.text = "Enregistrement de" + pointfile::signed_space(points_.nb_pts) +
+                  " points effectué avec succés.";
+    return true;
+}
+
+}  // namespace stelmo

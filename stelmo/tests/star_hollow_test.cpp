@@ -1,0 +1,200 @@
+#include "star_hollow.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+namespace fs = std::filesystem;
+using stelmo::StarFields;
+using stelmo::StarHollow;
+
+namespace {
+
+std::string read_bytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::vector<std::string> crlf_lines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        lines.push_back(text.substr(start, end - start));
+    }
+    EXPECT_EQ(start, text.size()) << "the file must end with CR LF";
+    return lines;
+}
+
+StarFields with_counts(const char* nbang, const char* nbrad) {
+    StarFields f;
+    f.nbang = nbang;
+    f.nbrad = nbrad;
+    return f;
+}
+
+struct TempDir {
+    fs::path path = fs::temp_directory_path() / ("stelmo_test_" + std::to_string(::getpid()));
+    TempDir() { fs::create_directories(path); }
+    ~TempDir() { fs::remove_all(path); }
+};
+
+}  // namespace
+
+TEST(StarHollow, DefaultsGiveTheKnownOutlineAndFile) {
+    StarHollow star;
+    std::string name, error;
+    ASSERT_TRUE(star.calcul_etoile(StarFields{}, name, error)) << error;
+    EXPECT_EQ(name, "Etoile 50 30 10.dat");
+    EXPECT_EQ(star.nb_pts(), 324);
+    EXPECT_EQ(star.nb_pts_etoile(), 322);
+
+    std::string text;
+    ASSERT_TRUE(star.file_text(StarFields{}, '.', text, error)) << error;
+    EXPECT_EQ(text, read_bytes(fs::path(STELMO_TEST_DATA) / "Etoile 50 30 10.dat"));
+
+    const auto lines = crlf_lines(text);
+    ASSERT_EQ(lines.size(), 325u);
+    EXPECT_EQ(lines[0], "Couple : 50 x 30 - Etoile - Ostrelo - v1.1");
+    EXPECT_EQ(lines[1], "1.00000 0.20000");
+    EXPECT_EQ(lines[2], "1.00000 0.00000");
+    EXPECT_EQ(lines[3], "0.99990 -0.00982");
+    EXPECT_EQ(lines[4], "0.99961 -0.01963");
+    EXPECT_EQ(lines[13], "0.98058 -0.09559");
+    EXPECT_EQ(lines[322], "0.00000 0.00000");
+    EXPECT_EQ(lines[323], "0.00000 0.20000");
+    EXPECT_EQ(lines[324], "1.00000 0.20000");
+}
+
+TEST(StarHollow, PointCountFollowsTheRepeatedAdditions) {
+    struct Case {
+        const char* nbang;
+        const char* nbrad;
+        int points;
+    };
+    for (const Case& c : {Case{"4", "4", 68}, Case{"3", "3", 51}, Case{"20", "20", 324}}) {
+        StarHollow star;
+        std::string name, error;
+        ASSERT_TRUE(star.calcul_etoile(with_counts(c.nbang, c.nbrad), name, error)) << error;
+        EXPECT_EQ(star.nb_pts(), c.points) << c.nbang << "/" << c.nbrad;
+        EXPECT_EQ(star.nb_pts_etoile(), c.points - 2);
+        EXPECT_EQ(star.x(1), star.x(star.nb_pts()));
+        EXPECT_EQ(star.y(1), star.y(star.nb_pts()));
+    }
+}
+
+TEST(StarHollow, FieldsAreReadUpToTheFirstForeignCharacter) {
+    StarHollow star;
+    std::string name, error;
+    StarFields f;
+    f.dext = "50,5";
+    f.dega = " 10.1mm";
+    ASSERT_TRUE(star.calcul_etoile(f, name, error)) << error;
+    EXPECT_EQ(name, "Etoile 50 30 10.1.dat");
+
+    f = StarFields{};
+    f.dint = "-.5";
+    f.dega = "0";
+    ASSERT_TRUE(star.calcul_etoile(f, name, error)) << error;
+    EXPECT_EQ(name, "Etoile 50-.5 0.dat");
+    // A clearance of 0 puts the first two points and the last on the centre line at X = 1.
+    EXPECT_EQ(star.y(1), 0.0f);
+    EXPECT_EQ(star.y(2), 0.0f);
+    EXPECT_EQ(star.x(star.nb_pts()), 1.0);
+    EXPECT_EQ(star.y(star.nb_pts()), 0.0f);
+}
+
+TEST(StarHollow, RefusedInputsKeepTheLastGoodComputation) {
+    StarHollow star;
+    std::string name, error;
+    ASSERT_TRUE(star.calcul_etoile(StarFields{}, name, error));
+    const double x13 = star.x(13);
+
+    struct Case {
+        StarFields fields;
+        const char* message_part;
+    };
+    StarFields zero_ext, zero_ang, zero_rad, equal, too_many, boundary_over, huge;
+    zero_ext.dext = "abc";
+    zero_ang.nbang = "0";
+    zero_rad.nbrad = ",5";
+    equal.dint = "50";
+    too_many = with_counts("200", "200");
+    boundary_over = with_counts("2", "373");  // just past the last slot
+    huge.dext = "1e999";
+    for (const Case& c :
+         {Case{zero_ext, "diamètre extérieur doit être différent de 0"},
+          Case{zero_ang, "par arc de cercle"}, Case{zero_rad, "par segment radial"},
+          Case{equal, "différent du diamètre intérieur"}, Case{too_many, "3000 points"},
+          Case{boundary_over, "3000 points"}, Case{huge, "trop grande"}}) {
+        std::string refused_name = "inchangé";
+        error.clear();
+        EXPECT_FALSE(star.calcul_etoile(c.fields, refused_name, error));
+        EXPECT_NE(error.find(c.message_part), std::string::npos) << error;
+        EXPECT_EQ(refused_name, "inchangé");
+        EXPECT_EQ(star.nb_pts(), 324);
+        EXPECT_EQ(star.nb_pts_etoile(), 322);
+        EXPECT_EQ(star.x(13), x13);
+    }
+
+    // An outline that fills the table to its last slot is accepted.
+    ASSERT_TRUE(star.calcul_etoile(with_counts("35", "341"), name, error)) << error;
+    EXPECT_EQ(star.nb_pts(), 3000);
+    EXPECT_EQ(star.x(3000), star.x(1));
+}
+
+TEST(StarHollow, WriterForcesThePointWhateverTheSeparator) {
+    StarHollow star;
+    std::string name, error, with_point, with_comma;
+    StarFields f;
+    ASSERT_TRUE(star.calcul_etoile(f, name, error));
+    ASSERT_TRUE(star.file_text(f, '.', with_point, error));
+    ASSERT_TRUE(star.file_text(f, ',', with_comma, error));
+    EXPECT_EQ(with_comma, with_point);
+
+    // The title converts the diameters with the system's own separator.
+    f.dext = "50,5";
+    ASSERT_TRUE(star.file_text(f, ',', with_comma, error)) << error;
+    EXPECT_EQ(crlf_lines(with_comma)[0], "Couple : 50.5 x 30 - Etoile - Ostrelo - v1.1");
+    EXPECT_FALSE(star.file_text(f, '.', with_point, error));
+    EXPECT_NE(error.find("« 50,5 » n'est pas un nombre"), std::string::npos) << error;
+}
+
+TEST(StarHollow, SavingWritesTheLastComputationOnly) {
+    TempDir dir;
+    StarHollow star;
+    std::string name, error;
+    stelmo::SaveReport report;
+    EXPECT_FALSE(star.sauve((dir.path / "vide.dat").string(), StarFields{}, '.', report, error))
+        << "nothing computed yet";
+    EXPECT_FALSE(fs::exists(dir.path / "vide.dat"));
+
+    ASSERT_TRUE(star.calcul_etoile(StarFields{}, name, error));
+    const fs::path file = dir.path / name;
+    ASSERT_TRUE(star.sauve(file.string(), StarFields{}, '.', report, error)) << error;
+    EXPECT_EQ(report.title, "Nom du fichier : " + file.string());
+    EXPECT_EQ(report.text, "Enregistrement de 324 points effectué avec succés.");
+    const std::string first = read_bytes(file);
+
+    // Editing a field without recomputing changes only the title line.
+    StarFields edited;
+    edited.dext = "60";
+    edited.nbang = "4";
+    ASSERT_TRUE(star.sauve(file.string(), edited, '.', report, error));
+    const std::string second = read_bytes(file);
+    EXPECT_EQ(crlf_lines(second)[0], "Couple : 60 x 30 - Etoile - Ostrelo - v1.1");
+    EXPECT_EQ(second.substr(second.find("\r\n")), first.substr(first.find("\r\n")));
+
+    // A refused title or an impossible folder writes nothing and keeps the old file.
+    edited.dint = "trente";
+    EXPECT_FALSE(star.sauve(file.string(), edited, '.', report, error));
+    EXPECT_EQ(read_bytes(file), second);
+    EXPECT_FALSE(
+        star.sauve((dir.path / "absent" / "x.dat").string(), StarFields{}, '.', report, error));
+    EXPECT_NE(error.find("Impossible"), std::string::npos) << error;
+    EXPECT_FALSE(fs::exists(dir.path / "absent"));
+}

@@ -1,0 +1,112 @@
+#include "stelmo_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Message {
+    QString title;
+    QString text;
+    bool error = false;
+};
+
+class StelmoWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        window.set_message_sink([this](const QString& t, const QString& x, bool e) {
+            messages.push_back({t, x, e});
+        });
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    }
+    template <class T>
+    T* child(const char* name) {
+        T* w = window.findChild<T*>(name);
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    void retype(const char* name, const QString& text) {
+        QLineEdit* field = child<QLineEdit>(name);
+        field->selectAll();
+        QTest::keyClick(field, Qt::Key_Delete);
+        QTest::keyClicks(field, text);
+        QTest::keyClick(field, Qt::Key_Return);
+    }
+
+    stelmo::StelmoWindow window;
+    std::vector<Message> messages;
+};
+
+}  // namespace
+
+TEST_F(StelmoWindowTest, FirstActivationComputesAndEnterRecomputes) {
+    EXPECT_EQ(window.windowTitle(), "Génération de fichier .dat pour un évidement en étoile");
+    EXPECT_EQ(child<QLineEdit>("txt_nomfich")->text(), "Etoile 50 30 10.dat");
+    EXPECT_EQ(window.star().nb_pts(), 324);
+
+    retype("txt_nbang", "4");
+    EXPECT_EQ(window.star().nb_pts(), 8 * 24 + 4);
+    retype("txt_dega", "12.5");
+    EXPECT_EQ(child<QLineEdit>("txt_nomfich")->text(), "Etoile 50 30 12.5.dat");
+    retype("txt_dext", "60");
+    EXPECT_EQ(child<QLineEdit>("txt_nomfich")->text(), "Etoile 60 30 12.5.dat");
+    EXPECT_TRUE(messages.empty());
+
+    // The plot shows the outline in red and the clearance edge in green.
+    const QImage plot = child<QWidget>("Dessin")->grab().toImage();
+    bool red = false, green = false;
+    for (int y = 0; y < plot.height(); ++y) {
+        for (int x = 0; x < plot.width(); ++x) {
+            red = red || plot.pixelColor(x, y) == QColor(255, 0, 0);
+            green = green || plot.pixelColor(x, y) == QColor(0, 255, 0);
+        }
+    }
+    EXPECT_TRUE(red);
+    EXPECT_TRUE(green);
+}
+
+TEST_F(StelmoWindowTest, SaveWritesTheFileAndReports) {
+    const fs::path dir = fs::temp_directory_path() / "stelmo_window_test";
+    fs::create_directories(dir);
+    const fs::path file = dir / "etoile.dat";
+    fs::remove(file);
+    QLineEdit* name = child<QLineEdit>("txt_nomfich");
+    name->setText(QString::fromStdString(file.string()));
+    QTest::mouseClick(child<QPushButton>("bt_sauve"), Qt::LeftButton);
+
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_FALSE(messages[0].error);
+    EXPECT_EQ(messages[0].title, "Nom du fichier : " + QString::fromStdString(file.string()));
+    EXPECT_EQ(messages[0].text, "Enregistrement de 324 points effectué avec succés.");
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    std::ifstream golden(fs::path(STELMO_TEST_DATA) / "Etoile 50 30 10.dat", std::ios::binary);
+    std::ostringstream expected;
+    expected << golden.rdbuf();
+    EXPECT_EQ(bytes.str(), expected.str());
+    fs::remove_all(dir);
+}
+
+TEST_F(StelmoWindowTest, RefusedInputShowsItsMessageAndChangesNothing) {
+    retype("txt_nbrad", "0");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].error);
+    EXPECT_EQ(messages[0].text, "Le nombre de points par segment radial doit être différent de 0.");
+    EXPECT_EQ(child<QLineEdit>("txt_nomfich")->text(), "Etoile 50 30 10.dat");
+    EXPECT_EQ(window.star().nb_pts(), 324);
+
+    QTest::mouseClick(child<QPushButton>("bt_trace"), Qt::LeftButton);
+    EXPECT_EQ(messages.size(), 2u);
+    EXPECT_EQ(window.star().nb_pts(), 324);
+}

@@ -1,0 +1,55 @@
+#pragma once
+// The window `stelmo`: five dimension fields, the plot, the file name and
+// the save button.
+
+#include <QWidget>
+#include <functional>
+
+#include "star_hollow.h"
+
+class QGridLayout;
+class QLineEdit;
+class QPushButton;
+
+namespace stelmo {
+
+class StarPlot;
+
+class StelmoWindow : public QWidget {
+  public:
+    // Shows a message; `error` is true for a refusal. Tests replace it.
+    using MessageSink = std::function<void(const QString& title, const QString& text, bool error)>;
+
+    explicit StelmoWindow(QWidget* parent = nullptr);
+
+    void set_message_sink(MessageSink sink) { show_message_ = std::move(sink); }
+    const StarHollow& star() const { return star_; }
+
+    // Computes and plots, as "Tracer / mettre à jour" does.
+    bool bt_trace_Click();
+    // Writes the points of the last computation under the name of txt_nomfich.
+    bool bt_sauve_Click();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    StarFields fields() const;
+    QLineEdit* add_field(QGridLayout* grid, int row, const char* name, const QString& label,
+                         const QString& text, const QString& unit);
+
+    StarHollow star_;
+    QLineEdit* txt_dint_ = nullptr;
+    QLineEdit* txt_dext_ = nullptr;
+    QLineEdit* txt_dega_ = nullptr;
+    QLineEdit* txt_nbang_ = nullptr;
+    QLineEdit* txt_nbrad_ = nullptr;
+    QLineEdit* txt_nomfich_ = nullptr;
+    QPushButton* bt_trace_ = nullptr;
+    QPushButton* bt_sauve_ = nullptr;
+    StarPlot* dessin_ = nullptr;
+    MessageSink show_message_;
+    bool activated_ = false;
+};
+
+}  // namespace stelmo
