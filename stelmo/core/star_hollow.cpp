@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "number_format.h"
 #include "number_reading.h"
@@ -45,6 +46,16 @@ class PointWriter {
     PointTable& table_;
     bool full_ = false;
 };
+
+// The title converts the diameters with the system's separator; a point is
+// accepted as well, so that "50.5" typed under a comma locale (which the
+// computation read as 50.5) does not block the save.
+std::optional<double> title_number(const std::string& text, char decimal_sep) {
+    if (auto v = pointfile::system_number(text, decimal_sep)) {
+        return v;
+    }
+    return pointfile::system_number(text, '.');
+}
 
 struct Point {
     double x;
@@ -138,13 +149,13 @@ bool StarHollow::file_text(const StarFields& fields, char decimal_sep, std::stri
         error = "Aucun point à enregistrer : tracez d'abord l'évidement.";
         return false;
     }
-    const auto dext = pointfile::system_number(fields.dext, decimal_sep);
+    const auto dext = title_number(fields.dext, decimal_sep);
     if (!dext) {
         error = "Le diamètre extérieur « " + fields.dext +
                 " » n'est pas un nombre : le fichier n'est pas enregistré.";
         return false;
     }
-    const auto dint = pointfile::system_number(fields.dint, decimal_sep);
+    const auto dint = title_number(fields.dint, decimal_sep);
     if (!dint) {
         error = "Le diamètre intérieur « " + fields.dint +
                 " » n'est pas un nombre : le fichier n'est pas enregistré.";

@@ -41,7 +41,8 @@ class StarHollow {
     bool calcul_etoile(const StarFields& fields, std::string& nomfich, std::string& error);
 
     // The bytes of the point file: the title line, built from the diameters as
-    // the fields hold them now (read with the system's number conversion), then
+    // the fields hold them now (read with the system's
+    // decimal separator, or a point), then
     // the points of the last computation; lines end CR LF.
     bool file_text(const StarFields& fields, char decimal_sep, std::string& text,
                    std::string& error) const;

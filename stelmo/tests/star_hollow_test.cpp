@@ -162,6 +162,10 @@ TEST(StarHollow, WriterForcesThePointWhateverTheSeparator) {
     EXPECT_EQ(crlf_lines(with_comma)[0], "Couple : 50.5 x 30 - Etoile - Ostrelo - v1.1");
     EXPECT_FALSE(star.file_text(f, '.', with_point, error));
     EXPECT_NE(error.find("« 50,5 » n'est pas un nombre"), std::string::npos) << error;
+    // A point is understood under a comma locale too, as the computation reads it.
+    f.dext = "50.5";
+    ASSERT_TRUE(star.file_text(f, ',', with_comma, error)) << error;
+    EXPECT_EQ(crlf_lines(with_comma)[0], "Couple : 50.5 x 30 - Etoile - Ostrelo - v1.1");
 }
 
 TEST(StarHollow, SavingWritesTheLastComputationOnly) {
