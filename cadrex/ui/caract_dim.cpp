@@ -47,6 +47,8 @@ CaractDim::CaractDim(QWidget* parent) : QWidget(parent) {
     txt_xie_ = add_field(ext, 1, 0, "txt_xie", "Xinf (hauteur) :", "40", true);
     txt_nie_ = add_field(ext, 1, 3, "txt_nie", "Nb de pts :", "20", false);
     txt_ye_ = add_field(ext, 2, 0, "txt_ye", "Y (largeur) :", "40", true);
+    ext->setColumnMinimumWidth(2, 40);
+    ext->setColumnStretch(6, 1);
 
     auto* interieur = new QGroupBox("Intérieur", this);
     interieur->setObjectName("fra_interieur");
@@ -61,6 +63,8 @@ CaractDim::CaractDim(QWidget* parent) : QWidget(parent) {
     txt_nii_ = add_field(in, 2, 3, "txt_nii", "Nb de pts :", "20", false);
     txt_yi_ = add_field(in, 3, 0, "txt_yi", "Y (largeur) :", "35", true);
     txt_dec_ = add_field(in, 4, 0, "txt_dec", "Décal. (>haut)", "5", true);
+    in->setColumnMinimumWidth(2, 40);
+    in->setColumnStretch(6, 1);
 
     auto* positionnement = new QGroupBox("Positionnement en Vé", this);
     positionnement->setObjectName("fra_pos");
