@@ -17,5 +17,14 @@ while read -r line; do
 done < "$top/examples/etoiles.txt"
 
 echo
+echo "== Cadrex : demi-couples de examples/couples.txt"
+while read -r line; do
+  case "$line" in ''|'#'*) continue ;; esac
+  echo "-- cadrex $line"
+  # shellcheck disable=SC2086
+  "$top/$build/cadrex/cadrex" $line
+done < "$top/examples/couples.txt"
+
+echo
 echo "Fichiers écrits dans $out :"
 ls -l "$out"

@@ -1,0 +1,76 @@
+#include "dimension_fields.h"
+
+#include <cmath>
+
+#include "number_format.h"
+#include "number_reading.h"
+
+namespace cadrex {
+
+using pointfile::leading_number;
+
+std::string field_text(float value) {
+    const std::string text = pointfile::signed_space(value);
+    return text[0] == ' ' ? text.substr(1) : text;
+}
+
+void derive_inner_fields(DimensionFields& fields) {
+    const double ep = leading_number(fields.ep);
+    auto derive = [ep](const std::string& outer, std::string& inner) {
+        const auto value = static_cast<float>(leading_number(outer) - ep);
+        if (std::isfinite(value)) {
+            inner = field_text(value);
+        }
+    };
+    derive(fields.xse, fields.xsi);
+    derive(fields.xie, fields.xii);
+    derive(fields.ye, fields.yi);
+    fields.dec = std::string(1, '0');  // not a literal: GCC 12 warns falsely (-Wrestrict)
+}
+
+bool trace_request(const DimensionFields& fields, TraceRequest& request, std::string& error) {
+    FormerDimensions d;
+    d.xse = leading_number(fields.xse);
+    d.xie = leading_number(fields.xie);
+    d.ye = leading_number(fields.ye);
+    d.nse = leading_number(fields.nse);
+    d.nie = leading_number(fields.nie);
+    d.xsi = leading_number(fields.xsi);
+    d.xii = leading_number(fields.xii);
+    d.yi = leading_number(fields.yi);
+    d.nsi = leading_number(fields.nsi);
+    d.nii = leading_number(fields.nii);
+    d.dec = leading_number(fields.dec);
+
+    std::string suffix;
+    switch (fields.pos_ve) {
+        case kMale:
+            d.prof = static_cast<float>(leading_number(fields.prof));
+            suffix = " m";
+            break;
+        case kFemelle:
+            d.prof = static_cast<float>(-leading_number(fields.prof));
+            suffix = " f";
+            break;
+        default:
+            d.prof = 0;
+            break;
+    }
+
+    const double ep = fields.ep_const ? leading_number(fields.ep)
+                                      : ((d.xse - d.xsi) + (d.xie - d.xii) + 2 * (d.ye - d.yi)) / 4;
+    const double height = d.xse + d.xie;
+    if (!std::isfinite(ep) || !std::isfinite(height) || !std::isfinite(d.ye) ||
+        !std::isfinite(d.prof)) {
+        error = "Une des dimensions est trop grande pour être calculée.";
+        return false;
+    }
+
+    request.dims = d;
+    request.nomfich = fields.prefnom + pointfile::signed_space(height) + " -" +
+                      pointfile::signed_space(d.ye) + " - e" +
+                      pointfile::signed_space(pointfile::round_half_away(ep, 1)) + suffix + ".dat";
+    return true;
+}
+
+}  // namespace cadrex

@@ -1,0 +1,76 @@
+#pragma once
+// The dimensions window `Caract_dim`, Cadrex's main window: outer and inner
+// dimensions, the constant-thickness mode, the V positioning, the file-name
+// prefix and "Tracer / Mettre à jour", which shows the plot window `Trace`.
+// Closing it closes the plot window and ends the program.
+
+#include <QPointer>
+#include <QWidget>
+
+#include "dimension_fields.h"
+#include "trace_window.h"
+
+class QButtonGroup;
+class QCheckBox;
+class QGridLayout;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace cadrex {
+
+class CaractDim : public QWidget {
+  public:
+    using MessageSink = TraceWindow::MessageSink;
+
+    explicit CaractDim(QWidget* parent = nullptr);
+
+    // Also given to every plot window this window creates.
+    void set_message_sink(MessageSink sink);
+    // The plot window, null before the first computation or once closed.
+    TraceWindow* trace() const { return trace_; }
+    std::int16_t pos_ve() const { return pos_ve_; }
+
+    // Reads the fields, names the file, shows the plot window and computes.
+    bool bt_trace_Click();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    DimensionFields fields() const;
+    void Form_Load();
+    void Opt_pos_Click(int index);
+    void chk_ep_const_Click();
+    void derive_inner_fields();
+
+    QLineEdit* add_field(QGridLayout* grid, int row, int column, const QString& name,
+                         const QString& label, const QString& text, bool unit);
+    void set_field_enabled(QLineEdit* field, bool enabled);
+
+    QLineEdit* txt_xse_ = nullptr;
+    QLineEdit* txt_xie_ = nullptr;
+    QLineEdit* txt_ye_ = nullptr;
+    QLineEdit* txt_nse_ = nullptr;
+    QLineEdit* txt_nie_ = nullptr;
+    QLineEdit* txt_xsi_ = nullptr;
+    QLineEdit* txt_xii_ = nullptr;
+    QLineEdit* txt_yi_ = nullptr;
+    QLineEdit* txt_dec_ = nullptr;
+    QLineEdit* txt_nsi_ = nullptr;
+    QLineEdit* txt_nii_ = nullptr;
+    QLineEdit* txt_ep_ = nullptr;
+    QLineEdit* txt_prof_ = nullptr;
+    QLineEdit* txt_prefnom_ = nullptr;
+    QCheckBox* chk_ep_const_ = nullptr;
+    QButtonGroup* Opt_pos_ = nullptr;
+    QPushButton* bt_trace_ = nullptr;
+
+    QPointer<TraceWindow> trace_;
+    MessageSink show_message_;
+    std::int16_t pos_ve_ = kSans;
+    bool loaded_ = false;
+};
+
+}  // namespace cadrex

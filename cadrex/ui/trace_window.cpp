@@ -1,0 +1,83 @@
+#include "trace_window.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "former_plot.h"
+#include "number_reading.h"
+
+namespace cadrex {
+
+void show_message_box(QWidget* parent, const QString& title, const QString& text, bool error) {
+    QMessageBox box(error ? QMessageBox::Warning : QMessageBox::NoIcon, title, text,
+                    QMessageBox::Ok, parent);
+    box.exec();
+}
+
+TraceWindow::TraceWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+    setObjectName("Trace");
+    setWindowTitle("Allure du demi-couple");
+    setAttribute(Qt::WA_DeleteOnClose);
+    show_message_ = [this](const QString& title, const QString& text, bool error) {
+        show_message_box(this, title, text, error);
+    };
+
+    pic_couple_ = new FormerPlot(former_, this);
+    auto* haut = new QLabel("Haut du fuselage", this);
+    haut->setObjectName("lbl_haut");
+    auto* bas = new QLabel("Bas du fuselage", this);
+    bas->setObjectName("lbl_bas");
+    auto* nom = new QLabel("Nom du fichier (.DAT) :", this);
+    nom->setObjectName("lbl_nomfich");
+    txt_nomfich_ = new QLineEdit(this);
+    txt_nomfich_->setObjectName("txt_nomfich");
+    txt_nomfich_->setMinimumWidth(200);
+    Command1_ = new QPushButton("Enregistrer le .DAT", this);
+    Command1_->setObjectName("Command1");
+
+    auto* ends = new QHBoxLayout;
+    ends->addWidget(haut);
+    ends->addStretch();
+    ends->addWidget(bas);
+    auto* file = new QHBoxLayout;
+    file->addWidget(nom);
+    file->addWidget(txt_nomfich_, 1);
+    file->addWidget(Command1_);
+    auto* main = new QVBoxLayout(this);
+    main->addWidget(pic_couple_);
+    main->addLayout(ends);
+    main->addLayout(file);
+    main->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(Command1_, &QPushButton::clicked, this, [this] { Command1_Click(); });
+}
+
+bool TraceWindow::dessin_demi_forme(const FormerDimensions& d, std::string& error) {
+    if (!former_.dessin_demi_forme(d, error)) {
+        return false;
+    }
+    pic_couple_->update();
+    return true;
+}
+
+void TraceWindow::set_nomfich(const QString& name) {
+    txt_nomfich_->setText(name);
+}
+
+bool TraceWindow::Command1_Click() {
+    const std::string path = txt_nomfich_->text().toStdString();
+    SaveReport report;
+    std::string error;
+    if (!former_.Command1_Click(path, pointfile::system_decimal_separator(), report, error)) {
+        show_message_("Erreur", QString::fromStdString(error), true);
+        return false;
+    }
+    show_message_(QString::fromStdString(report.title), QString::fromStdString(report.text), false);
+    return true;
+}
+
+}  // namespace cadrex
