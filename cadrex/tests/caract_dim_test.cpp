@@ -12,9 +12,9 @@
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
-#include <fstream>
 #include <set>
-#include <sstream>
+
+#include "test_files.h"
 
 namespace fs = std::filesystem;
 
@@ -26,15 +26,8 @@ struct Message {
     bool error = false;
 };
 
-std::string read_bytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 std::string golden(const char* name) {
-    return read_bytes(fs::path(CADREX_TEST_DATA) / name);
+    return test_files::read_bytes(fs::path(CADREX_TEST_DATA) / name);
 }
 
 class CaractDimTest : public ::testing::Test {
@@ -190,9 +183,8 @@ TEST_F(CaractDimTest, ConstantThicknessFollowsEachKeystroke) {
 }
 
 TEST_F(CaractDimTest, SaveWritesThePointsAndReports) {
-    const fs::path dir = fs::temp_directory_path() / "cadrex_window_test";
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    test_files::TempDir temp("cadrex_window_test");
+    const fs::path& dir = temp.path;
     const fs::path file = dir / "Couple 100 - 40 - e 6.3.dat";
     cadrex::TraceWindow* trace = window.trace();
     QLineEdit* name = trace->findChild<QLineEdit*>("txt_nomfich");
@@ -205,7 +197,7 @@ TEST_F(CaractDimTest, SaveWritesThePointsAndReports) {
     EXPECT_FALSE(messages[0].error);
     EXPECT_EQ(messages[0].title, "Nom du fichier : " + QString::fromStdString(file.string()));
     EXPECT_EQ(messages[0].text, "Enregistrement effectué avec succés.");
-    EXPECT_EQ(read_bytes(file), golden("Couple 100 - 40 - e 6.3.dat"));
+    EXPECT_EQ(test_files::read_bytes(file), golden("Couple 100 - 40 - e 6.3.dat"));
 
     name->setText(QString::fromStdString((dir / "absent" / "x.dat").string()));
     QTest::mouseClick(trace->findChild<QPushButton*>("Command1"), Qt::LeftButton);
@@ -213,7 +205,6 @@ TEST_F(CaractDimTest, SaveWritesThePointsAndReports) {
     EXPECT_TRUE(messages[1].error);
     EXPECT_TRUE(messages[1].text.startsWith("Impossible de créer le fichier"));
     EXPECT_FALSE(fs::exists(dir / "absent"));
-    fs::remove_all(dir);
 }
 
 TEST_F(CaractDimTest, ZeroHeightIsRefusedAndChangesNothing) {

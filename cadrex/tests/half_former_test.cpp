@@ -10,30 +10,17 @@
 #include <vector>
 
 #include "number_reading.h"
+#include "test_files.h"
 
 namespace fs = std::filesystem;
 using cadrex::FormerDimensions;
 using cadrex::HalfFormer;
 using cadrex::PlotColour;
+using test_files::crlf_lines;
+using test_files::read_bytes;
+using test_files::TempDir;
 
 namespace {
-
-std::string read_bytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::vector<std::string> crlf_lines(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
-        lines.push_back(text.substr(start, end - start));
-    }
-    EXPECT_EQ(start, text.size()) << "every line must end with CR LF";
-    return lines;
-}
 
 std::string golden(const char* name) {
     return read_bytes(fs::path(CADREX_TEST_DATA) / name);
@@ -45,12 +32,6 @@ HalfFormer computed(const FormerDimensions& d) {
     EXPECT_TRUE(former.dessin_demi_forme(d, error)) << error;
     return former;
 }
-
-struct TempDir {
-    fs::path path = fs::temp_directory_path() / ("cadrex_test_" + std::to_string(::getpid()));
-    TempDir() { fs::create_directories(path); }
-    ~TempDir() { fs::remove_all(path); }
-};
 
 }  // namespace
 
@@ -207,7 +188,7 @@ TEST(HalfFormer, RefusesWhatCannotBeComputedAndKeepsTheLastOutline) {
 }
 
 TEST(HalfFormer, SavingWritesTheLastComputation) {
-    TempDir dir;
+    TempDir dir("cadrex_test");
     HalfFormer former;
     cadrex::SaveReport report;
     std::string error;

@@ -4,19 +4,12 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+
+#include "test_files.h"
+
+using test_files::read_bytes;
 
 namespace fs = std::filesystem;
-
-namespace {
-std::string read_bytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-}  // namespace
 
 TEST(SaveFile, WritesExactBytesAndReplacesTheOldFile) {
     const fs::path dir = fs::temp_directory_path() / ("save_file_test_" + std::to_string(getpid()));

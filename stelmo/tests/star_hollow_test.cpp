@@ -7,28 +7,16 @@
 #include <sstream>
 #include <vector>
 
+#include "test_files.h"
+
 namespace fs = std::filesystem;
 using stelmo::StarFields;
 using stelmo::StarHollow;
+using test_files::crlf_lines;
+using test_files::read_bytes;
+using test_files::TempDir;
 
 namespace {
-
-std::string read_bytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-std::vector<std::string> crlf_lines(const std::string& text) {
-    std::vector<std::string> lines;
-    size_t start = 0;
-    for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
-        lines.push_back(text.substr(start, end - start));
-    }
-    EXPECT_EQ(start, text.size()) << "the file must end with CR LF";
-    return lines;
-}
 
 StarFields with_counts(const char* nbang, const char* nbrad) {
     StarFields f;
@@ -36,12 +24,6 @@ StarFields with_counts(const char* nbang, const char* nbrad) {
     f.nbrad = nbrad;
     return f;
 }
-
-struct TempDir {
-    fs::path path = fs::temp_directory_path() / ("stelmo_test_" + std::to_string(::getpid()));
-    TempDir() { fs::create_directories(path); }
-    ~TempDir() { fs::remove_all(path); }
-};
 
 }  // namespace
 
@@ -169,7 +151,7 @@ TEST(StarHollow, WriterForcesThePointWhateverTheSeparator) {
 }
 
 TEST(StarHollow, SavingWritesTheLastComputationOnly) {
-    TempDir dir;
+    TempDir dir("stelmo_test");
     StarHollow star;
     std::string name, error;
     stelmo::SaveReport report;

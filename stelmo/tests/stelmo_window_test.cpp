@@ -7,8 +7,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+
+#include "test_files.h"
 
 namespace fs = std::filesystem;
 
@@ -76,10 +76,8 @@ TEST_F(StelmoWindowTest, FirstActivationComputesAndEnterRecomputes) {
 }
 
 TEST_F(StelmoWindowTest, SaveWritesTheFileAndReports) {
-    const fs::path dir = fs::temp_directory_path() / "stelmo_window_test";
-    fs::create_directories(dir);
-    const fs::path file = dir / "etoile.dat";
-    fs::remove(file);
+    test_files::TempDir dir("stelmo_window_test");
+    const fs::path file = dir.path / "etoile.dat";
     QLineEdit* name = child<QLineEdit>("txt_nomfich");
     name->setText(QString::fromStdString(file.string()));
     QTest::mouseClick(child<QPushButton>("bt_sauve"), Qt::LeftButton);
@@ -88,14 +86,8 @@ TEST_F(StelmoWindowTest, SaveWritesTheFileAndReports) {
     EXPECT_FALSE(messages[0].error);
     EXPECT_EQ(messages[0].title, "Nom du fichier : " + QString::fromStdString(file.string()));
     EXPECT_EQ(messages[0].text, "Enregistrement de 324 points effectué avec succés.");
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    std::ifstream golden(fs::path(STELMO_TEST_DATA) / "Etoile 50 30 10.dat", std::ios::binary);
-    std::ostringstream expected;
-    expected << golden.rdbuf();
-    EXPECT_EQ(bytes.str(), expected.str());
-    fs::remove_all(dir);
+    EXPECT_EQ(test_files::read_bytes(file),
+              test_files::read_bytes(fs::path(STELMO_TEST_DATA) / "Etoile 50 30 10.dat"));
 }
 
 TEST_F(StelmoWindowTest, RefusedInputShowsItsMessageAndChangesNothing) {
