@@ -17,5 +17,10 @@ while read -r line; do
 done < "$top/examples/etoiles.txt"
 
 echo
+echo "== Plandor : import du dessin examples/nervure.dxf"
+"$top/$build/plandor/plandor" --dump "$top/examples/nervure.dxf" > nervure.txt
+grep '^POLYLINE' nervure.txt
+
+echo
 echo "Fichiers écrits dans $out :"
 ls -l "$out"

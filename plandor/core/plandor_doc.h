@@ -14,7 +14,6 @@
 namespace plandor {
 
 inline constexpr int kMaxLinks = 200;
-inline constexpr int kMaxPathBytes = 500;
 inline constexpr int kScrollSize = 20000;  // view extent, tenths of a mm
 
 class CPlandorDoc {
