@@ -24,6 +24,9 @@ while read -r line; do
   # shellcheck disable=SC2086
   "$top/$build/cadrex/cadrex" $line
 done < "$top/examples/couples.txt"
+echo "== Plandor : import du dessin examples/nervure.dxf"
+"$top/$build/plandor/plandor" --dump "$top/examples/nervure.dxf" > nervure.txt
+grep '^POLYLINE' nervure.txt
 
 echo
 echo "Fichiers écrits dans $out :"

@@ -1,0 +1,293 @@
+#include "dxf_file.h"
+
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include "c_format.h"
+#include "save_file.h"
+
+namespace common {
+
+namespace {
+
+// Drops blanks, tabs and line ends from a group-code or entity-name line.
+// A carriage return is dropped too, so files with CR LF line ends read alike.
+std::string squeeze(const char* line) {
+    std::string out;
+    for (const char* p = line; *p != '\0'; ++p) {
+        if (*p != ' ' && *p != '\t' && *p != '\n' && *p != '\r') {
+            out.push_back(*p);
+        }
+    }
+    return out;
+}
+
+constexpr const char* kEntityTail = "  8\n0\n  6\nContinuous\n 62\n     7\n  5\n";
+
+}  // namespace
+
+CDxfFile::~CDxfFile() {
+    if (file_ != nullptr) {
+        std::fclose(file_);
+    }
+}
+
+int CDxfFile::open(const std::string& path, int mode) {
+    if (file_ != nullptr || reading_memory_ || writing_ || path.empty()) {
+        return 0;
+    }
+    if (mode == kRead) {
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(std::filesystem::path(path), ec)) {
+            return 0;
+        }
+        file_ = std::fopen(path.c_str(), "r");
+        return file_ != nullptr ? 1 : 0;
+    }
+    writing_ = true;
+    path_ = path;
+    handle_ = kFirstHandle;
+    text_ = "  0\nSECTION\n  2\nENTITIES\n";
+    return 1;
+}
+
+int CDxfFile::open_bytes(std::string_view bytes) {
+    if (file_ != nullptr || reading_memory_ || writing_) {
+        return 0;
+    }
+    reading_memory_ = true;
+    memory_ = bytes;
+    memory_pos_ = 0;
+    return 1;
+}
+
+// One line of at most 99 characters, its line feed included when it fits, as
+// the C library's fgets(line, 100, file) gives it; a longer line comes in
+// several pieces.
+bool CDxfFile::read_line(char (&line)[100]) {
+    if (file_ != nullptr) {
+        return std::fgets(line, sizeof line, file_) != nullptr;
+    }
+    if (!reading_memory_ || memory_pos_ >= memory_.size()) {
+        return false;
+    }
+    std::size_t n = 0;
+    while (n < sizeof line - 1 && memory_pos_ < memory_.size()) {
+        const char c = memory_[memory_pos_++];
+        line[n++] = c;
+        if (c == '\n') {
+            break;
+        }
+    }
+    line[n] = '\0';
+    return true;
+}
+
+bool CDxfFile::read_code(std::string& code) {
+    char line[100];
+    if (!read_line(line)) {
+        return false;
+    }
+    code = squeeze(line);
+    return true;
+}
+
+int CDxfFile::read_entity(CPolyline& buffer) {
+    buffer.nbPoints = 0;
+    std::string name;
+    while (read_code(name)) {
+        if (name == "POLYLINE") {
+            return read_polyline(buffer);
+        }
+        if (name == "LINE") {
+            return read_line_entity(buffer);
+        }
+    }
+    return 0;
+}
+
+int CDxfFile::read_polyline(CPolyline& buffer) {
+    char value[100];
+    std::string code;
+    bool closed = false;
+    for (;;) {  // header: up to the first VERTEX
+        if (!read_code(code) || !read_line(value)) {
+            return 0;
+        }
+        if (code == "70") {
+            int flags = 0;
+            if (scan_d(value, flags) && (flags & 1) != 0) {
+                closed = true;
+            }
+        } else if (code == "0" && squeeze(value) == "VERTEX") {
+            break;
+        }
+    }
+    int count = 0;
+    buffer.points[0] = Point3{};
+    for (;;) {  // vertices: the coordinates come before the record's end
+        if (!read_code(code) || !read_line(value)) {
+            return 0;
+        }
+        Point3& p = buffer.points[static_cast<size_t>(count)];
+        if (code == "10") {
+            scan_f(value, p.x);
+        } else if (code == "20") {
+            scan_f(value, p.y);
+        } else if (code == "30") {
+            scan_f(value, p.z);
+        } else if (code == "0") {
+            const std::string name = squeeze(value);
+            if (name == "VERTEX" || name == "SEQEND") {
+                ++count;
+                if (name == "SEQEND" || count == kMaxEntityVertices) {
+                    break;
+                }
+                buffer.points[static_cast<size_t>(count)] = Point3{};
+            }
+        }
+    }
+    if (closed) {
+        buffer.points[static_cast<size_t>(count)] = buffer.points[0];
+        ++count;
+    }
+    buffer.nbPoints = count;
+    return 1;
+}
+
+int CDxfFile::read_line_entity(CPolyline& buffer) {
+    char value[100];
+    std::string code;
+    float x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    for (;;) {
+        if (!read_code(code)) {
+            return 0;
+        }
+        // The name after the closing "0" is left for the next search, so a
+        // LINE right after a LINE is found.
+        if (code == "0") {
+            break;
+        }
+        if (!read_line(value)) {
+            return 0;
+        }
+        if (code == "10") {
+            scan_f(value, x1);
+        } else if (code == "20") {
+            scan_f(value, y1);
+        } else if (code == "11") {
+            scan_f(value, x2);
+        } else if (code == "21") {
+            scan_f(value, y2);
+        }
+    }
+    buffer.points[0] = Point3{x1, y1, 0};
+    buffer.points[1] = Point3{x2, y2, 0};
+    buffer.nbPoints = 2;
+    return 1;
+}
+
+void CDxfFile::write_handle() {
+    text_ += format_X(handle_++);
+    text_ += '\n';
+}
+
+void CDxfFile::write_polyline_header() {
+    text_ += "  0\nPOLYLINE\n";
+    text_ += kEntityTail;
+    write_handle();
+    text_ += " 66\n     1\n 10\n0.0\n 20\n0.0\n 30\n0.0\n";
+}
+
+void CDxfFile::write_vertex(float x, float y) {
+    text_ += "  0\nVERTEX\n";
+    text_ += kEntityTail;
+    write_handle();
+    text_ += " 10\n" + format_f(x) + "\n 20\n" + format_f(y) + "\n 30\n0.0\n";
+}
+
+void CDxfFile::write_seqend() {
+    text_ += "  0\nSEQEND\n";
+    text_ += kEntityTail;
+    write_handle();
+}
+
+void CDxfFile::write_contour(const CPolyline& polyline) {
+    const int m = polyline.nbOffsetPoints;
+    if (!writing_ || m <= 0 || m > kPointSlots) {
+        return;
+    }
+    const auto& o = polyline.offsetPoints;
+    write_polyline_header();
+    if (m == 2 && !polyline.tabs[1]) {
+        // A single straight cut gets a middle vertex.
+        write_vertex(o[0].x, o[0].y);
+        write_vertex(o[0].x + (o[1].x - o[0].x) * 0.5f, o[0].y + (o[1].y - o[0].y) * 0.5f);
+        write_vertex(o[1].x, o[1].y);
+    } else {
+        for (int i = 0; i < m; ++i) {
+            write_vertex(o[static_cast<size_t>(i)].x, o[static_cast<size_t>(i)].y);
+            const CAttache* tab =
+                i + 1 < m ? polyline.tabs[static_cast<size_t>(i + 1)].get() : nullptr;
+            if (tab != nullptr) {
+                // The cut stops at the tab and resumes after it.
+                write_vertex(tab->x1, tab->y1);
+                write_seqend();
+                write_polyline_header();
+                write_vertex(tab->x2, tab->y2);
+            }
+        }
+    }
+    write_seqend();
+}
+
+void CDxfFile::write_end() {
+    if (writing_) {
+        text_ += "  0\nENDSEC\n  0\nEOF\n";
+    }
+}
+
+int CDxfFile::close(std::string* error) {
+    if (file_ != nullptr) {
+        std::fclose(file_);
+        file_ = nullptr;
+        return 1;
+    }
+    if (reading_memory_) {
+        reading_memory_ = false;
+        memory_ = {};
+        return 1;
+    }
+    if (!writing_) {
+        return 0;
+    }
+    writing_ = false;
+    return platform::save_file(path_, text_, error) ? 1 : 0;
+}
+
+int read_dxf_polylines(const std::string& path, PolylineArray& table, int& count) {
+    CDxfFile file;
+    if (!file.open(path, CDxfFile::kRead)) {
+        return 0;
+    }
+    if (count < 0 || count >= kMaxPolylines) {
+        return 1;
+    }
+    int slot = count;
+    for (;;) {
+        auto polyline = std::make_unique<CPolyline>();
+        const int read = file.read_entity(*polyline);
+        table[static_cast<size_t>(slot)] = std::move(polyline);
+        if (read == 0 || slot == kMaxPolylines - 1) {
+            break;
+        }
+        ++slot;
+    }
+    table[static_cast<size_t>(slot)].reset();
+    count = slot;
+    file.close();
+    return 1;
+}
+
+}  // namespace common

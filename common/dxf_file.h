@@ -1,0 +1,91 @@
+#pragma once
+// The suite's DXF dialect. The reader finds POLYLINE (with its VERTEX and
+// SEQEND records) and LINE entities anywhere in an ASCII DXF file and passes
+// over everything else; the writer makes the minimal cut-plan file that the
+// reader and common CAD programs read back.
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "polyline.h"
+
+namespace common {
+
+class CDxfFile {
+  public:
+    static constexpr int kRead = 1;
+    static constexpr int kWrite = 2;  // any mode other than kRead writes
+    static constexpr int kFirstHandle = 47;
+
+    CDxfFile() = default;
+    CDxfFile(const CDxfFile&) = delete;
+    CDxfFile& operator=(const CDxfFile&) = delete;
+    // An open reading file is closed; an export never closed is dropped and
+    // the target left as it was.
+    virtual ~CDxfFile();
+
+    // kRead opens an existing regular file for reading (a device, a pipe or a
+    // folder is refused: the reader must always reach an end). Any other mode
+    // starts a file for writing: the header is written in memory and the
+    // handle counter set to 47; the file reaches the disk atomically on
+    // close(). Fails when the file cannot be read, or when `path` is empty.
+    int open(const std::string& path, int mode);
+
+    // Reads entities from bytes instead of a file (tests, fuzzing). The bytes
+    // must outlive the reading.
+    int open_bytes(std::string_view bytes);
+
+    // Reads the next POLYLINE or LINE entity into the point table and point
+    // count of `buffer`, the count being set to 0 first. Returns 1 when an
+    // entity was read, 0 at the end of the file (also when the file ends
+    // inside an entity, which is then lost). At most 100 vertices are kept,
+    // plus the first point repeated when the polyline is closed.
+    int read_entity(CPolyline& buffer);
+
+    // Writes the offset contour of `polyline`, split at its tabs, as one or
+    // more POLYLINE entities. An empty contour writes nothing.
+    void write_contour(const CPolyline& polyline);
+
+    // Writes the end of the ENTITIES section and of the file.
+    void write_end();
+
+    // Closes the file. For a file being written this commits it to disk:
+    // returns 0 and a French message in `error` when it cannot be saved.
+    int close(std::string* error = nullptr);
+
+    int handle() const { return handle_; }
+    // The text written so far (a file being written).
+    const std::string& text() const { return text_; }
+
+  private:
+    bool read_line(char (&line)[100]);
+    bool read_code(std::string& code);
+    int read_polyline(CPolyline& buffer);
+    int read_line_entity(CPolyline& buffer);
+
+    void write_handle();
+    void write_polyline_header();
+    void write_vertex(float x, float y);
+    void write_seqend();
+
+    std::FILE* file_ = nullptr;
+    bool reading_memory_ = false;
+    std::string_view memory_;
+    std::size_t memory_pos_ = 0;
+
+    bool writing_ = false;
+    std::string path_;
+    std::string text_;
+    int handle_ = 0;
+};
+
+// The import loop shared by Plandor and Vexor: reads the entities of `path`
+// into `table` from slot `count` on, one polyline per entity in file order.
+// Reading stops at the end of the file or once the 200th slot has been
+// filled; the polyline in the last slot used is then dropped, so at most 199
+// polylines are kept. Returns 0, with nothing imported, when the file cannot
+// be opened.
+int read_dxf_polylines(const std::string& path, PolylineArray& table, int& count);
+
+}  // namespace common

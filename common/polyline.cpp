@@ -1,0 +1,128 @@
+#include "polyline.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace common {
+
+namespace {
+
+void set_flag(int& flag, int v) {
+    if (v == 0 || v == 1) {
+        flag = v;
+    }
+}
+
+}  // namespace
+
+void CPolyline::set_selected(int v) {
+    set_flag(selected_, v);
+}
+void CPolyline::set_start_linked(int v) {
+    set_flag(startLinked_, v);
+}
+void CPolyline::set_end_linked(int v) {
+    set_flag(endLinked_, v);
+}
+
+void CPolyline::reverse() {
+    std::reverse(points.begin(), points.begin() + nbPoints);
+    if (nbMembers > 0) {
+        permute = permute == 0 ? 1 : 0;
+    }
+    remove_offset();
+}
+
+int CPolyline::can_join(const CPolyline& other, std::string& error) const {
+    if (&other == this) {
+        error = "Un polyline ne peut pas être joint à lui-même.";
+        return 0;
+    }
+    if (nbMembers >= kMaxMembers) {
+        error = "Ce polyline regroupe déjà 50 polylines : la jonction est refusée.";
+        return 0;
+    }
+    if (nbPoints + other.nbPoints > kMaxJoinedPoints) {
+        error = "La jonction donnerait plus de 100 points : elle est refusée.";
+        return 0;
+    }
+    // Once reversed after a join, the points appended now would come first
+    // when the reversal is undone, and an explode would hand them to this
+    // polyline instead of its own outline.
+    if (nbMembers > 0 && permute == 1) {
+        error =
+            "Ce polyline a été permuté après une jonction : décomposez-le avant de le joindre "
+            "à nouveau, ou joignez avant de permuter.";
+        return 0;
+    }
+    return 1;
+}
+
+int CPolyline::join(std::unique_ptr<CPolyline>& other, std::string& error) {
+    if (!other || !can_join(*other, error)) {
+        if (!other) {
+            error = "Aucun polyline à joindre.";
+        }
+        return 0;
+    }
+    if (nbMembers == 0) {
+        taille = nbPoints;
+    }
+    CPolyline& joined = *other;
+    joined.set_selected(0);
+    int k = 0;
+    if (nbPoints > 0 && joined.nbPoints > 0) {
+        const Point3& last = points[static_cast<size_t>(nbPoints - 1)];
+        const Point3& first = joined.points[0];
+        if (std::fabs(first.x - last.x) < 0.5f && std::fabs(first.y - last.y) <= 0.5f) {
+            k = 1;
+        }
+    }
+    for (; k < joined.nbPoints; ++k) {
+        points[static_cast<size_t>(nbPoints++)] = joined.points[static_cast<size_t>(k)];
+    }
+    joined.remove_offset();
+    remove_offset();
+    members[static_cast<size_t>(nbMembers++)] = std::move(other);
+    return 1;
+}
+
+CPolyline* CPolyline::next_member() {
+    if (memberCursor < 0 || memberCursor >= nbMembers) {
+        return nullptr;
+    }
+    return members[static_cast<size_t>(memberCursor++)].get();
+}
+
+int CPolyline::explode(PolylineArray& table, int& count, std::string& error) {
+    if (nbMembers <= 0) {
+        error = "Ce polyline ne regroupe aucun autre polyline : rien à décomposer.";
+        return 0;
+    }
+    if (count < 0 || count + nbMembers > kMaxPolylines) {
+        error = "Le dessin ne peut pas dépasser 200 polylines : la décomposition est refusée.";
+        return 0;
+    }
+    if (permute == 1) {
+        reverse();
+    }
+    for (int j = 0; j < nbMembers; ++j) {
+        table[static_cast<size_t>(count++)] = std::move(members[static_cast<size_t>(j)]);
+    }
+    nbPoints = std::clamp(taille, 0, nbPoints);
+    nbMembers = 0;
+    memberCursor = 0;
+    permute = 0;
+    remove_offset();
+    return 1;
+}
+
+void CPolyline::remove_offset() {
+    for (auto& tab : tabs) {
+        tab.reset();
+    }
+    detourage = 0;
+    nbOffsetPoints = 0;
+}
+
+}  // namespace common

@@ -1,0 +1,117 @@
+#pragma once
+// The drawing model shared by Plandor and Vexor: a part outline (CPolyline)
+// with its cutter-offset contour, its holding tabs (CAttache), its link flags
+// and the polylines joined into it.
+
+#include <array>
+#include <memory>
+#include <string>
+
+namespace common {
+
+inline constexpr int kMaxPolylines = 200;       // polylines of a document
+inline constexpr int kMaxJoinedPoints = 100;    // a join never makes a longer polyline
+inline constexpr int kMaxEntityVertices = 100;  // vertices kept from one DXF entity
+// A closed entity cut at 100 vertices gets its first point repeated, so the
+// point, offset and tab tables hold 101 slots: no outline is ever truncated.
+inline constexpr int kPointSlots = kMaxEntityVertices + 1;
+inline constexpr int kMaxMembers = 50;  // polylines joined into one
+
+// A point of a drawing, in mm. z is the DXF code-30 value of an imported
+// vertex; it travels with its point and is used for nothing else.
+struct Point3 {
+    float x = 0;
+    float y = 0;
+    float z = 0;
+    bool operator==(const Point3&) const = default;
+};
+
+// A holding tab on one segment of an offset contour: the cut along the
+// segment runs to (x1, y1), lifts over the tab and resumes from (x2, y2).
+class CAttache {
+  public:
+    virtual ~CAttache() = default;
+
+    float largeur = 0;  // width the tab was last placed with, mm
+    int reserved1 = 0;  // kept for the record layout, unused
+    int reserved2 = 0;
+    float decalage = 0;  // shift of the centre from the middle of the segment, mm
+    float x1 = 0;
+    float x2 = 0;
+    float y1 = 0;
+    float y2 = 0;
+};
+
+class CPolyline;
+using PolylineArray = std::array<std::unique_ptr<CPolyline>, kMaxPolylines>;
+
+// One part outline, or a group of joined outlines. Tables are fixed and never
+// grown; the counts beside them say how much is used.
+class CPolyline {
+  public:
+    CPolyline() = default;
+    CPolyline(const CPolyline&) = delete;
+    CPolyline& operator=(const CPolyline&) = delete;
+    // Deletes the members and the tabs (owned through unique_ptr).
+    virtual ~CPolyline() = default;
+
+    // The three flags take only 0 or 1; any other value is ignored.
+    void set_selected(int v);
+    void set_start_linked(int v);
+    void set_end_linked(int v);
+    int selected() const { return selected_; }
+    int start_linked() const { return startLinked_; }
+    int end_linked() const { return endLinked_; }
+    bool is_linked() const { return startLinked_ != 0 || endLinked_ != 0; }
+
+    // Reverses the order of the points (z included); toggles `permute` when
+    // the polyline has members; removes the offset.
+    void reverse();
+
+    // Whether `other` may be joined to this polyline's end; `error` says why
+    // not, in French.
+    int can_join(const CPolyline& other, std::string& error) const;
+
+    // Appends the points of `other` (its first point is dropped when it lies
+    // within 0.5 mm of this polyline's last point), keeps `other` as the next
+    // member and removes both offsets. On failure nothing changes and `other`
+    // stays with the caller.
+    int join(std::unique_ptr<CPolyline>& other, std::string& error);
+
+    // Walks the members: the member at the cursor (then advances it), or
+    // nullptr once every member has been given.
+    CPolyline* next_member();
+    void reset_member_cursor() { memberCursor = 0; }
+
+    // Undoes the joins: reverses first when `permute` is set, appends every
+    // member in join order to `table` after its `count` entries, gives this
+    // polyline back its points from before the first join and removes the
+    // offset. Refused, with nothing changed, when there are no members or the
+    // table cannot take them all.
+    int explode(PolylineArray& table, int& count, std::string& error);
+
+    // Deletes every tab; no offset contour any more.
+    void remove_offset();
+
+    int nbPoints = 0;
+    std::array<Point3, kPointSlots> points{};
+    int detourage = 0;        // offset side: 0 none, 1 left, 2 right of the travel
+    int selectedSegment = 0;  // 1-based segment last hit by a click
+    int taille = 0;           // points before the first join, while there are members
+    int nbOffsetPoints = 0;   // 0, or nbPoints when there is an offset contour
+    std::array<Point3, kPointSlots> offsetPoints{};
+    // tabs[k] belongs to offset segment k, from offsetPoints[k-1] to
+    // offsetPoints[k]; tabs[0] stays empty.
+    std::array<std::unique_ptr<CAttache>, kPointSlots> tabs;
+    int permute = 0;  // reversed an odd number of times since the first join
+    int memberCursor = 0;
+    int nbMembers = 0;
+    std::array<std::unique_ptr<CPolyline>, kMaxMembers> members;
+
+  private:
+    int selected_ = 0;
+    int endLinked_ = 0;    // a link ends at the start of the offset contour
+    int startLinked_ = 0;  // a link starts at the end of the offset contour
+};
+
+}  // namespace common

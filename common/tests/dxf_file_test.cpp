@@ -1,0 +1,274 @@
+#include "dxf_file.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+using common::CAttache;
+using common::CDxfFile;
+using common::CPolyline;
+using common::Point3;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Entities = std::vector<std::vector<Point3>>;
+
+Entities read_all(const std::string& text) {
+    CDxfFile dxf;
+    EXPECT_EQ(dxf.open_bytes(text), 1);
+    Entities out;
+    CPolyline buffer;
+    while (dxf.read_entity(buffer) == 1) {
+        out.emplace_back(buffer.points.begin(), buffer.points.begin() + buffer.nbPoints);
+    }
+    EXPECT_EQ(buffer.nbPoints, 0);
+    return out;
+}
+
+std::string vertex(float x, float y, float z = 0) {
+    std::ostringstream s;
+    s << "  0\nVERTEX\n  8\n0\n 10\n" << x << "\n 20\n" << y << "\n 30\n" << z << "\n 70\n0\n";
+    return s.str();
+}
+
+std::string polyline(const std::vector<Point3>& pts, int flags = 0) {
+    std::string s = "  0\nPOLYLINE\n  8\n0\n 66\n1\n 10\n0.0\n 20\n0.0\n 30\n0.0\n 70\n" +
+                    std::to_string(flags) + "\n";
+    for (const Point3& p : pts) {
+        s += vertex(p.x, p.y, p.z);
+    }
+    return s + "  0\nSEQEND\n  8\n0\n";
+}
+
+std::string line(float x1, float y1, float x2, float y2) {
+    std::ostringstream s;
+    s << "  0\nLINE\n  8\n0\n 10\n"
+      << x1 << "\n 20\n"
+      << y1 << "\n 30\n7.0\n 11\n"
+      << x2 << "\n 21\n"
+      << y2 << "\n 31\n7.0\n";
+    return s.str();
+}
+
+std::vector<Point3> numbered(int n) {
+    std::vector<Point3> pts;
+    for (int i = 0; i < n; ++i) {
+        pts.push_back({static_cast<float>(i), static_cast<float>(2 * i), 0.25f});
+    }
+    return pts;
+}
+
+struct TempDir {
+    fs::path path = fs::temp_directory_path() / ("common_dxf_test_" + std::to_string(::getpid()));
+    TempDir() { fs::create_directories(path); }
+    ~TempDir() { fs::remove_all(path); }
+};
+
+}  // namespace
+
+TEST(DxfReader, ClosedPolylineRepeatsItsFirstPoint) {
+    const std::vector<Point3> square{{0, 0, 1}, {10, 0, 1}, {10, 10, 1}, {0, 10, 1}};
+    const Entities e = read_all(polyline(square, 1) + polyline(square, 8) + polyline(square, 9));
+    ASSERT_EQ(e.size(), 3u);
+    ASSERT_EQ(e[0].size(), 5u);
+    EXPECT_EQ(e[0][4], square[0]);
+    EXPECT_EQ(e[1].size(), 4u) << "bit 0 clear: open";
+    EXPECT_EQ(e[2].size(), 5u);
+}
+
+TEST(DxfReader, LongPolylinesKeepTheirFirstHundredVertices) {
+    const Entities e = read_all(polyline(numbered(150)) + line(1, 2, 3, 4) +
+                                polyline(numbered(120), 1) + polyline(numbered(100)));
+    ASSERT_EQ(e.size(), 4u);
+    EXPECT_EQ(e[0], numbered(100));
+    EXPECT_EQ(e[1], (std::vector<Point3>{{1, 2, 0}, {3, 4, 0}}))
+        << "the search resumes after the vertices that were not read";
+    ASSERT_EQ(e[2].size(), 101u) << "a closed entity keeps all its points";
+    EXPECT_EQ(e[2][99], numbered(100)[99]);
+    EXPECT_EQ(e[2][100], e[2][0]);
+    EXPECT_EQ(e[3], numbered(100));
+}
+
+TEST(DxfReader, TouchingLinesStayTwoPolylines) {
+    const Entities e =
+        read_all(line(0, 0, 10, 5) + line(10, 5, 20, 0) + "  0\nLINE\n 11\n4.5\n  0\nEOF\n");
+    ASSERT_EQ(e.size(), 3u);
+    EXPECT_EQ(e[0], (std::vector<Point3>{{0, 0, 0}, {10, 5, 0}}));
+    EXPECT_EQ(e[1], (std::vector<Point3>{{10, 5, 0}, {20, 0, 0}}));
+    EXPECT_EQ(e[2], (std::vector<Point3>{{0, 0, 0}, {4.5f, 0, 0}})) << "missing coordinates are 0";
+}
+
+TEST(DxfReader, OtherEntitiesArePassedOver) {
+    const std::string others =
+        "  0\nLWPOLYLINE\n  8\n0\n 90\n2\n 10\n1.0\n 20\n2.0\n 10\n3.0\n 20\n4.0\n"
+        "  0\nCIRCLE\n  8\n0\n 10\n5.0\n 20\n5.0\n 40\n2.0\n"
+        "  0\nARC\n  8\n0\n 10\n5.0\n 20\n5.0\n 40\n2.0\n 50\n0.0\n 51\n90.0\n"
+        "  0\nTEXT\n  8\n0\n 10\n0.0\n 20\n0.0\n 40\n2.5\n  1\nAILE\n";
+    const Entities e = read_all("  0\nSECTION\n  2\nENTITIES\n" + others + line(1, 1, 2, 2) +
+                                others + "  0\nENDSEC\n  0\nEOF\n");
+    ASSERT_EQ(e.size(), 1u);
+    EXPECT_EQ(e[0], (std::vector<Point3>{{1, 1, 0}, {2, 2, 0}}));
+}
+
+TEST(DxfReader, CodesAndNamesAreSqueezedAndMatchedExactly) {
+    const std::string text =
+        "\t0 \r\n POLY LINE\r\n70\r\n     1\r\n0\r\nVERTEX \r\n10\r\n 1.5\r\n 2\t0\r\n-2.5\r\n"
+        "0\r\nVERTEX\r\n10\r\n3\r\n20\r\n4\r\n0\r\nSEQEND\r\n"
+        "  0\nline\n 10\n9\n  0\nPolyline\n";
+    const Entities e = read_all(text);
+    ASSERT_EQ(e.size(), 1u);
+    EXPECT_EQ(e[0], (std::vector<Point3>{{1.5f, -2.5f, 0}, {3, 4, 0}, {1.5f, -2.5f, 0}}));
+}
+
+TEST(DxfReader, LinesLongerThanNinetyNineCharactersAreReadInPieces) {
+    // The 99 blanks fill one read; "LINE" then comes as a line of its own.
+    const std::string text = std::string(99, ' ') + "LINE\n 10\n1\n 11\n2\n  0\n" +
+                             std::string(98, ' ') + "LINE\n 10\n5\n  0\n";
+    const Entities e = read_all(text);
+    ASSERT_EQ(e.size(), 1u);
+    EXPECT_EQ(e[0], (std::vector<Point3>{{1, 0, 0}, {2, 0, 0}}));
+}
+
+TEST(DxfReader, AnEntityCutShortIsLostAndTheOnesBeforeItKept) {
+    const std::string whole = line(1, 2, 3, 4) + polyline(numbered(3));
+    for (const std::string& cut :
+         {whole.substr(0, whole.size() - 8), whole.substr(0, whole.find("VERTEX") + 3),
+          line(1, 2, 3, 4) + "  0\nPOLYLINE\n 70\n"}) {
+        const Entities e = read_all(cut);
+        ASSERT_EQ(e.size(), 1u) << cut;
+        EXPECT_EQ(e[0].size(), 2u);
+    }
+    EXPECT_TRUE(read_all(line(1, 2, 3, 4).substr(0, 30)).empty());
+}
+
+TEST(DxfReader, ValuesThatAreNotFiniteNumbersLeaveTheCoordinateAtZero) {
+    const std::string text =
+        "  0\nLINE\n 10\nnan\n 20\n1e60\n 11\n  12.5mm\n 21\n+3\n  0\n"
+        "  0\nLINE\n 10\nabc\n 20\ninf\n 11\n-0x10\n 21\n,5\n  0\n";
+    const Entities e = read_all(text);
+    ASSERT_EQ(e.size(), 2u);
+    EXPECT_EQ(e[0], (std::vector<Point3>{{0, 0, 0}, {12.5f, 3, 0}}));
+    EXPECT_EQ(e[1], (std::vector<Point3>{{0, 0, 0}, {-0.0f, 0, 0}}));
+}
+
+TEST(DxfReader, ImportKeepsAtMostOneHundredAndNinetyNinePolylines) {
+    TempDir dir;
+    const fs::path file = dir.path / "many.dxf";
+    {
+        std::ofstream out(file);
+        for (int i = 0; i < 250; ++i) {
+            out << line(static_cast<float>(i), 0, 0, 0);
+        }
+        out << "  0\nEOF\n";
+    }
+    common::PolylineArray table;
+    int count = 0;
+    ASSERT_EQ(common::read_dxf_polylines(file.string(), table, count), 1);
+    EXPECT_EQ(count, 199);
+    EXPECT_EQ(table[198]->points[0].x, 198);
+    EXPECT_FALSE(table[199]);
+
+    // Into a drawing that already has polylines, after them.
+    common::PolylineArray more;
+    count = 5;
+    ASSERT_EQ(common::read_dxf_polylines(file.string(), more, count), 1);
+    EXPECT_EQ(count, 199);
+    EXPECT_FALSE(more[0]);
+    EXPECT_EQ(more[5]->points[0].x, 0);
+
+    count = 0;
+    EXPECT_EQ(common::read_dxf_polylines((dir.path / "absent.dxf").string(), table, count), 0);
+    EXPECT_EQ(common::read_dxf_polylines(dir.path.string(), table, count), 0) << "a folder";
+    EXPECT_EQ(common::read_dxf_polylines("/dev/zero", table, count), 0) << "an endless device";
+    EXPECT_EQ(count, 0);
+}
+
+TEST(DxfWriter, SplitsContoursAtTheirTabsAndNumbersEveryRecord) {
+    CPolyline cut;
+    cut.nbPoints = cut.nbOffsetPoints = 3;
+    cut.offsetPoints[0] = {0, 0, 0};
+    cut.offsetPoints[1] = {10, 0, 0};
+    cut.offsetPoints[2] = {10, 10, 0};
+    auto tab = std::make_unique<CAttache>();
+    tab->x1 = 10;
+    tab->y1 = 4;
+    tab->x2 = 10;
+    tab->y2 = 6;
+    cut.tabs[2] = std::move(tab);
+
+    CPolyline straight_cut;
+    straight_cut.nbPoints = straight_cut.nbOffsetPoints = 2;
+    straight_cut.offsetPoints[0] = {-1, 2, 0};
+    straight_cut.offsetPoints[1] = {3, -4, 0};
+
+    CPolyline tabbed_straight_cut;
+    tabbed_straight_cut.nbPoints = tabbed_straight_cut.nbOffsetPoints = 2;
+    tabbed_straight_cut.offsetPoints = straight_cut.offsetPoints;
+    tabbed_straight_cut.tabs[1] = std::make_unique<CAttache>();
+    tabbed_straight_cut.tabs[1]->x1 = 0;
+    tabbed_straight_cut.tabs[1]->y1 = 0.5f;
+    tabbed_straight_cut.tabs[1]->x2 = 2;
+    tabbed_straight_cut.tabs[1]->y2 = -2.5f;
+
+    CPolyline no_contour;
+    no_contour.nbPoints = 4;
+
+    CDxfFile dxf;
+    ASSERT_EQ(dxf.open("unused.dxf", CDxfFile::kWrite), 1);
+    EXPECT_EQ(dxf.handle(), 0x2F);
+    dxf.write_contour(cut);
+    dxf.write_contour(no_contour);
+    dxf.write_contour(straight_cut);
+    dxf.write_contour(tabbed_straight_cut);
+    dxf.write_end();
+    // A header, the vertices and a SEQEND per piece: 9 + 0 + 5 + 8 records.
+    EXPECT_EQ(dxf.handle(), 0x2F + 22);
+    const std::string text = dxf.text();
+    EXPECT_EQ(text.rfind("  0\nSECTION\n  2\nENTITIES\n", 0), 0u);
+    EXPECT_TRUE(
+        text.ends_with("  0\nSEQEND\n  8\n0\n  6\nContinuous\n 62\n     7\n  5\n44\n"
+                       "  0\nENDSEC\n  0\nEOF\n"));
+
+    const Entities e = read_all(text);
+    ASSERT_EQ(e.size(), 5u);
+    EXPECT_EQ(e[0], (std::vector<Point3>{{0, 0, 0}, {10, 0, 0}, {10, 4, 0}}));
+    EXPECT_EQ(e[1], (std::vector<Point3>{{10, 6, 0}, {10, 10, 0}}));
+    EXPECT_EQ(e[2], (std::vector<Point3>{{-1, 2, 0}, {1, -1, 0}, {3, -4, 0}}));
+    EXPECT_EQ(e[3], (std::vector<Point3>{{-1, 2, 0}, {0, 0.5f, 0}}));
+    EXPECT_EQ(e[4], (std::vector<Point3>{{2, -2.5f, 0}, {3, -4, 0}}));
+}
+
+TEST(DxfWriter, ReachesTheDiskOnlyOnCloseAndReportsAFailedSave) {
+    TempDir dir;
+    const fs::path file = dir.path / "plan.dxf";
+    {
+        CDxfFile dxf;
+        ASSERT_EQ(dxf.open(file.string(), CDxfFile::kWrite), 1);
+        dxf.write_end();
+        EXPECT_FALSE(fs::exists(file));
+    }
+    EXPECT_FALSE(fs::exists(file)) << "an export never closed writes nothing";
+
+    CDxfFile dxf;
+    ASSERT_EQ(dxf.open(file.string(), CDxfFile::kWrite), 1);
+    dxf.write_end();
+    std::string error;
+    ASSERT_EQ(dxf.close(&error), 1) << error;
+    std::ifstream in(file);
+    std::stringstream got;
+    got << in.rdbuf();
+    EXPECT_EQ(got.str(), "  0\nSECTION\n  2\nENTITIES\n  0\nENDSEC\n  0\nEOF\n");
+
+    CDxfFile bad;
+    ASSERT_EQ(bad.open((dir.path / "absent" / "plan.dxf").string(), CDxfFile::kWrite), 1);
+    bad.write_end();
+    EXPECT_EQ(bad.close(&error), 0);
+    EXPECT_NE(error.find("Impossible"), std::string::npos) << error;
+    EXPECT_EQ(CDxfFile().open("", CDxfFile::kWrite), 0);
+}

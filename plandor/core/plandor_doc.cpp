@@ -1,0 +1,187 @@
+#include "plandor_doc.h"
+
+#include "dxf_file.h"
+
+namespace plandor {
+
+using common::CPolyline;
+
+namespace {
+
+// Settings lengths are kept in hundredths of a millimetre; the factor is the
+// single-precision 0.01.
+float hundredths(int value) {
+    return static_cast<float>(value) * 0.01f;
+}
+
+}  // namespace
+
+CPlandorDoc::CPlandorDoc(const platform::SettingsStore& settings) {
+    read_settings(settings);
+}
+
+void CPlandorDoc::read_settings(const platform::SettingsStore& settings) {
+    cutterRadius = hundredths(settings.read_int("FRAISE", "TAILLE", 100));
+    tabWidth = hundredths(settings.read_int("ATTACHE", "TAILLE", 500));
+    tabStep = hundredths(settings.read_int("ATTACHE", "DEPLACEMENT", 500));
+    boardWidth = settings.read_int("PLANCHE", "LARGEUR", 100);
+    boardLength = settings.read_int("PLANCHE", "LONGUEUR", 1000);
+}
+
+void CPlandorDoc::deselect_all() {
+    for (int i = 0; i < polylineCount; ++i) {
+        if (polylines[static_cast<size_t>(i)]) {
+            polylines[static_cast<size_t>(i)]->set_selected(0);
+        }
+    }
+    for (int i = 0; i < linkCount; ++i) {
+        if (links[static_cast<size_t>(i)]) {
+            links[static_cast<size_t>(i)]->selected = 0;
+        }
+    }
+}
+
+std::unique_ptr<CPolyline> CPlandorDoc::remove_polyline(int r) {
+    if (r < 0 || r >= polylineCount) {
+        return nullptr;
+    }
+    std::unique_ptr<CPolyline> removed = std::move(polylines[static_cast<size_t>(r)]);
+    for (int i = r; i + 1 < polylineCount; ++i) {
+        polylines[static_cast<size_t>(i)] = std::move(polylines[static_cast<size_t>(i + 1)]);
+    }
+    --polylineCount;
+    for (int i = 0; i < linkCount; ++i) {
+        CLiaison* link = links[static_cast<size_t>(i)].get();
+        if (link == nullptr) {
+            continue;
+        }
+        if (link->startIndex > r) {
+            --link->startIndex;
+        }
+        if (link->endIndex > r) {
+            --link->endIndex;
+        }
+    }
+    return removed;
+}
+
+void CPlandorDoc::empty() {
+    for (auto& polyline : polylines) {
+        polyline.reset();
+    }
+    for (auto& link : links) {
+        link.reset();
+    }
+    polylineCount = 0;
+    linkCount = 0;
+    viewResetPending = 1;
+    hasPath = 0;
+}
+
+int CPlandorDoc::add_polyline(std::unique_ptr<CPolyline> polyline) {
+    if (!polyline || polylineCount >= common::kMaxPolylines) {
+        return 0;
+    }
+    polylines[static_cast<size_t>(polylineCount++)] = std::move(polyline);
+    return 1;
+}
+
+int CPlandorDoc::add_link(std::unique_ptr<CLiaison> link) {
+    if (!link || linkCount >= kMaxLinks) {
+        return 0;
+    }
+    links[static_cast<size_t>(linkCount++)] = std::move(link);
+    return 1;
+}
+
+int CPlandorDoc::join_polylines(int into, int other, std::string& error, int* joined_index) {
+    if (into < 0 || into >= polylineCount || other < 0 || other >= polylineCount || into == other) {
+        error = "Choisissez deux polylines différents du dessin.";
+        return 0;
+    }
+    CPolyline& target = *polylines[static_cast<size_t>(into)];
+    const CPolyline& joined = *polylines[static_cast<size_t>(other)];
+    if (target.is_linked() || joined.is_linked()) {
+        error = "Un polyline relié par une liaison ne peut pas être joint.";
+        return 0;
+    }
+    if (!target.can_join(joined, error)) {
+        return 0;
+    }
+    std::unique_ptr<CPolyline> taken = remove_polyline(other);
+    if (!target.join(taken, error)) {
+        return 0;  // cannot happen: can_join said yes
+    }
+    target.set_selected(1);
+    if (joined_index != nullptr) {
+        *joined_index = other < into ? into - 1 : into;
+    }
+    return 1;
+}
+
+int CPlandorDoc::explode_polyline(int index, std::string& error) {
+    if (index < 0 || index >= polylineCount) {
+        error = "Aucun polyline à décomposer.";
+        return 0;
+    }
+    CPolyline& polyline = *polylines[static_cast<size_t>(index)];
+    if (polyline.is_linked()) {
+        error = "Un polyline relié par une liaison ne peut pas être décomposé.";
+        return 0;
+    }
+    return polyline.explode(polylines, polylineCount, error);
+}
+
+int CPlandorDoc::import_dxf(const std::string& file, std::string& error) {
+    if (contentLoaded != 0) {
+        error = "Un fichier dxf ne s'importe que dans un document nouveau.";
+        return 0;
+    }
+    contentLoaded = 1;
+    if (!common::read_dxf_polylines(file, polylines, polylineCount)) {
+        error = "Impossible d'ouvrir le fichier « " + file + " ».";
+        return 0;
+    }
+    return 1;
+}
+
+std::vector<int> CPlandorDoc::cut_order() const {
+    std::vector<int> order;
+    std::vector<bool> in_chain(static_cast<size_t>(polylineCount), false);
+    int current = -1;
+    for (;;) {
+        const CLiaison* next = nullptr;
+        for (int i = 0; i < linkCount && next == nullptr; ++i) {
+            const CLiaison* link = links[static_cast<size_t>(i)].get();
+            if (link != nullptr && link->startIndex == current) {
+                next = link;
+            }
+        }
+        if (next == nullptr) {
+            break;
+        }
+        current = next->endIndex;
+        if (current < 0 || current >= polylineCount || in_chain[static_cast<size_t>(current)] ||
+            !polylines[static_cast<size_t>(current)]) {
+            break;
+        }
+        in_chain[static_cast<size_t>(current)] = true;
+        order.push_back(current);
+    }
+    return order;
+}
+
+int CPlandorDoc::export_dxf(const std::string& file, std::string& error) const {
+    common::CDxfFile dxf;
+    if (!dxf.open(file, common::CDxfFile::kWrite)) {
+        error = "Aucun nom de fichier n'est donné pour l'export.";
+        return 0;
+    }
+    for (int index : cut_order()) {
+        dxf.write_contour(*polylines[static_cast<size_t>(index)]);
+    }
+    dxf.write_end();
+    return dxf.close(&error);
+}
+
+}  // namespace plandor

@@ -1,0 +1,91 @@
+#pragma once
+// Plandor's document: the drawing (polylines), the cut-order links, the
+// settings of the cut, and the DXF import and export.
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "liaison.h"
+#include "polyline.h"
+#include "settings_store.h"
+
+namespace plandor {
+
+inline constexpr int kMaxLinks = 200;
+inline constexpr int kScrollSize = 20000;  // view extent, tenths of a mm
+
+class CPlandorDoc {
+  public:
+    // Reads the five settings from the user's store.
+    explicit CPlandorDoc(const platform::SettingsStore& settings);
+    CPlandorDoc(const CPlandorDoc&) = delete;
+    CPlandorDoc& operator=(const CPlandorDoc&) = delete;
+    virtual ~CPlandorDoc() = default;
+
+    // Sections FRAISE, ATTACHE, PLANCHE; lengths in hundredths of a mm.
+    void read_settings(const platform::SettingsStore& settings);
+
+    // Clears the selected flag of every polyline and every link.
+    void deselect_all();
+
+    // Takes polyline r out of the array: later polylines move down by one and
+    // every link index above r decreases. Links that refer to r itself are
+    // left as they are. Gives the removed polyline to the caller (nullptr
+    // when r is not a polyline of the document).
+    std::unique_ptr<common::CPolyline> remove_polyline(int r);
+
+    // Deletes every polyline and link; the view resets at its next paint.
+    void empty();
+
+    // Appends to the drawing or to the links; 0 when the table is full.
+    int add_polyline(std::unique_ptr<common::CPolyline> polyline);
+    int add_link(std::unique_ptr<CLiaison> link);
+
+    // Joins polyline `other` to the end of polyline `into`: `other` leaves the
+    // array and lives on as a member, `into` stays the selected one and its
+    // new index goes to `joined_index`. Refused, with nothing changed, for a
+    // linked polyline or when the join itself is refused.
+    int join_polylines(int into, int other, std::string& error, int* joined_index = nullptr);
+
+    // Explodes polyline `index`: its members come back at the end of the
+    // array. Refused for a linked polyline, one without members, or when the
+    // array cannot take them.
+    int explode_polyline(int index, std::string& error);
+
+    // Imports the POLYLINE and LINE entities of a DXF file after the current
+    // polylines (at most 199 in all) and sets content loaded, also when the
+    // file cannot be read. Refused when content is already loaded: an import
+    // goes only into a fresh document.
+    int import_dxf(const std::string& path, std::string& error);
+
+    // The polylines of the cut order: from the origin, each step follows the
+    // first link that leaves the current polyline. The chain stops where no
+    // link leaves, and where a link leads to a polyline already in the chain
+    // or to no polyline of the document.
+    std::vector<int> cut_order() const;
+
+    // Writes the offset contours of the cut order, split at their tabs, as a
+    // DXF file. Returns 0 with a French message when the file cannot be saved
+    // (the old file is then left intact).
+    int export_dxf(const std::string& path, std::string& error) const;
+
+    float tabStep = 0;       // DEPLACEMENT-ATTACHE, mm
+    float tabWidth = 0;      // TAILLE-ATTACHE, mm
+    float cutterRadius = 0;  // RAYON-FRAISE, mm
+    int boardWidth = 0;      // LARGEUR-PLANCHE, whole mm along Y
+    int boardLength = 0;     // LONGUEUR-PLANCHE, whole mm along X
+    int contentLoaded = 0;
+    std::array<std::unique_ptr<CLiaison>, kMaxLinks> links;
+    int linkCount = 0;
+    int viewResetPending = 0;
+    common::PolylineArray polylines;
+    int polylineCount = 0;
+    int hasPath = 0;
+    std::string path;
+    int scrollWidth = kScrollSize;
+    int scrollHeight = kScrollSize;
+};
+
+}  // namespace plandor
