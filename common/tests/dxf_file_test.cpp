@@ -1,7 +1,9 @@
 #include "dxf_file.h"
 
 #include <gtest/gtest.h>
+
 #include <unistd.h>
+#include "test_files.h"
 
 #include <filesystem>
 #include <fstream>
@@ -63,12 +65,6 @@ std::vector<Point3> numbered(int n) {
     }
     return pts;
 }
-
-struct TempDir {
-    fs::path path = fs::temp_directory_path() / ("common_dxf_test_" + std::to_string(::getpid()));
-    TempDir() { fs::create_directories(path); }
-    ~TempDir() { fs::remove_all(path); }
-};
 
 }  // namespace
 
@@ -158,7 +154,7 @@ TEST(DxfReader, ValuesThatAreNotFiniteNumbersLeaveTheCoordinateAtZero) {
 }
 
 TEST(DxfReader, ImportKeepsAtMostOneHundredAndNinetyNinePolylines) {
-    TempDir dir;
+    test_files::TempDir dir("common_dxf_test");
     const fs::path file = dir.path / "many.dxf";
     {
         std::ofstream out(file);
@@ -245,7 +241,7 @@ TEST(DxfWriter, SplitsContoursAtTheirTabsAndNumbersEveryRecord) {
 }
 
 TEST(DxfWriter, ReachesTheDiskOnlyOnCloseAndReportsAFailedSave) {
-    TempDir dir;
+    test_files::TempDir dir("common_dxf_test");
     const fs::path file = dir.path / "plan.dxf";
     {
         CDxfFile dxf;

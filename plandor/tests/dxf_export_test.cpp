@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+
 #include <unistd.h>
+#include "test_files.h"
 
 #include <clocale>
 #include <filesystem>
@@ -20,13 +22,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string read_bytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 std::unique_ptr<CPolyline> contour(const std::vector<Point3>& pts) {
     auto p = std::make_unique<CPolyline>();
     for (const Point3& pt : pts) {
@@ -44,12 +39,6 @@ void add_link(CPlandorDoc& doc, int from, int to) {
     l->endIndex = to;
     doc.add_link(std::move(l));
 }
-
-struct TempDir {
-    fs::path path = fs::temp_directory_path() / ("plandor_export_" + std::to_string(::getpid()));
-    TempDir() { fs::create_directories(path); }
-    ~TempDir() { fs::remove_all(path); }
-};
 
 struct UserLocale {
     UserLocale() { std::setlocale(LC_ALL, ""); }
@@ -76,7 +65,7 @@ void build_plan(CPlandorDoc& doc) {
 }  // namespace
 
 TEST(DxfExport, FollowsTheCutOrderAndWritesTheKnownBytes) {
-    TempDir dir;
+    test_files::TempDir dir("dxf_export_test");
     platform::MemorySettingsStore store;
     CPlandorDoc doc(store);
     build_plan(doc);
@@ -88,8 +77,8 @@ TEST(DxfExport, FollowsTheCutOrderAndWritesTheKnownBytes) {
         UserLocale french;
         ASSERT_EQ(doc.export_dxf(file.string(), error), 1) << error;
     }
-    const std::string text = read_bytes(file);
-    EXPECT_EQ(text, read_bytes(fs::path(PLANDOR_TEST_DATA) / "decoupe_chain.dxf"));
+    const std::string text = test_files::read_bytes(file);
+    EXPECT_EQ(text, test_files::read_bytes(fs::path(PLANDOR_TEST_DATA) / "decoupe_chain.dxf"));
 
     // Every record carries the next handle, from 2F on, without a gap.
     std::istringstream lines(text);
@@ -109,7 +98,7 @@ TEST(DxfExport, FollowsTheCutOrderAndWritesTheKnownBytes) {
 }
 
 TEST(DxfExport, WritesOnlyWhatTheChainReachesAndStopsOnACycle) {
-    TempDir dir;
+    test_files::TempDir dir("dxf_export_test");
     platform::MemorySettingsStore store;
     std::string error;
     const std::string empty_plan = "  0\nSECTION\n  2\nENTITIES\n  0\nENDSEC\n  0\nEOF\n";
@@ -119,15 +108,15 @@ TEST(DxfExport, WritesOnlyWhatTheChainReachesAndStopsOnACycle) {
     no_origin.links[2]->startIndex = 0;
     EXPECT_TRUE(no_origin.cut_order().empty());
     ASSERT_EQ(no_origin.export_dxf((dir.path / "a.dxf").string(), error), 1) << error;
-    EXPECT_EQ(read_bytes(dir.path / "a.dxf"), empty_plan);
+    EXPECT_EQ(test_files::read_bytes(dir.path / "a.dxf"), empty_plan);
 
     CPlandorDoc cycle(store);
     build_plan(cycle);
     add_link(cycle, 1, 2);  // back to A: the chain would never end
     EXPECT_EQ(cycle.cut_order(), (std::vector<int>{2, 1}));
     ASSERT_EQ(cycle.export_dxf((dir.path / "b.dxf").string(), error), 1);
-    EXPECT_EQ(read_bytes(dir.path / "b.dxf"),
-              read_bytes(fs::path(PLANDOR_TEST_DATA) / "decoupe_chain.dxf"));
+    EXPECT_EQ(test_files::read_bytes(dir.path / "b.dxf"),
+              test_files::read_bytes(fs::path(PLANDOR_TEST_DATA) / "decoupe_chain.dxf"));
 
     CPlandorDoc stray(store);
     build_plan(stray);
@@ -138,7 +127,7 @@ TEST(DxfExport, WritesOnlyWhatTheChainReachesAndStopsOnACycle) {
 }
 
 TEST(DxfExport, AFailedSaveIsReportedAndTheOldFileKept) {
-    TempDir dir;
+    test_files::TempDir dir("dxf_export_test");
     platform::MemorySettingsStore store;
     CPlandorDoc doc(store);
     build_plan(doc);
@@ -155,6 +144,6 @@ TEST(DxfExport, AFailedSaveIsReportedAndTheOldFileKept) {
         EXPECT_TRUE(refused) << "the folder is read-only";
     }
     if (refused) {
-        EXPECT_EQ(read_bytes(file), "ancien plan");
+        EXPECT_EQ(test_files::read_bytes(file), "ancien plan");
     }
 }

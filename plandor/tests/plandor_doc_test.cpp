@@ -1,7 +1,9 @@
 #include "plandor_doc.h"
 
 #include <gtest/gtest.h>
+
 #include <unistd.h>
+#include "test_files.h"
 
 #include <filesystem>
 #include <fstream>
@@ -29,12 +31,6 @@ std::unique_ptr<CLiaison> link(int from, int to) {
     l->endIndex = to;
     return l;
 }
-
-struct TempDir {
-    fs::path path = fs::temp_directory_path() / ("plandor_doc_test_" + std::to_string(::getpid()));
-    TempDir() { fs::create_directories(path); }
-    ~TempDir() { fs::remove_all(path); }
-};
 
 }  // namespace
 
@@ -149,7 +145,7 @@ TEST(PlandorDoc, JoinTakesTheSecondPolylineOutAndKeepsTheFirstSelected) {
 }
 
 TEST(PlandorDoc, ImportFillsAFreshDocumentOnce) {
-    TempDir dir;
+    test_files::TempDir dir("plandor_doc_test");
     const fs::path file = dir.path / "piece.dxf";
     {
         std::ofstream out(file);
