@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "idle_pump.h"
@@ -112,17 +113,33 @@ int main(int argc, char** argv) {
     std::printf(
         "écart = temps entre deux écritures successives du port (phases d'un pas : "
         "direction, front montant, front descendant), idéalement période / 3\n\n");
-    std::printf("%9s %10s %8s | %9s %9s %9s %9s | %11s %8s\n", "demandée", "obtenue", "rapport",
-                "écart p50", "p99", "p99.9", "max", "horloge", "pas");
-    std::printf("%9s %10s %8s | %9s %9s %9s %9s | %11s %8s\n", "(µs)", "(µs)", "", "(µs)", "(µs)",
-                "(µs)", "(µs)", "haute min", "");
+    // Column heads, right-aligned by characters rather than bytes.
+    const char* heads[2][9] = {
+        {"demandée", "obtenue", "rapport", "écart p50", "p99", "p99.9", "max", "horloge", "pas"},
+        {"(µs)", "(µs)", "", "(µs)", "(µs)", "(µs)", "(µs)", "haute min", ""}};
+    const int widths[9] = {9, 10, 8, 10, 9, 9, 9, 12, 8};
+    for (const auto& line : heads) {
+        std::string text;
+        for (int i = 0; i < 9; ++i) {
+            const std::string cell = line[i];
+            const auto chars =
+                std::count_if(cell.begin(), cell.end(), [](char c) { return (c & 0xC0) != 0x80; });
+            text += std::string(static_cast<std::size_t>(std::max<long>(0, widths[i] - chars) + 1),
+                                ' ');
+            text += cell;
+            if (i == 2 || i == 6) {
+                text += " |";
+            }
+        }
+        std::printf("%s\n", text.c_str());
+    }
     for (long long period : {1000LL, 200LL, 50LL, 20LL, 10LL}) {
         const Row r = measure(driver, pump, port, period, duration_ms);
         if (r.ticks < 2) {
             std::printf("%9lld  trop peu de pas mesurés (%zu)\n", period, r.ticks);
             continue;
         }
-        std::printf("%9lld %10.2f %8.3f | %9.2f %9.2f %9.2f %9.1f | %9.2f µs %8zu%s\n", period,
+        std::printf(" %9lld %10.2f %8.3f | %10.2f %9.2f %9.2f %9.1f | %12.2f %8zu%s\n", period,
                     r.achieved_us, r.achieved_us / static_cast<double>(period), r.p50, r.p99,
                     r.p999, r.max, r.min_high_us, r.ticks,
                     r.dropped ? "  (écritures les plus anciennes perdues)" : "");
