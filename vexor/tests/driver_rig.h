@@ -19,11 +19,15 @@ struct TempDir {
     std::filesystem::path path;
     explicit TempDir(const std::string& tag)
         : path(std::filesystem::temp_directory_path() /
-               ("vexor_" + tag + "_" + std::to_string(::getpid()))) {
+               ("vexor_" + tag + "_" + std::to_string(::getpid()) + "_" + std::to_string(next()))) {
         std::filesystem::remove_all(path);
         std::filesystem::create_directories(path);
     }
     ~TempDir() { std::filesystem::remove_all(path); }
+    static int next() {
+        static int n = 0;
+        return ++n;
+    }
 };
 
 inline void write_text(const std::filesystem::path& file, const std::string& text) {
