@@ -1,0 +1,67 @@
+#pragma once
+// The machine settings of Vexor: steps per millimetre, the four speeds, the
+// tool descent and the parallel-port wiring, with their stored integer forms
+// in the settings store and the values the motion driver derives from them.
+
+#include "settings_store.h"
+
+namespace vexor {
+
+// The parallel-port wiring: connector pins 2 to 9, direction inversion, LPT number.
+struct PortSettings {
+    int PinXClk = 2, PinXDir = 3, PinXInv = 0;
+    int PinYClk = 4, PinYDir = 5, PinYInv = 0;
+    int PinZClk = 6, PinZDir = 7, PinZInv = 0;
+    int Lpt = 1;
+};
+
+struct MachineSettings : PortSettings {
+    float StepX = 1.0f;  // motor steps per millimetre
+    float StepY = 1.0f;
+    float StepZ = 1.0f;
+    float travelSpeedXY = 5.0f;  // mm/s: travel moves and jogs
+    float travelSpeedZ = 2.0f;   // mm/s: Z jogs
+    float cutSpeedXY = 2.0f;     // mm/s: X/Y while cutting
+    float cutSpeedZ = 1.0f;      // mm/s: plunge and raise in a job
+    float ZBas = -2.0f;          // mm, Z of the tool while it cuts (zero or negative)
+};
+
+// Stored forms. Steps per mm are kept × 100000 and the depth × 10, the
+// product taken in single precision (as float × int) and truncated towards
+// zero: 157.48 is stored as 15748000 and -0.7 as -7. Speeds are truncated to
+// whole mm/s.
+int stored_steps(float steps_per_mm);
+int stored_depth(float depth_mm);
+int stored_speed(float speed);
+// Read back with the single-precision factors 0.00001 and 0.1 (stored 30000
+// gives 0.29999998 steps per mm).
+float steps_from_stored(int stored);
+float depth_from_stored(int stored);
+
+// Reads every setting, each with its default when absent, in the order
+// travel Z speed, travel XY speed, cutting Z speed, cutting XY speed, steps
+// X, Y, Z, descent, then the ten "Port" keys. Stored values are not checked.
+MachineSettings load_machine_settings(const platform::SettingsStore& store);
+
+// Writes travel Z speed, travel XY speed, cutting Z speed, cutting XY speed,
+// descent, steps X, Y, Z, then the "Port" keys. False when a write failed
+// (every key is still attempted).
+bool save_machine_settings(const MachineSettings& settings, platform::SettingsStore& store);
+
+// Data pins 2 to 9 are bits D0 to D7; any other number gives 0 (never output).
+int pin_mask(int pin);
+// 0x378 for LPT1, 0x278 for any other number.
+int port_address(int lpt);
+
+// What the driver writes: the port, the clock masks and, per axis, the
+// direction bits for travel towards positive and negative coordinates.
+struct PortWiring {
+    int portBase = 0x378;
+    int clkX = 1, clkY = 4, clkZ = 16;
+    int dirPosX = 2, dirNegX = 0;
+    int dirPosY = 8, dirNegY = 0;
+    int dirPosZ = 32, dirNegZ = 0;
+};
+PortWiring derive_wiring(const PortSettings& settings);
+
+}  // namespace vexor

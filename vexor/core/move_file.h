@@ -1,0 +1,57 @@
+#pragma once
+// Move files: text programs of straight moves that the motion driver runs.
+//   P targetX incX targetY incY periodUs   move X and Y together
+//   Z targetZ incZ periodUs                move Z
+// Targets in mm, advances in mm per tick (signed), period in whole
+// microseconds. The job file is "coupe.dep", a single move "dep.dep", both
+// in the folder the driver is given (the current folder in the program).
+// Numbers are written and read with a decimal point whatever the locale.
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace vexor {
+
+inline constexpr const char* kJobFileName = "coupe.dep";
+inline constexpr const char* kMoveFileName = "dep.dep";
+
+struct MoveLine {
+    char kind = 0;  // 'P' or 'Z'
+    float targetX = 0, incX = 0, targetY = 0, incY = 0;
+    float targetZ = 0, incZ = 0;
+    std::int64_t periodUs = 0;
+};
+
+// Reads one move line: its first character is the letter, then the numbers
+// separated by blanks (any text after the last one is ignored). False for any
+// other line: another first character, missing numbers, a number that is not
+// finite or a period outside the int range.
+bool parse_move_line(std::string_view line, MoveLine& move);
+
+// The move file being executed, read with lines of at most 99 characters (a
+// longer line is read in pieces).
+class MoveFileReader {
+  public:
+    MoveFileReader() = default;
+    ~MoveFileReader() { close(); }
+    MoveFileReader(const MoveFileReader&) = delete;
+    MoveFileReader& operator=(const MoveFileReader&) = delete;
+
+    bool open(const std::string& path);
+    bool is_open() const { return file_ != nullptr; }
+    // The next piece of text, line end included; false at the end of the file.
+    bool next_line(std::string& line);
+    void close();
+
+  private:
+    std::FILE* file_ = nullptr;
+};
+
+// "P %f %f %f %f %d\n" and "Z %f %f %d\n" as the C library writes them in
+// the "C" locale.
+std::string p_line_text(float targetX, float incX, float targetY, float incY, int periodUs);
+std::string z_line_text(float targetZ, float incZ, int periodUs);
+
+}  // namespace vexor

@@ -1,0 +1,131 @@
+#pragma once
+// CStepDriver: the motion driver. It runs a move file one state per call of
+// `step` (the application's idle processing), interpolates each line tick by
+// tick with one accumulator per axis and turns every tick into direction and
+// clock bytes on the parallel port, paced by the high-resolution counter.
+//
+// Positions never drift: each axis keeps a base (set by zeroing, moved to the
+// current position when its step length changes) and the whole count of
+// steps made since; posX is base + count × stepLenX, the product in double
+// precision, rounded to single precision. The accumulator of an axis is held
+// as its lead over the stepped position, in double precision, so an advance
+// equal to the step length makes one step on every tick however long the
+// move, and the comparison with the step length is made before any rounding.
+
+#include <cstdint>
+#include <string>
+
+#include "machine_settings.h"
+#include "move_file.h"
+#include "performance_counter.h"
+#include "port_output.h"
+
+namespace vexor {
+
+class CStepDriver {
+  public:
+    CStepDriver(platform::PortWriter& port, platform::PerformanceCounter& counter);
+
+    // Runs the action of the current state. Returns 1 while the driver has
+    // work, 0 when it is idle or paused (nothing is done while paused).
+    int step();
+
+    // Port address, clock masks and direction bits from the wiring settings.
+    void set_wiring(const PortSettings& settings);
+    // Step lengths 1/StepX, 1/StepY, 1/StepZ; an axis whose length changes
+    // keeps its position as the new base.
+    void set_step_lengths(const MachineSettings& settings);
+
+    // Starts the job file ("coupe.dep", state 1) or the one-move file
+    // ("dep.dep", state 11) from its first line. A file being executed is
+    // closed first, and a stop requested earlier is forgotten: it was meant
+    // for the move being replaced.
+    void start_job_file();
+    void start_move_file();
+    // Folder of the move files; empty means the current folder.
+    void set_move_folder(const std::string& folder) { folder_ = folder; }
+    std::string move_file_path(const char* name) const;
+
+    // Stop at the next decision (stopRequest := 1, paused := 0).
+    void request_stop();
+    void toggle_pause() { paused_ = !paused_; }
+    void set_motors_on(bool on) { motorsOn_ = on; }
+    // posX, posY, posZ := 0; no move is made.
+    void zero_position();
+
+    float posX() const { return x_.pos; }
+    float posY() const { return y_.pos; }
+    float posZ() const { return z_.pos; }
+    int state() const { return state_; }
+    bool running() const { return state_ != 0; }
+    bool paused() const { return paused_; }
+    bool motors_on() const { return motorsOn_; }
+    bool stop_requested() const { return stopRequest_; }
+    float stepLenX() const { return x_.stepLen; }
+    float stepLenY() const { return y_.stepLen; }
+    float stepLenZ() const { return z_.stepLen; }
+    const PortWiring& wiring() const { return wiring_; }
+    // The current line: targets, advances (after any replacement by the step
+    // length), period and the ideal positions reached by the interpolation.
+    float targetX() const { return x_.target; }
+    float targetY() const { return y_.target; }
+    float targetZ() const { return z_.target; }
+    float incX() const { return x_.inc; }
+    float incY() const { return y_.inc; }
+    float incZ() const { return z_.inc; }
+    float accX() const { return x_.acc(); }
+    float accY() const { return y_.acc(); }
+    float accZ() const { return z_.acc(); }
+    std::int64_t periodUs() const { return periodUs_; }
+
+  private:
+    struct Axis {
+        float stepLen = 1.0f;
+        float base = 0.0f;
+        std::int64_t count = 0;  // signed steps made since the base was set
+        float pos = 0.0f;        // base + count × stepLen, rounded to single
+        float target = 0.0f;
+        float inc = 0.0f;
+        double lead = 0.0;  // ideal position minus position
+
+        bool finished() const;
+        // Advances the ideal position by one tick; true when the axis has
+        // gained a step, which is then made.
+        bool advance();
+        void rebase(float new_step_len);
+        bool usable() const;
+        float acc() const { return static_cast<float>(static_cast<double>(pos) + lead); }
+    };
+
+    void read_line();
+    void xy_decision();
+    int advance_x_only();
+    int advance_y_only();
+    void close_file();
+    void write(int byte);
+    void mark();
+    bool waited(std::int64_t period_part);
+    // One phase of a stepping tick: states first..first+3 write `dir`,
+    // `dir + clk` (only with the motors on) and `dir`, then return to `back`.
+    void tick_phase(int first, int dir, int clk, int back);
+    int dir_x() const { return x_.inc >= 0 ? wiring_.dirPosX : wiring_.dirNegX; }
+    int dir_y() const { return y_.inc >= 0 ? wiring_.dirPosY : wiring_.dirNegY; }
+    int dir_z() const { return z_.inc >= 0 ? wiring_.dirPosZ : wiring_.dirNegZ; }
+
+    platform::PortWriter& port_;
+    platform::PerformanceCounter& counter_;
+    PortWiring wiring_;
+    Axis x_, y_, z_;
+    int state_ = 0;
+    bool stopRequest_ = false;
+    bool paused_ = false;
+    bool motorsOn_ = false;
+    std::int64_t periodUs_ = 500;
+    std::int64_t lastCount_ = 0;
+    std::int64_t counterFreq_;
+    MoveFileReader moveFile_;
+    std::string folder_;
+    std::string line_;
+};
+
+}  // namespace vexor

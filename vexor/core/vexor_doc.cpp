@@ -1,0 +1,65 @@
+#include "vexor_doc.h"
+
+#include "save_file.h"
+
+namespace vexor {
+
+CVexorDoc::CVexorDoc(platform::SettingsStore& store, platform::PortWriter& port,
+                     platform::PerformanceCounter& counter)
+    : store_(store), settings_(load_machine_settings(store)), driver_(port, counter) {
+    driver_.set_wiring(settings_);
+    driver_.set_step_lengths(settings_);
+}
+
+CVexorDoc::~CVexorDoc() {
+    save_settings();
+}
+
+bool CVexorDoc::save_settings() {
+    return save_machine_settings(settings_, store_);
+}
+
+void CVexorDoc::set_speeds(float travelXY, float travelZ, float cutXY, float cutZ) {
+    settings_.travelSpeedXY = travelXY;
+    settings_.travelSpeedZ = travelZ;
+    settings_.cutSpeedXY = cutXY;
+    settings_.cutSpeedZ = cutZ;
+}
+
+void CVexorDoc::set_descent(float ZBas) {
+    settings_.ZBas = ZBas;
+}
+
+void CVexorDoc::set_steps(float StepX, float StepY, float StepZ) {
+    settings_.StepX = StepX;
+    settings_.StepY = StepY;
+    settings_.StepZ = StepZ;
+    driver_.set_step_lengths(settings_);
+}
+
+void CVexorDoc::set_port(const PortSettings& port) {
+    static_cast<PortSettings&>(settings_) = port;
+    driver_.set_wiring(settings_);
+}
+
+bool CVexorDoc::jog(Jog jog, float distance, std::string& error) {
+    std::string text;
+    return jog_text(jog, distance, settings_, driver_, text, error) && start_move(text, error);
+}
+
+bool CVexorDoc::go_to_origin(std::string& error) {
+    std::string text;
+    return origin_text(settings_, driver_, text, error) && start_move(text, error);
+}
+
+bool CVexorDoc::start_move(const std::string& text, std::string& error) {
+    // The new file replaces the old one atomically: if it cannot be written,
+    // the move being executed goes on from its own, still open, file.
+    if (!platform::save_file(driver_.move_file_path(kMoveFileName), text, &error)) {
+        return false;
+    }
+    driver_.start_move_file();
+    return true;
+}
+
+}  // namespace vexor

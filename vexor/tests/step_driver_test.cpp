@@ -1,0 +1,410 @@
+#include "step_driver.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+#include "driver_rig.h"
+
+using vexor::MachineSettings;
+using vexor::test::DriverRig;
+
+namespace {
+
+// The shortest text that reads back as `v` (the writers' six decimals would
+// round a step length such as 1/3).
+std::string exact(float v) {
+    char buf[32];
+    return std::string(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
+}
+
+int count_of(const std::vector<int>& states, int code) {
+    return static_cast<int>(std::count(states.begin(), states.end(), code));
+}
+
+}  // namespace
+
+// One stepping tick per case: the three bytes on the port, and where.
+TEST(StepDriverBytes, EachWiringAndDirectionGivesItsTick) {
+    struct Case {
+        const char* what;
+        MachineSettings settings;
+        const char* line;
+        bool motors;
+        std::vector<int> bytes;
+        int port;
+    };
+    MachineSettings inverted_x;
+    inverted_x.PinXInv = 1;
+    MachineSettings shared;  // clock and direction of X both on pin 2
+    shared.PinXDir = 2;
+    MachineSettings lpt2;
+    lpt2.Lpt = 2;
+    const std::vector<Case> cases = {
+        {"X towards negative", {}, "P -1 -1 0 0 30\n", true, {0, 1, 0}, 0x378},
+        {"X towards positive", {}, "P 1 1 0 0 30\n", true, {2, 3, 2}, 0x378},
+        {"inverted X towards negative", inverted_x, "P -1 -1 0 0 30\n", true, {2, 3, 2}, 0x378},
+        {"inverted X towards positive", inverted_x, "P 1 1 0 0 30\n", true, {0, 1, 0}, 0x378},
+        {"Y towards negative", {}, "P 0 0 -1 -1 30\n", true, {0, 4, 0}, 0x378},
+        {"diagonal, both positive", {}, "P 1 1 1 1 30\n", true, {10, 15, 10}, 0x378},
+        {"diagonal, X negative", {}, "P -1 -1 1 1 30\n", true, {8, 13, 8}, 0x378},
+        {"Z towards positive", {}, "Z 1 1 30\n", true, {32, 48, 32}, 0x378},
+        {"shared pin: the masks are added", shared, "P 1 1 0 0 30\n", true, {1, 2, 1}, 0x378},
+        {"LPT2", lpt2, "P 1 1 0 0 30\n", true, {2, 3, 2}, 0x278},
+        {"motors off: no clock edge", {}, "P 1 1 1 1 30\n", false, {10, 10}, 0x378},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        DriverRig rig(c.settings, "bytes");
+        rig.driver.set_motors_on(c.motors);
+        rig.start(c.line);
+        rig.run();
+        EXPECT_EQ(rig.bytes(), c.bytes);
+        for (const auto& r : rig.port.records()) {
+            EXPECT_EQ(r.port, c.port);
+        }
+        EXPECT_EQ(rig.driver.state(), 0);
+    }
+    // All four masks on one pin: 128 × 4 = 512, of which the port gets 0.
+    MachineSettings pin9;
+    pin9.PinXClk = pin9.PinXDir = pin9.PinYClk = pin9.PinYDir = 9;
+    DriverRig rig(pin9, "pin9");
+    rig.driver.set_motors_on(true);
+    rig.start("P 1 1 1 1 30\n");
+    rig.run();
+    EXPECT_EQ(rig.bytes(), (std::vector<int>{0, 0, 0}));
+}
+
+TEST(StepDriverTiming, EachPhaseWaitsAThirdOfThePeriod) {
+    DriverRig rig;
+    rig.driver.set_motors_on(true);
+    rig.start("P 1 1 0 0 300\n");
+    auto& d = rig.driver;
+    auto& clock = rig.clock;
+    EXPECT_EQ(d.state(), 11);
+    EXPECT_EQ(d.step(), 1);
+    EXPECT_EQ(d.state(), 3);
+    d.step();
+    EXPECT_EQ(d.state(), 5);
+    EXPECT_EQ(d.periodUs(), 300);
+    d.step();  // the decision makes the step before the pulse
+    EXPECT_EQ(d.state(), 7);
+    EXPECT_EQ(d.posX(), 1.0f);
+    d.step();
+    EXPECT_EQ(d.state(), 8);
+    EXPECT_EQ(rig.bytes(), (std::vector<int>{2}));
+    const int phases[] = {8, 9, 10};
+    for (int phase : phases) {
+        clock.advance(100);  // exactly a third: not more, so still waiting
+        EXPECT_EQ(d.step(), 1);
+        EXPECT_EQ(d.state(), phase);
+        clock.advance(1);
+        d.step();
+        EXPECT_EQ(d.state(), phase == 10 ? 5 : phase + 1);
+    }
+    EXPECT_EQ(rig.bytes(), (std::vector<int>{2, 3, 2}));
+    d.step();
+    EXPECT_EQ(d.state(), 3);  // X finished: next line
+    d.step();
+    EXPECT_EQ(d.state(), 4);  // end of file
+    EXPECT_EQ(d.step(), 1);
+    EXPECT_EQ(d.state(), 0);
+    EXPECT_EQ(d.step(), 0);
+}
+
+TEST(StepDriverTiming, TicksWithoutAStepWaitAWholePeriod) {
+    DriverRig rig;
+    rig.start("P 1 0.5 0 0 300\nZ 1 0.5 90\n");
+    auto& d = rig.driver;
+    for (int i = 0; i < 3; ++i) {
+        d.step();
+    }
+    ASSERT_EQ(d.state(), 6);  // half a step: no step this tick
+    d.step();
+    EXPECT_EQ(d.state(), 12);
+    rig.clock.advance(300);
+    d.step();
+    EXPECT_EQ(d.state(), 12);
+    rig.clock.advance(1);
+    d.step();
+    EXPECT_EQ(d.state(), 5);
+    EXPECT_TRUE(rig.bytes().empty()) << "a tick without a step writes nothing";
+
+    const auto states = rig.run();
+    EXPECT_EQ(count_of(states, 28), 1);  // the Z line's own tick without a step
+    EXPECT_EQ(count_of(states, 23), 1);
+    EXPECT_EQ(d.posX(), 1.0f);
+    EXPECT_EQ(d.posZ(), 1.0f);
+}
+
+TEST(StepDriverTiming, ShortAndNegativePeriods) {
+    for (int period : {0, 1, 2}) {
+        SCOPED_TRACE(period);
+        DriverRig rig;
+        rig.start("P 1 1 0 0 " + std::to_string(period) + "\n");
+        auto& d = rig.driver;
+        while (d.state() != 8) {
+            d.step();
+        }
+        d.step();
+        EXPECT_EQ(d.state(), 8) << "no time has passed";
+        rig.clock.advance(1);
+        d.step();
+        EXPECT_EQ(d.state(), 9) << "one microsecond ends the wait";
+    }
+    DriverRig rig;
+    rig.start("P 2 1 0 0 -5\n");
+    auto& d = rig.driver;
+    int calls = 0;
+    while (d.step() != 0) {
+        ++calls;  // the clock never moves: a negative period never waits
+        ASSERT_LT(calls, 100);
+    }
+    EXPECT_EQ(d.posX(), 2.0f);
+}
+
+TEST(StepDriverControl, PauseFreezesEvenBetweenTheEdges) {
+    DriverRig rig;
+    rig.driver.set_motors_on(true);
+    rig.start("P 2 1 0 0 30\n");
+    auto& d = rig.driver;
+    rig.clock.set_auto_advance(1);
+    while (d.state() != 9) {
+        d.step();
+    }
+    EXPECT_EQ(rig.bytes().back(), 3) << "clock high";
+    d.toggle_pause();
+    const auto written = rig.port.total_writes();
+    rig.clock.advance(1'000'000);
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_EQ(d.step(), 0);
+    }
+    EXPECT_EQ(d.state(), 9);
+    EXPECT_EQ(rig.port.total_writes(), written);
+    EXPECT_TRUE(d.running());
+    d.toggle_pause();
+    rig.run();
+    EXPECT_EQ(rig.bytes(), (std::vector<int>{2, 3, 2, 2, 3, 2}));
+    EXPECT_EQ(d.posX(), 2.0f);
+}
+
+TEST(StepDriverControl, StopIsHonouredAtTheNextDecision) {
+    DriverRig rig;
+    rig.driver.set_motors_on(true);
+    rig.start("P 5 1 0 0 30\nP 9 1 0 0 30\n");
+    auto& d = rig.driver;
+    rig.clock.set_auto_advance(100);  // every wait is over at its first poll
+    while (d.state() != 8) {
+        d.step();
+    }
+    d.toggle_pause();
+    d.request_stop();  // also ends the pause
+    EXPECT_FALSE(d.paused());
+    std::vector<int> states;
+    while (d.step() != 0) {
+        states.push_back(d.state());
+    }
+    EXPECT_EQ(states, (std::vector<int>{9, 10, 5, 4, 0}));
+    EXPECT_EQ(rig.bytes(), (std::vector<int>{2, 3, 2})) << "the tick in progress completes";
+    EXPECT_EQ(d.posX(), 1.0f);
+    EXPECT_FALSE(d.stop_requested());
+
+    // A stop asked while the file was still being opened is honoured at the
+    // first decision; it does not linger to cancel the next move.
+    rig.start("P 6 1 0 0 30\n");
+    d.request_stop();
+    rig.start("P 3 1 0 0 30\n");
+    rig.run();
+    EXPECT_EQ(d.posX(), 3.0f);
+}
+
+TEST(StepDriverControl, ZeroingMakesTheCurrentPointTheOrigin) {
+    MachineSettings s;
+    s.StepX = 157.48f;
+    DriverRig rig(s);
+    rig.start("P 2 0.00635 -3 -1 20\nZ -2 -1 20\n");
+    rig.run();
+    EXPECT_GE(rig.driver.posX(), 2.0f);
+    EXPECT_EQ(rig.driver.posY(), -3.0f);
+    EXPECT_EQ(rig.driver.posZ(), -2.0f);
+    rig.driver.zero_position();
+    EXPECT_EQ(rig.driver.posX(), 0.0f);
+    EXPECT_EQ(rig.driver.posY(), 0.0f);
+    EXPECT_EQ(rig.driver.posZ(), 0.0f);
+    rig.start("P 1 1 1 1 20\n");
+    rig.run();
+    EXPECT_EQ(rig.driver.posY(), 1.0f);
+}
+
+// The accumulator: an advance equal to the step length steps on every tick,
+// however long the line and whatever the length's binary form.
+TEST(StepDriverAccumulator, AnAdvanceOfOneStepStepsOnEveryTick) {
+    for (float steps : {157.48f, 400.0f, 3.0f}) {
+        SCOPED_TRACE(steps);
+        MachineSettings s;
+        s.StepX = s.StepY = steps;
+        DriverRig rig(s);
+        const float len = 1 / steps;
+        // Start away from 0 so that the position has a long binary form.
+        rig.start("P 3.3 " + exact(len) + " 0 0 0\nP -20 " + exact(-len) + " 0 0 0\n");
+        const auto states = rig.run();
+        EXPECT_EQ(count_of(states, 6), 0) << "a tick without a step";
+        EXPECT_GE(rig.driver.posX(), -20.0f - len);
+        EXPECT_LE(rig.driver.posX(), -20.0f);
+    }
+}
+
+TEST(StepDriverAccumulator, TheComparisonIsMadeBeforeRounding) {
+    DriverRig rig;  // step length 1
+    rig.start("P 100 1 0 0 0\n");
+    rig.run();
+    ASSERT_EQ(rig.driver.posX(), 100.0f);
+    // 100 + (1 - 2^-24) rounds to 101 in single precision, but the advance is
+    // less than a step: the first tick makes none, the second does.
+    const float just_under = std::nextafter(1.0f, 0.0f);
+    rig.start("P 102 0.99999994 0 0 0\n");
+    auto& d = rig.driver;
+    d.step();
+    d.step();
+    ASSERT_EQ(d.incX(), just_under) << "the advance must survive the file";
+    d.step();
+    EXPECT_EQ(d.state(), 6);
+    EXPECT_EQ(d.posX(), 100.0f);
+    const auto states = rig.run();
+    EXPECT_EQ(count_of(states, 7), 2);
+    EXPECT_EQ(d.posX(), 102.0f);
+}
+
+TEST(StepDriverAccumulator, DiagonalsAndFinishedAxes) {
+    DriverRig rig;
+    // Half a step on each axis: a diagonal step every other tick until Y is
+    // done at 2, then X alone at one full step per tick up to 6.
+    rig.start("P 6 0.5 2 0.5 10\n");
+    const auto states = rig.run();
+    std::vector<int> ticks;
+    for (int s : states) {
+        if (s == 6 || s == 7 || s == 14 || s == 18) {
+            ticks.push_back(s);
+        }
+    }
+    EXPECT_EQ(ticks, (std::vector<int>{6, 18, 6, 18, 7, 7, 7, 7}));
+    EXPECT_EQ(rig.driver.incX(), 1.0f);
+    EXPECT_EQ(rig.driver.posX(), 6.0f);
+    EXPECT_EQ(rig.driver.posY(), 2.0f);
+
+    // X done first, Y going negative: Y continues at minus one step per tick.
+    rig.start("P 7 0.5 -2 -0.25 10\n");
+    rig.run();
+    EXPECT_EQ(rig.driver.incY(), -1.0f);
+    EXPECT_EQ(rig.driver.posY(), -2.0f);
+
+    // Lines whose advances are 0 are finished at once; an axis may end up to
+    // one step past its target.
+    rig.start("P 50 0 50 0 10\nZ 50 0 10\nZ 2.5 1 10\n");
+    const auto next = rig.run();
+    EXPECT_EQ(count_of(next, 6), 0);
+    EXPECT_EQ(count_of(next, 28), 0);
+    EXPECT_EQ(rig.driver.posX(), 7.0f);
+    EXPECT_EQ(rig.driver.posZ(), 3.0f);
+}
+
+// 500 mm at 400 steps per mm, one step per tick: adding 0.0025 in single
+// precision 200000 times would end about 0.4 mm short; the position made of
+// a whole count of steps ends on the target.
+TEST(StepDriverAccumulator, LongMovesDoNotDrift) {
+    MachineSettings s;
+    s.StepX = 400;
+    DriverRig rig(s);
+    rig.start(vexor::p_line_text(500, 0.0025f, 0, 0, 0) + vexor::p_line_text(0, -0.0025f, 0, 0, 0));
+    rig.driver.set_motors_on(true);
+    auto& d = rig.driver;
+    rig.clock.set_auto_advance(1);
+    int x_ticks = 0;
+    while (d.step() != 0) {
+        if (d.state() == 7) {
+            ++x_ticks;
+            if (x_ticks == 200000) {
+                EXPECT_EQ(d.posX(), 500.0f);
+            }
+        }
+    }
+    EXPECT_EQ(x_ticks, 400000);
+    EXPECT_EQ(d.posX(), 0.0f);
+}
+
+TEST(StepDriverFile, ExecutionEndsAtTheFirstLineThatIsNotAMove) {
+    const std::vector<std::pair<std::string, float>> files = {
+        {"P 1 1 0 0 5\nQ 4 1 0 0 5\nP 4 1 0 0 5\n", 1.0f},
+        {"P 1 1 0 0 5\n\nP 4 1 0 0 5\n", 1.0f},
+        {"P 1 1 0 0 5\nP 4 1 0 0\nP 4 1 0 0 5\n", 1.0f},
+        {"P 1 1 0 0 5\r\nP 2 1 0 0 5\r\n", 2.0f},
+        {"", 0.0f},
+    };
+    for (const auto& [text, end] : files) {
+        SCOPED_TRACE(text);
+        DriverRig rig;
+        rig.start(text);
+        rig.run();
+        EXPECT_EQ(rig.driver.posX(), end);
+        EXPECT_EQ(rig.driver.state(), 0);
+    }
+    DriverRig rig;
+    rig.driver.start_move_file();  // no file at all
+    EXPECT_EQ(rig.driver.step(), 1);
+    EXPECT_EQ(rig.driver.state(), 0);
+    rig.driver.start_job_file();
+    vexor::test::write_text(rig.dir.path / "coupe.dep", "Z -1 -1 5\n");
+    rig.run();
+    EXPECT_EQ(rig.driver.posZ(), -1.0f);
+}
+
+TEST(StepDriverFile, AxesWithoutAUsableStepLengthNeverMove) {
+    MachineSettings s;
+    s.StepY = 0;  // a stored step value of 0: length 1/0
+    DriverRig rig(s);
+    rig.start("P 3 1 0 0 5\nP 3 0 5 1 5\nP 9 1 0 0 5\n");
+    rig.run();
+    EXPECT_EQ(rig.driver.posX(), 3.0f);
+    EXPECT_EQ(rig.driver.posY(), 0.0f);
+    EXPECT_EQ(rig.driver.state(), 0);
+
+    s.StepY = -2;  // a negative length would step away from the target forever
+    DriverRig negative(s);
+    negative.start("P 0 0 5 1 5\n");
+    negative.run(1000);
+    EXPECT_EQ(negative.driver.state(), 0);
+    EXPECT_EQ(negative.driver.posY(), 0.0f);
+}
+
+TEST(StepDriverFile, ANewMoveReplacesTheRunningOne) {
+    DriverRig rig;
+    rig.start("P 10 1 0 0 5\n");
+    rig.clock.set_auto_advance(1);
+    while (rig.driver.posX() < 3.0f) {
+        rig.driver.step();
+    }
+    rig.start("P 0 0 -2 -1 5\n");
+    EXPECT_EQ(rig.driver.state(), 11);
+    rig.run();
+    EXPECT_EQ(rig.driver.posX(), 3.0f);
+    EXPECT_EQ(rig.driver.posY(), -2.0f);
+}
+
+TEST(StepDriverSettings, ChangingTheStepLengthKeepsThePosition) {
+    MachineSettings s;
+    s.StepX = 3;
+    DriverRig rig(s);
+    rig.start("P 1 0.33333334 0 0 5\n");
+    rig.run();
+    const float before = rig.driver.posX();
+    EXPECT_NEAR(before, 1.0f, 1e-6);
+    s.StepX = 10;
+    rig.driver.set_step_lengths(s);
+    EXPECT_EQ(rig.driver.posX(), before);
+    EXPECT_EQ(rig.driver.stepLenX(), 0.1f);
+    rig.start(vexor::p_line_text(2, 0.1f, 0, 0, 5));
+    rig.run();
+    EXPECT_NEAR(rig.driver.posX(), 2.0f, 1e-5);
+}

@@ -1,0 +1,24 @@
+#include "idle_pump.h"
+
+namespace vexor {
+
+IdlePump::IdlePump(CStepDriver& driver, QObject* parent) : QObject(parent), driver_(driver) {
+    timer_.setInterval(0);
+    connect(&timer_, &QTimer::timeout, this, &IdlePump::run_one);
+}
+
+void IdlePump::start() {
+    if (!timer_.isActive()) {
+        timer_.start();
+    }
+}
+
+void IdlePump::run_one() {
+    ++calls_;
+    if (driver_.step() == 0) {
+        timer_.stop();
+        emit stopped();
+    }
+}
+
+}  // namespace vexor
