@@ -165,7 +165,7 @@ std::string signed_space(double value) {
     char buf[64];
     auto res =
         std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::general, 15);
-    return sign_prefix(value < 0) + tidy_general(std::string(buf, res.ptr));
+    return signed_text(value < 0, tidy_general(std::string(buf, res.ptr)));
 }
 
 std::string signed_space(float value) {
@@ -174,11 +174,11 @@ std::string signed_space(float value) {
     }
     char buf[64];
     auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value));
-    return sign_prefix(value < 0) + tidy_general(std::string(buf, res.ptr));
+    return signed_text(value < 0, tidy_general(std::string(buf, res.ptr)));
 }
 
 std::string signed_space(int value) {
-    return sign_prefix(value < 0) + std::to_string(std::abs(static_cast<long long>(value)));
+    return signed_text(value < 0, std::to_string(std::abs(static_cast<long long>(value))));
 }
 
 }  // namespace pointfile
