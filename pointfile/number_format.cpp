@@ -133,8 +133,12 @@ std::string tidy_general(std::string text) {
     return text;
 }
 
-std::string sign_prefix(bool negative) {
-    return std::string(1, negative ? '-' : ' ');
+// A blank or "-", then the text (built by appending: prepending trips a false
+// -Wrestrict warning of GCC 12).
+std::string signed_text(bool negative, const std::string& text) {
+    std::string out(1, negative ? '-' : ' ');
+    out += text;
+    return out;
 }
 
 }  // namespace
