@@ -38,6 +38,10 @@ std::string quoted(const std::string& name) {
 
 bool read_profile(std::string_view bytes, const std::string& file_name, LoadedProfile& out,
                   std::string& error) {
+    // A byte-order mark would hide the first number and cost the first point.
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
+        bytes.remove_prefix(3);
+    }
     ListInput in(bytes);
     LoadedProfile loaded;
     loaded.label = file_name;

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "geometry.h"
+#include "point_line.h"
 #include "test_support.h"
 
 using alyra::AlyraModel;
@@ -190,6 +191,24 @@ TEST(Geometry, DegenerateGeometryIsRefusedAndKeepsTheLastResults) {
     EXPECT_EQ(m.results().Txt_Lg_Final.text, before.Txt_Lg_Final.text);
     EXPECT_EQ(m.root_final().nb_pts, root_before.nb_pts);
     EXPECT_EQ(m.root_final().y, root_before.y);
+}
+
+TEST(Geometry, NewProfilesNeverGrowPastTheirTable) {
+    // A 1000-point tip behind a longer root needs more than 1000 new points.
+    TempDir dir("capacity");
+    std::string bytes;
+    for (int k = 0; k < 1000; ++k) {
+        const double x = std::abs(1 - 2 * k / 999.0);
+        pointfile::append_point_line(bytes, x, (k < 500 ? 0.05 : -0.05) * (1 - x), '.');
+    }
+    write_bytes(dir.path / "dense.dat", bytes);
+    AlyraModel m = panel_model("naca2412.dat", "naca0012.dat");
+    std::string error;
+    ASSERT_TRUE(m.Charge_Profil_Saum(dir / "dense.dat", error)) << error;
+    ASSERT_EQ(m.saum().points.nb_pts, 1000);
+    EXPECT_FALSE(m.compute(error));
+    EXPECT_NE(error.find("1000"), std::string::npos);
+    EXPECT_FALSE(m.can_save_results());
 }
 
 TEST(Geometry, NothingIsComputedBeforeBothProfilesAreChosen) {

@@ -53,6 +53,11 @@ TEST(ProfileReader, FirstValueOfOneMeansNoTitleAnythingElseMakesATitle) {
     EXPECT_EQ(from_nose.label, "0.0 0.0");
     expect_points(from_nose, {{0.5, 0.06}, {1, 0}});
 
+    EXPECT_EQ(read_ok("\xEF\xBB\xBF"
+                      "1 0\n0 0\n1 0\n")
+                  .points.nb_pts,
+              3);
+
     // A title whose first word reads 1.5 is still a title.
     EXPECT_EQ(read_ok("1.5 mm\n1 0\n0 0\n1 0\n").label, "1.5 mm");
 }
