@@ -24,9 +24,20 @@ while read -r line; do
   # shellcheck disable=SC2086
   "$top/$build/cadrex/cadrex" $line
 done < "$top/examples/couples.txt"
+
+echo
 echo "== Plandor : import du dessin examples/nervure.dxf"
 "$top/$build/plandor/plandor" --dump "$top/examples/nervure.dxf" > nervure.txt
 grep '^POLYLINE' nervure.txt
+
+echo
+echo "== Alyra : tronçon effilé, en flèche et vrillé (NACA 2412 -> NACA 0012)"
+"$top/$build/alyra/alyra" --root "$top/examples/naca2412.dat" --tip "$top/examples/naca0012.dat" \
+  --corde-empl 280 --corde-saum 160 --href-saum 25 --vril-saum -2 --fleche 90 --long 650 \
+  --nom Aile --save-project Aile.alyra
+echo "-- alyra --project Aile.alyra --out projet"
+mkdir -p projet
+"$top/$build/alyra/alyra" --project Aile.alyra --out projet
 
 echo
 echo "Fichiers écrits dans $out :"

@@ -1,0 +1,181 @@
+#include "batch.h"
+
+#include <clocale>
+#include <cstdio>
+#include <ctime>
+#include <utility>
+#include <vector>
+
+#include "alyra_model.h"
+#include "number_reading.h"
+
+namespace alyra {
+
+const char* const kUsage =
+    "Usage : alyra --root A.dat --tip B.dat [--corde-empl T] [--href-empl T] [--vril-empl T]\n"
+    "              [--corde-saum T] [--href-saum T] [--vril-saum T] [--fleche T] [--long T]\n"
+    "              [--prerot-empl T] [--prerot-saum T] [--nom P] [--out DOSSIER]\n"
+    "              [--save-project FICHIER.alyra]\n"
+    "        alyra --project FICHIER.alyra [--out DOSSIER]\n"
+    "Calcule les profils d'emplanture et de saumon d'un tronçon d'aile effilé, en flèche\n"
+    "et vrillé, et enregistre les deux fichiers de points et la fiche du tronçon sous\n"
+    "leurs noms proposés dans DOSSIER (le dossier courant par défaut).\n"
+    "  --root, --tip       fichiers de points des profils d'emplanture et de saumon\n"
+    "  --corde-empl T      corde d'emplanture en mm (texte du champ, défaut 400)\n"
+    "  --href-empl T       hauteur de référence d'emplanture (défaut 20)\n"
+    "  --vril-empl T       vrillage d'emplanture en degrés (défaut 0)\n"
+    "  --corde-saum T      corde du saumon (défaut 100)\n"
+    "  --href-saum T       hauteur de référence du saumon (défaut 20)\n"
+    "  --vril-saum T       vrillage du saumon (défaut 0)\n"
+    "  --fleche T          flèche du bord d'attaque du saumon (défaut 350)\n"
+    "  --long T            longueur du tronçon (défaut 400)\n"
+    "  --prerot-empl T     rotation préalable du profil d'emplanture (défaut 0)\n"
+    "  --prerot-saum T     rotation préalable du profil du saumon (défaut 0)\n"
+    "  --nom P             nom du projet (défaut Alyra)\n"
+    "  --out DOSSIER       dossier des fichiers calculés\n"
+    "  --save-project F    enregistre aussi le projet dans F\n"
+    "  --project F         charge le projet F au lieu des profils et des valeurs\n";
+
+namespace {
+
+// Command-line option -> the field it fills.
+const std::vector<std::pair<std::string, std::string WingFields::*>>& field_options() {
+    static const std::vector<std::pair<std::string, std::string WingFields::*>> options = {
+        {"--corde-empl", &WingFields::txt_corde_empl},
+        {"--href-empl", &WingFields::txt_href_empl},
+        {"--vril-empl", &WingFields::txt_vril_empl2},
+        {"--prerot-empl", &WingFields::txt_vril_empl},
+        {"--corde-saum", &WingFields::txt_corde_saum},
+        {"--href-saum", &WingFields::txt_href_saum},
+        {"--vril-saum", &WingFields::txt_vril_saum2},
+        {"--prerot-saum", &WingFields::txt_vril_saum},
+        {"--fleche", &WingFields::txt_fleche},
+        {"--long", &WingFields::Txt_Long},
+    };
+    return options;
+}
+
+std::string today() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[32];
+    std::snprintf(text, sizeof text, "%02d/%02d/%04d", local.tm_mday, local.tm_mon + 1,
+                  local.tm_year + 1900);
+    return text;
+}
+
+int fail(const std::string& message) {
+    std::fprintf(stderr, "%s\n", message.c_str());
+    return 1;
+}
+
+void print_report(const SaveReport& report) {
+    std::string text = report.text;
+    for (std::size_t p; (p = text.find('\r')) != std::string::npos;) {
+        text.erase(p, 1);
+    }
+    std::printf("%s :\n%s\n", report.title.c_str(), text.c_str());
+}
+
+void print_results(const AlyraModel& m) {
+    const WingResults& r = m.results();
+    std::printf("Emplanture : %s (%d points)\n", m.empl().label.c_str(), m.empl().points.nb_pts);
+    std::printf("Saumon : %s (%d points)\n", m.saum().label.c_str(), m.saum().points.nb_pts);
+    std::printf("%s\n", r.rotation_caption.c_str());
+    const std::pair<const char*, const ShownNumber*> rows[] = {
+        {"Corde profils :   ", &r.Txt_Corde_Final},
+        {"Longueur :        ", &r.Txt_Lg_Final},
+        {"Flèche :          ", &r.Txt_Fleche_Final},
+        {"Hréf. empl. :     ", &r.Txt_Href_Empl_final},
+        {"Hréf. saumon :    ", &r.Txt_Href_Saum_final},
+        {"Vrillage empl. :  ", &r.Txt_Vrill_Empl_Final},
+        {"Vrillage saum. :  ", &r.Txt_Vrill_Saum_Final},
+    };
+    for (const auto& [caption, number] : rows) {
+        const bool angle = number == &r.Txt_Vrill_Empl_Final || number == &r.Txt_Vrill_Saum_Final;
+        std::printf("  %s%s %s\n", caption, number->text.c_str(), angle ? "°" : "mm");
+    }
+    std::printf("Nouveaux profils : %d points à l'emplanture, %d au saumon\n",
+                m.root_final().nb_pts, m.tip_final().nb_pts);
+}
+
+}  // namespace
+
+const std::set<std::string>& batch_value_options() {
+    static const std::set<std::string> options = [] {
+        std::set<std::string> o = {"--root", "--tip",          "--nom",
+                                   "--out",  "--save-project", "--project"};
+        for (const auto& [name, field] : field_options()) {
+            o.insert(name);
+        }
+        return o;
+    }();
+    return options;
+}
+
+const std::set<std::string>& batch_flags() {
+    static const std::set<std::string> flags = {"--help", "--version"};
+    return flags;
+}
+
+bool is_batch(const platform::CommandLine& cl) {
+    for (const std::string& option : batch_value_options()) {
+        if (cl.has(option)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+int run_batch(const platform::CommandLine& cl) {
+    std::setlocale(LC_ALL, "");
+    const char sep = pointfile::system_decimal_separator();
+    AlyraModel model;
+    std::string error;
+
+    if (cl.has("--project")) {
+        for (const std::string& option : batch_value_options()) {
+            if (cl.has(option) && option != "--project" && option != "--out") {
+                return fail("L'option " + option + " ne se combine pas avec --project.");
+            }
+        }
+        if (!model.Charge_Projet(cl.value("--project"), error)) {
+            return fail(error);
+        }
+    } else {
+        if (!cl.has("--root") || !cl.has("--tip")) {
+            return fail("Indiquez les deux profils : --root et --tip (ou un projet : --project).");
+        }
+        for (const auto& [name, field] : field_options()) {
+            model.fields.*field = cl.value(name, model.fields.*field);
+        }
+        model.Txt_Nom_proj = cl.value("--nom", model.Txt_Nom_proj);
+        if (!model.Charge_Profil_Empl(cl.value("--root"), error) ||
+            !model.Charge_Profil_Saum(cl.value("--tip"), error)) {
+            return fail(error);
+        }
+    }
+    if (!model.redraw(error)) {
+        return fail(error);
+    }
+    if (cl.has("--save-project")) {
+        SaveReport report;
+        if (!model.Sauve_Projet(cl.value("--save-project"), today(), sep, report, error)) {
+            return fail(error);
+        }
+        print_report(report);
+    }
+    if (!model.compute(error)) {
+        return fail(error);
+    }
+    print_results(model);
+    SaveReport report;
+    if (!model.Sauve_Fichiers(cl.value("--out", "."), sep, report, error)) {
+        return fail(error);
+    }
+    print_report(report);
+    return 0;
+}
+
+}  // namespace alyra

@@ -1,0 +1,25 @@
+#pragma once
+// Alyra without a window: loads two profiles (or a project), computes the
+// panel as "Calculer les nouveaux profils" does and writes the three result
+// files under their proposed names.
+
+#include <set>
+#include <string>
+
+#include "command_line.h"
+
+namespace alyra {
+
+extern const char* const kUsage;
+
+// Options that take a value, and flags.
+const std::set<std::string>& batch_value_options();
+const std::set<std::string>& batch_flags();
+
+// True when the command line asks for the batch mode.
+bool is_batch(const platform::CommandLine& cl);
+
+// Runs the batch mode; French messages on stderr, 0 on success, 1 otherwise.
+int run_batch(const platform::CommandLine& cl);
+
+}  // namespace alyra

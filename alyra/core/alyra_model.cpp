@@ -1,0 +1,260 @@
+#include "alyra_model.h"
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+#include "number_format.h"
+#include "number_reading.h"
+#include "point_line.h"
+#include "project_file.h"
+#include "save_file.h"
+#include "text_file.h"
+
+namespace alyra {
+
+ShownNumber Txt_Opt(const OptimiserValues& values, int position) {
+    const int p = std::clamp(position, 0, 100);
+    const double low = values.txt_int.shown;
+    const double high = values.txt_ext.shown;
+    return shown_number(low + (high - low) * p / 100, "#0.00");
+}
+
+bool AlyraModel::load_profile(const std::string& path, ProfileSlot& slot, std::string& error) {
+    LoadedProfile loaded;
+    if (!load_profile_file(path, loaded, error)) {
+        return false;
+    }
+    slot.points = loaded.points;
+    slot.label = std::move(loaded.label);
+    slot.file_name = file_name_of(path);
+    slot.chosen = true;
+    return true;
+}
+
+bool AlyraModel::Charge_Profil_Empl(const std::string& path, std::string& error) {
+    return load_profile(path, empl_, error);
+}
+
+bool AlyraModel::Charge_Profil_Saum(const std::string& path, std::string& error) {
+    return load_profile(path, saum_, error);
+}
+
+bool AlyraModel::redraw_values(const WingInputs& in, Section& root3, Section& tip3,
+                               WingResults& results, std::string& error) const {
+    double alpha = 0;
+    if (!turn_angle(in, alpha, error)) {
+        return false;
+    }
+    build_root_section(empl_.points, in, root3);
+    build_tip_section(saum_.points, in, tip3);
+    const double chord = in.Ce * std::cos(deg_to_rad(in.Ae)) * std::cos(alpha);
+    const double length = in.L * std::cos(alpha) + (in.F + in.Cs) * std::sin(alpha);
+    if (!std::isfinite(chord) || !std::isfinite(length)) {
+        error = "Les dimensions du tronçon sont trop grandes pour être calculées.";
+        return false;
+    }
+    results.Txt_Corde_Final = shown_number(chord, "#.00");
+    results.Txt_Lg_Final = shown_number(length, "#.00");
+    results.Txt_Fleche_Final = shown_number(0, "0.00");
+    // The caption keeps the ten-digit value of pi it was always shown with.
+    results.rotation_caption = "Position après rotation de " +
+                               pointfile::format_pattern(alpha * 180 / 3.141592654, "0#.##") + "°";
+    return true;
+}
+
+bool AlyraModel::redraw(std::string& error) {
+    computed_ = false;
+    WingInputs in;
+    if (!read_inputs(fields, in, error)) {
+        return false;
+    }
+    auto root3 = std::make_unique<Section>();
+    auto tip3 = std::make_unique<Section>();
+    WingResults results = results_;
+    if (!redraw_values(in, *root3, *tip3, results, error)) {
+        return false;
+    }
+    root3_ = *root3;
+    tip3_ = *tip3;
+    results_ = results;
+    return true;
+}
+
+bool AlyraModel::compute(std::string& error) {
+    if (!can_compute()) {
+        error = "Choisissez d'abord les profils d'emplanture et de saumon.";
+        return false;
+    }
+    WingInputs in;
+    if (!read_inputs(fields, in, error)) {
+        return false;
+    }
+    auto root3 = std::make_unique<Section>();
+    auto tip3 = std::make_unique<Section>();
+    WingResults results = results_;
+    if (!redraw_values(in, *root3, *tip3, results, error)) {
+        return false;
+    }
+    FinalTwists twists;
+    if (!Calc_Vrillage_Final(in, twists, error)) {
+        return false;
+    }
+    double alpha = 0;
+    turn_angle(in, alpha, error);
+    auto turned = std::make_unique<TurnedPanel>();
+    turn_section(*root3, alpha, turned->root);
+    turn_section(*tip3, alpha, turned->tip);
+    turned->root_href = in.He;
+    turned->tip_href = in.Hs;
+    turned->tip_le_depth = std::sqrt(in.L * in.L + in.F * in.F);
+
+    auto finals = std::make_unique<std::array<PointTable, 2>>();
+    if (!new_profiles(*turned, (*finals)[0], (*finals)[1], error)) {
+        return false;
+    }
+    results.Txt_Href_Empl_final = shown_number(twists.HeF, "#0.00");
+    results.Txt_Href_Saum_final = shown_number(twists.HsF, "#0.00");
+    results.Txt_Vrill_Empl_Final = shown_number(twists.VeF, "#0.00");
+    results.Txt_Vrill_Saum_Final = shown_number(twists.VsF, "#0.00");
+
+    root3_ = *root3;
+    tip3_ = *tip3;
+    turned_ = *turned;
+    root_final_ = (*finals)[0];
+    tip_final_ = (*finals)[1];
+    results_ = results;
+    computed_ = true;
+    return true;
+}
+
+bool AlyraModel::optimiser_values(OptimiserValues& out, std::string& error) {
+    if (!redraw(error) || !compute(error)) {
+        return false;
+    }
+    WingInputs in;
+    read_inputs(fields, in, error);
+    const Section& R = turned_.root;
+    const Section& T = turned_.tip;
+    const auto last_r = static_cast<std::size_t>(R.nb - 1);
+    const auto last_t = static_cast<std::size_t>(T.nb - 1);
+    const double low_run = T.X[last_t] - T.X[last_t - 1];
+    const double up_run = T.X[0] - T.X[1];
+    if (low_run == 0 || up_run == 0) {
+        error =
+            "Le dernier ou le premier segment du profil du saumon est vertical : "
+            "l'optimisation est impossible.";
+        return false;
+    }
+    const double align =
+        in.He - in.Ce * std::sin(deg_to_rad(in.Ve)) + in.Cs * std::sin(deg_to_rad(in.Vs));
+    const double m_low = (T.Y[last_t] - T.Y[last_t - 1]) / low_run;
+    const double m_up = (T.Y[0] - T.Y[1]) / up_run;
+    OptimiserValues v;
+    v.Txt_NOP = shown_number(in.Hs, "#0.00");
+    v.Txt_Align = shown_number(align, "#0.00");
+    v.txt_int = shown_number(align + m_low * (T.X[last_t] - R.X[last_r]), "#0.00");
+    v.txt_ext = shown_number(align + m_up * (T.X[0] - R.X[0]), "#0.00");
+    if (!std::isfinite(v.txt_int.value) || !std::isfinite(v.txt_ext.value)) {
+        error = "Les hauteurs proposées ne sont pas calculables.";
+        return false;
+    }
+    out = v;
+    return true;
+}
+
+bool AlyraModel::apply_tip_height(const ShownNumber& height, std::string& error) {
+    const std::string before = fields.txt_href_saum;
+    fields.txt_href_saum = pointfile::format_pattern(height.shown, "#0.00", '.');
+    if (!redraw(error) || !compute(error)) {
+        fields.txt_href_saum = before;
+        return false;
+    }
+    return true;
+}
+
+bool AlyraModel::Sauve_Projet(const std::string& path, const std::string& date, char decimal_sep,
+                              SaveReport& report, std::string& error) const {
+    if (!can_compute()) {
+        error = "Choisissez d'abord les profils d'emplanture et de saumon.";
+        return false;
+    }
+    ProjectData p;
+    p.name = project_name_line(Txt_Nom_proj, file_name_of(path));
+    p.Txt_Long = fields.Txt_Long;
+    p.txt_fleche = fields.txt_fleche;
+    p.txt_prof_empl = empl_.file_name;
+    p.txt_corde_empl = fields.txt_corde_empl;
+    p.txt_href_empl = fields.txt_href_empl;
+    p.txt_vril_empl2 = fields.txt_vril_empl2;
+    p.txt_prof_saum = saum_.file_name;
+    p.txt_corde_saum = fields.txt_corde_saum;
+    p.txt_href_saum = fields.txt_href_saum;
+    p.txt_vril_saum2 = fields.txt_vril_saum2;
+    p.empl = {empl_.points, empl_.label};
+    p.saum = {saum_.points, saum_.label};
+    std::string text;
+    if (!project_text(p, date, decimal_sep, text, error) ||
+        !platform::save_file(path, text, &error)) {
+        return false;
+    }
+    report = {"Sauvegarde du projet", "Paramètres du projet enregistrés"};
+    return true;
+}
+
+bool AlyraModel::Charge_Projet(const std::string& path, std::string& error) {
+    std::string bytes;
+    auto p = std::make_unique<ProjectData>();
+    if (!read_text_file(path, bytes, error) || !read_project(bytes, *p, error)) {
+        return false;
+    }
+    Txt_Nom_proj = p->name;
+    fields.Txt_Long = p->Txt_Long;
+    fields.txt_fleche = p->txt_fleche;
+    fields.txt_corde_empl = p->txt_corde_empl;
+    fields.txt_href_empl = p->txt_href_empl;
+    fields.txt_vril_empl2 = p->txt_vril_empl2;
+    fields.txt_corde_saum = p->txt_corde_saum;
+    fields.txt_href_saum = p->txt_href_saum;
+    fields.txt_vril_saum2 = p->txt_vril_saum2;
+    empl_ = {p->empl.points, p->empl.label, p->txt_prof_empl, true};
+    saum_ = {p->saum.points, p->saum.label, p->txt_prof_saum, true};
+    return true;
+}
+
+ProposedNames AlyraModel::proposed_names(char decimal_sep) const {
+    return alyra::proposed_names(Txt_Nom_proj, results_, decimal_sep);
+}
+
+bool AlyraModel::Sauve_Fichiers(const std::string& folder, char decimal_sep, SaveReport& report,
+                                std::string& error) const {
+    if (!computed_) {
+        error = "Calculez d'abord les nouveaux profils.";
+        return false;
+    }
+    const ProposedNames names = proposed_names(decimal_sep);
+    std::string root_text;
+    std::string tip_text;
+    if (!profile_file_text(root_title(empl_.file_name, results_), root_final_,
+                           results_.Txt_Href_Empl_final.shown, decimal_sep, root_text, error) ||
+        !profile_file_text(tip_title(saum_.file_name, results_), tip_final_,
+                           results_.Txt_Href_Saum_final.shown, decimal_sep, tip_text, error)) {
+        return false;
+    }
+    std::string prefix = folder;
+    if (!prefix.empty() && prefix.back() != '/' && prefix.back() != '\\') {
+        prefix += '/';
+    }
+    if (!platform::save_file(prefix + names.data, data_sheet_text(names, results_), &error) ||
+        !platform::save_file(prefix + names.root, root_text, &error) ||
+        !platform::save_file(prefix + names.tip, tip_text, &error)) {
+        return false;
+    }
+    const std::string eol(pointfile::kLineEnd);
+    report.title = "Sauvegarde effectuée";
+    report.text = names.root + eol + names.tip + eol + names.data + eol + eol +
+                  "Dans le dossier :" + eol + folder;
+    return true;
+}
+
+}  // namespace alyra

@@ -1,0 +1,40 @@
+#include "fields.h"
+
+#include <cmath>
+
+#include "number_reading.h"
+
+namespace alyra {
+
+bool read_inputs(const WingFields& fields, WingInputs& in, std::string& error) {
+    struct Field {
+        const std::string& text;
+        double& value;
+        const char* caption;
+    };
+    WingInputs read;
+    const Field all[] = {
+        {fields.txt_corde_empl, read.Ce, "la corde d'emplanture"},
+        {fields.txt_href_empl, read.He, "la hauteur de référence d'emplanture"},
+        {fields.txt_vril_empl2, read.Ve, "le vrillage d'emplanture"},
+        {fields.txt_vril_empl, read.Ae, "la rotation du profil d'emplanture"},
+        {fields.txt_corde_saum, read.Cs, "la corde du saumon"},
+        {fields.txt_href_saum, read.Hs, "la hauteur de référence du saumon"},
+        {fields.txt_vril_saum2, read.Vs, "le vrillage du saumon"},
+        {fields.txt_vril_saum, read.As, "la rotation du profil du saumon"},
+        {fields.txt_fleche, read.F, "la flèche"},
+        {fields.Txt_Long, read.L, "la longueur du tronçon"},
+    };
+    for (const Field& f : all) {
+        f.value = pointfile::leading_number(f.text);
+        if (!std::isfinite(f.value)) {
+            error = std::string("La valeur de ") + f.caption + " (« " + f.text +
+                    " ») est trop grande pour être calculée.";
+            return false;
+        }
+    }
+    in = read;
+    return true;
+}
+
+}  // namespace alyra

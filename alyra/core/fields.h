@@ -1,0 +1,29 @@
+#pragma once
+// The input fields of the main window as typed, and the numbers the
+// computation reads from them.
+
+#include <string>
+
+#include "geometry.h"
+
+namespace alyra {
+
+// Texts of the input boxes, with the window's defaults.
+struct WingFields {
+    std::string txt_corde_empl = "400";
+    std::string txt_href_empl = "20";
+    std::string txt_vril_empl2 = "0";  // root twist
+    std::string txt_vril_empl = "0";   // root pre-rotation, not kept in projects
+    std::string txt_corde_saum = "100";
+    std::string txt_href_saum = "20";
+    std::string txt_vril_saum2 = "0";  // tip twist
+    std::string txt_vril_saum = "0";   // tip pre-rotation, not kept in projects
+    std::string txt_fleche = "350";
+    std::string Txt_Long = "400";
+};
+
+// Reads every field with the leading-number scan ("12,5" is 12, no number is
+// 0). Refused with a French message when a value is too large to compute.
+bool read_inputs(const WingFields& fields, WingInputs& in, std::string& error);
+
+}  // namespace alyra

@@ -1,0 +1,324 @@
+#include "geometry.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace alyra {
+
+double pi() {
+    return 4 * std::atan(1.0);
+}
+double deg_to_rad(double degrees) {
+    return degrees * pi() / 180;
+}
+double rad_to_deg(double radians) {
+    return radians * 180 / pi();
+}
+
+double YinterBF(const Point3& p1, const Point3& p2, double x) {
+    return p1.y + (p2.y - p1.y) * (x - p1.x) / (p2.x - p1.x);
+}
+double ZinterBF(const Point3& p1, const Point3& p2, double x) {
+    return p1.z + (p2.z - p1.z) * (x - p1.x) / (p2.x - p1.x);
+}
+double XInterZ(const Point3& p1, const Point3& p2, double z) {
+    return p2.z == p1.z ? p1.x : p1.x + (p2.x - p1.x) * (z - p1.z) / (p2.z - p1.z);
+}
+double YInterZ(const Point3& p1, const Point3& p2, double z) {
+    return p2.z == p1.z ? p1.y : p1.y + (p2.y - p1.y) * (z - p1.z) / (p2.z - p1.z);
+}
+void XYInterZ(const Point3& p1, const Point3& p2, double z, double& x, double& y) {
+    x = XInterZ(p1, p2, z);
+    y = YInterZ(p1, p2, z);
+}
+void Rotation(double x, double y, double z, double a, double& xr, double& yr, double& zr) {
+    xr = x * std::cos(a) + z * std::sin(a);
+    yr = y;
+    zr = z * std::cos(a) - x * std::sin(a);
+}
+
+void build_root_section(const PointTable& profile, const WingInputs& in, Section& out) {
+    const double a = deg_to_rad(in.Ae);
+    out.nb = profile.nb_pts;
+    for (std::size_t k = 0; k < static_cast<std::size_t>(profile.nb_pts); ++k) {
+        const double x = profile.x[k];
+        const double y = profile.y[k];
+        out.X[k] = -in.Ce * (x * std::cos(a) + y * std::sin(a));
+        out.Y[k] = in.He + in.Ce * (y * std::cos(a) - x * std::sin(a));
+        out.Z[k] = 0;
+    }
+}
+
+void build_tip_section(const PointTable& profile, const WingInputs& in, Section& out) {
+    const double b = deg_to_rad(in.As);
+    out.nb = profile.nb_pts;
+    for (std::size_t k = 0; k < static_cast<std::size_t>(profile.nb_pts); ++k) {
+        const double x = profile.x[k];
+        const double y = profile.y[k];
+        out.X[k] = -in.F - in.Cs * (x * std::cos(b) + y * std::sin(b));
+        out.Y[k] = in.Hs + in.Cs * (y * std::cos(b) - x * std::sin(b));
+        out.Z[k] = in.L;
+    }
+}
+
+namespace {
+
+std::string degenerate(const std::string& why) {
+    return "Géométrie dégénérée : " + why + ". Aucun résultat n'est calculé.";
+}
+
+bool all_finite(std::initializer_list<double> values) {
+    return std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); });
+}
+
+int sign(double v) {
+    return (v > 0) - (v < 0);
+}
+
+}  // namespace
+
+bool turn_angle(const WingInputs& in, double& alpha, std::string& error) {
+    if (in.L == 0) {
+        error = degenerate("la longueur du tronçon est nulle");
+        return false;
+    }
+    alpha = std::atan(in.F / in.L);
+    return true;
+}
+
+bool Calc_Vrillage_Final(const WingInputs& in, FinalTwists& out, std::string& error) {
+    double alpha = 0;
+    if (!turn_angle(in, alpha, error)) {
+        return false;
+    }
+    const double ve = deg_to_rad(in.Ve);
+    const double vs = deg_to_rad(in.Vs);
+    const double ca = std::cos(alpha);
+    const double sa = std::sin(alpha);
+
+    const double u_r = -in.Ce * std::cos(ve) * ca;
+    const double z_r = in.Ce * std::cos(ve) * sa;
+    const double h_r = in.He - in.Ce * std::sin(ve);
+    const double aft = in.Cs * std::cos(vs) + in.F;
+    const double u_t = -aft * ca + in.L * sa;
+    const double z_t = aft * sa + in.L * ca;
+    const double h_t = in.Hs - in.Cs * std::sin(vs);
+    const double z_le = in.F * sa + in.L * ca;
+
+    if (z_t == z_r) {
+        error =
+            degenerate("les bords de fuite d'emplanture et de saumon sont à la même profondeur");
+        return false;
+    }
+    const double t = -z_r / (z_t - z_r);
+    const double u0 = u_r + (u_t - u_r) * t;
+    const double h0 = h_r + (h_t - h_r) * t;
+    if (z_le == 0) {
+        error = degenerate("le bord d'attaque du saumon est dans le plan d'emplanture");
+        return false;
+    }
+    const double t2 = z_t / z_le;
+    const double HsF = t2 * in.Hs + (1 - t2) * in.He;
+    if (u0 == 0 || u_t == 0) {
+        error = degenerate("un bord de fuite tombe sur le bord d'attaque après rotation");
+        return false;
+    }
+    FinalTwists f;
+    f.HeF = in.He;
+    f.HsF = HsF;
+    f.VeF = rad_to_deg(std::atan((h0 - in.He) / u0));
+    f.VsF = rad_to_deg(std::atan((h_t - HsF) / u_t));
+    if (!all_finite({f.HeF, f.HsF, f.VeF, f.VsF})) {
+        error = degenerate("les vrillages finaux ne sont pas calculables");
+        return false;
+    }
+    out = f;
+    return true;
+}
+
+void turn_section(const Section& in, double alpha, Section& out) {
+    out.nb = in.nb;
+    for (std::size_t k = 0; k < static_cast<std::size_t>(in.nb); ++k) {
+        Rotation(in.X[k], in.Y[k], in.Z[k], alpha, out.X[k], out.Y[k], out.Z[k]);
+    }
+}
+
+namespace {
+
+double partner_value(const Section& s, double x, int sens, bool depth, double fallback) {
+    for (std::size_t i = 1; i < static_cast<std::size_t>(s.nb); ++i) {
+        const double x0 = s.X[i - 1];
+        const double x1 = s.X[i];
+        if (x0 * sens <= x * sens && x * sens <= x1 * sens) {
+            const double v0 = depth ? s.Z[i - 1] : s.Y[i - 1];
+            const double v1 = depth ? s.Z[i] : s.Y[i];
+            return x1 == x0 ? (v0 + v1) / 2 : v0 + (v1 - v0) * (x - x0) / (x1 - x0);
+        }
+    }
+    return fallback;
+}
+
+// The sense of section `s` at point k: that of the segment leaving it, or for
+// the last point that of the segment ending at it.
+int sense_at(const Section& s, int k) {
+    const auto i = static_cast<std::size_t>(k);
+    if (k + 1 < s.nb) {
+        return sign(s.X[i + 1] - s.X[i]);
+    }
+    return k > 0 ? sign(s.X[i] - s.X[i - 1]) : 0;
+}
+
+// Height at X' = p1.x, Z' = p2.z of the plane through p1, p2, p3.
+bool plane_height(const Point3& p1, const Point3& p2, const Point3& p3, double& yq) {
+    const Point3 a{p3.x - p1.x, p3.y - p1.y, p3.z - p1.z};
+    const Point3 b{p2.x - p1.x, p2.y - p1.y, p2.z - p1.z};
+    const double ny = a.z * b.x - a.x * b.z;
+    const double nz = a.x * b.y - a.y * b.x;
+    if (ny == 0) {
+        return false;
+    }
+    yq = p1.y + (p1.z - p2.z) * nz / ny;
+    return true;
+}
+
+}  // namespace
+
+double TurnedPanel::InterpolYEmpl(double x, int sens) const {
+    return partner_value(root, x, sens, false, root_href);
+}
+double TurnedPanel::InterpolZEmpl(double x, int sens) const {
+    return partner_value(root, x, sens, true, 0.0);
+}
+double TurnedPanel::InterpolYSaum(double x, int sens) const {
+    return partner_value(tip, x, sens, false, tip_href);
+}
+double TurnedPanel::InterpolZSaum(double x, int sens) const {
+    return partner_value(tip, x, sens, true, tip_le_depth);
+}
+
+bool new_profiles(const TurnedPanel& panel, PointTable& root, PointTable& tip, std::string& error) {
+    const Section& R = panel.root;
+    const Section& T = panel.tip;
+    const int nE = R.nb;
+    const int nS = T.nb;
+    if (nE < 3 || nS < 3) {
+        error = std::string("Le profil ") + (nE < 3 ? "d'emplanture" : "du saumon") +
+                " doit avoir au moins 3 points : aucun résultat n'est calculé.";
+        return false;
+    }
+    const auto X = [](const Section& s, int k) { return s.X[static_cast<std::size_t>(k)]; };
+
+    PointTable new_root;
+    PointTable new_tip;
+    bool full = false;
+    auto cut_into = [&](PointTable& table, const Point3& p1, const Point3& p2, double z) {
+        double x = 0;
+        double y = 0;
+        XYInterZ(p1, p2, z, x, y);
+        full = !table.add(x, y) || full;
+    };
+    // The point B of the trailing-edge line P1P2 at the abscissa of R(k).
+    auto edge_point = [&](const Point3& p1, const Point3& p2, int k, Point3& b) {
+        if (p2.x == p1.x) {
+            return false;
+        }
+        b = {X(R, k), YinterBF(p1, p2, X(R, k)), ZinterBF(p1, p2, X(R, k))};
+        return true;
+    };
+    const std::string square_edge =
+        "les bords de fuite d'emplanture et de saumon sont à la même abscisse après rotation";
+
+    // Upper trailing-edge start.
+    Point3 P1 = R.at(0);
+    Point3 P2 = T.at(0);
+    double yQ = 0;
+    if (!plane_height(P1, P2, R.at(1), yQ)) {
+        error = degenerate("le bord de fuite supérieur ne définit pas de plan");
+        return false;
+    }
+    cut_into(new_root, P1, {P1.x, yQ, P2.z}, 0);
+    new_tip.add(P1.x, yQ);
+
+    // Root upper-surface points aft of the tip chord.
+    for (int k = 1; k < nE && X(R, k) < X(T, 0); ++k) {
+        Point3 B;
+        if (!edge_point(P1, P2, k, B)) {
+            error = degenerate(square_edge);
+            return false;
+        }
+        cut_into(new_root, R.at(k), B, 0);
+        cut_into(new_tip, R.at(k), B, P2.z);
+    }
+
+    // Every tip point, cut from its root partner.
+    const double zT = T.Z[0];
+    for (int k = 0; k < nS; ++k) {
+        const int s = sense_at(T, k);
+        const Point3 partner{X(T, k), panel.InterpolYEmpl(X(T, k), s),
+                             panel.InterpolZEmpl(X(T, k), s)};
+        cut_into(new_tip, partner, T.at(k), zT);
+    }
+
+    // Root points within the tip chord, cut towards their tip partner.
+    for (int k = 0; k < nE; ++k) {
+        if (X(R, k) > X(T, 0)) {
+            const int s = sense_at(R, k);
+            const Point3 partner{X(R, k), panel.InterpolYSaum(X(R, k), s),
+                                 panel.InterpolZSaum(X(R, k), s)};
+            cut_into(new_root, R.at(k), partner, 0);
+        }
+    }
+
+    // Root lower-surface points aft of the tip chord.
+    P1 = R.at(nE - 1);
+    P2 = T.at(nS - 1);
+    for (int k = 1; k <= nE - 2; ++k) {
+        if (X(R, k) < P2.x && X(R, k) - X(R, k - 1) < 0) {
+            Point3 B;
+            if (!edge_point(P1, P2, k, B)) {
+                error = degenerate(square_edge);
+                return false;
+            }
+            cut_into(new_root, R.at(k), B, 0);
+            cut_into(new_tip, R.at(k), B, P2.z);
+        }
+    }
+    if (full) {
+        error = "Le calcul demanderait plus de " + std::to_string(kMaxPoints) +
+                " points par profil : réduisez le nombre de points des profils.";
+        return false;
+    }
+
+    // Lower trailing-edge end: replaces the last point of each new profile.
+    if (!plane_height(P1, P2, R.at(nE - 2), yQ)) {
+        error = degenerate("le bord de fuite inférieur ne définit pas de plan");
+        return false;
+    }
+    const auto last_root = static_cast<std::size_t>(new_root.nb_pts - 1);
+    const auto last_tip = static_cast<std::size_t>(new_tip.nb_pts - 1);
+    XYInterZ(P1, {P1.x, yQ, P2.z}, 0, new_root.x[last_root], new_root.y[last_root]);
+    new_tip.x[last_tip] = P1.x;
+    new_tip.y[last_tip] = yQ;
+
+    for (const PointTable* t : {&new_root, &new_tip}) {
+        const auto n = static_cast<std::size_t>(t->nb_pts);
+        const bool finite =
+            std::all_of(t->x.begin(), t->x.begin() + n,
+                        [](double v) { return std::isfinite(v); }) &&
+            std::all_of(t->y.begin(), t->y.begin() + n, [](double v) { return std::isfinite(v); });
+        if (!finite) {
+            error = degenerate("les nouveaux profils ne sont pas calculables");
+            return false;
+        }
+        const auto [lo, hi] = std::minmax_element(t->x.begin(), t->x.begin() + n);
+        if (!(*hi > *lo)) {
+            error = degenerate("un nouveau profil n'a pas de corde");
+            return false;
+        }
+    }
+    root = new_root;
+    tip = new_tip;
+    return true;
+}
+
+}  // namespace alyra
