@@ -42,6 +42,23 @@ class CAttache {
     float y2 = 0;
 };
 
+// What placing a tab on a segment did.
+enum class TabOutcome {
+    Invalid,  // no such segment on the offset contour: nothing changed
+    Removed,  // the tab would cover the whole segment: the slot is empty
+    Refused,  // one end would leave the segment: the tab is as it was
+    Stored,   // the tab lies at its new place
+};
+
+// A length of the drawing in logical screen units (0.1 mm of screen at the
+// given zoom), truncated toward zero as the view draws it.
+int screen_units(float mm, float zoom);
+
+// Whether `mouse` lies between the screen coordinates `a` and `b`, the span
+// being widened by 10 units on each side when it is narrower than 20 (so a
+// horizontal, vertical or zero-length segment can still be hit).
+bool in_screen_span(int a, int b, int mouse);
+
 class CPolyline;
 using PolylineArray = std::array<std::unique_ptr<CPolyline>, kMaxPolylines>;
 
@@ -92,6 +109,30 @@ class CPolyline {
 
     // Deletes every tab; no offset contour any more.
     void remove_offset();
+
+    // Computes the offset contour at distance `r` on side 1 (left) or 2
+    // (right) of the direction of travel: one mitred corner per point, the
+    // two ends joined at a true corner when the outline is closed. With
+    // `reset_tabs` every tab is discarded first; without, the tab table is
+    // left as it is. Refused, with nothing changed, for another side or an
+    // outline of fewer than 2 points.
+    int offset(int side, float r, bool reset_tabs);
+
+    // Places the tab of contour segment `segment` (1-based) with width `w`,
+    // its centre moved by `move` along the segment from where it was (a new
+    // tab starts at the middle). A tab that would cover the whole segment is
+    // removed; a move that would push one end past a segment end is refused.
+    TabOutcome place_tab(int segment, float w, float move);
+
+    // Deletes the tab of `segment`; 0 when there was none.
+    int remove_tab(int segment);
+    bool has_tab(int segment) const;
+
+    // Hit test at a mouse offset from the origin in logical units, against
+    // the outline (`on_contour` false) or the offset contour: the first
+    // segment whose screen box, at least 20 units wide each way, holds the
+    // mouse. Sets `selectedSegment` and returns it; 0 when nothing is hit.
+    int hit_test(bool on_contour, int mouse_x, int mouse_y, float zoom);
 
     int nbPoints = 0;
     std::array<Point3, kPointSlots> points{};

@@ -1,5 +1,6 @@
 // Plandor: the cut-planning editor. For now it works from the command line:
-// --dump shows what the import of a DXF drawing gives.
+// --dump shows what the import of a DXF drawing gives, --import/--save makes a
+// plan of a drawing and --export writes the cut of a plan.
 
 #include <cstdio>
 #include <string>
@@ -14,9 +15,17 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage : plandor --dump FICHIER.dxf\n"
+    "        plandor --import FICHIER.dxf --save PLAN.cmg\n"
+    "        plandor --export SORTIE.dxf PLAN.cmg\n"
     "  --dump FICHIER.dxf  importe le dessin dans un document nouveau et affiche,\n"
     "                      pour chaque polyline i, la ligne \"POLYLINE i n\" puis\n"
     "                      ses n points \"x y z\", un par ligne\n"
+    "  --import FICHIER.dxf --save PLAN.cmg\n"
+    "                      importe le dessin dans un document nouveau (réglages de\n"
+    "                      l'utilisateur) et l'enregistre comme plan .cmg\n"
+    "  --export SORTIE.dxf PLAN.cmg\n"
+    "                      ouvre le plan et écrit ses contours dans l'ordre des\n"
+    "                      liaisons, coupés aux points d'accroche\n"
     "  --help              affiche cette aide\n"
     "  --version           affiche la version\n";
 
@@ -43,14 +52,56 @@ int dump(const std::string& path) {
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
+int fail(const std::string& message) {
+    std::fprintf(stderr, "%s\n", message.c_str());
+    return 1;
+}
+
+bool has_cmg_extension(const std::string& path) {
+    const size_t dot = path.rfind('.');
+    return dot != std::string::npos && path.compare(dot, std::string::npos, ".cmg") == 0;
+}
+
+int import_and_save(const std::string& dxf, const std::string& cmg) {
+    // A plan saved under another name could not be opened again.
+    if (!has_cmg_extension(cmg)) {
+        return fail(std::string(plandor::kNotCmgMessage) + " : " + cmg);
+    }
+    const auto settings = platform::make_user_settings("Plandor");
+    plandor::CPlandorDoc doc(*settings);
+    std::string error;
+    if (!doc.import_dxf(dxf, error) || !doc.save_document(cmg, error)) {
+        return fail(error);
+    }
+    std::printf("%d polylines importés, plan enregistré dans %s\n", doc.polylineCount, cmg.c_str());
+    return 0;
+}
+
+int open_and_export(const std::string& cmg, const std::string& dxf) {
+    const auto settings = platform::make_user_settings("Plandor");
+    plandor::CPlandorDoc doc(*settings);
+    std::string error;
+    if (!doc.open_document(cmg, error)) {
+        return fail(error);
+    }
+    if (doc.linkCount == 0) {
+        return fail("Le plan n'a aucune liaison : il n'y a rien à exporter.");
+    }
+    if (!doc.export_dxf(dxf, error)) {
+        return fail(error);
+    }
+    std::printf("%zu contours exportés dans %s\n", doc.cut_order().size(), dxf.c_str());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     platform::CommandLine cl;
     std::string error;
-    if (!platform::parse_command_line(args, {"--dump"}, {"--help", "--version"}, cl, error) ||
-        !cl.positional.empty()) {
+    if (!platform::parse_command_line(args, {"--dump", "--import", "--save", "--export"},
+                                      {"--help", "--version"}, cl, error)) {
         std::fprintf(stderr, "%s\n%s", error.empty() ? "Argument inattendu." : error.c_str(),
                      kUsage);
         return 1;
@@ -63,8 +114,29 @@ int main(int argc, char** argv) {
         std::printf("Plandor version 1.0.2 - Ostrelo\n");
         return 0;
     }
+    const bool exporting = cl.has("--export");
+    const size_t positional = exporting ? 1 : 0;
+    const bool importing = cl.has("--import") || cl.has("--save");
+    const int jobs = (cl.has("--dump") ? 1 : 0) + (importing ? 1 : 0) + (exporting ? 1 : 0);
+    if (cl.positional.size() != positional || jobs > 1 ||
+        (importing && !(cl.has("--import") && cl.has("--save")))) {
+        std::fprintf(stderr, "%s\n%s",
+                     importing && !(cl.has("--import") && cl.has("--save"))
+                         ? "--import et --save vont ensemble."
+                     : exporting && cl.positional.empty() ? "Indiquez le plan .cmg à exporter."
+                     : jobs > 1                           ? "Une seule tâche à la fois."
+                                                          : "Argument inattendu.",
+                     kUsage);
+        return 1;
+    }
     if (cl.has("--dump")) {
         return dump(cl.value("--dump"));
+    }
+    if (importing) {
+        return import_and_save(cl.value("--import"), cl.value("--save"));
+    }
+    if (exporting) {
+        return open_and_export(cl.positional[0], cl.value("--export"));
     }
     std::fprintf(stderr, "Indiquez ce que Plandor doit faire.\n%s", kUsage);
     return 1;

@@ -29,6 +29,9 @@ echo
 echo "== Plandor : import du dessin examples/nervure.dxf"
 "$top/$build/plandor/plandor" --dump "$top/examples/nervure.dxf" > nervure.txt
 grep '^POLYLINE' nervure.txt
+echo "== Plandor : plan .cmg du dessin, puis découpe d'un plan relié"
+"$top/$build/plandor/plandor" --import "$top/examples/nervure.dxf" --save nervure.cmg
+"$top/$build/plandor/plandor" --export decoupe.dxf "$top/plandor/tests/data/plan_complet.cmg"
 
 echo
 echo "== Alyra : tronçon effilé, en flèche et vrillé (NACA 2412 -> NACA 0012)"

@@ -2,7 +2,12 @@
 // A link of the cut order: a rapid move from the end of one contour to the
 // start of the next.
 
+#include <array>
+#include <memory>
+
 namespace plandor {
+
+inline constexpr int kMaxLinks = 200;  // links of a document
 
 class CLiaison {
   public:
@@ -17,5 +22,7 @@ class CLiaison {
     float endX = 0;
     float endY = 0;
 };
+
+using LinkArray = std::array<std::unique_ptr<CLiaison>, kMaxLinks>;
 
 }  // namespace plandor

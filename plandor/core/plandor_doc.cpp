@@ -1,5 +1,8 @@
 #include "plandor_doc.h"
 
+#include <filesystem>
+
+#include "cmg_file.h"
 #include "dxf_file.h"
 
 namespace plandor {
@@ -182,6 +185,99 @@ int CPlandorDoc::export_dxf(const std::string& file, std::string& error) const {
     }
     dxf.write_end();
     return dxf.close(&error);
+}
+
+int CPlandorDoc::set_cutter_radius(float radius) {
+    if (radius == cutterRadius) {
+        return 0;
+    }
+    cutterRadius = radius;
+    int removed = 0;
+    for (int i = 0; i < polylineCount; ++i) {
+        CPolyline* p = polylines[static_cast<size_t>(i)].get();
+        if (p == nullptr || p->detourage == 0 || !p->offset(p->detourage, radius, false)) {
+            continue;
+        }
+        for (int s = 1; s < p->nbOffsetPoints; ++s) {
+            if (!p->has_tab(s)) {
+                continue;
+            }
+            p->selectedSegment = s;
+            const common::TabOutcome outcome =
+                p->place_tab(s, p->tabs[static_cast<size_t>(s)]->largeur, 0);
+            if (outcome == common::TabOutcome::Refused) {
+                p->remove_tab(s);
+            }
+            if (outcome == common::TabOutcome::Refused || outcome == common::TabOutcome::Removed) {
+                ++removed;
+            }
+        }
+    }
+    return removed;
+}
+
+SavePrompt CPlandorDoc::save_prompt() const {
+    if (hasPath != 0) {
+        return SavePrompt::SaveToPath;
+    }
+    return contentLoaded != 0 ? SavePrompt::SaveAs : SavePrompt::None;
+}
+
+void CPlandorDoc::new_document() {
+    empty();
+    path.clear();
+    contentLoaded = 0;
+}
+
+int CPlandorDoc::check_open(const std::string& file, std::string& error) const {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(std::filesystem::path(file), ec)) {
+        error = "Impossible d'ouvrir le fichier « " + file + " ».";
+        return 0;
+    }
+    const size_t dot = file.rfind('.');
+    if (dot == std::string::npos || file.compare(dot, std::string::npos, ".cmg") != 0) {
+        error = kNotCmgMessage;
+        return 0;
+    }
+    return 1;
+}
+
+int CPlandorDoc::open_document(const std::string& file, std::string& error) {
+    if (!check_open(file, error)) {
+        return 0;
+    }
+    empty();
+    path.clear();
+    CCmgFile cmg;
+    cmg.boardLength = boardLength;
+    cmg.boardWidth = boardWidth;
+    cmg.tabStep = tabStep;
+    cmg.tabWidth = tabWidth;
+    cmg.cutterRadius = cutterRadius;
+    if (!cmg.read(file, polylines, polylineCount, links, linkCount, error)) {
+        empty();
+        return 0;
+    }
+    boardLength = cmg.boardLength;
+    boardWidth = cmg.boardWidth;
+    tabStep = cmg.tabStep;
+    tabWidth = cmg.tabWidth;
+    cutterRadius = cmg.cutterRadius;
+    path = file;
+    hasPath = 1;
+    contentLoaded = 1;
+    return 1;
+}
+
+int CPlandorDoc::save_document(const std::string& file, std::string& error) const {
+    CCmgFile cmg;
+    cmg.boardLength = boardLength;
+    cmg.boardWidth = boardWidth;
+    cmg.tabStep = tabStep;
+    cmg.tabWidth = tabWidth;
+    cmg.cutterRadius = cutterRadius;
+    return cmg.write(file, polylines, polylineCount, links, linkCount, error);
 }
 
 }  // namespace plandor

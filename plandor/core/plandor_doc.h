@@ -13,8 +13,19 @@
 
 namespace plandor {
 
-inline constexpr int kMaxLinks = 200;
 inline constexpr int kScrollSize = 20000;  // view extent, tenths of a mm
+
+inline constexpr const char* kNotCmgMessage = "Le fichier n'est pas un CMG";
+inline constexpr const char* kSavePromptText = "Vos modifications vont être perdues\nEnregistrer ?";
+inline constexpr const char* kSavePromptCaption = "ATTENTION";
+inline constexpr const char* kUntitledName = "sans nom.cmg";
+
+// What the window must ask before the document is emptied (New, Open, closing).
+enum class SavePrompt {
+    None,        // nothing to ask
+    SaveToPath,  // ask; Yes saves to the document's path
+    SaveAs,      // ask; Yes opens the save dialog on "sans nom.cmg"
+};
 
 class CPlandorDoc {
   public:
@@ -71,13 +82,40 @@ class CPlandorDoc {
     // (the old file is then left intact).
     int export_dxf(const std::string& path, std::string& error) const;
 
+    // Sets the cutter radius; when it differs from the current one, every
+    // offset contour is computed again with it and every tab placed again on
+    // its segment with its own width and shift. A tab that no longer fits its
+    // new segment is removed (it would otherwise keep the ends of the old
+    // contour). Returns the number of tabs removed so.
+    int set_cutter_radius(float radius);
+
+    // The question to ask before the document is emptied: whenever it has
+    // content, since modifications are not tracked.
+    SavePrompt save_prompt() const;
+
+    // New: empties the document and clears content loaded.
+    void new_document();
+
+    // Whether `file` may be opened: it must be readable and end in ".cmg"
+    // exactly (case included). The document is not touched.
+    int check_open(const std::string& file, std::string& error) const;
+
+    // Open: after check_open, empties the document and reads the file into
+    // it, then takes the file's settings (a settings line with another
+    // keyword keeps the current value) and remembers the path. On a failed
+    // read the document stays empty.
+    int open_document(const std::string& file, std::string& error);
+
+    // Save: writes the document as a .cmg file through the atomic writer.
+    int save_document(const std::string& file, std::string& error) const;
+
     float tabStep = 0;       // DEPLACEMENT-ATTACHE, mm
     float tabWidth = 0;      // TAILLE-ATTACHE, mm
     float cutterRadius = 0;  // RAYON-FRAISE, mm
     int boardWidth = 0;      // LARGEUR-PLANCHE, whole mm along Y
     int boardLength = 0;     // LONGUEUR-PLANCHE, whole mm along X
     int contentLoaded = 0;
-    std::array<std::unique_ptr<CLiaison>, kMaxLinks> links;
+    LinkArray links;
     int linkCount = 0;
     int viewResetPending = 0;
     common::PolylineArray polylines;

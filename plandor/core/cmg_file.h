@@ -1,0 +1,51 @@
+#pragma once
+// The .cmg project file: the five settings, every polyline with its offset
+// contour, tabs and joined members, then the links of the cut order, as
+// keyword lines ("POINT-X 12.500000 3").
+
+#include <string>
+#include <string_view>
+
+#include "liaison.h"
+#include "polyline.h"
+
+namespace plandor {
+
+inline constexpr const char* kWrongVersionMessage = "Le fichier n'est pas de la bonne version";
+
+class CCmgFile {
+  public:
+    CCmgFile() = default;
+    CCmgFile(const CCmgFile&) = delete;
+    CCmgFile& operator=(const CCmgFile&) = delete;
+    virtual ~CCmgFile() = default;
+
+    // The whole text of the file for these polylines and links.
+    std::string text(const common::PolylineArray& polylines, int polyline_count,
+                     const LinkArray& links, int link_count) const;
+
+    // Writes the file through the atomic writer; 0 with a French message when
+    // it cannot be saved (an existing file is then left as it was).
+    int write(const std::string& path, const common::PolylineArray& polylines, int polyline_count,
+              const LinkArray& links, int link_count, std::string& error) const;
+
+    // Reads a file into the arrays, which must be empty. Fails when the file
+    // cannot be read (French message in `error`) or when its first line is not
+    // "VERSION-CMG 1.2" (kWrongVersionMessage). A settings line with another
+    // keyword leaves its setting as it was; the polyline list and then the
+    // link list end at the first block that does not parse, or once its table
+    // is full; nothing else is refused.
+    int read(const std::string& path, common::PolylineArray& polylines, int& polyline_count,
+             LinkArray& links, int& link_count, std::string& error);
+    int read_bytes(std::string_view bytes, common::PolylineArray& polylines, int& polyline_count,
+                   LinkArray& links, int& link_count, std::string& error);
+
+    // The settings written, or read, in the file's order.
+    int boardLength = 0;
+    int boardWidth = 0;
+    float tabStep = 0;
+    float tabWidth = 0;
+    float cutterRadius = 0;
+};
+
+}  // namespace plandor
