@@ -55,8 +55,14 @@ void LinkEditor::switch_on(CPlandorDoc& doc, bool toolbar_button) {
     bandDrawn = 0;
 }
 
-void LinkEditor::document_emptied() {
+void LinkEditor::document_replaced(const CPlandorDoc& doc) {
     originLinked = 0;
+    for (int j = 0; j < doc.linkCount; ++j) {
+        const CLiaison* link = doc.links[static_cast<size_t>(j)].get();
+        if (link != nullptr && link->startIndex == kOrigin) {
+            originLinked = 1;
+        }
+    }
     choosingStart = 1;
     selectedLink = -1;
     linkCursor = 0;

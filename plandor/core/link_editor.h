@@ -62,9 +62,10 @@ class LinkEditor {
     // dropped; from the menu it is kept. No link or polyline stays selected.
     void switch_on(CPlandorDoc& doc, bool toolbar_button);
 
-    // The document was emptied (New, Open): the origin is offered again and
-    // a half-made link is dropped.
-    void document_emptied();
+    // The document was replaced (New, Open): a half-made link is dropped and
+    // the origin is offered again unless a link of the new document leaves it
+    // (an opened plan keeps its single link from the origin).
+    void document_replaced(const CPlandorDoc& doc);
 
     // The points that may be clicked now, in the order they are tried.
     std::vector<OfferedPoint> offered_points(const CPlandorDoc& doc) const;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <vector>
 
 using common::CPolyline;
@@ -210,8 +212,16 @@ TEST(LinkEditor, ModeSwitchesAndAnEmptiedDocument) {
     plan.editor.switch_on(plan.doc, false);
     EXPECT_EQ(plan.click(100, 100), LinkClick::LinkRefused);
 
+    // An opened plan that has its link from the origin does not offer the
+    // origin for a second one.
+    plan.editor.originLinked = 0;
+    plan.editor.document_replaced(plan.doc);
+    EXPECT_EQ(plan.editor.originLinked, 1);
+    const std::vector<int> offered = plan.offered();
+    EXPECT_EQ(std::count(offered.begin(), offered.end(), -1), 0);
+
     plan.doc.empty();
-    plan.editor.document_emptied();
+    plan.editor.document_replaced(plan.doc);
     EXPECT_EQ(plan.editor.originLinked, 0);
     EXPECT_EQ(plan.editor.choosingStart, 1);
     EXPECT_EQ(plan.offered(), (std::vector<int>{-1}));
