@@ -87,26 +87,14 @@ int run_batch(const platform::CommandLine& cl) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
     std::set<std::string> with_value = {"--ep-const", "--male", "--femelle", "-o", "--screenshot"};
     for (const auto& option : kFieldOptions) {
         with_value.insert(option.first);
     }
     platform::CommandLine cl;
-    std::string error;
-    if (!platform::parse_command_line(args, with_value, {"--help", "--version"}, cl, error) ||
-        !cl.positional.empty()) {
-        std::fprintf(stderr, "%s\n%s", error.empty() ? "Argument inattendu." : error.c_str(),
-                     kUsage);
-        return 1;
-    }
-    if (cl.has("--help")) {
-        std::printf("%s", kUsage);
-        return 0;
-    }
-    if (cl.has("--version")) {
-        std::printf("Cadrex v1.3 - Ostrelo\n");
-        return 0;
+    if (auto done = platform::parse_program_arguments(argc, argv, with_value, {}, kUsage,
+                                                      "Cadrex v1.3 - Ostrelo", cl)) {
+        return *done;
     }
     if (cl.has("--male") && cl.has("--femelle")) {
         std::fprintf(stderr, "Choisissez --male ou --femelle, pas les deux.\n");
@@ -131,6 +119,7 @@ int main(int argc, char** argv) {
         if (window.trace()) {
             windows.push_back(window.trace());
         }
+        std::string error;
         if (!platform::save_screenshot(windows, cl.value("--screenshot"), &error)) {
             std::fprintf(stderr, "%s\n", error.c_str());
             return 1;

@@ -97,22 +97,11 @@ int open_and_export(const std::string& cmg, const std::string& dxf) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
     platform::CommandLine cl;
-    std::string error;
-    if (!platform::parse_command_line(args, {"--dump", "--import", "--save", "--export"},
-                                      {"--help", "--version"}, cl, error)) {
-        std::fprintf(stderr, "%s\n%s", error.empty() ? "Argument inattendu." : error.c_str(),
-                     kUsage);
-        return 1;
-    }
-    if (cl.has("--help")) {
-        std::printf("%s", kUsage);
-        return 0;
-    }
-    if (cl.has("--version")) {
-        std::printf("Plandor version 1.0.2 - Ostrelo\n");
-        return 0;
+    if (auto done = platform::parse_program_arguments(
+            argc, argv, {"--dump", "--import", "--save", "--export"}, {}, kUsage,
+            "Plandor version 1.0.2 - Ostrelo", cl, 1)) {
+        return *done;
     }
     const bool exporting = cl.has("--export");
     const size_t positional = exporting ? 1 : 0;

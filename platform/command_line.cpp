@@ -1,5 +1,7 @@
 #include "command_line.h"
 
+#include <cstdio>
+
 namespace platform {
 
 bool parse_command_line(const std::vector<std::string>& args,
@@ -37,6 +39,34 @@ bool parse_command_line(const std::vector<std::string>& args,
         }
     }
     return true;
+}
+
+std::optional<int> parse_program_arguments(int argc, char** argv,
+                                           const std::set<std::string>& with_value,
+                                           std::set<std::string> flags, const char* usage,
+                                           const char* version, CommandLine& out,
+                                           std::size_t max_positional) {
+    flags.insert("--help");
+    flags.insert("--version");
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    std::string error;
+    if (!parse_command_line(args, with_value, flags, out, error)) {
+        std::fprintf(stderr, "%s\n%s", error.c_str(), usage);
+        return 1;
+    }
+    if (out.positional.size() > max_positional) {
+        std::fprintf(stderr, "Argument inattendu : %s\n%s", out.positional.back().c_str(), usage);
+        return 1;
+    }
+    if (out.has("--help")) {
+        std::printf("%s", usage);
+        return 0;
+    }
+    if (out.has("--version")) {
+        std::printf("%s\n", version);
+        return 0;
+    }
+    return std::nullopt;
 }
 
 }  // namespace platform

@@ -3,6 +3,7 @@
 // ("--dint 30" or "--dint=30"), flags ("--help") and positional arguments.
 
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -28,5 +29,15 @@ struct CommandLine {
 bool parse_command_line(const std::vector<std::string>& args,
                         const std::set<std::string>& with_value, const std::set<std::string>& flags,
                         CommandLine& out, std::string& error);
+
+// A program's arguments: `with_value` and `flags` as above, plus --help and
+// --version, at most `max_positional` positional arguments. Returns the exit
+// code when the program must stop here: 0 after printing the usage or the
+// version on stdout, 1 after a French message and the usage on stderr.
+std::optional<int> parse_program_arguments(int argc, char** argv,
+                                           const std::set<std::string>& with_value,
+                                           std::set<std::string> flags, const char* usage,
+                                           const char* version, CommandLine& out,
+                                           std::size_t max_positional = 0);
 
 }  // namespace platform

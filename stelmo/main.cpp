@@ -56,25 +56,13 @@ int run_batch(const platform::CommandLine& cl) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
     platform::CommandLine cl;
+    if (auto done = platform::parse_program_arguments(
+            argc, argv, {"--dint", "--dext", "--dega", "--nbang", "--nbrad", "-o", "--screenshot"},
+            {}, kUsage, "Stelmo v 1.1 - Ostrelo", cl)) {
+        return *done;
+    }
     std::string error;
-    if (!platform::parse_command_line(
-            args, {"--dint", "--dext", "--dega", "--nbang", "--nbrad", "-o", "--screenshot"},
-            {"--help", "--version"}, cl, error) ||
-        !cl.positional.empty()) {
-        std::fprintf(stderr, "%s\n%s", error.empty() ? "Argument inattendu." : error.c_str(),
-                     kUsage);
-        return 1;
-    }
-    if (cl.has("--help")) {
-        std::printf("%s", kUsage);
-        return 0;
-    }
-    if (cl.has("--version")) {
-        std::printf("Stelmo v 1.1 - Ostrelo\n");
-        return 0;
-    }
     const bool batch = cl.has("--dint") || cl.has("--dext") || cl.has("--dega") ||
                        cl.has("--nbang") || cl.has("--nbrad") || cl.has("-o");
     if (batch && !cl.has("--screenshot")) {

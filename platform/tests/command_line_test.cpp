@@ -32,3 +32,24 @@ TEST(CommandLine, RefusesUnknownOptionsAndMissingValues) {
     EXPECT_EQ(error, "L'option --dint attend une valeur.");
     EXPECT_FALSE(parse_command_line({"--help=1"}, {}, {"--help"}, cl, error));
 }
+
+TEST(ProgramArguments, StopsWithTheRightExitCode) {
+    auto run = [](std::vector<std::string> words, CommandLine& cl) {
+        std::vector<char*> argv;
+        for (std::string& w : words) {
+            argv.push_back(w.data());
+        }
+        return platform::parse_program_arguments(static_cast<int>(argv.size()), argv.data(), {"-o"},
+                                                 {"--simulate"}, "usage\n", "v1", cl, 1);
+    };
+    CommandLine cl;
+    EXPECT_EQ(run({"prog", "--help"}, cl), 0);
+    EXPECT_EQ(run({"prog", "--version"}, cl), 0);
+    EXPECT_EQ(run({"prog", "--bogus"}, cl), 1);
+    EXPECT_EQ(run({"prog", "a", "b"}, cl), 1);
+    EXPECT_EQ(run({"prog", "-o"}, cl), 1);
+    EXPECT_EQ(run({"prog", "--simulate", "-o", "x", "plan.dxf"}, cl), std::nullopt);
+    EXPECT_EQ(cl.value("-o"), "x");
+    EXPECT_TRUE(cl.has("--simulate"));
+    EXPECT_EQ(cl.positional, std::vector<std::string>{"plan.dxf"});
+}
