@@ -29,5 +29,12 @@ echo "== Plandor : import du dessin examples/nervure.dxf"
 grep '^POLYLINE' nervure.txt
 
 echo
+echo "== Vexor : découpe simulée du plan examples/decoupe.dxf"
+echo "   (machine de examples/Vexor.conf : 320 pas par mm, descente de 3 mm)"
+mkdir -p "$out/config/Ostrelo"
+cp "$top/examples/Vexor.conf" "$out/config/Ostrelo/Vexor.conf"
+XDG_CONFIG_HOME="$out/config" "$top/$build/vexor/vexor" --simulate "$top/examples/decoupe.dxf"
+
+echo
 echo "Fichiers écrits dans $out :"
 ls -l "$out"
