@@ -104,7 +104,6 @@ void CStepDriver::zero_z() {
 CStepDriver::Tally CStepDriver::tally() const {
     Tally t;
     t.lines = lines_;
-    t.ticks = ticks_;
     t.tickTimeUs = tickTimeUs_;
     t.stepsX = x_.made;
     t.stepsY = y_.made;
@@ -300,7 +299,6 @@ int CStepDriver::advance_y_only() {
 
 void CStepDriver::begin_tick(int state) {
     state_ = state;
-    ++ticks_;
     tickTimeUs_ += periodUs_ > 0 ? periodUs_ : 0;
 }
 

@@ -85,12 +85,12 @@ class CStepDriver {
     // its counter there before the next call makes every wait end at once.
     std::int64_t wait_end() const;
 
-    // What the driver has done since it was built: move lines started, ticks
-    // and the sum of their periods, and per axis the steps made (either way)
-    // and their signed sum. Steps made with the motors off count too.
+    // What the driver has done since it was built: move lines started, the
+    // sum of the periods of the ticks run, and per axis the steps made
+    // (either way) and their signed sum. Steps made with the motors off
+    // count too.
     struct Tally {
         std::uint64_t lines = 0;
-        std::uint64_t ticks = 0;
         std::int64_t tickTimeUs = 0;  // negative periods count as 0
         std::uint64_t stepsX = 0, stepsY = 0, stepsZ = 0;
         std::int64_t netX = 0, netY = 0, netZ = 0;
@@ -150,7 +150,6 @@ class CStepDriver {
     std::string folder_;
     std::string line_;
     std::uint64_t lines_ = 0;
-    std::uint64_t ticks_ = 0;
     std::int64_t tickTimeUs_ = 0;
 };
 
