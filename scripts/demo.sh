@@ -43,5 +43,12 @@ mkdir -p projet
 "$top/$build/alyra/alyra" --project Aile.alyra --out projet
 
 echo
+echo "== Vexor : découpe simulée du plan examples/decoupe.dxf"
+echo "   (machine de examples/Vexor.conf : 320 pas par mm, descente de 3 mm)"
+mkdir -p "$out/config/Ostrelo"
+cp "$top/examples/Vexor.conf" "$out/config/Ostrelo/Vexor.conf"
+XDG_CONFIG_HOME="$out/config" "$top/$build/vexor/vexor" --simulate "$top/examples/decoupe.dxf"
+
+echo
 echo "Fichiers écrits dans $out :"
 ls -l "$out"

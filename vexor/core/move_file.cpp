@@ -50,10 +50,9 @@ bool read_int(std::string_view& text, std::int64_t& value) {
     return true;
 }
 
-void append_f(std::string& out, float value) {
-    char buf[64];
-    const auto res = std::to_chars(buf, buf + sizeof buf, static_cast<double>(value),
-                                   std::chars_format::fixed, 6);
+void append_f(std::string& out, double value) {
+    char buf[400];  // "%f" of the largest double has 316 characters
+    const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, 6);
     out.append(buf, res.ptr);
 }
 
@@ -117,7 +116,7 @@ void MoveFileReader::close() {
     }
 }
 
-std::string p_line_text(float targetX, float incX, float targetY, float incY, int periodUs) {
+std::string p_line_text(double targetX, double incX, double targetY, double incY, int periodUs) {
     std::string text = "P ";
     append_f(text, targetX);
     text += ' ';
@@ -132,7 +131,7 @@ std::string p_line_text(float targetX, float incX, float targetY, float incY, in
     return text;
 }
 
-std::string z_line_text(float targetZ, float incZ, int periodUs) {
+std::string z_line_text(double targetZ, double incZ, int periodUs) {
     std::string text = "Z ";
     append_f(text, targetZ);
     text += ' ';

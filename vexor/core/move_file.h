@@ -50,8 +50,9 @@ class MoveFileReader {
 };
 
 // "P %f %f %f %f %d\n" and "Z %f %f %d\n" as the C library writes them in
-// the "C" locale.
-std::string p_line_text(float targetX, float incX, float targetY, float incY, int periodUs);
-std::string z_line_text(float targetZ, float incZ, int periodUs);
+// the "C" locale. The reals are taken in double precision, as the job
+// computes them; a single-precision value is written as it stands.
+std::string p_line_text(double targetX, double incX, double targetY, double incY, int periodUs);
+std::string z_line_text(double targetZ, double incZ, int periodUs);
 
 }  // namespace vexor

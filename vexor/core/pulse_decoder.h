@@ -22,6 +22,10 @@ class PulseDecoder {
     std::int64_t steps_x() const { return x_.steps; }
     std::int64_t steps_y() const { return y_.steps; }
     std::int64_t steps_z() const { return z_.steps; }
+    // Rising clock edges of each axis, whatever their direction.
+    std::uint64_t pulses_x() const { return x_.pulses; }
+    std::uint64_t pulses_y() const { return y_.pulses; }
+    std::uint64_t pulses_z() const { return z_.pulses; }
     // Bytes written to another port address (the drivers never see them).
     std::uint64_t foreign_writes() const { return foreign_; }
     // Rising clock edges written in the same byte as a change of the axis's
@@ -34,6 +38,7 @@ class PulseDecoder {
         int dir = 0;
         bool inverted = false;
         std::int64_t steps = 0;
+        std::uint64_t pulses = 0;
     };
     void drive(Motor& m, unsigned char before, unsigned char after);
 

@@ -21,6 +21,8 @@ bool CStepDriver::Axis::advance() {
     }
     const int dir = inc > 0 ? 1 : -1;
     count += dir;
+    ++made;
+    net += dir;
     lead = sum - dir * len;
     pos = count == 0
               ? base
@@ -93,6 +95,59 @@ void CStepDriver::zero_position() {
     }
 }
 
+void CStepDriver::zero_z() {
+    z_.base = 0;
+    z_.count = 0;
+    z_.pos = 0;
+}
+
+CStepDriver::Tally CStepDriver::tally() const {
+    Tally t;
+    t.lines = lines_;
+    t.tickTimeUs = tickTimeUs_;
+    t.stepsX = x_.made;
+    t.stepsY = y_.made;
+    t.stepsZ = z_.made;
+    t.netX = x_.net;
+    t.netY = y_.net;
+    t.netZ = z_.net;
+    return t;
+}
+
+std::int64_t CStepDriver::wait_end() const {
+    std::int64_t part = 0;
+    switch (state_) {
+        case 8:
+        case 9:
+        case 10:
+        case 15:
+        case 16:
+        case 17:
+        case 19:
+        case 20:
+        case 21:
+        case 24:
+        case 25:
+        case 26:
+            part = periodUs_ / 3;
+            break;
+        case 12:
+        case 27:
+            part = periodUs_;
+            break;
+        default:
+            return -1;
+    }
+    if (part < 0) {
+        return lastCount_;
+    }
+    // The smallest count difference whose whole microseconds exceed `part`:
+    // ceil((part + 1) × frequency / 1000000); part < 2^31 and the frequency
+    // of any real counter keep the product inside 64 bits.
+    const std::int64_t need = (part + 1) * counterFreq_;
+    return lastCount_ + need / 1000000 + (need % 1000000 != 0 ? 1 : 0);
+}
+
 int CStepDriver::step() {
     if (paused_) {
         return 0;
@@ -147,7 +202,7 @@ int CStepDriver::step() {
             } else if (z_.finished()) {
                 state_ = 3;
             } else {
-                state_ = z_.advance() ? 23 : 28;
+                begin_tick(z_.advance() ? 23 : 28);
             }
             break;
         case 23:
@@ -192,6 +247,7 @@ void CStepDriver::read_line() {
         x_.lead = 0;
         y_.lead = 0;
         periodUs_ = m.periodUs;
+        ++lines_;
         state_ = 5;
     } else {
         if (m.incZ != 0 && !z_.usable()) {
@@ -202,6 +258,7 @@ void CStepDriver::read_line() {
         z_.inc = m.incZ;
         z_.lead = 0;
         periodUs_ = m.periodUs;
+        ++lines_;
         state_ = 22;
     }
 }
@@ -220,16 +277,16 @@ void CStepDriver::xy_decision() {
         if (x_.inc != 0) {  // a diagonal whose X part is done: Y ends at a step per tick
             y_.inc = y_.inc > 0 ? y_.stepLen : -y_.stepLen;
         }
-        state_ = advance_y_only();
+        begin_tick(advance_y_only());
     } else if (y_done) {
         if (y_.inc != 0) {
             x_.inc = x_.inc > 0 ? x_.stepLen : -x_.stepLen;
         }
-        state_ = advance_x_only();
+        begin_tick(advance_x_only());
     } else if (x_.advance()) {
-        state_ = y_.advance() ? 18 : 7;
+        begin_tick(y_.advance() ? 18 : 7);
     } else {
-        state_ = advance_y_only();
+        begin_tick(advance_y_only());
     }
 }
 
@@ -238,6 +295,11 @@ int CStepDriver::advance_x_only() {
 }
 int CStepDriver::advance_y_only() {
     return y_.advance() ? 14 : 6;
+}
+
+void CStepDriver::begin_tick(int state) {
+    state_ = state;
+    tickTimeUs_ += periodUs_ > 0 ? periodUs_ : 0;
 }
 
 void CStepDriver::close_file() {

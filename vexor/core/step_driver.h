@@ -52,6 +52,8 @@ class CStepDriver {
     void set_motors_on(bool on) { motorsOn_ = on; }
     // posX, posY, posZ := 0; no move is made.
     void zero_position();
+    // posZ := 0: the height of the tool becomes the Z origin (the start of a job).
+    void zero_z();
 
     float posX() const { return x_.pos; }
     float posY() const { return y_.pos; }
@@ -78,6 +80,23 @@ class CStepDriver {
     float accZ() const { return z_.acc(); }
     std::int64_t periodUs() const { return periodUs_; }
 
+    // While the current state waits on the counter: the first counter value
+    // at which the wait ends. -1 in any other state. A simulation that moves
+    // its counter there before the next call makes every wait end at once.
+    std::int64_t wait_end() const;
+
+    // What the driver has done since it was built: move lines started, the
+    // sum of the periods of the ticks run, and per axis the steps made
+    // (either way) and their signed sum. Steps made with the motors off
+    // count too.
+    struct Tally {
+        std::uint64_t lines = 0;
+        std::int64_t tickTimeUs = 0;  // negative periods count as 0
+        std::uint64_t stepsX = 0, stepsY = 0, stepsZ = 0;
+        std::int64_t netX = 0, netY = 0, netZ = 0;
+    };
+    Tally tally() const;
+
   private:
     struct Axis {
         float stepLen = 1.0f;
@@ -86,7 +105,9 @@ class CStepDriver {
         float pos = 0.0f;        // base + count × stepLen, rounded to single
         float target = 0.0f;
         float inc = 0.0f;
-        double lead = 0.0;  // ideal position minus position
+        double lead = 0.0;       // ideal position minus position
+        std::uint64_t made = 0;  // steps made since the driver was built
+        std::int64_t net = 0;    // their signed sum
 
         bool finished() const;
         // Advances the ideal position by one tick; true when the axis has
@@ -108,6 +129,8 @@ class CStepDriver {
     // One phase of a stepping tick: states first..first+3 write `dir`,
     // `dir + clk` (only with the motors on) and `dir`, then return to `back`.
     void tick_phase(int first, int dir, int clk, int back);
+    // Sets the state a decision chose; a tick starts there.
+    void begin_tick(int state);
     int dir_x() const { return x_.inc >= 0 ? wiring_.dirPosX : wiring_.dirNegX; }
     int dir_y() const { return y_.inc >= 0 ? wiring_.dirPosY : wiring_.dirNegY; }
     int dir_z() const { return z_.inc >= 0 ? wiring_.dirPosZ : wiring_.dirNegZ; }
@@ -126,6 +149,8 @@ class CStepDriver {
     MoveFileReader moveFile_;
     std::string folder_;
     std::string line_;
+    std::uint64_t lines_ = 0;
+    std::int64_t tickTimeUs_ = 0;
 };
 
 }  // namespace vexor

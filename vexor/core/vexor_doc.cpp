@@ -1,5 +1,8 @@
 #include "vexor_doc.h"
 
+#include <memory>
+
+#include "dxf_file.h"
 #include "save_file.h"
 
 namespace vexor {
@@ -12,6 +15,7 @@ CVexorDoc::CVexorDoc(platform::SettingsStore& store, platform::PortWriter& port,
 }
 
 CVexorDoc::~CVexorDoc() {
+    new_drawing();
     save_settings();
 }
 
@@ -60,6 +64,54 @@ bool CVexorDoc::start_move(const std::string& text, std::string& error) {
     }
     driver_.start_move_file();
     return true;
+}
+
+void CVexorDoc::new_drawing() {
+    for (auto& p : polylines) {
+        p.reset();
+    }
+    polylineCount = 0;
+    viewResetPending = 1;
+}
+
+int CVexorDoc::open_drawing(const std::string& path, std::string& error) {
+    // Read aside, so that a file the reader refuses leaves the drawing whole.
+    auto table = std::make_unique<common::PolylineArray>();
+    int count = 0;
+    if (!common::read_dxf_polylines(path, *table, count)) {
+        error = "Impossible d'ouvrir le fichier « " + path + " ».";
+        return 0;
+    }
+    for (int i = 0; i < count; ++i) {
+        (*table)[static_cast<size_t>(i)]->set_selected(1);
+    }
+    polylines = std::move(*table);
+    polylineCount = count;
+    return 1;
+}
+
+int CVexorDoc::selected_count() const {
+    int n = 0;
+    for (int i = 0; i < polylineCount; ++i) {
+        const common::CPolyline* p = polylines[static_cast<size_t>(i)].get();
+        n += p != nullptr && p->selected() != 0 ? 1 : 0;
+    }
+    return n;
+}
+
+int CVexorDoc::start_job(std::string& error) {
+    const float x = driver_.posX();
+    const float y = driver_.posY();
+    std::string text;
+    if (!job_text(polylines, polylineCount, settings_, x, y, text, error) ||
+        !platform::save_file(driver_.move_file_path(kJobFileName), text, &error)) {
+        return 0;
+    }
+    driver_.zero_z();
+    startX = x;
+    startY = y;
+    driver_.start_job_file();
+    return 1;
 }
 
 }  // namespace vexor

@@ -1,13 +1,17 @@
 #pragma once
-// CVexorDoc: the controller's document. For now it holds the machine
-// settings, read from the settings store when it is built and written back
-// when it is destroyed, and the motion driver, which lives as long as the
-// document. The jog and origin commands write "dep.dep" and start it.
+// CVexorDoc: the controller's document. It holds the drawing (the outlines
+// to cut, read from a DXF file), the machine settings, read from the settings
+// store when it is built and written back when it is destroyed, and the
+// motion driver, which lives as long as the document. The jog and origin
+// commands write "dep.dep" and start it; the start command writes the job
+// file "coupe.dep" and starts it.
 
 #include <string>
 
+#include "cut_job.h"
 #include "machine_settings.h"
 #include "move_commands.h"
+#include "polyline.h"
 #include "step_driver.h"
 
 namespace vexor {
@@ -15,7 +19,7 @@ namespace vexor {
 class CVexorDoc {
   public:
     // The Z the job raises the tool to after each path; never changed.
-    static constexpr float kToolUp = 0.0f;
+    static constexpr float kToolUp = kToolUpHeight;
 
     CVexorDoc(platform::SettingsStore& store, platform::PortWriter& port,
               platform::PerformanceCounter& counter);
@@ -45,6 +49,31 @@ class CVexorDoc {
 
     // Writes the settings to the store (also done by the destructor).
     bool save_settings();
+
+    // File New: deletes every polyline; the view resets its zoom at its next
+    // paint.
+    void new_drawing();
+    // File Open: the POLYLINE and LINE entities of a DXF file, at most 199,
+    // in file order, replace the drawing, all selected for cutting. Returns 0
+    // with a French message, the drawing left as it was, when the file
+    // cannot be read.
+    int open_drawing(const std::string& path, std::string& error);
+    // Polylines whose selected flag is set (those a job cuts).
+    int selected_count() const;
+
+    // The start command: writes the job file from the tool's position and
+    // starts it (state 1), the tool's height becoming the Z origin first
+    // (posZ := 0); the job returns to (startX, startY), the position it was
+    // written from. Returns 0 with a French message when the job is refused
+    // or its file cannot be written: nothing is then started and neither
+    // the driver nor the document changes (a move being executed goes on).
+    int start_job(std::string& error);
+
+    common::PolylineArray polylines;
+    int polylineCount = 0;
+    float startX = 0;  // where the last job started and returns to
+    float startY = 0;
+    int viewResetPending = 0;  // set by New: the view resets at its next paint
 
   private:
     bool start_move(const std::string& text, std::string& error);

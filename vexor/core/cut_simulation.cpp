@@ -1,0 +1,198 @@
+#include "cut_simulation.h"
+
+#include <charconv>
+#include <cstdio>
+#include <filesystem>
+
+namespace vexor {
+
+namespace {
+
+void append_fixed(std::string& out, double value, int decimals) {
+    char buf[400];
+    const auto res =
+        std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+    out.append(buf, res.ptr);
+}
+
+// One axis of the pulse check: the rising edges on the wires against the
+// steps the driver made, and the net count against its net movement.
+void check_axis(std::string& out, char axis, std::uint64_t pulses, std::uint64_t steps,
+                std::int64_t wire_net, std::int64_t driver_net) {
+    if (pulses == steps && wire_net == driver_net) {
+        return;
+    }
+    out += out.empty() ? "" : " ; ";
+    out += std::string(1, axis) + " : " + std::to_string(pulses) + " impulsions (" +
+           std::to_string(wire_net) + " nettes) pour " + std::to_string(steps) +
+           " pas du pilote (" + std::to_string(driver_net) + " nets)";
+}
+
+// (count difference) × 1000000 / frequency, without overflow.
+std::int64_t to_us(std::int64_t diff, std::int64_t frequency) {
+    return diff / frequency * 1000000 + diff % frequency * 1000000 / frequency;
+}
+
+}  // namespace
+
+// The CSV trace, written under a temporary name beside its target and
+// renamed over it only when every line reached the disk.
+class CutSimulation::Trace {
+  public:
+    Trace(std::string path, std::FILE* file) : path_(std::move(path)), file_(file) {}
+    ~Trace() {
+        if (file_) {
+            std::fclose(file_);
+            std::remove(temp_path(path_).c_str());
+        }
+    }
+
+    static std::string temp_path(const std::string& path) { return path + ".tmp"; }
+
+    void write_header() { ok_ = std::fputs("temps_us,port,octet\n", file_) >= 0 && ok_; }
+
+    void write(std::int64_t us, unsigned short port, unsigned char value) {
+        char line[64];
+        char* p = std::to_chars(line, line + 24, us).ptr;
+        p = std::snprintf(p, 32, ",0x%03X,0x%02X\n", port, value) + p;
+        const auto size = static_cast<std::size_t>(p - line);
+        ok_ = std::fwrite(line, 1, size, file_) == size && ok_;
+    }
+
+    bool finish(std::string& error) {
+        const bool closed = std::fclose(file_) == 0;
+        file_ = nullptr;
+        const std::string temp = temp_path(path_);
+        if (!ok_ || !closed || std::rename(temp.c_str(), path_.c_str()) != 0) {
+            std::remove(temp.c_str());
+            error = "Impossible d'écrire le fichier de trace « " + path_ + " ».";
+            return false;
+        }
+        return true;
+    }
+
+  private:
+    std::string path_;
+    std::FILE* file_;
+    bool ok_ = true;
+};
+
+CutSimulation::CutSimulation(const platform::SettingsStore& settings,
+                             platform::PerformanceCounter* counter)
+    : settings_(settings),
+      own_counter_(counter ? nullptr : std::make_unique<platform::ManualCounter>(1'000'000)),
+      counter_(counter ? *counter : *own_counter_),
+      port_(counter_, 1024),
+      doc_(settings_, port_, counter_),
+      decoder_(doc_.settings()) {
+    port_.set_observer([this](const platform::PortRecord& r) { on_write(r); });
+}
+
+CutSimulation::~CutSimulation() = default;
+
+bool CutSimulation::open_trace(const std::string& path, std::string& error) {
+    std::FILE* file = path.empty() ? nullptr : std::fopen(Trace::temp_path(path).c_str(), "w");
+    if (!file) {
+        error = "Impossible de créer le fichier de trace « " + path + " ».";
+        return false;
+    }
+    trace_ = std::make_unique<Trace>(path, file);
+    trace_->write_header();
+    return true;
+}
+
+void CutSimulation::on_write(const platform::PortRecord& record) {
+    decoder_.feed(record.port, record.value);
+    if (trace_) {
+        trace_->write(to_us(record.count - startCount_, counter_.frequency()), record.port,
+                      record.value);
+    }
+}
+
+bool CutSimulation::start(const std::string& dxf_path, std::string& error) {
+    if (!doc_.open_drawing(dxf_path, error)) {
+        return false;
+    }
+    file_ = std::filesystem::path(dxf_path).filename().string();
+    doc_.driver().set_motors_on(true);
+    startCount_ = counter_.count();
+    return doc_.start_job(error) != 0;
+}
+
+int CutSimulation::step() {
+    const int busy = doc_.driver().step();
+    if (own_counter_) {
+        const std::int64_t end = doc_.driver().wait_end();
+        if (end > own_counter_->now()) {
+            own_counter_->advance(end - own_counter_->now());
+        }
+    }
+    return busy;
+}
+
+void CutSimulation::run() {
+    while (step() != 0) {
+    }
+}
+
+bool CutSimulation::finish(std::string& error) {
+    if (!trace_) {
+        return true;
+    }
+    const bool ok = trace_->finish(error);
+    trace_.reset();
+    return ok;
+}
+
+SimulationReport CutSimulation::report() const {
+    const CStepDriver& d = doc_.driver();
+    const CStepDriver::Tally t = d.tally();
+    SimulationReport r;
+    r.file = file_;
+    r.polylines = doc_.polylineCount;
+    r.selected = doc_.selected_count();
+    r.lines = t.lines;
+    r.pulsesX = decoder_.pulses_x();
+    r.pulsesY = decoder_.pulses_y();
+    r.pulsesZ = decoder_.pulses_z();
+    r.timeUs = t.tickTimeUs;
+    r.posX = d.posX();
+    r.posY = d.posY();
+    r.posZ = d.posZ();
+    std::string diff;
+    check_axis(diff, 'X', r.pulsesX, t.stepsX, decoder_.steps_x(), t.netX);
+    check_axis(diff, 'Y', r.pulsesY, t.stepsY, decoder_.steps_y(), t.netY);
+    check_axis(diff, 'Z', r.pulsesZ, t.stepsZ, decoder_.steps_z(), t.netZ);
+    if (decoder_.direction_races() != 0) {
+        diff += (diff.empty() ? "" : " ; ") + std::to_string(decoder_.direction_races()) +
+                " fronts d'horloge écrits avec un changement de direction";
+    }
+    if (decoder_.foreign_writes() != 0) {
+        diff += (diff.empty() ? "" : " ; ") + std::to_string(decoder_.foreign_writes()) +
+                " octets écrits sur un autre port";
+    }
+    r.pulsesOk = diff.empty();
+    r.check = r.pulsesOk ? "OK" : "ÉCART : " + diff;
+    return r;
+}
+
+std::string report_text(const SimulationReport& r) {
+    std::string out = "Fichier : " + r.file + "\n";
+    out += "Polylignes : " + std::to_string(r.polylines) + " (" + std::to_string(r.selected) +
+           " à découper)\n";
+    out += "Lignes de mouvement : " + std::to_string(r.lines) + "\n";
+    out += "Pas : X " + std::to_string(r.pulsesX) + " Y " + std::to_string(r.pulsesY) + " Z " +
+           std::to_string(r.pulsesZ) + "\n";
+    out += "Durée : ";
+    append_fixed(out, static_cast<double>(r.timeUs) / 1e6, 3);
+    out += " s\nPosition finale : X=";
+    append_fixed(out, r.posX, 3);
+    out += " Y=";
+    append_fixed(out, r.posY, 3);
+    out += " Z=";
+    append_fixed(out, r.posZ, 3);
+    out += "\nContrôle des impulsions : " + r.check + "\n";
+    return out;
+}
+
+}  // namespace vexor

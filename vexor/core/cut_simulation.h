@@ -1,0 +1,103 @@
+#pragma once
+// A cut job run on the simulated port, as `vexor --simulate` runs it: the
+// drawing is opened as the window opens it, the job is started from
+// (0, 0, 0) with the motors on, and every byte written to the port goes to a
+// pulse decoder (and to a trace file when one is asked for), so that the
+// steps on the wires can be compared with the positions the driver believes.
+// The machine settings are read from the store and never written back: a
+// check must not change the user's machine.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "performance_counter.h"
+#include "port_output.h"
+#include "pulse_decoder.h"
+#include "settings_store.h"
+#include "vexor_doc.h"
+
+namespace vexor {
+
+struct SimulationReport {
+    std::string file;  // the drawing's file name
+    int polylines = 0;
+    int selected = 0;
+    std::uint64_t lines = 0;                              // move lines executed
+    std::uint64_t pulsesX = 0, pulsesY = 0, pulsesZ = 0;  // counted by the decoder
+    std::int64_t timeUs = 0;                              // sum of the periods of the ticks run
+    float posX = 0, posY = 0, posZ = 0;
+    bool pulsesOk = false;
+    std::string check;  // "OK" or what differs
+};
+
+// The report, one item a line, numbers with a decimal point.
+std::string report_text(const SimulationReport& report);
+
+class CutSimulation {
+  public:
+    // With `counter` null the run uses a counter of its own, which only
+    // moves when `step` moves it to the end of a wait, so every wait ends at
+    // once and a long job is checked in a moment. With a real counter the
+    // caller runs the driver (the idle pump) at machine speed.
+    explicit CutSimulation(const platform::SettingsStore& settings,
+                           platform::PerformanceCounter* counter = nullptr);
+    ~CutSimulation();
+    CutSimulation(const CutSimulation&) = delete;
+    CutSimulation& operator=(const CutSimulation&) = delete;
+
+    // Streams every port write to `path` as CSV lines
+    // "temps_us,port,octet" (time from the start of the run, port and byte
+    // in hex). The file is written aside and takes its name at `finish`.
+    bool open_trace(const std::string& path, std::string& error);
+
+    // Opens the drawing, switches the motors on and starts the job. False
+    // with a French message when the drawing cannot be read or the job is
+    // refused.
+    bool start(const std::string& dxf_path, std::string& error);
+
+    // One state of the driver; with the own counter, time then jumps to the
+    // end of the wait the driver has entered. Returns the driver's answer.
+    int step();
+    // Steps until the driver is idle (own counter only).
+    void run();
+
+    // Closes the trace. False with a French message when it could not be
+    // written whole (the file is then not left behind).
+    bool finish(std::string& error);
+
+    SimulationReport report() const;
+
+    CVexorDoc& doc() { return doc_; }
+    const PulseDecoder& decoder() const { return decoder_; }
+    bool simulated_counter() const { return own_counter_ != nullptr; }
+
+  private:
+    class ReadOnlySettings : public platform::SettingsStore {
+      public:
+        explicit ReadOnlySettings(const platform::SettingsStore& store) : store_(store) {}
+        int read_int(const std::string& section, const std::string& key,
+                     int default_value) const override {
+            return store_.read_int(section, key, default_value);
+        }
+        bool write_int(const std::string&, const std::string&, int) override { return false; }
+
+      private:
+        const platform::SettingsStore& store_;
+    };
+    class Trace;
+
+    void on_write(const platform::PortRecord& record);
+
+    ReadOnlySettings settings_;
+    std::unique_ptr<platform::ManualCounter> own_counter_;
+    platform::PerformanceCounter& counter_;
+    platform::SimulatedPort port_;
+    CVexorDoc doc_;
+    PulseDecoder decoder_;
+    std::unique_ptr<Trace> trace_;
+    std::int64_t startCount_ = 0;
+    std::string file_;
+};
+
+}  // namespace vexor
