@@ -28,23 +28,11 @@ constexpr const char* kUsage =
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> args(argv + 1, argv + argc);
     platform::CommandLine cl;
-    std::string error;
-    if (!platform::parse_command_line(args, {"--simulate", "--trace"},
-                                      {"--help", "--version", "--realtime"}, cl, error) ||
-        !cl.positional.empty()) {
-        std::fprintf(stderr, "%s\n%s", error.empty() ? "Argument inattendu." : error.c_str(),
-                     kUsage);
-        return 1;
-    }
-    if (cl.has("--help")) {
-        std::printf("%s", kUsage);
-        return 0;
-    }
-    if (cl.has("--version")) {
-        std::printf("Vexor version 1.0.3 - Ostrelo\n");
-        return 0;
+    if (auto done =
+            platform::parse_program_arguments(argc, argv, {"--simulate", "--trace"}, {"--realtime"},
+                                              kUsage, "Vexor version 1.0.3 - Ostrelo", cl)) {
+        return *done;
     }
     if (cl.has("--simulate")) {
         // As under the window's event loop: the files must not follow the locale.

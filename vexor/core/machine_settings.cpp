@@ -23,13 +23,30 @@ int truncate_to_int(float value) {
     return static_cast<int>(value);
 }
 
+// The truncated product, unless it would not read back as `value` while the
+// integer next to it does: a value read from the store (30000 reads 0.29999998,
+// whose product truncates to 29999) is then written back unchanged instead of
+// creeping down a unit at every exit.
+int stored_form(float value, float factor, float (*from_stored)(int)) {
+    const int truncated = truncate_to_int(value * factor);
+    if (from_stored(truncated) == value) {
+        return truncated;
+    }
+    for (int neighbour : {truncated + (value > 0 ? 1 : -1), truncated - (value > 0 ? 1 : -1)}) {
+        if (from_stored(neighbour) == value) {
+            return neighbour;
+        }
+    }
+    return truncated;
+}
+
 }  // namespace
 
 int stored_steps(float steps_per_mm) {
-    return truncate_to_int(steps_per_mm * 100000);
+    return stored_form(steps_per_mm, 100000, steps_from_stored);
 }
 int stored_depth(float depth_mm) {
-    return truncate_to_int(depth_mm * 10);
+    return stored_form(depth_mm, 10, depth_from_stored);
 }
 int stored_speed(float speed) {
     return truncate_to_int(speed);

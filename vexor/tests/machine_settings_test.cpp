@@ -77,6 +77,24 @@ TEST(MachineSettings, StoredFormsMultiplyInSinglePrecisionAndTruncate) {
     EXPECT_EQ(vexor::stored_steps(NAN), 0);
 }
 
+TEST(MachineSettings, StoredValuesDoNotCreepFromExitToExit) {
+    platform::MemorySettingsStore store;
+    platform::ManualCounter clock;
+    platform::SimulatedPort port(clock);
+    store.write_int("Machine", "StepZ", 30000);
+    store.write_int("Machine", "StepX", 15748000);
+    store.write_int("Descente", "ZBas", -7);
+    for (int session = 0; session < 3; ++session) {
+        vexor::CVexorDoc doc(store, port, clock);
+    }
+    EXPECT_EQ(store.read_int("Machine", "StepZ", 0), 30000);
+    EXPECT_EQ(store.read_int("Machine", "StepX", 0), 15748000);
+    EXPECT_EQ(store.read_int("Descente", "ZBas", 0), -7);
+    for (int stored = 1; stored < 2000000; stored += 997) {
+        EXPECT_EQ(vexor::stored_steps(vexor::steps_from_stored(stored)), stored) << stored;
+    }
+}
+
 TEST(MachineSettings, TheDocumentSavesOnExitAndReadsBackTheSame) {
     platform::MemorySettingsStore store;
     platform::ManualCounter clock;
