@@ -32,9 +32,12 @@ int stored_form(float value, float factor, float (*from_stored)(int)) {
     if (from_stored(truncated) == value) {
         return truncated;
     }
-    for (int neighbour : {truncated + (value > 0 ? 1 : -1), truncated - (value > 0 ? 1 : -1)}) {
-        if (from_stored(neighbour) == value) {
-            return neighbour;
+    const long long away = value > 0 ? 1 : -1;
+    for (long long neighbour : {truncated + away, truncated - away}) {
+        if (neighbour >= std::numeric_limits<int>::min() &&
+            neighbour <= std::numeric_limits<int>::max() &&
+            from_stored(static_cast<int>(neighbour)) == value) {
+            return static_cast<int>(neighbour);
         }
     }
     return truncated;
