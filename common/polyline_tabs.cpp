@@ -27,7 +27,7 @@ TabOutcome CPolyline::place_tab(int segment, float w, float move) {
     float y1 = a.y;
     float x2 = b.x;
     float y2 = b.y;
-    if (std::fabs(b.x - a.x) >= 0.01f) {
+    if (std::fabs(b.x - a.x) >= 0.01) {  // the offset's own rule for a vertical segment
         const float m = (b.y - a.y) / (b.x - a.x);
         const float intercept = a.y - m * a.x;
         const float length = std::sqrt((b.y - a.y) * (b.y - a.y) + (b.x - a.x) * (b.x - a.x));

@@ -219,6 +219,16 @@ TEST(Tabs, ForwardIsTheDirectionOfTravelOnEverySegment) {
     EXPECT_EQ(down.tabs[1]->x1, 2.0f);
     EXPECT_EQ(down.tabs[1]->x2, 2.0f);
 
+    // A segment under 0.01 mm wide in x is vertical for the tabs as for the
+    // offset: its tab stands on the abscissa of its start.
+    CPolyline steep;
+    segment(steep, {0, 0, 0}, {0.01f, 10, 0});
+    ASSERT_EQ(steep.place_tab(1, 4.0f, 0), TabOutcome::Stored);
+    EXPECT_EQ(steep.tabs[1]->x1, 0.0f);
+    EXPECT_EQ(steep.tabs[1]->y1, 3.0f);
+    EXPECT_EQ(steep.tabs[1]->x2, 0.0f);
+    EXPECT_EQ(steep.tabs[1]->y2, 7.0f);
+
     // 6-8-10 triangle: the tab's ends lie on the segment, 3 and 7 mm along.
     CPolyline sloped;
     segment(sloped, {0, 0, 0}, {6, 8, 0});
