@@ -90,7 +90,12 @@ int open_and_export(const std::string& cmg, const std::string& dxf) {
     if (!doc.export_dxf(dxf, error)) {
         return fail(error);
     }
-    std::printf("%zu contours exportés dans %s\n", doc.cut_order().size(), dxf.c_str());
+    // A chained polyline without offset contour writes nothing.
+    int written = 0;
+    for (int index : doc.cut_order()) {
+        written += doc.polylines[static_cast<size_t>(index)]->nbOffsetPoints > 0 ? 1 : 0;
+    }
+    std::printf("%d contours exportés dans %s\n", written, dxf.c_str());
     return 0;
 }
 
