@@ -131,6 +131,15 @@ bool StarHollow::calcul_etoile(const StarFields& fields, std::string& nomfich, s
             "ou par segment radial.";
         return false;
     }
+    // A tiny outer diameter (or a huge clearance) gives coordinates that no
+    // point line can hold ("Inf").
+    for (int i = 1; i <= scratch_.nb_pts; ++i) {
+        if (!std::isfinite(scratch_.tab_x[static_cast<size_t>(i)]) ||
+            !std::isfinite(scratch_.tab_y[static_cast<size_t>(i)])) {
+            error = "Une des dimensions est trop grande pour être calculée.";
+            return false;
+        }
+    }
 
     const auto n = static_cast<size_t>(scratch_.nb_pts);
     std::copy_n(scratch_.tab_x.begin() + 1, n, points_.tab_x.begin() + 1);

@@ -100,7 +100,8 @@ TEST(StarHollow, RefusedInputsKeepTheLastGoodComputation) {
         StarFields fields;
         const char* message_part;
     };
-    StarFields zero_ext, zero_ang, zero_rad, equal, too_many, boundary_over, huge;
+    StarFields zero_ext, zero_ang, zero_rad, equal, too_many, boundary_over, huge, tiny_ext,
+        huge_dega;
     zero_ext.dext = "abc";
     zero_ang.nbang = "0";
     zero_rad.nbrad = ",5";
@@ -108,11 +109,15 @@ TEST(StarHollow, RefusedInputsKeepTheLastGoodComputation) {
     too_many = with_counts("200", "200");
     boundary_over = with_counts("2", "373");  // just past the last slot
     huge.dext = "1e999";
+    tiny_ext.dext = "1e-300";  // ordinates beyond single precision
+    huge_dega.dega = "3e38";   // twice that, once divided by the outer diameter
+    huge_dega.dext = ".5";
     for (const Case& c :
          {Case{zero_ext, "diamètre extérieur doit être différent de 0"},
           Case{zero_ang, "par arc de cercle"}, Case{zero_rad, "par segment radial"},
           Case{equal, "différent du diamètre intérieur"}, Case{too_many, "3000 points"},
-          Case{boundary_over, "3000 points"}, Case{huge, "trop grande"}}) {
+          Case{boundary_over, "3000 points"}, Case{huge, "trop grande"},
+          Case{tiny_ext, "trop grande"}, Case{huge_dega, "trop grande"}}) {
         std::string refused_name = "inchangé";
         error.clear();
         EXPECT_FALSE(star.calcul_etoile(c.fields, refused_name, error));
