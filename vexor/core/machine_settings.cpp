@@ -32,9 +32,15 @@ int stored_form(float value, float factor, float (*from_stored)(int)) {
     if (from_stored(truncated) == value) {
         return truncated;
     }
-    for (int neighbour : {truncated + (value > 0 ? 1 : -1), truncated - (value > 0 ? 1 : -1)}) {
-        if (from_stored(neighbour) == value) {
-            return neighbour;
+    const int away = value > 0 ? 1 : -1;
+    for (int step : {away, -away}) {
+        // A neighbour beyond the int range does not exist.
+        if ((step > 0 && truncated == std::numeric_limits<int>::max()) ||
+            (step < 0 && truncated == std::numeric_limits<int>::min())) {
+            continue;
+        }
+        if (from_stored(truncated + step) == value) {
+            return truncated + step;
         }
     }
     return truncated;
