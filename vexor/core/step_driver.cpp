@@ -71,15 +71,24 @@ std::string CStepDriver::move_file_path(const char* name) const {
 }
 
 void CStepDriver::start_job_file() {
-    close_file();
-    stopRequest_ = false;
-    state_ = 1;
+    start_file(1);
 }
 
 void CStepDriver::start_move_file() {
+    start_file(11);
+}
+
+void CStepDriver::start_file(int open_state) {
     close_file();
     stopRequest_ = false;
-    state_ = 11;
+    const bool stepping_tick = (state_ >= 7 && state_ <= 10) || (state_ >= 14 && state_ <= 21) ||
+                               (state_ >= 23 && state_ <= 26);
+    if (stepping_tick) {
+        pendingStart_ = open_state;
+    } else {
+        pendingStart_ = 0;
+        state_ = open_state;
+    }
 }
 
 void CStepDriver::request_stop() {
@@ -352,7 +361,8 @@ void CStepDriver::tick_phase(int first, int dir, int clk, int back) {
             break;
         default:
             if (waited(third)) {
-                state_ = back;
+                state_ = pendingStart_ != 0 ? pendingStart_ : back;
+                pendingStart_ = 0;
             }
             break;
     }

@@ -39,7 +39,9 @@ class CStepDriver {
     // Starts the job file ("coupe.dep", state 1) or the one-move file
     // ("dep.dep", state 11) from its first line. A file being executed is
     // closed first, and a stop requested earlier is forgotten: it was meant
-    // for the move being replaced.
+    // for the move being replaced. A stepping tick in progress completes
+    // first, as for a stop: its step is already counted in the position, so
+    // its clock pulse must reach the wires whole.
     void start_job_file();
     void start_move_file();
     // Folder of the move files; empty means the current folder.
@@ -118,6 +120,7 @@ class CStepDriver {
         float acc() const { return static_cast<float>(static_cast<double>(pos) + lead); }
     };
 
+    void start_file(int open_state);
     void read_line();
     void xy_decision();
     int advance_x_only();
@@ -140,6 +143,7 @@ class CStepDriver {
     PortWiring wiring_;
     Axis x_, y_, z_;
     int state_ = 0;
+    int pendingStart_ = 0;  // 1 or 11 while a tick completes before a new file
     bool stopRequest_ = false;
     bool paused_ = false;
     bool motorsOn_ = false;

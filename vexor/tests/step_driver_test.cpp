@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "driver_rig.h"
+#include "pulse_decoder.h"
 
 using vexor::MachineSettings;
 using vexor::test::DriverRig;
@@ -386,10 +387,42 @@ TEST(StepDriverFile, ANewMoveReplacesTheRunningOne) {
         rig.driver.step();
     }
     rig.start("P 0 0 -2 -1 5\n");
-    EXPECT_EQ(rig.driver.state(), 11);
+    EXPECT_EQ(rig.driver.state(), 7) << "the X tick whose step made 3 completes first";
     rig.run();
     EXPECT_EQ(rig.driver.posX(), 3.0f);
     EXPECT_EQ(rig.driver.posY(), -2.0f);
+}
+
+// A move written while a tick is in progress, whatever its phase: the step
+// that tick's decision counted still reaches the wires, so the steps on the
+// wires stay equal to the position the driver shows.
+TEST(StepDriverFile, AReplacedMoveNeverLosesTheStepInProgress) {
+    for (int phase : {7, 8, 9, 10, 14, 15, 18, 19, 21, 23, 24, 26}) {
+        SCOPED_TRACE(phase);
+        DriverRig rig;
+        vexor::PulseDecoder wires(MachineSettings{});
+        rig.port.set_observer([&](const platform::PortRecord& r) { wires.feed(r.port, r.value); });
+        rig.driver.set_motors_on(true);
+        const char* first = phase < 14   ? "P 9 1 0 0 30\n"
+                            : phase < 18 ? "P 0 0 -9 -1 30\n"
+                            : phase < 23 ? "P 9 1 9 1 30\n"
+                                         : "Z -9 -1 30\n";
+        rig.start(first);
+        rig.clock.set_auto_advance(1);
+        for (int i = 0; i < 10000 && rig.driver.state() != phase; ++i) {
+            rig.driver.step();
+        }
+        ASSERT_EQ(rig.driver.state(), phase);
+        rig.start("P 2 1 3 1 30\nZ 1 1 30\n");
+        rig.run();
+        EXPECT_EQ(rig.driver.state(), 0);
+        EXPECT_EQ(wires.steps_x(), std::lround(rig.driver.posX()));
+        EXPECT_EQ(wires.steps_y(), std::lround(rig.driver.posY()));
+        EXPECT_EQ(wires.steps_z(), std::lround(rig.driver.posZ()));
+        EXPECT_EQ(rig.driver.posX(), 2.0f);
+        EXPECT_EQ(rig.driver.posY(), 3.0f);
+        EXPECT_EQ(rig.driver.posZ(), 1.0f);
+    }
 }
 
 TEST(StepDriverSettings, ChangingTheStepLengthKeepsThePosition) {
