@@ -29,6 +29,8 @@ bool AlyraModel::load_profile(const std::string& path, ProfileSlot& slot, std::s
     slot.label = std::move(loaded.label);
     slot.file_name = file_name_of(path);
     slot.chosen = true;
+    // The last results no longer belong to what is loaded.
+    computed_ = false;
     return true;
 }
 
@@ -219,6 +221,7 @@ bool AlyraModel::Charge_Projet(const std::string& path, std::string& error) {
     fields.txt_vril_saum2 = p->txt_vril_saum2;
     empl_ = {p->empl.points, p->empl.label, p->txt_prof_empl, true};
     saum_ = {p->saum.points, p->saum.label, p->txt_prof_saum, true};
+    computed_ = false;
     return true;
 }
 

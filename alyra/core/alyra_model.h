@@ -43,7 +43,8 @@ class AlyraModel {
     std::string Txt_Nom_proj = kDefaultProjectName;
 
     // Load a point file as the root (tip) profile; the label takes the title
-    // line or the file name, the text box the file name. The caller redraws.
+    // line or the file name, the text box the file name. The caller redraws;
+    // the results of an earlier computation can no longer be saved.
     bool Charge_Profil_Empl(const std::string& path, std::string& error);
     bool Charge_Profil_Saum(const std::string& path, std::string& error);
 
@@ -70,7 +71,8 @@ class AlyraModel {
     // Saves the project to `path` (line 2 from Txt_Nom_proj or the file name).
     bool Sauve_Projet(const std::string& path, const std::string& date, char decimal_sep,
                       SaveReport& report, std::string& error) const;
-    // Opens a project: name, fields, both profiles. The caller redraws.
+    // Opens a project: name, fields, both profiles. The caller redraws; the
+    // results of an earlier computation can no longer be saved.
     bool Charge_Projet(const std::string& path, std::string& error);
 
     // The names proposed for the three result files.

@@ -82,6 +82,14 @@ TEST(ResultFiles, UnwritableFolderIsReportedAndNothingIsClaimed) {
 
     AlyraModel not_computed = panel_model("naca2412.dat", "naca0012.dat");
     EXPECT_FALSE(not_computed.Sauve_Fichiers("/tmp", '.', report, error));
+
+    // Loading a profile makes the last results stale: they are not saved under
+    // names and titles that would describe the new profile.
+    AlyraModel reloaded = golden_panel();
+    ASSERT_TRUE(reloaded.can_save_results());
+    ASSERT_TRUE(reloaded.Charge_Profil_Saum(example("naca4415.dat"), error)) << error;
+    EXPECT_FALSE(reloaded.can_save_results());
+    EXPECT_FALSE(reloaded.Sauve_Fichiers("/tmp", '.', report, error));
 }
 
 TEST(ProjectFile, DefaultNamedProjectTakesItsFileNameAndReadsBackWhole) {
