@@ -15,36 +15,18 @@
 #include <set>
 
 #include "test_files.h"
+#include "window_test.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Message {
-    QString title;
-    QString text;
-    bool error = false;
-};
-
 std::string golden(const char* name) {
     return test_files::read_bytes(fs::path(CADREX_TEST_DATA) / name);
 }
 
-class CaractDimTest : public ::testing::Test {
+class CaractDimTest : public window_test::WindowTest<cadrex::CaractDim> {
   protected:
-    void SetUp() override {
-        window.set_message_sink([this](const QString& t, const QString& x, bool e) {
-            messages.push_back({t, x, e});
-        });
-        window.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    }
-    template <class T>
-    T* child(const char* name) {
-        T* w = window.findChild<T*>(name);
-        EXPECT_NE(w, nullptr) << name;
-        return w;
-    }
     QString text(const char* name) { return child<QLineEdit>(name)->text(); }
     void clear(const char* name) {
         QLineEdit* field = child<QLineEdit>(name);
@@ -66,9 +48,6 @@ class CaractDimTest : public ::testing::Test {
             }
         }
     }
-
-    cadrex::CaractDim window;
-    std::vector<Message> messages;
 };
 
 }  // namespace

@@ -9,32 +9,14 @@
 #include <filesystem>
 
 #include "test_files.h"
+#include "window_test.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Message {
-    QString title;
-    QString text;
-    bool error = false;
-};
-
-class StelmoWindowTest : public ::testing::Test {
+class StelmoWindowTest : public window_test::WindowTest<stelmo::StelmoWindow> {
   protected:
-    void SetUp() override {
-        window.set_message_sink([this](const QString& t, const QString& x, bool e) {
-            messages.push_back({t, x, e});
-        });
-        window.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    }
-    template <class T>
-    T* child(const char* name) {
-        T* w = window.findChild<T*>(name);
-        EXPECT_NE(w, nullptr) << name;
-        return w;
-    }
     void retype(const char* name, const QString& text) {
         QLineEdit* field = child<QLineEdit>(name);
         field->selectAll();
@@ -42,9 +24,6 @@ class StelmoWindowTest : public ::testing::Test {
         QTest::keyClicks(field, text);
         QTest::keyClick(field, Qt::Key_Return);
     }
-
-    stelmo::StelmoWindow window;
-    std::vector<Message> messages;
 };
 
 }  // namespace

@@ -1,0 +1,41 @@
+#pragma once
+// A fixture for window tests: the window is shown offscreen, its message boxes
+// are captured instead of shown, and its controls are found by object name.
+
+#include <gtest/gtest.h>
+
+#include <QString>
+#include <QTest>
+#include <vector>
+
+namespace window_test {
+
+struct Message {
+    QString title;
+    QString text;
+    bool error = false;
+};
+
+// Window must offer set_message_sink(void(title, text, error)).
+template <class Window>
+class WindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        window.set_message_sink([this](const QString& t, const QString& x, bool e) {
+            messages.push_back({t, x, e});
+        });
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    }
+    template <class T>
+    T* child(const char* name) {
+        T* w = window.template findChild<T*>(name);
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+
+    Window window;
+    std::vector<Message> messages;
+};
+
+}  // namespace window_test
