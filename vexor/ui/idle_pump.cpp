@@ -13,6 +13,11 @@ void IdlePump::start() {
     }
 }
 
+void IdlePump::command(const std::function<void(CStepDriver&)>& command) {
+    command(driver_);
+    start();
+}
+
 void IdlePump::run_one() {
     ++calls_;
     if (driver_.step() == 0) {

@@ -8,17 +8,22 @@
 #include <QObject>
 #include <QTimer>
 
+#include "driver_runner.h"
 #include "step_driver.h"
 
 namespace vexor {
 
-class IdlePump : public QObject {
+class IdlePump : public QObject, public DriverRunner {
     Q_OBJECT
 
   public:
     explicit IdlePump(CStepDriver& driver, QObject* parent = nullptr);
 
     void start();
+    // Commands run at once in the caller's thread, which is the pump's.
+    void command(const std::function<void(CStepDriver&)>& command) override;
+    DriverSnapshot snapshot() const override { return snapshot_of(driver_); }
+    std::string status() const override { return "boucle d'événements"; }
     bool active() const { return timer_.isActive(); }
     // Driver states run since the pump was built.
     qint64 calls() const { return calls_; }

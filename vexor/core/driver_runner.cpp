@@ -1,0 +1,18 @@
+#include "driver_runner.h"
+
+namespace vexor {
+
+DriverSnapshot snapshot_of(const CStepDriver& driver) {
+    DriverSnapshot s;
+    s.posX = driver.posX();
+    s.posY = driver.posY();
+    s.posZ = driver.posZ();
+    s.state = driver.state();
+    s.running = driver.running();
+    s.paused = driver.paused();
+    s.motorsOn = driver.motors_on();
+    s.tally = driver.tally();
+    return s;
+}
+
+}  // namespace vexor

@@ -1,0 +1,41 @@
+#pragma once
+// How a program runs the motion driver. One runner owns the driver's states
+// (the stepping thread in the programs, the idle pump in tests and the
+// benchmark); every other part of the program talks to the driver only
+// through commands, applied between two driver states, and snapshots.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "step_driver.h"
+
+namespace vexor {
+
+// A consistent view of the driver, taken between two of its states.
+struct DriverSnapshot {
+    float posX = 0.0f, posY = 0.0f, posZ = 0.0f;
+    int state = 0;
+    bool running = false;
+    bool paused = false;
+    bool motorsOn = false;
+    CStepDriver::Tally tally;
+};
+
+class DriverRunner {
+  public:
+    virtual ~DriverRunner() = default;
+
+    // Applies `command` to the driver between two of its states, then lets
+    // the driver run again (a started or resumed move goes on); returns once
+    // the command has been applied.
+    virtual void command(const std::function<void(CStepDriver&)>& command) = 0;
+    virtual DriverSnapshot snapshot() const = 0;
+    // How the runner runs, for the status bar and reports.
+    virtual std::string status() const = 0;
+};
+
+// The snapshot of a driver read in the thread that runs it.
+DriverSnapshot snapshot_of(const CStepDriver& driver);
+
+}  // namespace vexor
