@@ -16,7 +16,6 @@ class DrawingView : public QWidget {
     DrawingView(const char* name, double aspect, QWidget* parent = nullptr);
 
     void set_drawing(Drawing drawing);
-    const Drawing& drawing() const { return drawing_; }
     void on_click(std::function<void()> handler) { clicked_ = std::move(handler); }
 
     QSize sizeHint() const override;

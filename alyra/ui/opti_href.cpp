@@ -43,7 +43,9 @@ OptiHref::OptiHref(QWidget* parent, std::function<void(const ShownNumber&)> on_t
         "bord de fuite de ce dernier.\n"
         "Pour limiter ce phénomène, il est possible de jouer sur la hauteur de \n"
         "la ligne de base du saumon, ce qui modifie le dièdre du projet.");
-    note->setMaximumHeight(110);
+    note->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    note->setMinimumHeight(100);
+    note->setMaximumHeight(120);
 
     Txt_NOP_ = value_box(this, "Txt_NOP");
     Txt_Align_ = value_box(this, "Txt_Align");
@@ -77,6 +79,7 @@ OptiHref::OptiHref(QWidget* parent, std::function<void(const ShownNumber&)> on_t
     auto* main = new QVBoxLayout(this);
     main->addWidget(note);
     main->addLayout(grid);
+    setMinimumWidth(580);
 
     connect(Curseur_, &QScrollBar::valueChanged, this, [this] { Curseur_Change(); });
     connect(bt_nop, &QPushButton::clicked, this, [this] { take(values_.Txt_NOP); });
