@@ -12,7 +12,8 @@
 namespace alyra {
 
 const char* const kUsage =
-    "Usage : alyra --root A.dat --tip B.dat [--corde-empl T] [--href-empl T] [--vril-empl T]\n"
+    "Usage : alyra [--screenshot FICHIER.png] [--root A.dat --tip B.dat ... | --project F]\n"
+    "        alyra --root A.dat --tip B.dat [--corde-empl T] [--href-empl T] [--vril-empl T]\n"
     "              [--corde-saum T] [--href-saum T] [--vril-saum T] [--fleche T] [--long T]\n"
     "              [--prerot-empl T] [--prerot-saum T] [--nom P] [--out DOSSIER]\n"
     "              [--save-project FICHIER.alyra]\n"
@@ -20,6 +21,7 @@ const char* const kUsage =
     "Calcule les profils d'emplanture et de saumon d'un tronçon d'aile effilé, en flèche\n"
     "et vrillé, et enregistre les deux fichiers de points et la fiche du tronçon sous\n"
     "leurs noms proposés dans DOSSIER (le dossier courant par défaut).\n"
+    "Sans option, ou avec --project seul, ouvre la fenêtre (sur ce projet).\n"
     "  --root, --tip       fichiers de points des profils d'emplanture et de saumon\n"
     "  --corde-empl T      corde d'emplanture en mm (texte du champ, défaut 400)\n"
     "  --href-empl T       hauteur de référence d'emplanture (défaut 20)\n"
@@ -34,7 +36,9 @@ const char* const kUsage =
     "  --nom P             nom du projet (défaut Alyra)\n"
     "  --out DOSSIER       dossier des fichiers calculés\n"
     "  --save-project F    enregistre aussi le projet dans F\n"
-    "  --project F         charge le projet F au lieu des profils et des valeurs\n";
+    "  --project F         charge le projet F au lieu des profils et des valeurs\n"
+    "  --screenshot F.png  enregistre l'image de la fenêtre après le chargement et le\n"
+    "                      calcul des profils ou du projet indiqués\n";
 
 namespace {
 
@@ -128,33 +132,42 @@ bool is_batch(const platform::CommandLine& cl) {
     return false;
 }
 
+bool opens_window(const platform::CommandLine& cl) {
+    return cl.has("--screenshot") || !is_batch(cl) ||
+           (cl.has("--project") && !cl.has("--out") && !cl.has("--save-project"));
+}
+
+bool load_from_command_line(const platform::CommandLine& cl, AlyraModel& model,
+                            std::string& error) {
+    if (cl.has("--project")) {
+        for (const std::string& option : batch_value_options()) {
+            if (cl.has(option) && option != "--project" && option != "--out") {
+                error = "L'option " + option + " ne se combine pas avec --project.";
+                return false;
+            }
+        }
+        return model.Charge_Projet(cl.value("--project"), error);
+    }
+    if (!cl.has("--root") || !cl.has("--tip")) {
+        error = "Indiquez les deux profils : --root et --tip (ou un projet : --project).";
+        return false;
+    }
+    for (const auto& [name, field] : field_options()) {
+        model.fields.*field = cl.value(name, model.fields.*field);
+    }
+    model.Txt_Nom_proj = cl.value("--nom", model.Txt_Nom_proj);
+    return model.Charge_Profil_Empl(cl.value("--root"), error) &&
+           model.Charge_Profil_Saum(cl.value("--tip"), error);
+}
+
 int run_batch(const platform::CommandLine& cl) {
     std::setlocale(LC_ALL, "");
     const char sep = pointfile::system_decimal_separator();
     AlyraModel model;
     std::string error;
 
-    if (cl.has("--project")) {
-        for (const std::string& option : batch_value_options()) {
-            if (cl.has(option) && option != "--project" && option != "--out") {
-                return fail("L'option " + option + " ne se combine pas avec --project.");
-            }
-        }
-        if (!model.Charge_Projet(cl.value("--project"), error)) {
-            return fail(error);
-        }
-    } else {
-        if (!cl.has("--root") || !cl.has("--tip")) {
-            return fail("Indiquez les deux profils : --root et --tip (ou un projet : --project).");
-        }
-        for (const auto& [name, field] : field_options()) {
-            model.fields.*field = cl.value(name, model.fields.*field);
-        }
-        model.Txt_Nom_proj = cl.value("--nom", model.Txt_Nom_proj);
-        if (!model.Charge_Profil_Empl(cl.value("--root"), error) ||
-            !model.Charge_Profil_Saum(cl.value("--tip"), error)) {
-            return fail(error);
-        }
+    if (!load_from_command_line(cl, model, error)) {
+        return fail(error);
     }
     if (!model.redraw(error)) {
         return fail(error);

@@ -6,6 +6,7 @@
 #include <set>
 #include <string>
 
+#include "alyra_model.h"
 #include "command_line.h"
 
 namespace alyra {
@@ -18,6 +19,14 @@ const std::set<std::string>& batch_flags();
 
 // True when the command line asks for the batch mode.
 bool is_batch(const platform::CommandLine& cl);
+
+// True when the command line asks for the window: no option, a screenshot,
+// or a project to open without a folder for its results.
+bool opens_window(const platform::CommandLine& cl);
+
+// Loads what the command line names into `model`: a project, or both
+// profiles with the field options and the project name.
+bool load_from_command_line(const platform::CommandLine& cl, AlyraModel& model, std::string& error);
 
 // Runs the batch mode; French messages on stderr, 0 on success, 1 otherwise.
 int run_batch(const platform::CommandLine& cl);

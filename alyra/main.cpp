@@ -1,22 +1,54 @@
-// Alyra: the tapered-wing profile calculator, from the command line.
+// Alyra: the tapered-wing profile calculator, as a window or from the command
+// line.
 
+#include <QApplication>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "batch.h"
 #include "command_line.h"
+#include "interface.h"
+#include "screenshot.h"
 
 int main(int argc, char** argv) {
+    std::set<std::string> with_value = alyra::batch_value_options();
+    with_value.insert("--screenshot");
     platform::CommandLine cl;
-    if (auto done = platform::parse_program_arguments(argc, argv, alyra::batch_value_options(),
-                                                      alyra::batch_flags(), alyra::kUsage,
-                                                      "Alyra v 0.9.11 - Ostrelo", cl)) {
+    if (auto done =
+            platform::parse_program_arguments(argc, argv, with_value, alyra::batch_flags(),
+                                              alyra::kUsage, "Alyra v 0.9.11 - Ostrelo", cl)) {
         return *done;
     }
-    if (!alyra::is_batch(cl)) {
-        std::fprintf(stderr, "Indiquez les profils ou un projet.\n%s", alyra::kUsage);
-        return 1;
+    if (!alyra::opens_window(cl)) {
+        return alyra::run_batch(cl);
     }
-    return alyra::run_batch(cl);
+
+    platform::use_offscreen_for_screenshot(argc, argv);
+    QApplication app(argc, argv);
+    alyra::Interface window;
+    const bool screenshot = cl.has("--screenshot");
+    if (alyra::is_batch(cl)) {
+        auto model = std::make_unique<alyra::AlyraModel>();
+        std::string error;
+        if (!alyra::load_from_command_line(cl, *model, error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            return 1;
+        }
+        window.adopt(*model);
+        if (screenshot && !window.Bt_Calc_Click()) {
+            return 1;
+        }
+    }
+    if (screenshot) {
+        std::string error;
+        if (!platform::save_screenshot({&window}, cl.value("--screenshot"), &error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            return 1;
+        }
+        return 0;
+    }
+    window.show();
+    return app.exec();
 }

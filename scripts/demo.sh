@@ -41,6 +41,7 @@ echo "== Alyra : tronçon effilé, en flèche et vrillé (NACA 2412 -> NACA 0012
 echo "-- alyra --project Aile.alyra --out projet"
 mkdir -p projet
 "$top/$build/alyra/alyra" --project Aile.alyra --out projet
+"$top/$build/alyra/alyra" --project Aile.alyra --screenshot alyra.png
 
 echo
 echo "== Vexor : découpe simulée du plan examples/decoupe.dxf"

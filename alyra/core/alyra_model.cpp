@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <memory>
 
 #include "number_format.h"
@@ -229,6 +230,31 @@ ProposedNames AlyraModel::proposed_names(char decimal_sep) const {
     return alyra::proposed_names(Txt_Nom_proj, results_, decimal_sep);
 }
 
+namespace {
+
+std::string folder_prefix(const std::string& folder) {
+    std::string prefix = folder;
+    if (!prefix.empty() && prefix.back() != '/' && prefix.back() != '\\') {
+        prefix += '/';
+    }
+    return prefix;
+}
+
+}  // namespace
+
+std::vector<std::string> AlyraModel::existing_result_files(const std::string& folder,
+                                                           char decimal_sep) const {
+    const ProposedNames names = proposed_names(decimal_sep);
+    std::vector<std::string> existing;
+    for (const std::string* name : {&names.root, &names.tip, &names.data}) {
+        std::error_code ec;
+        if (std::filesystem::exists(folder_prefix(folder) + *name, ec)) {
+            existing.push_back(*name);
+        }
+    }
+    return existing;
+}
+
 bool AlyraModel::Sauve_Fichiers(const std::string& folder, char decimal_sep, SaveReport& report,
                                 std::string& error) const {
     if (!computed_) {
@@ -244,10 +270,7 @@ bool AlyraModel::Sauve_Fichiers(const std::string& folder, char decimal_sep, Sav
                            results_.Txt_Href_Saum_final.shown, decimal_sep, tip_text, error)) {
         return false;
     }
-    std::string prefix = folder;
-    if (!prefix.empty() && prefix.back() != '/' && prefix.back() != '\\') {
-        prefix += '/';
-    }
+    const std::string prefix = folder_prefix(folder);
     if (!platform::save_file(prefix + names.data, data_sheet_text(names, results_), &error) ||
         !platform::save_file(prefix + names.root, root_text, &error) ||
         !platform::save_file(prefix + names.tip, tip_text, &error)) {

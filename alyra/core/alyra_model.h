@@ -8,6 +8,7 @@
 // French message.
 
 #include <string>
+#include <vector>
 
 #include "fields.h"
 #include "geometry.h"
@@ -77,6 +78,10 @@ class AlyraModel {
 
     // The names proposed for the three result files.
     ProposedNames proposed_names(char decimal_sep) const;
+    // The proposed names of the three result files that already exist in
+    // `folder`.
+    std::vector<std::string> existing_result_files(const std::string& folder,
+                                                   char decimal_sep) const;
     // Writes the data sheet, the root and the tip profile under their
     // proposed names into `folder` (empty: the current folder). The three
     // texts are built before anything is written.

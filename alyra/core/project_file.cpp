@@ -56,6 +56,10 @@ bool append_profile(std::string& text, const LoadedProfile& profile, char decima
 
 }  // namespace
 
+std::string with_project_extension(const std::string& path) {
+    return ends_with_extension(path) ? path : path + kProjectExtension;
+}
+
 std::string project_name_line(const std::string& project_name, const std::string& file_name) {
     if (project_name != kDefaultProjectName) {
         return project_name;

@@ -30,6 +30,9 @@ struct ProjectData {
     LoadedProfile saum;
 };
 
+// `path`, with ".alyra" added when its name does not end so.
+std::string with_project_extension(const std::string& path);
+
 // Line 2 of a project saved under `file_name`: the project name, or when it
 // is still the default "Alyra", the file name without its ".alyra".
 std::string project_name_line(const std::string& project_name, const std::string& file_name);

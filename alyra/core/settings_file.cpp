@@ -1,5 +1,6 @@
 #include "settings_file.h"
 
+#include <filesystem>
 #include <vector>
 
 #include "list_input.h"
@@ -68,6 +69,20 @@ std::string settings_text(const AlyraSettings& settings, const std::string& date
     text += "-=[ EOF ]=-";
     text += pointfile::kLineEnd;
     return text;
+}
+
+std::string start_folder(const WindowFolder& remembered, const std::string& fallback) {
+    for (const auto& candidate : {remembered.folder, remembered.drive}) {
+        std::error_code ec;
+        if (candidate && std::filesystem::is_directory(*candidate, ec)) {
+            return *candidate;
+        }
+    }
+    return fallback;
+}
+
+WindowFolder remember_folder(const std::string& folder) {
+    return {std::filesystem::path(folder).root_path().string(), folder};
 }
 
 bool save_settings(const std::string& path, const AlyraSettings& settings,

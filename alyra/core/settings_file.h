@@ -43,6 +43,15 @@ AlyraSettings load_settings(const std::string& path);
 // folder (an unset entry is written as an empty line).
 std::string settings_text(const AlyraSettings& settings, const std::string& date_time);
 
+// The folder a file window opens in: its remembered folder when that is an
+// existing folder, else its remembered drive when that is one, else
+// `fallback`.
+std::string start_folder(const WindowFolder& remembered, const std::string& fallback);
+
+// What is remembered of `folder`: its root (the drive on this platform) and
+// the folder itself.
+WindowFolder remember_folder(const std::string& folder);
+
 // Writes the settings file; false with a French message when it cannot.
 bool save_settings(const std::string& path, const AlyraSettings& settings,
                    const std::string& date_time, std::string& error);

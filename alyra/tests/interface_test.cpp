@@ -1,0 +1,373 @@
+#include "interface.h"
+
+#include <gtest/gtest.h>
+
+#include <QDialog>
+#include <QGroupBox>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTest>
+#include <filesystem>
+
+#include "test_files.h"
+#include "window_test.h"
+
+namespace fs = std::filesystem;
+using alyra::FileWindow;
+
+namespace {
+
+const fs::path kExamples(ALYRA_EXAMPLES);
+const fs::path kData(ALYRA_TEST_DATA);
+
+fs::path scratch() {
+    return fs::temp_directory_path() / ("alyra_window_" + std::to_string(::getpid()));
+}
+
+// The window with its settings file in a scratch folder.
+class TestInterface : public alyra::Interface {
+  public:
+    TestInterface() : Interface((scratch() / "alyra.ini").string()) {}
+};
+
+bool shows_colour(QWidget* area, QColor colour) {
+    const QImage image = area->grab().toImage();
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixelColor(x, y) == colour) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+class InterfaceTest : public window_test::WindowTest<TestInterface> {
+  protected:
+    static void SetUpTestSuite() {
+        fs::remove_all(scratch());
+        fs::create_directories(scratch());
+    }
+    static void TearDownTestSuite() { fs::remove_all(scratch()); }
+
+    void SetUp() override {
+        WindowTest::SetUp();
+        answer_files(window);
+    }
+
+    // The file windows answer with the next name of `files`, recording the
+    // folder and the proposed name they were opened with.
+    void answer_files(alyra::Interface& w) {
+        w.hooks().choose_file = [this](FileWindow, const QString&, const QString& folder,
+                                       const QString&, const QString& proposed) {
+            opened_in.push_back(folder);
+            proposals.push_back(proposed);
+            if (files.empty()) {
+                return QString();
+            }
+            const QString next = QString::fromStdString(files.front().string());
+            files.erase(files.begin());
+            return next;
+        };
+        w.hooks().ask = [this](const QString&, const QString& text) {
+            questions.push_back(text);
+            return answer;
+        };
+    }
+
+    // A control of the main window (the file windows have their own
+    // Txt_Long and Txt_Nom_proj).
+    template <class T>
+    T* main(const char* name) {
+        for (const char* frame :
+             {"Frame_Emplanture", "Frame_Saumon", "Frame_Projet_Initial", "Frame_Projet_Final"}) {
+            if (T* w = child<QGroupBox>(frame)->findChild<T*>(name)) {
+                return w;
+            }
+        }
+        return child<T>(name);
+    }
+
+    void retype(const char* name, const QString& text) {
+        QLineEdit* box = main<QLineEdit>(name);
+        box->setFocus();
+        box->selectAll();
+        QTest::keyClicks(box, text);
+        QTest::keyClick(box, Qt::Key_Return);
+    }
+
+    void load_panel() {
+        files = {kExamples / "naca2412.dat", kExamples / "naca0012.dat"};
+        QTest::mouseClick(child<QPushButton>("Bt_Prof_Empl"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>("bt_prof_saum"), Qt::LeftButton);
+        const std::pair<const char*, const char*> panel[] = {
+            {"txt_corde_empl", "280"}, {"txt_corde_saum", "160"}, {"txt_href_saum", "25"},
+            {"txt_vril_saum2", "-2"},  {"txt_fleche", "90"},      {"Txt_Long", "650"},
+        };
+        for (const auto& [name, text] : panel) {
+            retype(name, text);
+        }
+    }
+
+    QStringList results() {
+        QStringList texts;
+        for (const char* name :
+             {"Txt_Corde_Final", "Txt_Lg_Final", "Txt_Fleche_Final", "Txt_Href_Empl_final",
+              "Txt_Href_Saum_final", "Txt_Vrill_Empl_Final", "Txt_Vrill_Saum_Final"}) {
+            texts << main<QLineEdit>(name)->text();
+        }
+        return texts;
+    }
+
+    bool enabled(const char* name) { return child<QPushButton>(name)->isEnabled(); }
+
+    std::vector<fs::path> files;
+    std::vector<QString> opened_in;
+    std::vector<QString> proposals;
+    std::vector<QString> questions;
+    bool answer = false;
+};
+
+const QStringList kGoldenResults = {"277.35", "678.15", "0.00", "20.00", "25.17", "0.13", "-1.96"};
+
+}  // namespace
+
+TEST_F(InterfaceTest, ProfilesEnableTheComputationWhichFillsTheResults) {
+    EXPECT_EQ(main<QLineEdit>("txt_prof_empl")->text(), "<-- Sélectionner");
+    for (const char* name : {"Bt_Calc", "Bt_Save_Proj", "Bt_Opt_Href_Saum", "Bt_Sauve_Prof"}) {
+        EXPECT_FALSE(enabled(name)) << name;
+    }
+    // A click on the projected drawing computes nothing before both profiles.
+    files = {kExamples / "naca2412.dat"};
+    QTest::mouseClick(child<QPushButton>("Bt_Prof_Empl"), Qt::LeftButton);
+    QTest::mouseClick(child<QWidget>("Pic_Prof_Proj"), Qt::LeftButton);
+    EXPECT_FALSE(enabled("Bt_Calc"));
+    EXPECT_EQ(main<QLineEdit>("Txt_Href_Empl_final")->text(), "---");
+
+    load_panel();
+    EXPECT_EQ(main<QLineEdit>("txt_prof_saum")->text(), "naca0012.dat");
+    EXPECT_EQ(child<QLabel>("Lbl_prof_empl")->text(), "NACA 2412");
+    for (const char* name : {"Bt_Calc", "Bt_Save_Proj", "Bt_Opt_Href_Saum"}) {
+        EXPECT_TRUE(enabled(name)) << name;
+    }
+    EXPECT_FALSE(enabled("Bt_Sauve_Prof"));
+    EXPECT_TRUE(shows_colour(child<QWidget>("Pic_Prof_Ini"), QColor(255, 0, 0)));
+    EXPECT_TRUE(shows_colour(child<QWidget>("Pic_Prof_Ini"), QColor(255, 192, 128)));
+    EXPECT_FALSE(shows_colour(child<QWidget>("Pic_Prof_Proj"), QColor(0, 0, 255)));
+
+    QTest::mouseClick(child<QPushButton>("Bt_Calc"), Qt::LeftButton);
+    EXPECT_EQ(results(), kGoldenResults);
+    EXPECT_EQ(child<QLabel>("Label32")->text(), "Position après rotation de 07.88°");
+    EXPECT_TRUE(enabled("Bt_Sauve_Prof"));
+    EXPECT_TRUE(shows_colour(child<QWidget>("Pic_Prof_Proj"), QColor(0, 0, 255)));
+    EXPECT_TRUE(shows_colour(child<QWidget>("Pic_Prof_Proj"), QColor(0, 255, 0)));
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(InterfaceTest, EveryRedrawDisablesSavingTheResults) {
+    load_panel();
+    auto type_enter = [](QLineEdit* box, const QString& text) {
+        box->selectAll();
+        QTest::keyClicks(box, text);
+        QTest::keyClick(box, Qt::Key_Return);
+    };
+    struct Case {
+        const char* what;
+        const char* focused;  // the box that has the focus when computing
+        std::function<void(QLineEdit*)> act;
+        bool redraws;
+    };
+    const Case cases[] = {
+        {"Enter in a dimension", "txt_corde_empl", [&](QLineEdit* b) { type_enter(b, "300"); },
+         true},
+        {"leaving a dimension unchanged", "txt_href_empl",
+         [&](QLineEdit*) { main<QLineEdit>("txt_fleche")->setFocus(); }, true},
+        {"click on the initial profiles", nullptr,
+         [&](QLineEdit*) { QTest::mouseClick(child<QWidget>("Pic_Prof_Ini"), Qt::LeftButton); },
+         true},
+        {"Enter in a twist", "txt_vril_empl2", [&](QLineEdit* b) { type_enter(b, "1"); }, false},
+    };
+    for (const Case& c : cases) {
+        QLineEdit* box = c.focused ? main<QLineEdit>(c.focused) : nullptr;
+        if (box) {
+            box->setFocus();
+        }
+        QTest::mouseClick(child<QWidget>("Pic_Prof_Proj"), Qt::LeftButton);
+        ASSERT_TRUE(enabled("Bt_Sauve_Prof")) << c.what;
+        c.act(box);
+        EXPECT_EQ(enabled("Bt_Sauve_Prof"), !c.redraws) << c.what;
+    }
+    // The redraw took the new chord; the twist waits for the computation.
+    EXPECT_EQ(main<QLineEdit>("Txt_Corde_Final")->text(), "297.16");
+    const QString twist = main<QLineEdit>("Txt_Vrill_Empl_Final")->text();
+    QTest::mouseClick(child<QPushButton>("Bt_Calc"), Qt::LeftButton);
+    EXPECT_NE(main<QLineEdit>("Txt_Vrill_Empl_Final")->text(), twist);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(InterfaceTest, ARefusedProfileOrValueChangesNothing) {
+    const fs::path bad = scratch() / "vide.dat";
+    std::ofstream(bad) << "pas un profil\r\n";
+    load_panel();
+    QTest::mouseClick(child<QPushButton>("Bt_Calc"), Qt::LeftButton);
+
+    files = {bad};
+    QTest::mouseClick(child<QPushButton>("Bt_Prof_Empl"), Qt::LeftButton);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].error);
+    EXPECT_EQ(main<QLineEdit>("txt_prof_empl")->text(), "naca2412.dat");
+    EXPECT_EQ(child<QLabel>("Lbl_prof_empl")->text(), "NACA 2412");
+    EXPECT_TRUE(enabled("Bt_Sauve_Prof"));
+
+    retype("Txt_Long", "0");
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_TRUE(messages[1].text.contains("longueur du tronçon est nulle"));
+    EXPECT_EQ(results(), kGoldenResults);
+    QTest::mouseClick(child<QPushButton>("Bt_Calc"), Qt::LeftButton);
+    EXPECT_TRUE(messages.back().error);
+    EXPECT_EQ(results(), kGoldenResults);
+}
+
+TEST_F(InterfaceTest, TheOptimiserProposesHeightsAndItsButtonsTakeThem) {
+    load_panel();
+    QTest::mouseClick(child<QPushButton>("Bt_Opt_Href_Saum"), Qt::LeftButton);
+    auto* opti = child<QDialog>("Opti_Href");
+    ASSERT_TRUE(opti->isVisible());
+    auto text = [&](const char* name) { return opti->findChild<QLineEdit*>(name)->text(); };
+    EXPECT_EQ(text("Txt_NOP"), "25.00");
+    EXPECT_EQ(text("Txt_Align"), "14.42");  // 20 + 160·sin(−2°)
+
+    auto* curseur = opti->findChild<QScrollBar*>("Curseur");
+    EXPECT_EQ(curseur->value(), 50);
+    const double low = text("txt_int").toDouble();
+    const double high = text("txt_ext").toDouble();
+    EXPECT_NE(low, high);
+    EXPECT_NEAR(text("Txt_Opt").toDouble(), (low + high) / 2, 0.0051);
+    QTest::keyClick(curseur, Qt::Key_Home);
+    EXPECT_EQ(text("Txt_Opt"), text("txt_int"));
+    QTest::keyClick(curseur, Qt::Key_End);
+    EXPECT_EQ(text("Txt_Opt"), text("txt_ext"));
+
+    QTest::mouseClick(opti->findChild<QPushButton*>("Bt_Opti"), Qt::LeftButton);
+    EXPECT_FALSE(opti->isVisible());
+    EXPECT_EQ(main<QLineEdit>("txt_href_saum")->text(), text("txt_ext"));
+    EXPECT_TRUE(enabled("Bt_Sauve_Prof"));
+
+    QTest::mouseClick(child<QPushButton>("Bt_Opt_Href_Saum"), Qt::LeftButton);
+    QTest::mouseClick(opti->findChild<QPushButton*>("Bt_Align"), Qt::LeftButton);
+    EXPECT_EQ(main<QLineEdit>("txt_href_saum")->text(), "14.42");
+    EXPECT_EQ(main<QLineEdit>("Txt_Href_Saum_final")->text(), "14.23");
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(InterfaceTest, SavingTheResultsWritesTheBatchFilesAndAsksBeforeReplacing) {
+    const fs::path out = scratch() / "resultats";
+    fs::create_directories(out);
+    load_panel();
+    QTest::mouseClick(child<QPushButton>("Bt_Calc"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>("Bt_Sauve_Prof"), Qt::LeftButton);
+    auto* dialog = child<QDialog>("Sauv_Profil");
+    ASSERT_TRUE(dialog->isVisible());
+    auto box = [&](const char* name) { return dialog->findChild<QLineEdit*>(name); };
+    EXPECT_EQ(box("Txt_Corde")->text(), "277.35");
+    EXPECT_EQ(box("Txt_Long")->text(), "678.15");
+    EXPECT_EQ(box("Txt_Nom_Fich_Saum")->text(), "Alyra_Saum_C277,4_H25,2_L678,2_V-2,0.dat");
+    box("Txt_Nom_proj")->selectAll();
+    QTest::keyClicks(box("Txt_Nom_proj"), "Aile");
+    const QString tip = "Aile_Saum_C277,4_H25,2_L678,2_V-2,0.dat";
+    EXPECT_EQ(box("Txt_Nom_Fich_Saum")->text(), tip);
+    box("Txt_Dossier")->setText(QString::fromStdString(out.string()));
+    QTest::mouseClick(dialog->findChild<QPushButton*>("Bt_Enregistrer"), Qt::LeftButton);
+
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].title, "Sauvegarde effectuée");
+    EXPECT_FALSE(dialog->isVisible());
+    // The golden files of the batch mode; under this French locale the
+    // names take a decimal comma, in the files and in the data sheet.
+    const QString root = "Aile_Empl_C277,4_H20,0_L0.0_V,1.dat";
+    const std::pair<QString, const char*> written[] = {
+        {tip, "Aile_Saum_C277.4_H25.2_L678.2_V-2.0.dat"},
+        {root, "Aile_Empl_C277.4_H20.0_L0.0_V.1.dat"},
+    };
+    for (const auto& [name, golden] : written) {
+        EXPECT_EQ(test_files::read_bytes(out / name.toStdString()),
+                  test_files::read_bytes(kData / golden))
+            << golden;
+    }
+    QString sheet = QString::fromStdString(test_files::read_bytes(kData / "Aile_Data_Troncon.txt"));
+    sheet.replace("Aile_Empl_C277.4_H20.0_L0.0_V.1.dat", root)
+        .replace("Aile_Saum_C277.4_H25.2_L678.2_V-2.0.dat", tip);
+    EXPECT_EQ(QString::fromStdString(test_files::read_bytes(out / "Aile_Data_Troncon.txt")), sheet);
+    EXPECT_EQ(window.folder(FileWindow::Sauv_Profil), QString::fromStdString(out.string()));
+
+    // Saving again asks once; "no" leaves the files as they are.
+    const fs::path tip_file = out / tip.toStdString();
+    std::ofstream(tip_file) << "ancien";
+    for (bool yes : {false, true}) {
+        answer = yes;
+        QTest::mouseClick(child<QPushButton>("Bt_Sauve_Prof"), Qt::LeftButton);
+        QTest::mouseClick(dialog->findChild<QPushButton*>("Bt_Enregistrer"), Qt::LeftButton);
+        EXPECT_EQ(test_files::read_bytes(tip_file) == "ancien", !yes);
+    }
+    ASSERT_EQ(questions.size(), 2u);
+    EXPECT_TRUE(questions[0].contains(tip));
+}
+
+TEST_F(InterfaceTest, AProjectSavedAndReopenedGivesTheSameResults) {
+    load_panel();
+    QTest::mouseClick(child<QPushButton>("Bt_Calc"), Qt::LeftButton);
+    files = {scratch() / "aile1"};
+    QTest::mouseClick(child<QPushButton>("Bt_Save_Proj"), Qt::LeftButton);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, "Paramètres du projet enregistrés");
+    EXPECT_EQ(proposals.back(), "Alyra.alyra");
+    ASSERT_TRUE(fs::exists(scratch() / "aile1.alyra"));
+
+    TestInterface other;
+    other.set_message_sink([this](const QString& t, const QString& x, bool e) {
+        messages.push_back({t, x, e});
+    });
+    answer_files(other);
+    files = {scratch() / "aile1.alyra"};
+    QTest::mouseClick(other.findChild<QPushButton*>("Bt_Load_Proj"), Qt::LeftButton);
+    EXPECT_EQ(other.model().Txt_Nom_proj, "aile1");
+    EXPECT_EQ(other.findChild<QLineEdit*>("txt_prof_saum")->text(), "naca0012.dat");
+    EXPECT_EQ(other.findChild<QLabel*>("Lbl_prof_empl")->text(), "NACA 2412");
+    EXPECT_TRUE(other.findChild<QPushButton*>("Bt_Calc")->isEnabled());
+    QTest::mouseClick(other.findChild<QPushButton*>("Bt_Calc"), Qt::LeftButton);
+    for (const char* name :
+         {"Txt_Corde_Final", "Txt_Lg_Final", "Txt_Href_Empl_final", "Txt_Href_Saum_final",
+          "Txt_Vrill_Empl_Final", "Txt_Vrill_Saum_Final"}) {
+        EXPECT_EQ(other.findChild<QLineEdit*>(name)->text(), main<QLineEdit>(name)->text()) << name;
+    }
+    EXPECT_EQ(messages.size(), 1u);
+}
+
+TEST_F(InterfaceTest, FoldersAreWrittenAtExitAndReadAtTheNextStart) {
+    const fs::path ini = scratch() / "alyra.ini";
+    const QString here = QDir::currentPath();
+    EXPECT_EQ(window.folder(FileWindow::Charge_Fichier), here);
+    load_panel();
+    EXPECT_EQ(opened_in.front(), here);
+    QTest::mouseClick(child<QPushButton>("Bt_Quit"), Qt::LeftButton);
+
+    const auto lines = test_files::crlf_lines(test_files::read_bytes(ini));
+    ASSERT_EQ(lines.size(), 14u);
+    EXPECT_EQ(lines[7], "*** Repertoire de chargement des profils");
+    EXPECT_EQ(lines[8], "/");
+    EXPECT_EQ(lines[9], kExamples.string());
+    EXPECT_EQ(lines[13], "-=[ EOF ]=-");
+
+    TestInterface next;
+    EXPECT_EQ(next.folder(FileWindow::Charge_Fichier), QString::fromStdString(kExamples.string()));
+    EXPECT_EQ(next.folder(FileWindow::Charge_Proj), here);
+
+    // A short file or a folder that is gone leaves the defaults.
+    std::ofstream(ini, std::ios::binary) << "date\r\n*** Repertoire\r\n/\r\n/absent/dossier\r\n";
+    TestInterface short_ini;
+    EXPECT_EQ(short_ini.folder(FileWindow::Charge_Proj), "/");
+    EXPECT_EQ(short_ini.folder(FileWindow::Charge_Fichier), here);
+}

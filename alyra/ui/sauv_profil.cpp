@@ -1,0 +1,131 @@
+#include "sauv_profil.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "number_reading.h"
+
+namespace alyra {
+
+namespace {
+
+QLineEdit* shown_box(QWidget* parent, const char* name) {
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(name);
+    box->setReadOnly(true);
+    return box;
+}
+
+}  // namespace
+
+SauvProfil::SauvProfil(QWidget* parent, AlyraModel& model, const WindowHooks& hooks,
+                       std::function<void(const QString& folder)> saved)
+    : QDialog(parent), model_(model), hooks_(hooks), saved_(std::move(saved)) {
+    setObjectName("Sauv_Profil");
+    setWindowTitle("Sauvegarde des profils calculés");
+
+    Txt_Nom_proj_ = new QLineEdit(this);
+    Txt_Nom_proj_->setObjectName("Txt_Nom_proj");
+    Txt_Corde_ = shown_box(this, "Txt_Corde");
+    Txt_Long_ = shown_box(this, "Txt_Long");
+    Txt_Nom_Fich_Empl_ = shown_box(this, "Txt_Nom_Fich_Empl");
+    Txt_Nom_Fich_Saum_ = shown_box(this, "Txt_Nom_Fich_Saum");
+    Txt_Nom_Fich_Data_ = shown_box(this, "Txt_Nom_Fich_Data");
+    Txt_Dossier_ = new QLineEdit(this);
+    Txt_Dossier_->setObjectName("Txt_Dossier");
+    auto* parcourir = new QPushButton("Parcourir…", this);
+    parcourir->setObjectName("Bt_Parcourir");
+    parcourir->setAutoDefault(false);
+    auto* enregistrer = new QPushButton("Enregistrer les trois fichiers", this);
+    enregistrer->setObjectName("Bt_Enregistrer");
+    enregistrer->setAutoDefault(false);
+    auto* annuler = new QPushButton("Annuler", this);
+    annuler->setObjectName("Bt_Annul");
+    annuler->setAutoDefault(false);
+
+    auto* form = new QFormLayout;
+    form->addRow("Nom du projet :", Txt_Nom_proj_);
+    form->addRow("Corde des profils :", Txt_Corde_);
+    form->addRow("Longueur du tronçon :", Txt_Long_);
+    form->addRow(new QLabel("Noms proposés pour les fichiers :", this));
+    form->addRow(Txt_Nom_Fich_Empl_);
+    form->addRow(Txt_Nom_Fich_Saum_);
+    form->addRow(Txt_Nom_Fich_Data_);
+    auto* folder = new QHBoxLayout;
+    folder->addWidget(Txt_Dossier_, 1);
+    folder->addWidget(parcourir);
+    form->addRow("Dossier :", folder);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(enregistrer);
+    buttons->addWidget(annuler);
+    auto* main = new QVBoxLayout(this);
+    main->addLayout(form);
+    main->addLayout(buttons);
+    setMinimumWidth(520);
+
+    // The names follow the project name as it is typed; Enter saves.
+    connect(Txt_Nom_proj_, &QLineEdit::textEdited, this, [this](const QString& text) {
+        model_.Txt_Nom_proj = text.toStdString();
+        build_names();
+    });
+    connect(Txt_Nom_proj_, &QLineEdit::returnPressed, this, [this] { Bt_Enregistrer_Click(); });
+    connect(parcourir, &QPushButton::clicked, this, [this] {
+        const QString chosen = hooks_.choose_folder(windowTitle(), Txt_Dossier_->text());
+        if (!chosen.isEmpty()) {
+            Txt_Dossier_->setText(chosen);
+        }
+    });
+    connect(enregistrer, &QPushButton::clicked, this, [this] { Bt_Enregistrer_Click(); });
+    connect(annuler, &QPushButton::clicked, this, &QDialog::hide);
+}
+
+void SauvProfil::activate(const QString& folder) {
+    const WingResults& r = model_.results();
+    Txt_Nom_proj_->setText(QString::fromStdString(model_.Txt_Nom_proj));
+    Txt_Corde_->setText(QString::fromStdString(r.Txt_Corde_Final.text));
+    Txt_Long_->setText(QString::fromStdString(r.Txt_Lg_Final.text));
+    Txt_Dossier_->setText(folder);
+    build_names();
+    open();
+}
+
+void SauvProfil::build_names() {
+    const ProposedNames names = model_.proposed_names(pointfile::system_decimal_separator());
+    Txt_Nom_Fich_Empl_->setText(QString::fromStdString(names.root));
+    Txt_Nom_Fich_Saum_->setText(QString::fromStdString(names.tip));
+    Txt_Nom_Fich_Data_->setText(QString::fromStdString(names.data));
+}
+
+bool SauvProfil::Bt_Enregistrer_Click() {
+    const char sep = pointfile::system_decimal_separator();
+    const std::string folder = Txt_Dossier_->text().toStdString();
+    const std::vector<std::string> existing = model_.existing_result_files(folder, sep);
+    if (!existing.empty()) {
+        QString list;
+        for (const std::string& name : existing) {
+            list += "\n" + QString::fromStdString(name);
+        }
+        if (!hooks_.ask("Sauvegarde des profils calculés",
+                        "Ces fichiers existent déjà dans le dossier :" + list +
+                            "\n\nVoulez-vous les remplacer ?")) {
+            return false;
+        }
+    }
+    SaveReport report;
+    std::string error;
+    if (!model_.Sauve_Fichiers(folder, sep, report, error)) {
+        hooks_.message("Erreur", message_text(error), true);
+        return false;
+    }
+    hide();
+    saved_(Txt_Dossier_->text());
+    hooks_.message(QString::fromStdString(report.title), message_text(report.text), false);
+    return true;
+}
+
+}  // namespace alyra

@@ -1,0 +1,38 @@
+#pragma once
+// What Alyra's windows ask of the desktop: message boxes, a yes/no question
+// and the file and folder choosers. The main window fills them with Qt's
+// dialogs; tests replace them.
+
+#include <QString>
+#include <functional>
+#include <string>
+
+class QWidget;
+
+#include "settings_file.h"
+
+namespace alyra {
+
+struct WindowHooks {
+    // Shows a message; `error` is true for a refusal.
+    std::function<void(const QString& title, const QString& text, bool error)> message;
+    // Asks a yes/no question; true for yes.
+    std::function<bool(const QString& title, const QString& text)> ask;
+    // A file to open (Charge_Fichier, Charge_Proj) or to save to (Sauv_Proj),
+    // starting in `folder`, proposing `proposed` when saving; empty when the
+    // user cancels.
+    std::function<QString(FileWindow window, const QString& caption, const QString& folder,
+                          const QString& filter, const QString& proposed)>
+        choose_file;
+    // A folder, starting in `folder`; empty when the user cancels.
+    std::function<QString(const QString& caption, const QString& folder)> choose_folder;
+};
+
+// A message of the core for a message box: its CR LF line ends become line
+// breaks.
+QString message_text(const std::string& text);
+
+// The hooks on Qt's message boxes and file dialogs, parented to `parent`.
+WindowHooks desktop_hooks(QWidget* parent);
+
+}  // namespace alyra
