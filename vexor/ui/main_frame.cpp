@@ -32,8 +32,8 @@ constexpr const char* kRecentGroup = "Recent File List";
 
 // "%+08.2f": the sign always, zeros after it.
 QString signed_position(float value) {
-    return QString::fromStdString((std::signbit(value) ? "-" : "+") +
-                                  format_c_fixed(std::fabs(value), 7, 2));
+    const QString digits = QString::fromStdString(format_c_fixed(std::fabs(value), 7, 2));
+    return (std::signbit(value) ? QChar('-') : QChar('+')) + digits;
 }
 
 QString duration(std::int64_t us) {
