@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QTimer>
 #include <QToolBar>
 
@@ -334,6 +335,7 @@ TEST_F(MainFrameTest, ClicksToggleOverlappingOutlinesInTurn) {
 
 TEST_F(MainFrameTest, APortThatRefusesBytesStopsTheMachineWithAMessage) {
     EXPECT_EQ(pane("panePort"), "Port : simulation");
+    EXPECT_EQ(window.windowTitle(), "Sans titre - Vexor (Simulation)");
     retype("jogX", "500");
     click("applyMoves");
     trigger("jogXPlus");
@@ -362,4 +364,24 @@ TEST_F(MainFrameTest, ToolbarHoldsTheCommandsInOrderWithTheirPrompts) {
     trigger("motorsOn");
     EXPECT_TRUE(window.findChild<QAction*>("motorsOn")->isChecked());
     EXPECT_TRUE(snap().motorsOn);
+}
+
+TEST_F(MainFrameTest, TheLastFourDrawingsAreKeptNewestFirst) {
+    const QString ini = QString::fromStdString((window.dir.path / "recent.ini").string());
+    QSettings store(ini, QSettings::IniFormat);
+    QStringList names;
+    {
+        CMainFrame frame(*window.machine, &store);
+        for (const char* name : {"a.dxf", "b.dxf", "c.dxf", "d.dxf", "e.dxf", "b.dxf"}) {
+            const auto file = window.dir.path / name;
+            vexor::test::write_text(file, "  0\nSECTION\n  2\nENTITIES\n  0\nENDSEC\n  0\nEOF\n");
+            ASSERT_TRUE(frame.open_file(QString::fromStdString(file.string())));
+        }
+        EXPECT_EQ(frame.windowTitle(), "b.dxf - Vexor (Simulation)");
+    }
+    CMainFrame later(*window.machine, &store);
+    for (int i = 1; i <= 4; ++i) {
+        names << later.findChild<QAction*>(QString("recentFile%1").arg(i))->text();
+    }
+    EXPECT_EQ(names.join(" "), "&1 b.dxf &2 e.dxf &3 d.dxf &4 c.dxf");
 }

@@ -184,7 +184,12 @@ void CVexorView::zoom(bool in) {
 }
 
 void CVexorView::wheelEvent(QWheelEvent* event) {
-    mouseClient_ = event->position().toPoint();
+    if (!mouseFrozen_) {
+        mouseClient_ = event->position().toPoint();
+        const QPoint r = relative(mouseClient_);
+        zoom_.zoomX = r.x();
+        zoom_.zoomY = r.y();
+    }
     zoom(event->angleDelta().y() > 0);
     event->accept();
 }
