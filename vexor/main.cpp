@@ -60,7 +60,8 @@ int screenshot(QApplication& app, const platform::CommandLine& cl, const QString
     }
     auto machine = vexor::VexorMachine::for_program(false, true);
     QTemporaryDir moves;
-    machine->doc().driver().set_move_folder(moves.path().toStdString());
+    const std::string folder = moves.path().toStdString();
+    machine->runner().command([&](vexor::CStepDriver& d) { d.set_move_folder(folder); });
     vexor::CMainFrame frame(*machine, nullptr);
     std::string problem;
     frame.set_message_sink([&problem](const QString& title, const QString& text, bool error) {

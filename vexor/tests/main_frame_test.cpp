@@ -68,7 +68,8 @@ struct TestMachine {
         p.writer = &port;
         p.failedWrites = [this] { return port.failures; };
         machine = std::make_unique<vexor::VexorMachine>(std::move(store), std::move(clock), p);
-        machine->doc().driver().set_move_folder(dir.path.string());
+        machine->runner().command(
+            [this](vexor::CStepDriver& d) { d.set_move_folder(dir.path.string()); });
     }
 };
 
