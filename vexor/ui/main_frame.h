@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <functional>
 #include <map>
+#include <vector>
 
 #include "move_commands.h"
 #include "vexor_machine.h"
