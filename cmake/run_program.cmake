@@ -8,6 +8,7 @@
 #   [-DSTDOUT=file]                             its whole output
 #   [-DSTDOUT_TEXT=text] [-DERROR_TEXT=text]    texts its output or errors must hold
 #   [-DABSENT=name]                             a file it must not leave behind
+#   [-DEXISTS=name]                             a file it must write (any content)
 if(NOT DEFINED RC)
   set(RC 0)
 endif()
@@ -57,6 +58,9 @@ foreach(pair "STDOUT_TEXT;out" "ERROR_TEXT;err")
     endif()
   endif()
 endforeach()
+if(DEFINED EXISTS AND NOT EXISTS "${WORKDIR}/${EXISTS}")
+  message(FATAL_ERROR "fichier absent : ${EXISTS}\n${out}\n${err}")
+endif()
 if(DEFINED ABSENT AND EXISTS "${WORKDIR}/${ABSENT}")
   message(FATAL_ERROR "${ABSENT} a été écrit alors que la tâche est refusée")
 endif()

@@ -49,6 +49,7 @@ echo "   (machine de examples/Vexor.conf : 320 pas par mm, descente de 3 mm)"
 mkdir -p "$out/config/Ostrelo"
 cp "$top/examples/Vexor.conf" "$out/config/Ostrelo/Vexor.conf"
 XDG_CONFIG_HOME="$out/config" "$top/$build/vexor/vexor" --simulate "$top/examples/decoupe.dxf"
+XDG_CONFIG_HOME="$out/config" "$top/$build/vexor/vexor" --screenshot vexor.png --screenshot-after 3 "$top/examples/decoupe.dxf"
 
 echo
 echo "Fichiers écrits dans $out :"

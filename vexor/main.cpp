@@ -1,18 +1,34 @@
-// Vexor: the machine controller. Its window comes later; for now the program
-// runs a cut job on the simulated port from the command line.
+// Vexor: the machine controller, as a window or from the command line.
 
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <clocale>
 #include <cstdio>
 #include <string>
-#include <vector>
 
 #include "command_line.h"
+#include "field_checks.h"
+#include "main_frame.h"
+#include "screenshot.h"
 #include "simulate_command.h"
+#include "vexor_machine.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "Usage : vexor --simulate FICHIER.dxf [--realtime] [--trace FICHIER.csv]\n"
+    "Usage : vexor [DESSIN.dxf]\n"
+    "        vexor --screenshot IMAGE.png [--screenshot-after SECONDES] [DESSIN.dxf]\n"
+    "        vexor --simulate FICHIER.dxf [--realtime] [--trace FICHIER.csv]\n"
+    "Sans option, ouvre la fenêtre, sur le dessin s'il est donné.\n"
+    "  --screenshot IMAGE.png  enregistre l'image de la fenêtre (sans écran), port\n"
+    "                          simulé, réglages lus mais jamais réécrits\n"
+    "  --screenshot-after SECONDES\n"
+    "                          lance d'abord la découpe du dessin sur le port simulé,\n"
+    "                          à la vitesse de la machine, et prend l'image après ce\n"
+    "                          nombre de secondes (les fichiers de mouvements vont\n"
+    "                          dans un dossier temporaire)\n"
     "  --simulate FICHIER.dxf  ouvre le dessin, lance la découpe depuis (0, 0, 0) sur le\n"
     "                          port simulé avec les réglages de la machine, et affiche\n"
     "                          le bilan ; les impulsions sont contrôlées (code 1 si\n"
@@ -25,16 +41,72 @@ constexpr const char* kUsage =
     "  --help                  affiche cette aide\n"
     "  --version               affiche la version\n";
 
+int fail(const std::string& message) {
+    std::fprintf(stderr, "%s\n", message.c_str());
+    return 1;
+}
+
+// The window, rendered offscreen; with `after` seconds, during a simulated
+// job of the drawing.
+int screenshot(QApplication& app, const platform::CommandLine& cl, const QString& drawing) {
+    float after = -1;
+    if (cl.has("--screenshot-after")) {
+        if (!vexor::check_real_field(cl.value("--screenshot-after"), 0, 3600, after).empty()) {
+            return fail("--screenshot-after attend un nombre de secondes entre 0 et 3600.");
+        }
+        if (drawing.isEmpty()) {
+            return fail("--screenshot-after demande un dessin à découper.");
+        }
+    }
+    auto machine = vexor::VexorMachine::for_program(false, true);
+    QTemporaryDir moves;
+    const std::string folder = moves.path().toStdString();
+    machine->runner().command([&](vexor::CStepDriver& d) { d.set_move_folder(folder); });
+    vexor::CMainFrame frame(*machine, nullptr);
+    std::string problem;
+    frame.set_message_sink([&problem](const QString& title, const QString& text, bool error) {
+        if (error) {
+            problem = (title + " : " + text).toStdString();
+        }
+    });
+    frame.show();
+    if (!drawing.isEmpty() && !frame.open_file(drawing)) {
+        return fail(problem);
+    }
+    if (after >= 0) {
+        frame.start_job();
+        if (!problem.empty()) {
+            return fail(problem);
+        }
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < after * 1000) {
+            app.processEvents(QEventLoop::AllEvents, 50);
+        }
+        frame.refresh();
+    }
+    std::string error;
+    if (!platform::save_screenshot({&frame}, cl.value("--screenshot"), &error)) {
+        return fail(error);
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     platform::CommandLine cl;
-    if (auto done =
-            platform::parse_program_arguments(argc, argv, {"--simulate", "--trace"}, {"--realtime"},
-                                              kUsage, "Vexor version 1.0.3 - Ostrelo", cl)) {
+    if (auto done = platform::parse_program_arguments(
+            argc, argv, {"--simulate", "--trace", "--screenshot", "--screenshot-after"},
+            {"--realtime"}, kUsage, "Vexor version 1.0.3 - Ostrelo", cl, 1)) {
         return *done;
     }
     if (cl.has("--simulate")) {
+        if (!cl.positional.empty() || cl.has("--screenshot") || cl.has("--screenshot-after")) {
+            std::fprintf(stderr, "--simulate ne s'emploie qu'avec --realtime et --trace.\n%s",
+                         kUsage);
+            return 1;
+        }
         // As under the window's event loop: the files must not follow the locale.
         std::setlocale(LC_ALL, "");
         vexor::SimulateOptions options;
@@ -48,9 +120,26 @@ int main(int argc, char** argv) {
                      kUsage);
         return 1;
     }
-    std::fprintf(stderr,
-                 "La fenêtre de Vexor n'est pas encore disponible : utilisez "
-                 "« vexor --simulate FICHIER.dxf ».\n%s",
-                 kUsage);
-    return 1;
+    if (cl.has("--screenshot-after") && !cl.has("--screenshot")) {
+        std::fprintf(stderr, "--screenshot-after ne s'emploie qu'avec --screenshot.\n%s", kUsage);
+        return 1;
+    }
+
+    platform::use_offscreen_for_screenshot(argc, argv);
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName("Ostrelo");
+    QApplication::setApplicationName("Vexor");
+    const QString drawing =
+        cl.positional.empty() ? QString() : QString::fromLocal8Bit(cl.positional.front().c_str());
+    if (cl.has("--screenshot")) {
+        return screenshot(app, cl, drawing);
+    }
+    auto machine = vexor::VexorMachine::for_program(true, false);
+    QSettings recent(QSettings::NativeFormat, QSettings::UserScope, "Ostrelo", "Vexor");
+    vexor::CMainFrame frame(*machine, &recent);
+    frame.show();
+    if (!drawing.isEmpty()) {
+        frame.open_file(drawing);
+    }
+    return app.exec();
 }

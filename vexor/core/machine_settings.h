@@ -24,6 +24,9 @@ struct MachineSettings : PortSettings {
     float cutSpeedXY = 2.0f;     // mm/s: X/Y while cutting
     float cutSpeedZ = 1.0f;      // mm/s: plunge and raise in a job
     float ZBas = -2.0f;          // mm, Z of the tool while it cuts (zero or negative)
+    float travelX = 1000.0f;     // mm: travel limits of each axis
+    float travelY = 1000.0f;
+    float travelZ = 150.0f;
 };
 
 // Stored forms. Steps per mm are kept × 100000 and the depth × 10, the

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "dxf_file.h"
+#include "job_time.h"
 #include "save_file.h"
 
 namespace vexor {
@@ -44,6 +45,12 @@ void CVexorDoc::set_steps(float StepX, float StepY, float StepZ) {
 void CVexorDoc::set_port(const PortSettings& port) {
     static_cast<PortSettings&>(settings_) = port;
     driver_.set_wiring(settings_);
+}
+
+void CVexorDoc::set_travel(float travelX, float travelY, float travelZ) {
+    settings_.travelX = travelX;
+    settings_.travelY = travelY;
+    settings_.travelZ = travelZ;
 }
 
 bool CVexorDoc::jog(Jog jog, float distance, std::string& error) {
@@ -110,6 +117,7 @@ int CVexorDoc::start_job(std::string& error) {
     driver_.zero_z();
     startX = x;
     startY = y;
+    jobTimeUs = move_text_duration_us(text, x, y, 0);
     driver_.start_job_file();
     return 1;
 }

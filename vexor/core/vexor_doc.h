@@ -6,6 +6,7 @@
 // commands write "dep.dep" and start it; the start command writes the job
 // file "coupe.dep" and starts it.
 
+#include <cstdint>
 #include <string>
 
 #include "cut_job.h"
@@ -39,6 +40,8 @@ class CVexorDoc {
     void set_steps(float StepX, float StepY, float StepZ);
     // The port dialog: new wiring, port address and masks derived at once.
     void set_port(const PortSettings& port);
+    // The travel limits of the axes, in mm.
+    void set_travel(float travelX, float travelY, float travelZ);
 
     // Writes "dep.dep" with the jog or the return to the origin and starts
     // it, replacing a move being executed. False with a French message when
@@ -73,7 +76,8 @@ class CVexorDoc {
     int polylineCount = 0;
     float startX = 0;  // where the last job started and returns to
     float startY = 0;
-    int viewResetPending = 0;  // set by New: the view resets at its next paint
+    int viewResetPending = 0;    // set by New: the view resets at its next paint
+    std::int64_t jobTimeUs = 0;  // estimated duration of the last job started
 
   private:
     bool start_move(const std::string& text, std::string& error);

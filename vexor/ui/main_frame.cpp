@@ -1,0 +1,478 @@
+#include "main_frame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDockWidget>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QSettings>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "field_checks.h"
+#include "param_bar.h"
+#include "settings_dialogs.h"
+#include "vexor_view.h"
+
+namespace vexor {
+
+namespace {
+
+constexpr int kRecentFiles = 4;
+constexpr const char* kRecentGroup = "Recent File List";
+
+// "%+08.2f": the sign always, zeros after it.
+QString signed_position(float value) {
+    const QString digits = QString::fromStdString(format_c_fixed(std::fabs(value), 7, 2));
+    return (std::signbit(value) ? QChar('-') : QChar('+')) + digits;
+}
+
+QString duration(std::int64_t us) {
+    const std::int64_t s = std::max<std::int64_t>(us, 0) / 1000000;
+    return QString("%1:%2:%3")
+        .arg(s / 3600, 2, 10, QChar('0'))
+        .arg(s / 60 % 60, 2, 10, QChar('0'))
+        .arg(s % 60, 2, 10, QChar('0'));
+}
+
+void show_message_box(QWidget* parent, const QString& title, const QString& text, bool error) {
+    QMessageBox box(error ? QMessageBox::Warning : QMessageBox::Information, title, text,
+                    QMessageBox::Ok, parent);
+    box.exec();
+}
+
+}  // namespace
+
+CMainFrame::CMainFrame(VexorMachine& machine, QSettings* recent, QWidget* parent)
+    : QMainWindow(parent),
+      machine_(machine),
+      doc_(machine.doc()),
+      runner_(machine.runner()),
+      recent_(recent) {
+    setObjectName("CMainFrame");
+    setWindowIcon(QIcon(":/icons/vexor.svg"));
+    message_ = [this](const QString& title, const QString& text, bool error) {
+        show_message_box(this, title, text, error);
+    };
+
+    view_ = new CVexorView(doc_,
+                           {[this] { return runner_.snapshot().running; },
+                            [this] { runner_.command([](CStepDriver& d) { d.request_stop(); }); }},
+                           this);
+    setCentralWidget(view_);
+
+    CParamBar::Handlers handlers;
+    handlers.error = [this](const QString& title, const QString& text) {
+        message_(title, text, true);
+    };
+    handlers.speeds = [this](const CParamBar::Speeds& s) {
+        runner_.command(
+            [&](CStepDriver&) { doc_.set_speeds(s.travelXY, s.travelZ, s.cutXY, s.cutZ); });
+    };
+    handlers.descent = [this](float ZBas) {
+        runner_.command([&](CStepDriver&) { doc_.set_descent(ZBas); });
+    };
+    bar_ = new CParamBar(std::move(handlers));
+    auto* dock = new QDockWidget("Paramètres", this);
+    dock->setObjectName("paramDock");
+    dock->setWidget(bar_);
+    dock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+    addDockWidget(Qt::LeftDockWidgetArea, dock);
+
+    build_menus();
+    build_toolbar();
+    build_status_bar();
+    failedSeen_ = machine_.failed_writes();
+    update_title();
+    resize(900, 650);
+
+    timer_.setInterval(500);
+    connect(&timer_, &QTimer::timeout, this, [this] { refresh(); });
+}
+
+QAction* CMainFrame::add_action(const char* name, const QString& text, const QString& prompt,
+                                const QString& icon, std::function<void()> run) {
+    auto* action = new QAction(text, this);
+    action->setObjectName(name);
+    if (!prompt.isEmpty()) {
+        action->setStatusTip(prompt);
+        action->setToolTip(prompt);
+    }
+    if (!icon.isEmpty()) {
+        action->setIcon(QIcon(":/icons/" + icon + ".svg"));
+    }
+    connect(action, &QAction::triggered, this, [run = std::move(run)] { run(); });
+    actions_[name] = action;
+    return action;
+}
+
+void CMainFrame::build_menus() {
+    QMenu* file = menuBar()->addMenu("&Fichier");
+    QAction* fileNew = add_action("fileNew", "&Nouveau", "Crée un nouveau document", "", [this] {
+        doc_.new_drawing();
+        fileName_.clear();
+        update_title();
+        view_->reset_view();
+    });
+    fileNew->setShortcut(QKeySequence("Ctrl+N"));
+    QAction* fileOpen =
+        add_action("fileOpen", "&Ouvrir...", "Ouvre un document existant", "", [this] {
+            const QString path =
+                QFileDialog::getOpenFileName(this, "Ouvrir", QString(), "Fichier (*.dxf)");
+            if (!path.isEmpty()) {
+                open_file(path);
+            }
+        });
+    fileOpen->setShortcut(QKeySequence("Ctrl+O"));
+    fileOpen->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
+    file->addAction(fileNew);
+    file->addAction(fileOpen);
+    file->addSeparator();
+    for (int i = 0; i < kRecentFiles; ++i) {
+        auto* action = new QAction(this);
+        action->setObjectName(QString("recentFile%1").arg(i + 1));
+        action->setVisible(false);
+        connect(action, &QAction::triggered, this,
+                [this, action] { open_file(action->data().toString()); });
+        recentActions_.push_back(action);
+        file->addAction(action);
+    }
+    update_recent(QString());
+    file->addSeparator();
+    file->addAction(
+        add_action("fileQuit", "&Quitter", "Quitte l'application", "", [this] { close(); }));
+
+    QMenu* show = menuBar()->addMenu("&Affichage");
+    QAction* toolbar = show->addAction("&Barre d'outils");
+    toolbar->setObjectName("showToolBar");
+    toolbar->setCheckable(true);
+    toolbar->setChecked(true);
+    QAction* status = show->addAction("Barre d'é&tat");
+    status->setObjectName("showStatusBar");
+    status->setCheckable(true);
+    status->setChecked(true);
+    connect(status, &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
+    connect(toolbar, &QAction::toggled, this,
+            [this](bool on) { findChild<QToolBar*>("toolBar")->setVisible(on); });
+
+    QMenu* settings = menuBar()->addMenu("Paramétrage");
+    settings->addAction(add_action("machineSettings", "Machine", "Paramètres de la Machine", "",
+                                   [this] { machine_dialog(); }));
+    settings->addAction(add_action("portSettings", "Port Paralléle",
+                                   "Paramétrage des broches du port Parallèle", "",
+                                   [this] { port_dialog(); }));
+
+    QMenu* help = menuBar()->addMenu("&?");
+    QAction* aboutAction = add_action("about", "&A propos de Vexor...",
+                                      "Affiche le nom du programme, sa version et son auteur", "",
+                                      [this] { about(); });
+    aboutAction->setIcon(style()->standardIcon(QStyle::SP_MessageBoxInformation));
+    help->addAction(aboutAction);
+}
+
+void CMainFrame::build_toolbar() {
+    auto* bar = addToolBar("Barre d'outils");
+    bar->setObjectName("toolBar");
+    bar->setIconSize(QSize(16, 15));
+    const auto command = [this](Jog j, float (CParamBar::*distance)() const) {
+        return [this, j, distance] { jog(j, (bar_->*distance)()); };
+    };
+    bar->addAction(actions_["fileOpen"]);
+    bar->addSeparator();
+    bar->addAction(add_action("jogXMinus", "X-", "Déplace la Fraise à Gauche (axe X)", "x_minus",
+                              command(Jog::XMinus, &CParamBar::jogX)));
+    bar->addAction(add_action("jogXPlus", "X+", "Déplace la Fraise à Droite ( axe X )", "x_plus",
+                              command(Jog::XPlus, &CParamBar::jogX)));
+    bar->addAction(add_action("jogYPlus", "Y+", "Eloigne la Fraise ( axe Y )", "y_plus",
+                              command(Jog::YPlus, &CParamBar::jogY)));
+    bar->addAction(add_action("jogYMinus", "Y-", "Rapproche  la Fraise ( axe Y )", "y_minus",
+                              command(Jog::YMinus, &CParamBar::jogY)));
+    bar->addAction(add_action("jogZPlus", "Z+", "Déplace la Fraise vers le Haut ( axe Z )",
+                              "z_plus", command(Jog::ZPlus, &CParamBar::jogZ)));
+    bar->addAction(add_action("jogZMinus", "Z-", "Déplace la Fraise vers le Bas( axe Z )",
+                              "z_minus", command(Jog::ZMinus, &CParamBar::jogZ)));
+    bar->addSeparator();
+    bar->addAction(add_action("goOrigin", "Origine", "Positionne la Fraise à l'origine", "origin",
+                              [this] { go_to_origin(); }));
+    bar->addAction(add_action("zeroPosition", "Zéro", "Remide à 0 de X Y et Z", "zero", [this] {
+        runner_.command([](CStepDriver& d) { d.zero_position(); });
+        refresh();
+    }));
+    bar->addSeparator();
+    bar->addAction(
+        add_action("startJob", "Démarrer", "Démarre la découpe", "start", [this] { start_job(); }));
+    bar->addAction(add_action("stopJob", "Arrêter", "Arrête la découpe", "stop", [this] {
+        runner_.command([](CStepDriver& d) { d.request_stop(); });
+    }));
+    bar->addAction(add_action("pauseJob", "Pause", "Pause", "pause", [this] {
+        runner_.command([](CStepDriver& d) { d.toggle_pause(); });
+        refresh();
+    }));
+    QAction* off =
+        add_action("motorsOff", "Moteurs arrêtés", "Moteurs arrêtés", "motors_off", [this] {
+            runner_.command([](CStepDriver& d) { d.set_motors_on(false); });
+            refresh();
+        });
+    QAction* on =
+        add_action("motorsOn", "Moteurs en marche", "Moteurs en marche", "motors_on", [this] {
+            runner_.command([](CStepDriver& d) { d.set_motors_on(true); });
+            refresh();
+        });
+    off->setCheckable(true);
+    on->setCheckable(true);
+    bar->addAction(off);
+    bar->addAction(on);
+    bar->addSeparator();
+    bar->addAction(actions_["about"]);
+}
+
+void CMainFrame::build_status_bar() {
+    const auto pane = [this](const char* name, const QString& text, int width) {
+        auto* label = new QLabel(text, this);
+        label->setObjectName(name);
+        if (width > 0) {
+            label->setMinimumWidth(width);
+        }
+        statusBar()->addPermanentWidget(label);
+        return label;
+    };
+    paneX_ = pane("paneX", "Position de la fraise", 100);
+    paneY_ = pane("paneY", "Y=    mm", 100);
+    paneZ_ = pane("paneZ", "Z=     mm", 100);
+    paneJob_ = pane("paneJob", "", 0);
+    panePort_ = pane("panePort", QString::fromStdString(machine_.port_label()), 0);
+    if (!machine_.port().notice.empty()) {
+        panePort_->setToolTip(QString::fromStdString(machine_.port().notice));
+    }
+    statusBar()->showMessage(machine_.simulated() ? "Simulation" : "Prêt");
+}
+
+void CMainFrame::update_title() {
+    const QString name = fileName_.isEmpty() ? "Sans titre" : QFileInfo(fileName_).fileName();
+    setWindowTitle(name + " - Vexor" + (machine_.simulated() ? " (Simulation)" : ""));
+}
+
+void CMainFrame::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!filled_) {
+        filled_ = true;
+        const MachineSettings& s = doc_.settings();
+        bar_->fill({s.travelSpeedXY, s.travelSpeedZ, s.cutSpeedXY, s.cutSpeedZ}, s.ZBas);
+        view_->reset_view();
+        timer_.start();
+        refresh();
+    }
+}
+
+void CMainFrame::refresh() {
+    const DriverSnapshot snap = runner_.snapshot();
+    paneX_->setText("X " + signed_position(snap.posX) + "mm");
+    paneY_->setText("Y " + signed_position(snap.posY) + "mm");
+    paneZ_->setText("Z " + signed_position(snap.posZ) + "mm");
+    view_->set_tool(snap.posX, snap.posY);
+    actions_["stopJob"]->setEnabled(snap.running);
+    actions_["pauseJob"]->setEnabled(snap.running);
+    actions_["motorsOff"]->setChecked(!snap.motorsOn);
+    actions_["motorsOn"]->setChecked(snap.motorsOn);
+    panePort_->setText(QString::fromStdString(machine_.port_label()));
+    if (!snap.running && busy_) {
+        busy_ = false;
+        bar_->set_fields_enabled(true);
+    }
+    if (jobActive_) {
+        const std::int64_t done = snap.tally.tickTimeUs - jobTickBase_;
+        const std::int64_t elapsed = jobClock_.isValid() ? jobClock_.elapsed() * 1000 : 0;
+        if (snap.running) {
+            paneJob_->setText("Découpe : " + duration(elapsed) + " écoulé, reste " +
+                              duration(jobTimeUs_ - done));
+        } else {
+            jobActive_ = false;
+            paneJob_->setText("Découpe finie en " + duration(elapsed));
+        }
+    }
+    // A port that refuses bytes while the machine moves: stop instead of
+    // stepping into the void.
+    const std::uint64_t failed = machine_.failed_writes();
+    if (failed > failedSeen_ && !alarming_) {
+        failedSeen_ = failed;
+        if (snap.running) {
+            alarming_ = true;
+            runner_.command([](CStepDriver& d) { d.request_stop(); });
+            error("Le port parallèle (" + machine_.port_label() +
+                  ") refuse les octets : la machine est arrêtée. Vérifiez le câble, "
+                  "l'alimentation des moteurs et les droits sur le périphérique.");
+            alarming_ = false;
+        }
+    }
+}
+
+void CMainFrame::enter_busy() {
+    bar_->set_fields_enabled(false);
+    busy_ = true;
+    view_->setFocus();
+}
+
+void CMainFrame::jog(Jog j, float distance) {
+    enter_busy();
+    bool ok = false;
+    std::string text;
+    runner_.command([&](CStepDriver&) { ok = doc_.jog(j, distance, text); });
+    if (!ok) {
+        error(text);
+    }
+}
+
+void CMainFrame::go_to_origin() {
+    enter_busy();
+    bool ok = false;
+    std::string text;
+    runner_.command([&](CStepDriver&) { ok = doc_.go_to_origin(text); });
+    if (!ok) {
+        error(text);
+    }
+}
+
+void CMainFrame::start_job() {
+    enter_busy();
+    int ok = 0;
+    std::string text;
+    // The job is written and held until the user has read the box: the
+    // machine starts when it is closed, as the user expects.
+    runner_.command([&](CStepDriver& d) {
+        ok = doc_.start_job(text);
+        if (ok && !d.paused()) {
+            d.toggle_pause();
+        }
+    });
+    if (!ok) {
+        error(text);
+        return;
+    }
+    jobActive_ = true;
+    jobTimeUs_ = doc_.jobTimeUs;
+    jobTickBase_ = runner_.snapshot().tally.tickTimeUs;
+    view_->viewport()->update();
+    message_("Vexor", "Appuyer sur une touche pour stopper la machine", false);
+    runner_.command([](CStepDriver& d) {
+        if (d.paused()) {
+            d.toggle_pause();
+        }
+    });
+    jobClock_.start();
+    view_->setFocus();
+    refresh();
+}
+
+bool CMainFrame::refuse_while_running() {
+    if (!runner_.snapshot().running) {
+        return false;
+    }
+    error("La machine est en mouvement : arrêtez-la avant de modifier ses paramètres.");
+    return true;
+}
+
+void CMainFrame::machine_dialog() {
+    if (refuse_while_running()) {
+        return;
+    }
+    CMachineDlg dialog(
+        doc_.settings(),
+        [this](const QString& title, const QString& text) { message_(title, text, true); }, this);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    runner_.command([&](CStepDriver&) {
+        doc_.set_steps(dialog.StepX, dialog.StepY, dialog.StepZ);
+        doc_.set_travel(dialog.travelX, dialog.travelY, dialog.travelZ);
+    });
+}
+
+void CMainFrame::port_dialog() {
+    if (refuse_while_running()) {
+        return;
+    }
+    CPortDlg dialog(
+        doc_.settings(),
+        [this](const QString& title, const QString& text) { message_(title, text, true); }, this);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    runner_.command([&](CStepDriver&) { doc_.set_port(dialog.values); });
+    refresh();
+}
+
+bool CMainFrame::open_file(const QString& path) {
+    std::string text;
+    if (doc_.open_drawing(path.toStdString(), text) == 0) {
+        error(text);
+        return false;
+    }
+    fileName_ = path;
+    update_title();
+    update_recent(path);
+    view_->reset_view();
+    return true;
+}
+
+void CMainFrame::update_recent(const QString& path) {
+    QStringList files;
+    if (recent_ != nullptr) {
+        for (int i = 0; i < kRecentFiles; ++i) {
+            const QString f =
+                recent_->value(QString("%1/File%2").arg(kRecentGroup).arg(i + 1)).toString();
+            if (!f.isEmpty()) {
+                files << f;
+            }
+        }
+    }
+    if (!path.isEmpty()) {
+        const QString full = QFileInfo(path).absoluteFilePath();
+        files.removeAll(full);
+        files.prepend(full);
+        while (files.size() > kRecentFiles) {
+            files.removeLast();
+        }
+        if (recent_ != nullptr) {
+            for (int i = 0; i < kRecentFiles; ++i) {
+                recent_->setValue(QString("%1/File%2").arg(kRecentGroup).arg(i + 1),
+                                  i < files.size() ? files[i] : QString());
+            }
+        }
+    }
+    for (int i = 0; i < kRecentFiles; ++i) {
+        QAction* action = recentActions_[static_cast<size_t>(i)];
+        action->setVisible(i < files.size());
+        if (i < files.size()) {
+            action->setText(QString("&%1 %2").arg(i + 1).arg(QFileInfo(files[i]).fileName()));
+            action->setData(files[i]);
+        }
+    }
+}
+
+void CMainFrame::about() {
+    QDialog box(this);
+    box.setObjectName("CAboutDlg");
+    box.setWindowTitle("A propos de Vexor");
+    auto* icon = new QLabel(&box);
+    icon->setPixmap(windowIcon().pixmap(32, 32));
+    auto* row = new QHBoxLayout;
+    row->addWidget(icon);
+    row->addWidget(new QLabel("Vexor version 1.0.3", &box));
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &box);
+    connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
+    auto* layout = new QVBoxLayout(&box);
+    layout->addLayout(row);
+    layout->addWidget(buttons);
+    box.exec();
+}
+
+}  // namespace vexor

@@ -1,0 +1,63 @@
+#pragma once
+// Everything the controller's window drives: the settings store, the
+// counter, the port and the document with its motion driver, and the one
+// runner that runs the driver. The window reaches the driver only through
+// that runner.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "driver_runner.h"
+#include "performance_counter.h"
+#include "port_output.h"
+#include "settings_store.h"
+#include "vexor_doc.h"
+
+namespace vexor {
+
+// What runs the driver in the program; the one place that chooses it.
+std::unique_ptr<DriverRunner> make_driver_runner(CStepDriver& driver);
+
+class VexorMachine {
+  public:
+    // The port as the machine sees it: where the driver writes, which
+    // backend it is, the French notice of its selection, and the count of
+    // writes that did not reach the port (null: never any).
+    struct Port {
+        platform::PortWriter* writer = nullptr;
+        platform::PortBackend backend = platform::PortBackend::simulated;
+        std::string notice;
+        std::function<std::uint64_t()> failedWrites;
+    };
+
+    VexorMachine(std::unique_ptr<platform::SettingsStore> store,
+                 std::unique_ptr<platform::PerformanceCounter> counter, Port port);
+    ~VexorMachine();
+    VexorMachine(const VexorMachine&) = delete;
+    VexorMachine& operator=(const VexorMachine&) = delete;
+
+    // The program's machine: the user's settings (read only when
+    // `keep_settings` is false), the steady counter, and the port chosen
+    // from the environment for the stored LPT, or the simulated port when
+    // `simulate` is set.
+    static std::unique_ptr<VexorMachine> for_program(bool keep_settings, bool simulate);
+
+    CVexorDoc& doc() { return *doc_; }
+    DriverRunner& runner() { return *runner_; }
+    const Port& port() const { return port_; }
+    bool simulated() const { return port_.backend == platform::PortBackend::simulated; }
+    // "Port : simulation", "Port : /dev/parport0", "Port : direct 0x378".
+    std::string port_label() const;
+    std::uint64_t failed_writes() const { return port_.failedWrites ? port_.failedWrites() : 0; }
+
+  private:
+    std::unique_ptr<platform::SettingsStore> store_;
+    std::unique_ptr<platform::PerformanceCounter> counter_;
+    Port port_;
+    std::unique_ptr<CVexorDoc> doc_;
+    std::unique_ptr<DriverRunner> runner_;
+};
+
+}  // namespace vexor
