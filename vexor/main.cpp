@@ -13,25 +13,29 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage : vexor --simulate FICHIER.dxf [--realtime] [--trace FICHIER.csv]\n"
+    "              [--settings FICHIER.conf]\n"
     "  --simulate FICHIER.dxf  ouvre le dessin, lance la découpe depuis (0, 0, 0) sur le\n"
     "                          port simulé avec les réglages de la machine, et affiche\n"
-    "                          le bilan ; les impulsions sont contrôlées (code 1 si\n"
-    "                          elles diffèrent des pas du pilote). Le fichier de\n"
-    "                          mouvements coupe.dep est écrit dans le dossier courant.\n"
-    "  --realtime              exécute à la vitesse de la machine (sinon chaque\n"
+    "                          les réglages employés puis le bilan ; les impulsions\n"
+    "                          sont contrôlées (code 1 si elles diffèrent des pas du\n"
+    "                          pilote, ou si le dessin n'a aucune polyligne). Le fichier\n"
+    "                          de mouvements coupe.dep est écrit dans le dossier courant.\n"
+    "  --settings FICHIER.conf réglages de la machine à employer (défaut : ceux de\n"
+    "                          l'utilisateur, ~/.config/Ostrelo/Vexor.conf, ou sans\n"
+    "                          fichier 1 pas par mm, déplacement 5 et 2 mm/s, découpe 2\n"
+    "                          et 1 mm/s, descente -2 mm) ; ils ne sont jamais modifiés\n"
+    "  --realtime              exécute à la vitesse de la machine (défaut : chaque\n"
     "                          attente se termine aussitôt)\n"
-    "  --trace FICHIER.csv     enregistre chaque écriture sur le port :\n"
-    "                          temps en µs, port, octet\n"
-    "  --help                  affiche cette aide\n"
-    "  --version               affiche la version\n";
+    "  --trace FICHIER.csv     enregistre chaque écriture sur le port : temps en µs,\n"
+    "                          port, octet (défaut : aucune trace)\n";
 
 }  // namespace
 
 int main(int argc, char** argv) {
     platform::CommandLine cl;
     if (auto done =
-            platform::parse_program_arguments(argc, argv, {"--simulate", "--trace"}, {"--realtime"},
-                                              kUsage, "Vexor version 1.0.3 - Ostrelo", cl)) {
+            platform::parse_program_arguments(argc, argv, {"--simulate", "--trace", "--settings"},
+                                              {"--realtime"}, kUsage, "Vexor 1.0.3", cl)) {
         return *done;
     }
     if (cl.has("--simulate")) {
@@ -41,12 +45,12 @@ int main(int argc, char** argv) {
         options.drawing = cl.value("--simulate");
         options.realtime = cl.has("--realtime");
         options.trace = cl.value("--trace");
+        options.settings = cl.value("--settings");
         return vexor::run_simulate_command(options, argc, argv);
     }
-    if (cl.has("--realtime") || cl.has("--trace")) {
-        std::fprintf(stderr, "--realtime et --trace ne s'emploient qu'avec --simulate.\n%s",
-                     kUsage);
-        return 1;
+    if (cl.has("--realtime") || cl.has("--trace") || cl.has("--settings")) {
+        return platform::usage_mistake(
+            cl, "--realtime, --trace et --settings ne s'emploient qu'avec --simulate");
     }
     std::fprintf(stderr,
                  "La fenêtre de Vexor n'est pas encore disponible : utilisez "
