@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "alyra_model.h"
+#include "file_errors.h"
 #include "number_reading.h"
 
 namespace alyra {
@@ -15,30 +16,32 @@ const char* const kUsage =
     "Usage : alyra [--screenshot FICHIER.png] [--root A.dat --tip B.dat ... | --project F]\n"
     "        alyra --root A.dat --tip B.dat [--corde-empl T] [--href-empl T] [--vril-empl T]\n"
     "              [--corde-saum T] [--href-saum T] [--vril-saum T] [--fleche T] [--long T]\n"
-    "              [--prerot-empl T] [--prerot-saum T] [--nom P] [--out DOSSIER]\n"
+    "              [--prerot-empl T] [--prerot-saum T] [--nom P] [-o DOSSIER]\n"
     "              [--save-project FICHIER.alyra]\n"
-    "        alyra --project FICHIER.alyra [--out DOSSIER]\n"
+    "        alyra --project FICHIER.alyra [-o DOSSIER]\n"
     "Calcule les profils d'emplanture et de saumon d'un tronçon d'aile effilé, en flèche\n"
     "et vrillé, et enregistre les deux fichiers de points et la fiche du tronçon sous\n"
-    "leurs noms proposés dans DOSSIER (le dossier courant par défaut).\n"
+    "leurs noms proposés dans DOSSIER. Rien n'est écrit si le calcul est refusé.\n"
     "Sans option, ou avec --project seul, ouvre la fenêtre (sur ce projet).\n"
+    "Chaque valeur est le texte d'un champ, lu comme la fenêtre le lit (12,5 vaut 12) :\n"
     "  --root, --tip       fichiers de points des profils d'emplanture et de saumon\n"
-    "  --corde-empl T      corde d'emplanture en mm (texte du champ, défaut 400)\n"
-    "  --href-empl T       hauteur de référence d'emplanture (défaut 20)\n"
+    "  --corde-empl T      corde d'emplanture en mm (défaut 400)\n"
+    "  --href-empl T       hauteur de référence d'emplanture en mm (défaut 20)\n"
     "  --vril-empl T       vrillage d'emplanture en degrés (défaut 0)\n"
-    "  --corde-saum T      corde du saumon (défaut 100)\n"
-    "  --href-saum T       hauteur de référence du saumon (défaut 20)\n"
-    "  --vril-saum T       vrillage du saumon (défaut 0)\n"
-    "  --fleche T          flèche du bord d'attaque du saumon (défaut 350)\n"
-    "  --long T            longueur du tronçon (défaut 400)\n"
-    "  --prerot-empl T     rotation préalable du profil d'emplanture (défaut 0)\n"
-    "  --prerot-saum T     rotation préalable du profil du saumon (défaut 0)\n"
-    "  --nom P             nom du projet (défaut Alyra)\n"
-    "  --out DOSSIER       dossier des fichiers calculés\n"
-    "  --save-project F    enregistre aussi le projet dans F\n"
+    "  --corde-saum T      corde du saumon en mm (défaut 100)\n"
+    "  --href-saum T       hauteur de référence du saumon en mm (défaut 20)\n"
+    "  --vril-saum T       vrillage du saumon en degrés (défaut 0)\n"
+    "  --fleche T          flèche du bord d'attaque du saumon en mm (défaut 350)\n"
+    "  --long T            longueur du tronçon en mm (défaut 400)\n"
+    "  --prerot-empl T     rotation préalable du profil d'emplanture en degrés (défaut 0)\n"
+    "  --prerot-saum T     rotation préalable du profil du saumon en degrés (défaut 0)\n"
+    "  --nom P             nom du projet, début des noms de fichiers (défaut Alyra)\n"
+    "  -o, --out DOSSIER   dossier des fichiers calculés (défaut : le dossier courant ;\n"
+    "                      créé s'il n'existe pas)\n"
+    "  --save-project F    enregistre aussi le projet dans F (défaut : aucun)\n"
     "  --project F         charge le projet F au lieu des profils et des valeurs\n"
     "  --screenshot F.png  enregistre l'image de la fenêtre après le chargement et le\n"
-    "                      calcul des profils ou du projet indiqués\n";
+    "                      calcul des profils ou du projet indiqués (défaut : aucune)\n";
 
 namespace {
 
@@ -137,27 +140,29 @@ bool opens_window(const platform::CommandLine& cl) {
            (cl.has("--project") && !cl.has("--out") && !cl.has("--save-project"));
 }
 
-bool load_from_command_line(const platform::CommandLine& cl, AlyraModel& model,
-                            std::string& error) {
+int load_from_command_line(const platform::CommandLine& cl, AlyraModel& model,
+                           std::string& error) {
     if (cl.has("--project")) {
         for (const std::string& option : batch_value_options()) {
             if (cl.has(option) && option != "--project" && option != "--out") {
-                error = "L'option " + option + " ne se combine pas avec --project.";
-                return false;
+                error = "L'option " + option + " ne se combine pas avec --project";
+                return 2;
             }
         }
-        return model.Charge_Projet(cl.value("--project"), error);
+        return model.Charge_Projet(cl.value("--project"), error) ? 0 : 1;
     }
     if (!cl.has("--root") || !cl.has("--tip")) {
-        error = "Indiquez les deux profils : --root et --tip (ou un projet : --project).";
-        return false;
+        error = "Indiquez les deux profils : --root et --tip (ou un projet : --project)";
+        return 2;
     }
     for (const auto& [name, field] : field_options()) {
         model.fields.*field = cl.value(name, model.fields.*field);
     }
     model.Txt_Nom_proj = cl.value("--nom", model.Txt_Nom_proj);
     return model.Charge_Profil_Empl(cl.value("--root"), error) &&
-           model.Charge_Profil_Saum(cl.value("--tip"), error);
+                   model.Charge_Profil_Saum(cl.value("--tip"), error)
+               ? 0
+               : 1;
 }
 
 int run_batch(const platform::CommandLine& cl) {
@@ -166,25 +171,30 @@ int run_batch(const platform::CommandLine& cl) {
     AlyraModel model;
     std::string error;
 
-    if (!load_from_command_line(cl, model, error)) {
+    if (const int refused = load_from_command_line(cl, model, error)) {
+        return refused == 2 ? platform::usage_mistake(cl, error) : fail(error);
+    }
+    // Everything that can be checked is checked before the first file is
+    // written: the computation, then the folders (made when missing).
+    const std::string project = cl.value("--save-project");
+    if (!model.redraw(error) || !model.compute(error) ||
+        !platform::make_output_folder(cl.value("--out"), error) ||
+        (!project.empty() && !platform::make_output_folder(platform::folder_of(project), error))) {
         return fail(error);
     }
-    if (!model.redraw(error)) {
-        return fail(error);
-    }
+    print_results(model);
     if (cl.has("--save-project")) {
         SaveReport report;
-        if (!model.Sauve_Projet(cl.value("--save-project"), today(), sep, report, error)) {
+        if (!model.Sauve_Projet(project, today(), sep, report, error)) {
             return fail(error);
         }
         print_report(report);
     }
-    if (!model.compute(error)) {
-        return fail(error);
-    }
-    print_results(model);
     SaveReport report;
     if (!model.Sauve_Fichiers(cl.value("--out", "."), sep, report, error)) {
+        if (cl.has("--save-project")) {
+            error += " Le projet « " + project + " » est enregistré.";
+        }
         return fail(error);
     }
     print_report(report);

@@ -25,8 +25,10 @@ bool is_batch(const platform::CommandLine& cl);
 bool opens_window(const platform::CommandLine& cl);
 
 // Loads what the command line names into `model`: a project, or both
-// profiles with the field options and the project name.
-bool load_from_command_line(const platform::CommandLine& cl, AlyraModel& model, std::string& error);
+// profiles with the field options and the project name. Returns 0 when
+// loaded, 1 when a file is refused and 2 for a usage mistake, with the
+// message in `error`.
+int load_from_command_line(const platform::CommandLine& cl, AlyraModel& model, std::string& error);
 
 // Runs the batch mode; French messages on stderr, 0 on success, 1 otherwise.
 int run_batch(const platform::CommandLine& cl);

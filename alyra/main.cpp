@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
     platform::CommandLine cl;
     if (auto done =
             platform::parse_program_arguments(argc, argv, with_value, alyra::batch_flags(),
-                                              alyra::kUsage, "Alyra v 0.9.11 - Ostrelo", cl)) {
+                                              alyra::kUsage, "Alyra 0.9.11", cl)) {
         return *done;
     }
     if (!alyra::opens_window(cl)) {
@@ -32,7 +32,10 @@ int main(int argc, char** argv) {
     if (alyra::is_batch(cl)) {
         auto model = std::make_unique<alyra::AlyraModel>();
         std::string error;
-        if (!alyra::load_from_command_line(cl, *model, error)) {
+        if (const int refused = alyra::load_from_command_line(cl, *model, error)) {
+            if (refused == 2) {
+                return platform::usage_mistake(cl, error);
+            }
             std::fprintf(stderr, "%s\n", error.c_str());
             return 1;
         }

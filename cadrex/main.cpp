@@ -11,6 +11,7 @@
 #include "caract_dim.h"
 #include "command_line.h"
 #include "dimension_fields.h"
+#include "file_errors.h"
 #include "half_former.h"
 #include "number_reading.h"
 #include "screenshot.h"
@@ -24,7 +25,8 @@ constexpr const char* kUsage =
     "               [--screenshot FICHIER.png]\n"
     "Sans option, ouvre la fenêtre. Avec une option de calcul, trace le demi-couple et\n"
     "enregistre le fichier de points sous le nom proposé (ou celui de -o).\n"
-    "Chaque valeur est le texte d'un champ (défauts de la fenêtre entre parenthèses) :\n"
+    "Chaque valeur est le texte d'un champ, lu comme la fenêtre le lit (60,5 vaut 60) ;\n"
+    "longueurs en mm, défauts de la fenêtre entre parenthèses :\n"
     "  --xse T, --xie T    extérieur : hauteur au-dessus (60) et au-dessous (40) de la\n"
     "                      ligne de référence\n"
     "  --ye T              extérieur : demi-largeur (40)\n"
@@ -33,11 +35,15 @@ constexpr const char* kUsage =
     "  --dec T             décalage de la référence intérieure vers le haut (5)\n"
     "  --nse T, --nie T, --nsi T, --nii T   nombres de points (20, sans effet sur le tracé)\n"
     "  --ep-const T        épaisseur constante T : les dimensions intérieures en sont déduites\n"
-    "  --male T            Vé mâle (languette) de profondeur T\n"
+    "                      (défaut : sans, épaisseur 6)\n"
+    "  --male T            Vé mâle (languette) de profondeur T (défaut : sans Vé, 2)\n"
     "  --femelle T         Vé femelle (encoche) de profondeur T\n"
     "  --prefix TEXTE      préfixe du nom de fichier (Couple)\n"
-    "  -o FICHIER          nom du fichier à écrire\n"
-    "  --screenshot FICHIER.png  enregistre l'image des deux fenêtres au démarrage\n";
+    "  -o, --out FICHIER   fichier à écrire (défaut : le nom proposé, « Couple 100 - 40 - e\n"
+    "                      6.3.dat » pour les valeurs par défaut, dans le dossier courant) ;\n"
+    "                      son dossier est créé s'il n'existe pas\n"
+    "  --screenshot FICHIER.png  enregistre l'image des deux fenêtres, les options\n"
+    "                      ci-dessus appliquées, sans rien enregistrer d'autre\n";
 
 const std::vector<std::pair<const char*, std::string cadrex::DimensionFields::*>> kFieldOptions = {
     {"--xse", &cadrex::DimensionFields::xse}, {"--xie", &cadrex::DimensionFields::xie},
@@ -48,7 +54,7 @@ const std::vector<std::pair<const char*, std::string cadrex::DimensionFields::*>
     {"--nii", &cadrex::DimensionFields::nii}, {"--prefix", &cadrex::DimensionFields::prefnom},
 };
 
-int run_batch(const platform::CommandLine& cl) {
+cadrex::DimensionFields fields_from(const platform::CommandLine& cl) {
     cadrex::DimensionFields fields;
     for (const auto& [option, member] : kFieldOptions) {
         fields.*member = cl.value(option, fields.*member);
@@ -65,22 +71,58 @@ int run_batch(const platform::CommandLine& cl) {
         fields.pos_ve = cadrex::kFemelle;
         fields.prof = cl.value("--femelle");
     }
+    return fields;
+}
 
+int fail(const std::string& message) {
+    std::fprintf(stderr, "%s\n", message.c_str());
+    return platform::kExitRefused;
+}
+
+int run_batch(const platform::CommandLine& cl) {
+    const cadrex::DimensionFields fields = fields_from(cl);
     cadrex::TraceRequest request;
     cadrex::HalfFormer former;
     std::string error;
     if (!cadrex::trace_request(fields, request, error) ||
         !former.dessin_demi_forme(request.dims, error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
-        return 1;
+        return fail(error);
     }
     const std::string path = cl.value("-o", request.nomfich);
+    if (!platform::make_output_folder(platform::folder_of(path), error)) {
+        return fail(error);
+    }
     cadrex::SaveReport report;
     if (!former.Command1_Click(path, pointfile::system_decimal_separator(), report, error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
-        return 1;
+        return fail(error);
     }
     std::printf("%s\n%s\n", report.title.c_str(), report.text.c_str());
+    return 0;
+}
+
+// Both windows as the options leave them: the dimensions window shown (it
+// plots the defaults), the fields typed in, "Tracer / Mettre à jour" pressed,
+// the file name typed into the plot window.
+int screenshot(const platform::CommandLine& cl, int& argc, char** argv) {
+    platform::use_offscreen_for_screenshot(argc, argv);
+    QApplication app(argc, argv);
+    cadrex::CaractDim window;
+    bool refused = false;
+    window.set_message_sink(platform::stderr_message_sink(&refused));
+    window.show();
+    QCoreApplication::processEvents();
+    window.set_fields(fields_from(cl));
+    if (!window.bt_trace_Click() || refused) {
+        return platform::kExitRefused;
+    }
+    if (cl.has("-o")) {
+        window.trace()->set_nomfich(QString::fromStdString(cl.value("-o")));
+    }
+    QCoreApplication::processEvents();
+    std::string error;
+    if (!platform::save_screenshot({&window, window.trace()}, cl.value("--screenshot"), &error)) {
+        return fail(error);
+    }
     return 0;
 }
 
@@ -93,38 +135,25 @@ int main(int argc, char** argv) {
     }
     platform::CommandLine cl;
     if (auto done = platform::parse_program_arguments(argc, argv, with_value, {}, kUsage,
-                                                      "Cadrex v1.3 - Ostrelo", cl)) {
+                                                      "Cadrex 1.3", cl)) {
         return *done;
     }
     if (cl.has("--male") && cl.has("--femelle")) {
-        std::fprintf(stderr, "Choisissez --male ou --femelle, pas les deux.\n");
-        return 1;
+        return platform::usage_mistake(cl, "Choisissez --male ou --femelle, pas les deux");
+    }
+    if (cl.has("--screenshot")) {
+        return screenshot(cl, argc, argv);
     }
     bool batch = cl.has("--ep-const") || cl.has("--male") || cl.has("--femelle") || cl.has("-o");
     for (const auto& option : kFieldOptions) {
         batch = batch || cl.has(option.first);
     }
-    if (batch && !cl.has("--screenshot")) {
+    if (batch) {
         std::setlocale(LC_ALL, "");
         return run_batch(cl);
     }
-
-    platform::use_offscreen_for_screenshot(argc, argv);
     QApplication app(argc, argv);
     cadrex::CaractDim window;
     window.show();
-    if (cl.has("--screenshot")) {
-        QCoreApplication::processEvents();
-        std::vector<QWidget*> windows = {&window};
-        if (window.trace()) {
-            windows.push_back(window.trace());
-        }
-        std::string error;
-        if (!platform::save_screenshot(windows, cl.value("--screenshot"), &error)) {
-            std::fprintf(stderr, "%s\n", error.c_str());
-            return 1;
-        }
-        return 0;
-    }
     return app.exec();
 }

@@ -8,6 +8,7 @@
 
 #include "c_format.h"
 #include "command_line.h"
+#include "file_errors.h"
 #include "plandor_doc.h"
 #include "settings_store.h"
 
@@ -15,19 +16,20 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage : plandor --dump FICHIER.dxf\n"
-    "        plandor --import FICHIER.dxf --save PLAN.cmg\n"
+    "        plandor --import FICHIER.dxf -o PLAN.cmg\n"
     "        plandor --export SORTIE.dxf PLAN.cmg\n"
     "  --dump FICHIER.dxf  importe le dessin dans un document nouveau et affiche,\n"
     "                      pour chaque polyline i, la ligne \"POLYLINE i n\" puis\n"
     "                      ses n points \"x y z\", un par ligne\n"
-    "  --import FICHIER.dxf --save PLAN.cmg\n"
-    "                      importe le dessin dans un document nouveau (réglages de\n"
-    "                      l'utilisateur) et l'enregistre comme plan .cmg\n"
+    "  --import FICHIER.dxf -o PLAN.cmg (ou --out, --save PLAN.cmg)\n"
+    "                      importe le dessin dans un document nouveau (rayon de\n"
+    "                      fraise, attaches et planche des réglages de l'utilisateur,\n"
+    "                      ~/.config/Ostrelo/Plandor.conf) et l'enregistre comme plan\n"
+    "                      .cmg ; son dossier est créé s'il n'existe pas\n"
     "  --export SORTIE.dxf PLAN.cmg\n"
     "                      ouvre le plan et écrit ses contours dans l'ordre des\n"
-    "                      liaisons, coupés aux points d'accroche\n"
-    "  --help              affiche cette aide\n"
-    "  --version           affiche la version\n";
+    "                      liaisons, coupés aux points d'accroche, dans SORTIE.dxf\n"
+    "                      (son dossier est créé s'il n'existe pas)\n";
 
 int dump(const std::string& path) {
     // Only the drawing is shown: the user's settings are not needed.
@@ -70,7 +72,9 @@ int import_and_save(const std::string& dxf, const std::string& cmg) {
     const auto settings = platform::make_user_settings("Plandor");
     plandor::CPlandorDoc doc(*settings);
     std::string error;
-    if (!doc.import_dxf(dxf, error) || !doc.save_document(cmg, error)) {
+    if (!doc.import_dxf(dxf, error) ||
+        !platform::make_output_folder(platform::folder_of(cmg), error) ||
+        !doc.save_document(cmg, error)) {
         return fail(error);
     }
     std::printf("%d polylines importés, plan enregistré dans %s\n", doc.polylineCount, cmg.c_str());
@@ -87,7 +91,8 @@ int open_and_export(const std::string& cmg, const std::string& dxf) {
     if (doc.linkCount == 0) {
         return fail("Le plan n'a aucune liaison : il n'y a rien à exporter.");
     }
-    if (!doc.export_dxf(dxf, error)) {
+    if (!platform::make_output_folder(platform::folder_of(dxf), error) ||
+        !doc.export_dxf(dxf, error)) {
         return fail(error);
     }
     // A chained polyline without offset contour writes nothing.
@@ -104,34 +109,40 @@ int open_and_export(const std::string& cmg, const std::string& dxf) {
 int main(int argc, char** argv) {
     platform::CommandLine cl;
     if (auto done = platform::parse_program_arguments(
-            argc, argv, {"--dump", "--import", "--save", "--export"}, {}, kUsage,
-            "Plandor version 1.0.2 - Ostrelo", cl, 1)) {
+            argc, argv, {"--dump", "--import", "--save", "-o", "--export"}, {}, kUsage,
+            "Plandor 1.0.2", cl, 1)) {
         return *done;
     }
+    // -o (--out) is the plan written by --import, as --save.
+    const bool saving = cl.has("--save") || cl.has("-o");
+    const std::string plan = cl.value("--save", cl.value("-o"));
     const bool exporting = cl.has("--export");
     const size_t positional = exporting ? 1 : 0;
-    const bool importing = cl.has("--import") || cl.has("--save");
+    const bool importing = cl.has("--import") || saving;
     const int jobs = (cl.has("--dump") ? 1 : 0) + (importing ? 1 : 0) + (exporting ? 1 : 0);
-    if (cl.positional.size() != positional || jobs > 1 ||
-        (importing && !(cl.has("--import") && cl.has("--save")))) {
-        std::fprintf(stderr, "%s\n%s",
-                     importing && !(cl.has("--import") && cl.has("--save"))
-                         ? "--import et --save vont ensemble."
-                     : exporting && cl.positional.empty() ? "Indiquez le plan .cmg à exporter."
-                     : jobs > 1                           ? "Une seule tâche à la fois."
-                                                          : "Argument inattendu.",
-                     kUsage);
-        return 1;
+    if (cl.has("--save") && cl.has("-o")) {
+        return platform::usage_mistake(cl, "--save et -o nomment le même plan : l'un ou l'autre");
+    }
+    if (importing && !(cl.has("--import") && saving)) {
+        return platform::usage_mistake(cl, "--import et -o (ou --save) vont ensemble");
+    }
+    if (jobs > 1) {
+        return platform::usage_mistake(cl, "Une seule tâche à la fois");
+    }
+    if (exporting && cl.positional.empty()) {
+        return platform::usage_mistake(cl, "Indiquez le plan .cmg à exporter");
+    }
+    if (cl.positional.size() != positional) {
+        return platform::usage_mistake(cl, "Argument inattendu : " + cl.positional.back());
     }
     if (cl.has("--dump")) {
         return dump(cl.value("--dump"));
     }
     if (importing) {
-        return import_and_save(cl.value("--import"), cl.value("--save"));
+        return import_and_save(cl.value("--import"), plan);
     }
     if (exporting) {
         return open_and_export(cl.positional[0], cl.value("--export"));
     }
-    std::fprintf(stderr, "Indiquez ce que Plandor doit faire.\n%s", kUsage);
-    return 1;
+    return platform::usage_mistake(cl, "Indiquez ce que Plandor doit faire");
 }

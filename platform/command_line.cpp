@@ -4,10 +4,29 @@
 
 namespace platform {
 
+namespace {
+
+constexpr const char* kCommonHelp =
+    "  -h, --help    affiche cette aide\n"
+    "  --version     affiche la version\n"
+    "Code de sortie : 0 réussite, 1 données refusées ou travail en échec (message sur la\n"
+    "sortie d'erreur), 2 erreur d'utilisation.\n";
+
+std::string program_name(const char* argv0) {
+    const std::string path = argv0 ? argv0 : "";
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
 bool parse_command_line(const std::vector<std::string>& args,
                         const std::set<std::string>& with_value, const std::set<std::string>& flags,
-                        CommandLine& out, std::string& error) {
+                        CommandLine& out, std::string& error,
+                        const std::map<std::string, std::string>& aliases) {
+    const std::string program = out.program;
     out = CommandLine{};
+    out.program = program;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg.size() < 2 || arg[0] != '-') {
@@ -22,13 +41,16 @@ bool parse_command_line(const std::vector<std::string>& args,
             inline_value = arg.substr(eq + 1);
             has_inline = true;
         }
+        if (auto alias = aliases.find(name); alias != aliases.end()) {
+            name = alias->second;
+        }
         if (with_value.count(name)) {
             if (has_inline) {
                 out.values[name] = inline_value;
             } else if (i + 1 < args.size()) {
                 out.values[name] = args[++i];
             } else {
-                error = "L'option " + name + " attend une valeur.";
+                error = "L'option " + arg + " attend une valeur.";
                 return false;
             }
         } else if (flags.count(name) && !has_inline) {
@@ -48,25 +70,39 @@ std::optional<int> parse_program_arguments(int argc, char** argv,
                                            std::size_t max_positional) {
     flags.insert("--help");
     flags.insert("--version");
-    const std::vector<std::string> args(argv + 1, argv + argc);
-    std::string error;
-    if (!parse_command_line(args, with_value, flags, out, error)) {
-        std::fprintf(stderr, "%s\n%s", error.c_str(), usage);
-        return 1;
+    std::map<std::string, std::string> aliases = {{"-h", "--help"}};
+    if (with_value.count("-o") && !with_value.count("--out")) {
+        aliases["--out"] = "-o";
+    } else if (with_value.count("--out") && !with_value.count("-o")) {
+        aliases["-o"] = "--out";
     }
-    if (out.positional.size() > max_positional) {
-        std::fprintf(stderr, "Argument inattendu : %s\n%s", out.positional.back().c_str(), usage);
-        return 1;
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    out.program = program_name(argc > 0 ? argv[0] : nullptr);
+    std::string error;
+    if (!parse_command_line(args, with_value, flags, out, error, aliases)) {
+        return usage_mistake(out, error);
     }
     if (out.has("--help")) {
-        std::printf("%s", usage);
+        std::printf("%s%s", usage, kCommonHelp);
         return 0;
     }
     if (out.has("--version")) {
         std::printf("%s\n", version);
         return 0;
     }
+    if (out.positional.size() > max_positional) {
+        return usage_mistake(out, "Argument inattendu : " + out.positional.back());
+    }
     return std::nullopt;
+}
+
+int usage_mistake(const CommandLine& cl, const std::string& message) {
+    std::string line = message;
+    if (!line.empty() && line.back() == '.') {
+        line.pop_back();
+    }
+    std::fprintf(stderr, "%s (voir « %s --help »)\n", line.c_str(), cl.program.c_str());
+    return kExitUsage;
 }
 
 }  // namespace platform

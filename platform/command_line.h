@@ -1,6 +1,11 @@
 #pragma once
 // Small parser for the programs' command lines: options with a value
 // ("--dint 30" or "--dint=30"), flags ("--help") and positional arguments.
+//
+// The suite's convention, kept here for the five programs: -h/--help and
+// --version everywhere; -o and --out are one option (the output file or
+// folder); exit code 0 on success, 1 on a refused input or a failed job, 2 on
+// a usage mistake, told on one line that names the mistake and --help.
 
 #include <map>
 #include <optional>
@@ -10,10 +15,14 @@
 
 namespace platform {
 
+inline constexpr int kExitRefused = 1;
+inline constexpr int kExitUsage = 2;
+
 struct CommandLine {
     std::map<std::string, std::string> values;
     std::set<std::string> flags;
     std::vector<std::string> positional;
+    std::string program;  // the program's name as run, for the messages
 
     bool has(const std::string& option) const {
         return values.count(option) != 0 || flags.count(option) != 0;
@@ -25,19 +34,28 @@ struct CommandLine {
 };
 
 // Returns false with a French message in `error` on an unknown option or a
-// missing value. An option given twice keeps its last value.
+// missing value. An option given twice keeps its last value. An option named
+// in `aliases` is stored under the name it maps to.
 bool parse_command_line(const std::vector<std::string>& args,
                         const std::set<std::string>& with_value, const std::set<std::string>& flags,
-                        CommandLine& out, std::string& error);
+                        CommandLine& out, std::string& error,
+                        const std::map<std::string, std::string>& aliases = {});
 
-// A program's arguments: `with_value` and `flags` as above, plus --help and
-// --version, at most `max_positional` positional arguments. Returns the exit
-// code when the program must stop here: 0 after printing the usage or the
-// version on stdout, 1 after a French message and the usage on stderr.
+// A program's arguments: `with_value` and `flags` as above, plus -h/--help
+// and --version, at most `max_positional` positional arguments; a program
+// that takes -o also takes --out, and the other way round (stored under the
+// name it declares). Returns the exit code when the program must stop here:
+// 0 after printing the usage (followed by the convention's common lines) or
+// the version on stdout, 2 after one line on stderr naming the mistake.
 std::optional<int> parse_program_arguments(int argc, char** argv,
                                            const std::set<std::string>& with_value,
                                            std::set<std::string> flags, const char* usage,
                                            const char* version, CommandLine& out,
                                            std::size_t max_positional = 0);
+
+// A usage mistake found by the program itself (options that do not go
+// together, a missing one): prints "<message> (voir « prog --help »)" on
+// stderr and returns 2.
+int usage_mistake(const CommandLine& cl, const std::string& message);
 
 }  // namespace platform

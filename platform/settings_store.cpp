@@ -27,6 +27,7 @@ class QtSettingsStore : public SettingsStore {
     explicit QtSettingsStore(const std::string& program)
         : settings_(QSettings::NativeFormat, QSettings::UserScope, "Ostrelo",
                     QString::fromStdString(program)) {}
+    explicit QtSettingsStore(const QString& file) : settings_(file, QSettings::IniFormat) {}
 
     int read_int(const std::string& section, const std::string& key,
                  int default_value) const override {
@@ -53,6 +54,16 @@ class QtSettingsStore : public SettingsStore {
 
 std::unique_ptr<SettingsStore> make_user_settings(const std::string& program) {
     return std::make_unique<QtSettingsStore>(program);
+}
+
+std::string user_settings_file(const std::string& program) {
+    const QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "Ostrelo",
+                             QString::fromStdString(program));
+    return settings.fileName().toStdString();
+}
+
+std::unique_ptr<SettingsStore> make_file_settings(const std::string& path) {
+    return std::make_unique<QtSettingsStore>(QString::fromStdString(path));
 }
 
 }  // namespace platform

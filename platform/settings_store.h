@@ -32,4 +32,11 @@ class MemorySettingsStore : public SettingsStore {
 // (an INI file under the user's configuration folder on Linux).
 std::unique_ptr<SettingsStore> make_user_settings(const std::string& program);
 
+// The file behind the user's store of `program`, whether it exists or not.
+std::string user_settings_file(const std::string& program);
+
+// A store over the settings file `path`, in the format of the user's store on
+// Linux (INI), for a run that must use other settings than the user's.
+std::unique_ptr<SettingsStore> make_file_settings(const std::string& path);
+
 }  // namespace platform

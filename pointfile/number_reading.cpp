@@ -88,6 +88,14 @@ double leading_number(std::string_view text) {
     return number.empty() ? 0.0 : to_double(number);
 }
 
+bool begins_with_number(std::string_view text) {
+    size_t pos = 0;
+    while (pos < text.size() && is_blank(text[pos])) {
+        ++pos;
+    }
+    return !scan_number(text, pos, '.').empty();
+}
+
 std::optional<double> system_number(std::string_view text, char decimal_sep) {
     size_t pos = 0;
     while (pos < text.size() && is_blank(text[pos])) {

@@ -13,6 +13,11 @@ namespace pointfile {
 // double reads as an infinity, which callers refuse.
 double leading_number(std::string_view text);
 
+// True when the leading-number scan finds a number at the start of `text`
+// ("50,5" and " -3x" do, "abc" and "" do not): a field that reads 0 for want
+// of a number is told apart from a typed 0.
+bool begins_with_number(std::string_view text);
+
 // The system's number conversion: the whole text (blanks around it aside) must
 // be a number written with the system's decimal separator `decimal_sep`.
 // Gives nothing when it is not.

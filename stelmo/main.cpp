@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "command_line.h"
+#include "file_errors.h"
 #include "number_reading.h"
 #include "screenshot.h"
 #include "star_hollow.h"
@@ -20,36 +21,76 @@ constexpr const char* kUsage =
     "               [--screenshot FICHIER.png]\n"
     "Sans option, ouvre la fenêtre. Avec une dimension ou -o, calcule l'évidement et\n"
     "enregistre le fichier de points sous le nom proposé (ou celui de -o).\n"
-    "  --dint T    diamètre intérieur (texte du champ, défaut 30)\n"
-    "  --dext T    diamètre extérieur (défaut 50)\n"
-    "  --dega T    dégagement supérieur (défaut 10)\n"
-    "  --nbang T   points par arc de cercle (défaut 20)\n"
-    "  --nbrad T   points par segment radial (défaut 20)\n"
-    "  -o FICHIER  nom du fichier à écrire\n"
-    "  --screenshot FICHIER.png  enregistre l'image de la fenêtre au démarrage\n";
+    "Chaque valeur est le texte d'un champ, lu comme la fenêtre le lit (50,5 vaut 50) :\n"
+    "  --dint T    diamètre intérieur en mm (défaut 30)\n"
+    "  --dext T    diamètre extérieur en mm (défaut 50)\n"
+    "  --dega T    dégagement supérieur en mm (défaut 10)\n"
+    "  --nbang T   nombre de points par arc de cercle (défaut 20)\n"
+    "  --nbrad T   nombre de points par segment radial (défaut 20)\n"
+    "  -o, --out FICHIER  fichier à écrire (défaut : le nom proposé, « Etoile 50 30 10.dat »\n"
+    "                     pour les valeurs par défaut, dans le dossier courant) ; son dossier\n"
+    "                     est créé s'il n'existe pas\n"
+    "  --screenshot FICHIER.png  enregistre l'image de la fenêtre, les options ci-dessus\n"
+    "                     appliquées, sans rien enregistrer d'autre\n";
 
-int run_batch(const platform::CommandLine& cl) {
+const char* const kFieldOptions[] = {"--dint", "--dext", "--dega", "--nbang", "--nbrad"};
+
+stelmo::StarFields fields_from(const platform::CommandLine& cl) {
     stelmo::StarFields fields;
     fields.dint = cl.value("--dint", fields.dint);
     fields.dext = cl.value("--dext", fields.dext);
     fields.dega = cl.value("--dega", fields.dega);
     fields.nbang = cl.value("--nbang", fields.nbang);
     fields.nbrad = cl.value("--nbrad", fields.nbrad);
+    return fields;
+}
 
+int fail(const std::string& message) {
+    std::fprintf(stderr, "%s\n", message.c_str());
+    return platform::kExitRefused;
+}
+
+int run_batch(const platform::CommandLine& cl) {
+    const stelmo::StarFields fields = fields_from(cl);
     stelmo::StarHollow star;
     std::string name;
     std::string error;
     if (!star.calcul_etoile(fields, name, error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
-        return 1;
+        return fail(error);
     }
     const std::string path = cl.value("-o", name);
+    if (!platform::make_output_folder(platform::folder_of(path), error)) {
+        return fail(error);
+    }
     stelmo::SaveReport report;
     if (!star.sauve(path, fields, pointfile::system_decimal_separator(), report, error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
-        return 1;
+        return fail(error);
     }
     std::printf("%s\n%s\n", report.title.c_str(), report.text.c_str());
+    return 0;
+}
+
+// The window as the options leave it: shown (it computes the defaults), the
+// fields typed in, "Tracer / mettre à jour" pressed, the file name typed.
+int screenshot(const platform::CommandLine& cl, int& argc, char** argv) {
+    platform::use_offscreen_for_screenshot(argc, argv);
+    QApplication app(argc, argv);
+    stelmo::StelmoWindow window;
+    bool refused = false;
+    window.set_message_sink(platform::stderr_message_sink(&refused));
+    window.show();
+    QCoreApplication::processEvents();
+    window.set_fields(fields_from(cl));
+    if (!window.bt_trace_Click() || refused) {
+        return platform::kExitRefused;
+    }
+    if (cl.has("-o")) {
+        window.set_nomfich(cl.value("-o"));
+    }
+    std::string error;
+    if (!platform::save_screenshot({&window}, cl.value("--screenshot"), &error)) {
+        return fail(error);
+    }
     return 0;
 }
 
@@ -59,27 +100,22 @@ int main(int argc, char** argv) {
     platform::CommandLine cl;
     if (auto done = platform::parse_program_arguments(
             argc, argv, {"--dint", "--dext", "--dega", "--nbang", "--nbrad", "-o", "--screenshot"},
-            {}, kUsage, "Stelmo v 1.1 - Ostrelo", cl)) {
+            {}, kUsage, "Stelmo 1.1", cl)) {
         return *done;
     }
-    std::string error;
-    const bool batch = cl.has("--dint") || cl.has("--dext") || cl.has("--dega") ||
-                       cl.has("--nbang") || cl.has("--nbrad") || cl.has("-o");
-    if (batch && !cl.has("--screenshot")) {
+    if (cl.has("--screenshot")) {
+        return screenshot(cl, argc, argv);
+    }
+    bool batch = cl.has("-o");
+    for (const char* option : kFieldOptions) {
+        batch = batch || cl.has(option);
+    }
+    if (batch) {
         std::setlocale(LC_ALL, "");
         return run_batch(cl);
     }
-
-    platform::use_offscreen_for_screenshot(argc, argv);
     QApplication app(argc, argv);
     stelmo::StelmoWindow window;
-    if (cl.has("--screenshot")) {
-        if (!platform::save_screenshot({&window}, cl.value("--screenshot"), &error)) {
-            std::fprintf(stderr, "%s\n", error.c_str());
-            return 1;
-        }
-        return 0;
-    }
     window.show();
     return app.exec();
 }

@@ -21,6 +21,7 @@ constexpr const char* kUsage =
     "Usage : vexor [DESSIN.dxf]\n"
     "        vexor --screenshot IMAGE.png [--screenshot-after SECONDES] [DESSIN.dxf]\n"
     "        vexor --simulate FICHIER.dxf [--realtime] [--trace FICHIER.csv]\n"
+    "              [--settings FICHIER.conf]\n"
     "Sans option, ouvre la fenêtre, sur le dessin s'il est donné.\n"
     "  --screenshot IMAGE.png  enregistre l'image de la fenêtre (sans écran), port\n"
     "                          simulé, réglages lus mais jamais réécrits\n"
@@ -28,18 +29,22 @@ constexpr const char* kUsage =
     "                          lance d'abord la découpe du dessin sur le port simulé,\n"
     "                          à la vitesse de la machine, et prend l'image après ce\n"
     "                          nombre de secondes (les fichiers de mouvements vont\n"
-    "                          dans un dossier temporaire)\n"
+    "                          dans un dossier temporaire ; défaut : image avant la\n"
+    "                          découpe)\n"
     "  --simulate FICHIER.dxf  ouvre le dessin, lance la découpe depuis (0, 0, 0) sur le\n"
     "                          port simulé avec les réglages de la machine, et affiche\n"
-    "                          le bilan ; les impulsions sont contrôlées (code 1 si\n"
-    "                          elles diffèrent des pas du pilote). Le fichier de\n"
-    "                          mouvements coupe.dep est écrit dans le dossier courant.\n"
-    "  --realtime              exécute à la vitesse de la machine (sinon chaque\n"
+    "                          les réglages employés puis le bilan ; les impulsions\n"
+    "                          sont contrôlées (code 1 si elles diffèrent des pas du\n"
+    "                          pilote, ou si le dessin n'a aucune polyligne). Le fichier\n"
+    "                          de mouvements coupe.dep est écrit dans le dossier courant.\n"
+    "  --settings FICHIER.conf réglages de la machine à employer (défaut : ceux de\n"
+    "                          l'utilisateur, ~/.config/Ostrelo/Vexor.conf, ou sans\n"
+    "                          fichier 1 pas par mm, déplacement 5 et 2 mm/s, découpe 2\n"
+    "                          et 1 mm/s, descente -2 mm) ; ils ne sont jamais modifiés\n"
+    "  --realtime              exécute à la vitesse de la machine (défaut : chaque\n"
     "                          attente se termine aussitôt)\n"
-    "  --trace FICHIER.csv     enregistre chaque écriture sur le port :\n"
-    "                          temps en µs, port, octet\n"
-    "  --help                  affiche cette aide\n"
-    "  --version               affiche la version\n";
+    "  --trace FICHIER.csv     enregistre chaque écriture sur le port : temps en µs,\n"
+    "                          port, octet (défaut : aucune trace)\n";
 
 int fail(const std::string& message) {
     std::fprintf(stderr, "%s\n", message.c_str());
@@ -52,10 +57,11 @@ int screenshot(QApplication& app, const platform::CommandLine& cl, const QString
     float after = -1;
     if (cl.has("--screenshot-after")) {
         if (!vexor::check_real_field(cl.value("--screenshot-after"), 0, 3600, after).empty()) {
-            return fail("--screenshot-after attend un nombre de secondes entre 0 et 3600.");
+            return platform::usage_mistake(
+                cl, "--screenshot-after attend un nombre de secondes entre 0 et 3600");
         }
         if (drawing.isEmpty()) {
-            return fail("--screenshot-after demande un dessin à découper.");
+            return platform::usage_mistake(cl, "--screenshot-after demande un dessin à découper");
         }
     }
     auto machine = vexor::VexorMachine::for_program(false, true);
@@ -97,15 +103,14 @@ int screenshot(QApplication& app, const platform::CommandLine& cl, const QString
 int main(int argc, char** argv) {
     platform::CommandLine cl;
     if (auto done = platform::parse_program_arguments(
-            argc, argv, {"--simulate", "--trace", "--screenshot", "--screenshot-after"},
-            {"--realtime"}, kUsage, "Vexor version 1.0.3 - Ostrelo", cl, 1)) {
+            argc, argv, {"--simulate", "--trace", "--settings", "--screenshot", "--screenshot-after"},
+            {"--realtime"}, kUsage, "Vexor 1.0.3", cl, 1)) {
         return *done;
     }
     if (cl.has("--simulate")) {
         if (!cl.positional.empty() || cl.has("--screenshot") || cl.has("--screenshot-after")) {
-            std::fprintf(stderr, "--simulate ne s'emploie qu'avec --realtime et --trace.\n%s",
-                         kUsage);
-            return 1;
+            return platform::usage_mistake(
+                cl, "--simulate ne s'emploie qu'avec --realtime, --trace et --settings");
         }
         // As under the window's event loop: the files must not follow the locale.
         std::setlocale(LC_ALL, "");
@@ -113,16 +118,15 @@ int main(int argc, char** argv) {
         options.drawing = cl.value("--simulate");
         options.realtime = cl.has("--realtime");
         options.trace = cl.value("--trace");
+        options.settings = cl.value("--settings");
         return vexor::run_simulate_command(options, argc, argv);
     }
-    if (cl.has("--realtime") || cl.has("--trace")) {
-        std::fprintf(stderr, "--realtime et --trace ne s'emploient qu'avec --simulate.\n%s",
-                     kUsage);
-        return 1;
+    if (cl.has("--realtime") || cl.has("--trace") || cl.has("--settings")) {
+        return platform::usage_mistake(
+            cl, "--realtime, --trace et --settings ne s'emploient qu'avec --simulate");
     }
     if (cl.has("--screenshot-after") && !cl.has("--screenshot")) {
-        std::fprintf(stderr, "--screenshot-after ne s'emploie qu'avec --screenshot.\n%s", kUsage);
-        return 1;
+        return platform::usage_mistake(cl, "--screenshot-after ne s'emploie qu'avec --screenshot");
     }
 
     platform::use_offscreen_for_screenshot(argc, argv);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <filesystem>
 #include <memory>
+#include <utility>
 
 #include "number_format.h"
 #include "number_reading.h"
@@ -271,10 +272,22 @@ bool AlyraModel::Sauve_Fichiers(const std::string& folder, char decimal_sep, Sav
         return false;
     }
     const std::string prefix = folder_prefix(folder);
-    if (!platform::save_file(prefix + names.data, data_sheet_text(names, results_), &error) ||
-        !platform::save_file(prefix + names.root, root_text, &error) ||
-        !platform::save_file(prefix + names.tip, tip_text, &error)) {
-        return false;
+    // Each file is written whole or not at all; a failure says which ones
+    // are already written.
+    const std::pair<const std::string*, std::string> files[] = {
+        {&names.data, data_sheet_text(names, results_)},
+        {&names.root, std::move(root_text)},
+        {&names.tip, std::move(tip_text)},
+    };
+    std::string written;
+    for (const auto& [name, text] : files) {
+        if (!platform::save_file(prefix + *name, text, &error)) {
+            if (!written.empty()) {
+                error += " Déjà enregistrés : " + written + ".";
+            }
+            return false;
+        }
+        written += (written.empty() ? "« " : ", « ") + *name + " »";
     }
     const std::string eol(pointfile::kLineEnd);
     report.title = "Sauvegarde effectuée";

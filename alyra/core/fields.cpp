@@ -33,6 +33,12 @@ bool read_inputs(const WingFields& fields, WingInputs& in, std::string& error) {
             return false;
         }
     }
+    // A length of 0 is refused: when it reads 0 for want of a number, that is
+    // what the user is told.
+    if (read.L == 0 && !pointfile::begins_with_number(fields.Txt_Long)) {
+        error = "La longueur du tronçon « " + fields.Txt_Long + " » n'est pas un nombre.";
+        return false;
+    }
     in = read;
     return true;
 }

@@ -1,6 +1,7 @@
 #include "dimension_fields.h"
 
 #include <cmath>
+#include <utility>
 
 #include "number_format.h"
 #include "number_reading.h"
@@ -64,6 +65,18 @@ bool trace_request(const DimensionFields& fields, TraceRequest& request, std::st
         !std::isfinite(d.prof)) {
         error = "Une des dimensions est trop grande pour être calculée.";
         return false;
+    }
+
+    // A total height of 0 is refused; when a height reads 0 for want of a
+    // number, that is what the user is told.
+    if (height == 0) {
+        for (const auto& [text, caption] : {std::pair{&fields.xse, "La hauteur Xsup extérieure"},
+                                            std::pair{&fields.xie, "La hauteur Xinf extérieure"}}) {
+            if (!pointfile::begins_with_number(*text)) {
+                error = std::string(caption) + " « " + *text + " » n'est pas un nombre.";
+                return false;
+            }
+        }
     }
 
     request.dims = d;

@@ -144,14 +144,35 @@ TEST(DeriveInnerFields, HalfMillimetreThicknessIsUsedUnderAFrenchLocale) {
     EXPECT_NE(text.find("\r\n0.05500 0.00000\r\n0.04125 0.00000\r\n"), std::string::npos);
 }
 
-TEST(TraceRequest, RefusesAThicknessTooLargeToCompute) {
-    DimensionFields f;
-    f.ep_const = true;
-    f.ep = "1e999";
-    TraceRequest r;
-    r.nomfich = "inchangé";
-    std::string error;
-    EXPECT_FALSE(cadrex::trace_request(f, r, error));
-    EXPECT_NE(error.find("trop grande"), std::string::npos);
-    EXPECT_EQ(r.nomfich, "inchangé");
+TEST(TraceRequest, RefusesAThicknessTooLargeToComputeAndHeightsThatAreNoNumber) {
+    DimensionFields huge;
+    huge.ep_const = true;
+    huge.ep = "1e999";
+    // A total height of 0 for want of a number says so; a typed 0 (or a
+    // height that is no number while the other one is) is left to the plot.
+    DimensionFields no_number, typed_zero, one_missing;
+    no_number.xse = "";
+    no_number.xie = "abc";
+    typed_zero.xse = "0";
+    typed_zero.xie = "0,5";
+    one_missing.xse = "abc";
+    const struct {
+        DimensionFields fields;
+        const char* message;
+    } cases[] = {
+        {huge, "Une des dimensions est trop grande pour être calculée."},
+        {no_number, "La hauteur Xsup extérieure «  » n'est pas un nombre."},
+        {typed_zero, nullptr},
+        {one_missing, nullptr},
+    };
+    for (const auto& c : cases) {
+        TraceRequest r;
+        r.nomfich = "inchangé";
+        std::string error;
+        EXPECT_EQ(cadrex::trace_request(c.fields, r, error), c.message == nullptr);
+        if (c.message) {
+            EXPECT_EQ(error, c.message);
+            EXPECT_EQ(r.nomfich, "inchangé");
+        }
+    }
 }

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace cadrex {
 
@@ -179,6 +180,20 @@ DimensionFields CaractDim::fields() const {
     f.prof = txt_prof_->text().toStdString();
     f.prefnom = txt_prefnom_->text().toStdString();
     return f;
+}
+
+void CaractDim::set_fields(const DimensionFields& f) {
+    const std::pair<QLineEdit*, const std::string*> texts[] = {
+        {txt_xse_, &f.xse},   {txt_xie_, &f.xie},         {txt_ye_, &f.ye},   {txt_nse_, &f.nse},
+        {txt_nie_, &f.nie},   {txt_xsi_, &f.xsi},         {txt_xii_, &f.xii}, {txt_yi_, &f.yi},
+        {txt_dec_, &f.dec},   {txt_nsi_, &f.nsi},         {txt_nii_, &f.nii}, {txt_ep_, &f.ep},
+        {txt_prof_, &f.prof}, {txt_prefnom_, &f.prefnom},
+    };
+    for (const auto& [field, text] : texts) {
+        field->setText(QString::fromStdString(*text));
+    }
+    chk_ep_const_->setChecked(f.ep_const);
+    Opt_pos_->button(f.pos_ve)->setChecked(true);
 }
 
 void CaractDim::showEvent(QShowEvent* event) {

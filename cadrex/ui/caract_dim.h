@@ -31,6 +31,10 @@ class CaractDim : public QWidget {
     TraceWindow* trace() const { return trace_; }
     std::int16_t pos_ve() const { return pos_ve_; }
 
+    // Types the texts of `f` into the fields and sets the options as `f`
+    // says (nothing is computed).
+    void set_fields(const DimensionFields& f);
+
     // Reads the fields, names the file, shows the plot window and computes.
     bool bt_trace_Click();
 

@@ -1,10 +1,13 @@
 #include "save_file.h"
 
+#include <cerrno>
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
 
+#include "file_errors.h"
 #include "test_files.h"
 
 using test_files::read_bytes;
@@ -33,7 +36,8 @@ TEST(SaveFile, AFailedSaveReportsAndKeepsTheOldFile) {
 
     std::string error;
     EXPECT_FALSE(platform::save_file((dir / "absent" / "x.dat").string(), "x", &error));
-    EXPECT_NE(error.find("Impossible de créer le fichier"), std::string::npos);
+    EXPECT_EQ(error, "Impossible de créer le fichier « " + (dir / "absent" / "x.dat").string() +
+                         " » : dossier « " + (dir / "absent").string() + " » introuvable.");
     EXPECT_FALSE(platform::save_file("", "x", &error));
 
     // A target that is a folder cannot be replaced.
@@ -43,8 +47,40 @@ TEST(SaveFile, AFailedSaveReportsAndKeepsTheOldFile) {
     if (geteuid() != 0) {  // root writes through permissions
         fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
         EXPECT_FALSE(platform::save_file(file.string(), "nouveau", &error));
+        EXPECT_NE(error.find("dossier « " + dir.string() + " » : permission refusée"),
+                  std::string::npos)
+            << error;
         fs::permissions(dir, fs::perms::owner_all);
     }
     EXPECT_EQ(read_bytes(file), "ancien");
     fs::remove_all(dir);
+}
+
+TEST(OutputFolder, IsMadeWhenMissingOrRefusedWithTheReason) {
+    test_files::TempDir dir("output_folder");
+    const std::string nested = (dir.path / "sortie" / "profils").string();
+    std::string error;
+    ASSERT_TRUE(platform::make_output_folder(nested, error)) << error;
+    EXPECT_TRUE(fs::is_directory(nested));
+    EXPECT_TRUE(platform::make_output_folder(nested, error)) << "an existing folder is kept";
+
+    ASSERT_TRUE(platform::save_file((dir.path / "fichier").string(), "x"));
+    EXPECT_FALSE(platform::make_output_folder((dir.path / "fichier").string(), error));
+    EXPECT_NE(error.find("n'est pas un dossier"), std::string::npos) << error;
+
+    if (geteuid() != 0) {
+        const fs::path locked = dir.path / "verrou";
+        fs::create_directories(locked);
+        fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
+        for (const fs::path& target : {locked / "sortie", locked}) {
+            EXPECT_FALSE(platform::make_output_folder(target.string(), error));
+            EXPECT_NE(error.find("dossier « " + target.string() + " » : permission refusée"),
+                      std::string::npos)
+                << error;
+        }
+        EXPECT_FALSE(fs::exists(locked / "sortie"));
+        fs::permissions(locked, fs::perms::owner_all);
+    }
+    // A full disk is named as such (Qt reports it apart from other errors).
+    EXPECT_EQ(platform::system_reason(ENOSPC), "disque plein");
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <string>
 
 #include "number_format.h"
 #include "number_reading.h"
@@ -57,6 +58,14 @@ std::optional<double> title_number(const std::string& text, char decimal_sep) {
     return pointfile::system_number(text, '.');
 }
 
+// The refusal of a field that reads 0: its text is no number, or a 0.
+std::string zero_message(const std::string& text, const char* field, const char* zero) {
+    if (!pointfile::begins_with_number(text)) {
+        return std::string(field) + " « " + text + " » n'est pas un nombre.";
+    }
+    return zero;
+}
+
 struct Point {
     double x;
     double y;
@@ -77,15 +86,18 @@ bool StarHollow::calcul_etoile(const StarFields& fields, std::string& nomfich, s
         return false;
     }
     if (dext == 0) {
-        error = "Le diamètre extérieur doit être différent de 0.";
+        error = zero_message(fields.dext, "Le diamètre extérieur",
+                             "Le diamètre extérieur doit être différent de 0.");
         return false;
     }
     if (nbang == 0) {
-        error = "Le nombre de points par arc de cercle doit être différent de 0.";
+        error = zero_message(fields.nbang, "Le nombre de points par arc de cercle",
+                             "Le nombre de points par arc de cercle doit être différent de 0.");
         return false;
     }
     if (nbrad == 0) {
-        error = "Le nombre de points par segment radial doit être différent de 0.";
+        error = zero_message(fields.nbrad, "Le nombre de points par segment radial",
+                             "Le nombre de points par segment radial doit être différent de 0.");
         return false;
     }
     if (dext == dint) {

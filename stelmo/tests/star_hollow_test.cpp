@@ -100,9 +100,10 @@ TEST(StarHollow, RefusedInputsKeepTheLastGoodComputation) {
         StarFields fields;
         const char* message_part;
     };
-    StarFields zero_ext, zero_ang, zero_rad, equal, too_many, boundary_over, huge, tiny_ext,
-        huge_dega;
-    zero_ext.dext = "abc";
+    StarFields no_number_ext, zero_ext, zero_ang, zero_rad, equal, too_many, boundary_over, huge,
+        tiny_ext, huge_dega;
+    no_number_ext.dext = "abc";
+    zero_ext.dext = " 0,5";
     zero_ang.nbang = "0";
     zero_rad.nbrad = ",5";
     equal.dint = "50";
@@ -113,8 +114,10 @@ TEST(StarHollow, RefusedInputsKeepTheLastGoodComputation) {
     huge_dega.dega = "3e38";   // twice that, once divided by the outer diameter
     huge_dega.dext = ".5";
     for (const Case& c :
-         {Case{zero_ext, "diamètre extérieur doit être différent de 0"},
-          Case{zero_ang, "par arc de cercle"}, Case{zero_rad, "par segment radial"},
+         {Case{no_number_ext, "Le diamètre extérieur « abc » n'est pas un nombre."},
+          Case{zero_ext, "diamètre extérieur doit être différent de 0"},
+          Case{zero_ang, "par arc de cercle doit être différent de 0"},
+          Case{zero_rad, "par segment radial « ,5 » n'est pas un nombre"},
           Case{equal, "différent du diamètre intérieur"}, Case{too_many, "3000 points"},
           Case{boundary_over, "3000 points"}, Case{huge, "trop grande"},
           Case{tiny_ext, "trop grande"}, Case{huge_dega, "trop grande"}}) {

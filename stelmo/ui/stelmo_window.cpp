@@ -103,6 +103,18 @@ StarFields StelmoWindow::fields() const {
     return f;
 }
 
+void StelmoWindow::set_fields(const StarFields& f) {
+    txt_dint_->setText(QString::fromStdString(f.dint));
+    txt_dext_->setText(QString::fromStdString(f.dext));
+    txt_dega_->setText(QString::fromStdString(f.dega));
+    txt_nbang_->setText(QString::fromStdString(f.nbang));
+    txt_nbrad_->setText(QString::fromStdString(f.nbrad));
+}
+
+void StelmoWindow::set_nomfich(const std::string& name) {
+    txt_nomfich_->setText(QString::fromStdString(name));
+}
+
 void StelmoWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!activated_) {

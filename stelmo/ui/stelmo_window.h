@@ -25,6 +25,11 @@ class StelmoWindow : public QWidget {
     void set_message_sink(MessageSink sink) { show_message_ = std::move(sink); }
     const StarHollow& star() const { return star_; }
 
+    // Types the texts of `f` into the dimension fields (nothing is computed).
+    void set_fields(const StarFields& f);
+    // Types `name` into the file-name field.
+    void set_nomfich(const std::string& name);
+
     // Computes and plots, as "Tracer / mettre à jour" does.
     bool bt_trace_Click();
     // Writes the points of the last computation under the name of txt_nomfich.

@@ -1,9 +1,13 @@
 #include "simulate_command.h"
 
 #include <QCoreApplication>
+#include <charconv>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 
 #include "cut_simulation.h"
+#include "file_errors.h"
 #include "idle_pump.h"
 #include "settings_store.h"
 
@@ -14,6 +18,53 @@ namespace {
 int fail(const std::string& message) {
     std::fprintf(stderr, "%s\n", message.c_str());
     return 1;
+}
+
+// The shortest text that reads back as the same single ("157.48").
+std::string number(float value) {
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    return std::string(text, end);
+}
+
+// The user's home folder written "~", as the user knows it.
+std::string shown_path(const std::string& path) {
+    const char* home = std::getenv("HOME");
+    const std::string prefix = home ? std::string(home) + "/" : std::string();
+    if (!prefix.empty() && prefix != "/" && path.rfind(prefix, 0) == 0) {
+        return "~/" + path.substr(prefix.size());
+    }
+    return path;
+}
+
+// Where the settings come from and what they are, in their units.
+std::string settings_text(const MachineSettings& s, const std::string& source) {
+    std::string out = "Réglages : " + source + "\n";
+    out += "Pas par mm : X " + number(s.StepX) + " Y " + number(s.StepY) + " Z " + number(s.StepZ) +
+           "\n";
+    out += "Vitesses : déplacement XY " + number(s.travelSpeedXY) + " mm/s, Z " +
+           number(s.travelSpeedZ) + " mm/s ; découpe XY " + number(s.cutSpeedXY) + " mm/s, Z " +
+           number(s.cutSpeedZ) + " mm/s\n";
+    out += "Descente : " + number(s.ZBas) + " mm\n";
+    return out;
+}
+
+// The store the run reads, and how the report names it.
+std::unique_ptr<platform::SettingsStore> open_settings(const std::string& file, std::string& source,
+                                                       std::string& error) {
+    std::error_code ec;
+    if (!file.empty()) {
+        if (!std::filesystem::is_regular_file(file, ec)) {
+            error = "Le fichier de réglages « " + file + " » est introuvable.";
+            return nullptr;
+        }
+        source = file;
+        return platform::make_file_settings(file);
+    }
+    const std::string user_file = platform::user_settings_file("Vexor");
+    source = std::filesystem::exists(user_file, ec) ? shown_path(user_file)
+                                                    : "valeurs par défaut (aucun fichier)";
+    return platform::make_user_settings("Vexor");
 }
 
 // Runs the driver from the event loop until it is idle, as the window does.
@@ -28,11 +79,21 @@ void run_at_machine_speed(CutSimulation& simulation, int& argc, char** argv) {
 }  // namespace
 
 int run_simulate_command(const SimulateOptions& options, int& argc, char** argv) {
-    const std::unique_ptr<platform::SettingsStore> store = platform::make_user_settings("Vexor");
+    std::string source;
+    std::string error;
+    const std::unique_ptr<platform::SettingsStore> store =
+        open_settings(options.settings, source, error);
+    if (!store) {
+        return fail(error);
+    }
     platform::SteadyCounter real_counter;
     CutSimulation simulation(*store, options.realtime ? &real_counter : nullptr);
-    std::string error;
-    if (!options.trace.empty() && !simulation.open_trace(options.trace, error)) {
+    const std::string settings = settings_text(simulation.doc().settings(), source);
+    std::fwrite(settings.data(), 1, settings.size(), stdout);
+    std::fflush(stdout);
+    if (!options.trace.empty() &&
+        (!platform::make_output_folder(platform::folder_of(options.trace), error) ||
+         !simulation.open_trace(options.trace, error))) {
         return fail(error);
     }
     if (!simulation.start(options.drawing, error)) {

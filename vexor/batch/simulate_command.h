@@ -1,7 +1,8 @@
 #pragma once
-// `vexor --simulate FILE.dxf [--realtime] [--trace FILE.csv]`: the whole cut
-// job of a drawing on the simulated port, with the machine settings of the
-// user's store, and its report on the standard output.
+// `vexor --simulate FILE.dxf [--realtime] [--trace FILE.csv] [--settings F]`:
+// the whole cut job of a drawing on the simulated port, with the machine
+// settings of the user's store (or of F), and on the standard output the
+// settings used, where they come from, then the report.
 
 #include <string>
 
@@ -11,6 +12,7 @@ struct SimulateOptions {
     std::string drawing;
     bool realtime = false;  // the real counter and the idle pump: machine speed
     std::string trace;      // CSV of every port write; empty for none
+    std::string settings;   // settings file to use; empty for the user's
 };
 
 // Exit code: 0 when the job ran and the pulses agree with the driver, 1 on a

@@ -1,8 +1,11 @@
 #include "cut_simulation.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
+
+#include "file_errors.h"
 
 namespace vexor {
 
@@ -93,7 +96,8 @@ CutSimulation::~CutSimulation() = default;
 bool CutSimulation::open_trace(const std::string& path, std::string& error) {
     std::FILE* file = path.empty() ? nullptr : std::fopen(Trace::temp_path(path).c_str(), "w");
     if (!file) {
-        error = "Impossible de créer le fichier de trace « " + path + " ».";
+        error = "Impossible de créer le fichier de trace « " + path +
+                " » : " + platform::write_failure_reason(path, errno) + ".";
         return false;
     }
     trace_ = std::make_unique<Trace>(path, file);
@@ -114,6 +118,11 @@ bool CutSimulation::start(const std::string& dxf_path, std::string& error) {
         return false;
     }
     file_ = std::filesystem::path(dxf_path).filename().string();
+    if (doc_.polylineCount == 0) {
+        error = "Le dessin « " + file_ +
+                " » ne contient aucune polyligne (POLYLINE ou LINE) : il n'y a rien à découper.";
+        return false;
+    }
     doc_.driver().set_motors_on(true);
     startCount_ = counter_.count();
     return doc_.start_job(error) != 0;
@@ -176,6 +185,16 @@ SimulationReport CutSimulation::report() const {
     return r;
 }
 
+std::string minutes_text(std::int64_t time_us) {
+    const std::int64_t tenths = (time_us + 50'000) / 100'000;
+    const std::int64_t hours = tenths / 36'000;
+    const std::int64_t minutes = tenths / 600 % 60;
+    std::string out = hours > 0 ? std::to_string(hours) + " h " : "";
+    out += std::to_string(minutes) + " min " + std::to_string(tenths % 600 / 10) + "," +
+           std::to_string(tenths % 10) + " s";
+    return out;
+}
+
 std::string report_text(const SimulationReport& r) {
     std::string out = "Fichier : " + r.file + "\n";
     out += "Polylignes : " + std::to_string(r.polylines) + " (" + std::to_string(r.selected) +
@@ -185,7 +204,11 @@ std::string report_text(const SimulationReport& r) {
            std::to_string(r.pulsesZ) + "\n";
     out += "Durée : ";
     append_fixed(out, static_cast<double>(r.timeUs) / 1e6, 3);
-    out += " s\nPosition finale : X=";
+    out += " s";
+    if (r.timeUs >= 60'000'000) {
+        out += " (" + minutes_text(r.timeUs) + ")";
+    }
+    out += "\nPosition finale : X=";
     append_fixed(out, r.posX, 3);
     out += " Y=";
     append_fixed(out, r.posY, 3);

@@ -31,8 +31,13 @@ struct SimulationReport {
     std::string check;  // "OK" or what differs
 };
 
-// The report, one item a line, numbers with a decimal point.
+// The report, one item a line, numbers with a decimal point; a duration of a
+// minute or more is also given in minutes.
 std::string report_text(const SimulationReport& report);
+
+// A duration in minutes and seconds to a tenth, as a person reads it:
+// "6 min 48,9 s", "1 h 0 min 0,0 s".
+std::string minutes_text(std::int64_t time_us);
 
 class CutSimulation {
   public:
@@ -52,8 +57,8 @@ class CutSimulation {
     bool open_trace(const std::string& path, std::string& error);
 
     // Opens the drawing, switches the motors on and starts the job. False
-    // with a French message when the drawing cannot be read or the job is
-    // refused.
+    // with a French message when the drawing cannot be read, holds no
+    // polyline, or the job is refused.
     bool start(const std::string& dxf_path, std::string& error);
 
     // One state of the driver; with the own counter, time then jumps to the

@@ -1,0 +1,341 @@
+// The suite's command-line convention, checked on each program as a user
+// meets it: each program runs in an empty folder with its own settings store,
+// under a French locale, and the test looks at its exit code, its output and
+// the files it left.
+
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "test_files.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path kExamples = OSTRELO_EXAMPLES;
+
+struct Program {
+    const char* name;
+    const char* path;
+};
+
+const Program kStelmo{"Stelmo", STELMO_PROGRAM};
+const Program kCadrex{"Cadrex", CADREX_PROGRAM};
+const Program kAlyra{"Alyra", ALYRA_PROGRAM};
+const Program kPlandor{"Plandor", PLANDOR_PROGRAM};
+const Program kVexor{"Vexor", VEXOR_PROGRAM};
+const Program kAll[] = {kStelmo, kCadrex, kAlyra, kPlandor, kVexor};
+
+struct Outcome {
+    int code = -1;
+    std::string out;
+    std::string err;
+};
+
+void write_text(const fs::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string example(const char* name) {
+    return (kExamples / name).string();
+}
+
+// An empty folder; its config/ holds the settings store, and HOME is the
+// folder itself.
+class Folder {
+  public:
+    explicit Folder(const std::string& name) : dir_("cli_" + name) {}
+
+    const fs::path& path() const { return dir_.path; }
+
+    Outcome run(const Program& program, const std::vector<std::string>& args) const {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("LC_ALL", "fr_FR.UTF-8");
+        env.insert("HOME", QString::fromStdString(dir_.path.string()));
+        env.insert("XDG_CONFIG_HOME", QString::fromStdString((dir_.path / "config").string()));
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        process.setProcessEnvironment(env);
+        process.setWorkingDirectory(QString::fromStdString(dir_.path.string()));
+        QStringList arguments;
+        for (const std::string& a : args) {
+            arguments << QString::fromStdString(a);
+        }
+        process.start(program.path, arguments);
+        Outcome run;
+        if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) {
+            ADD_FAILURE() << program.name << " did not end normally";
+            return run;
+        }
+        run.code = process.exitCode();
+        run.out = process.readAllStandardOutput().toStdString();
+        run.err = process.readAllStandardError().toStdString();
+        // Qt's own notices of the offscreen platform are not the program's.
+        run.err =
+            std::regex_replace(run.err, std::regex("(QStandardPaths|This plugin)[^\n]*\n"), "");
+        return run;
+    }
+
+    // The names in the folder, settings store aside, sorted.
+    std::vector<std::string> files() const {
+        std::vector<std::string> names;
+        for (const auto& e : fs::recursive_directory_iterator(dir_.path)) {
+            const std::string name = fs::relative(e.path(), dir_.path).string();
+            if (name.rfind("config", 0) != 0) {
+                names.push_back(name);
+            }
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+  private:
+    test_files::TempDir dir_;
+};
+
+bool one_line(const std::string& text) {
+    return !text.empty() && text.find('\n') == text.size() - 1;
+}
+
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+}  // namespace
+
+TEST(CommandLine, HelpAndVersionFollowOneFormat) {
+    Folder folder("help");
+    const std::regex version("[A-Z][a-z]+ [0-9]+(\\.[0-9]+)+\n");
+    for (const Program& p : kAll) {
+        for (const char* help : {"-h", "--help"}) {
+            const Outcome r = folder.run(p, {help});
+            EXPECT_EQ(r.code, 0) << p.name << " " << help;
+            for (const char* part : {"Usage : ", "-h, --help", "--version", "Code de sortie"}) {
+                EXPECT_TRUE(contains(r.out, part)) << p.name << " " << help << " : " << part;
+            }
+        }
+        const Outcome v = folder.run(p, {"--version"});
+        EXPECT_EQ(v.code, 0);
+        EXPECT_TRUE(std::regex_match(v.out, version)) << v.out;
+        EXPECT_EQ(v.out.rfind(p.name, 0), 0u) << v.out;
+    }
+    // Every program that writes names its output with -o, --out as well.
+    for (const Program& p : {kStelmo, kCadrex, kAlyra, kPlandor}) {
+        const std::string help = folder.run(p, {"--help"}).out;
+        EXPECT_TRUE(contains(help, "-o") && contains(help, "--out")) << p.name;
+    }
+    EXPECT_TRUE(folder.files().empty());
+}
+
+TEST(CommandLine, UsageMistakesExitWithTwoAndOneLine) {
+    const std::string dxf = example("nervure.dxf");
+    const struct {
+        Program program;
+        std::vector<std::string> args;
+        const char* named;  // what the line must name besides --help
+    } cases[] = {
+        {kStelmo, {"--dext", "80", "--bogus"}, "--bogus"},
+        {kStelmo, {"--dext"}, "--dext"},
+        {kStelmo, {"e.dat"}, "e.dat"},
+        {kCadrex, {"-x"}, "-x"},
+        {kCadrex, {"--male", "1", "--femelle", "2"}, "--femelle"},
+        {kAlyra, {"--corde"}, "--corde"},
+        {kAlyra, {"--root", "a.dat"}, "profils"},
+        {kAlyra, {"--project", "p.alyra", "--long", "3"}, "--long"},
+        {kPlandor, {"--help=1"}, "--help=1"},
+        {kPlandor, {"--import", dxf}, "--import"},
+        {kPlandor, {"--dump", dxf, "--export", "d.dxf", "plan.cmg"}, "Une seule tâche"},
+        {kVexor, {"--simulate", dxf, "--realtme"}, "--realtme"},
+        {kVexor, {"--trace", "t.csv"}, "--simulate"},
+    };
+    Folder folder("usage");
+    for (const auto& c : cases) {
+        const Outcome r = folder.run(c.program, c.args);
+        EXPECT_EQ(r.code, 2) << c.program.name << " " << c.named;
+        EXPECT_TRUE(one_line(r.err)) << r.err;
+        EXPECT_TRUE(contains(r.err, c.named)) << r.err;
+        EXPECT_TRUE(contains(r.err, " --help »")) << r.err;
+        EXPECT_EQ(r.out, "");
+    }
+    EXPECT_TRUE(folder.files().empty());
+}
+
+// -o (or --out) into a folder that does not exist yet: the folder is made.
+TEST(CommandLine, OutputGoesIntoAFolderMadeWhenMissing) {
+    const std::string root = example("naca2412.dat");
+    const std::string tip = example("naca0012.dat");
+    const struct {
+        Program program;
+        std::vector<std::string> args;
+        std::vector<std::string> files;
+    } cases[] = {
+        {kStelmo,
+         {"--dext", "80", "--out", "sortie/a/e.dat"},
+         {"sortie", "sortie/a", "sortie/a/e.dat"}},
+        {kCadrex, {"-o", "sortie/c.dat"}, {"sortie", "sortie/c.dat"}},
+        {kAlyra,
+         {"--root", root, "--tip", tip, "--nom", "Aile", "--long", "650", "-o", "sortie",
+          "--save-project", "projets/Aile.alyra"},
+         {"projets", "projets/Aile.alyra", "sortie", "sortie/Aile_Data_Troncon.txt",
+          "sortie/Aile_Empl_C352,2_H20,0_L0.0_V,0.dat",
+          "sortie/Aile_Saum_C352,2_H20,0_L785,7_V,0.dat"}},
+        {kPlandor,
+         {"--import", example("nervure.dxf"), "--out", "plans/n.cmg"},
+         {"plans", "plans/n.cmg"}},
+        {kPlandor, {"--export", "sortie/d.dxf", example("plan.cmg")}, {"sortie", "sortie/d.dxf"}},
+        {kVexor,
+         {"--simulate", example("nervure.dxf"), "--trace", "traces/t.csv"},
+         {"coupe.dep", "traces", "traces/t.csv"}},
+    };
+    for (const auto& c : cases) {
+        Folder folder("out");
+        const Outcome r = folder.run(c.program, c.args);
+        EXPECT_EQ(r.code, 0) << c.program.name << r.err;
+        EXPECT_EQ(folder.files(), c.files) << c.program.name;
+    }
+}
+
+// A run refused before it writes leaves the folder as it was, and says why
+// in one French line.
+TEST(CommandLine, ARefusedRunWritesNothing) {
+    const std::string root = example("naca2412.dat");
+    const std::string tip = example("naca0012.dat");
+    const struct {
+        Program program;
+        std::vector<std::string> args;
+        const char* message;
+    } cases[] = {
+        {kStelmo,
+         {"--dext", "abc", "-o", "sortie/e.dat"},
+         "Le diamètre extérieur « abc » n'est pas un nombre."},
+        {kStelmo,
+         {"--dext", "50,5", "--dint", "50", "-o", "sortie/e.dat"},
+         "différent du diamètre intérieur"},
+        {kCadrex,
+         {"--xse", "abc", "--xie", "", "-o", "sortie/c.dat"},
+         "« abc » n'est pas un nombre"},
+        {kStelmo, {"-o", "bloque/e.dat"}, "« bloque » existe et n'est pas un dossier"},
+        {kAlyra,
+         {"--root", root, "--tip", tip, "--long", "abc", "-o", "sortie", "--save-project",
+          "p.alyra"},
+         "La longueur du tronçon « abc » n'est pas un nombre."},
+        {kAlyra,
+         {"--root", root, "--tip", tip, "-o", "bloque/sortie", "--save-project", "p.alyra"},
+         "n'est pas un dossier"},
+        {kPlandor,
+         {"--import", "absent.dxf", "-o", "sortie/p.cmg"},
+         "Impossible d'ouvrir le fichier"},
+        {kVexor, {"--simulate", "vide.dxf", "--trace", "t.csv"}, "ne contient aucune polyligne"},
+        {kVexor,
+         {"--simulate", example("nervure.dxf"), "--settings", "absent.conf"},
+         "« absent.conf » est introuvable"},
+    };
+    for (const auto& c : cases) {
+        Folder folder("refused");
+        write_text(folder.path() / "bloque", "un fichier, pas un dossier");
+        write_text(folder.path() / "vide.dxf", "0\nSECTION\n2\nENTITIES\n0\nENDSEC\n0\nEOF\n");
+        const Outcome r = folder.run(c.program, c.args);
+        EXPECT_EQ(r.code, 1) << c.program.name << " " << c.message;
+        EXPECT_TRUE(one_line(r.err)) << r.err;
+        EXPECT_TRUE(contains(r.err, c.message)) << r.err;
+        EXPECT_EQ(folder.files(), (std::vector<std::string>{"bloque", "vide.dxf"})) << c.message;
+    }
+}
+
+// A job that fails midway leaves complete files only, and names them.
+TEST(CommandLine, AFailureMidwayNamesTheFilesWritten) {
+    Folder folder("midway");
+    const std::string tip = "Aile_Saum_C352,2_H20,0_L785,7_V,0.dat";
+    fs::create_directories(folder.path() / "sortie" / tip);  // a folder in the file's way
+    const Outcome r = folder.run(
+        kAlyra, {"--root", example("naca2412.dat"), "--tip", example("naca0012.dat"), "--nom",
+                 "Aile", "--long", "650", "-o", "sortie", "--save-project", "Aile.alyra"});
+    EXPECT_EQ(r.code, 1);
+    EXPECT_TRUE(one_line(r.err)) << r.err;
+    EXPECT_TRUE(
+        contains(r.err, "« sortie/" + tip +
+                            " » est un dossier. Déjà enregistrés : « "
+                            "Aile_Data_Troncon.txt », « Aile_Empl_C352,2_H20,0_L0.0_V,0.dat "
+                            "». Le projet « Aile.alyra » est enregistré."))
+        << r.err;
+    EXPECT_EQ(folder.files(), (std::vector<std::string>{
+                                  "Aile.alyra", "sortie", "sortie/Aile_Data_Troncon.txt",
+                                  "sortie/Aile_Empl_C352,2_H20,0_L0.0_V,0.dat", "sortie/" + tip}));
+}
+
+// --screenshot renders the window after the options are applied: the
+// defaults typed out give the same image, another value another image, and
+// a refused value no image.
+TEST(CommandLine, ScreenshotTakesTheBatchOptions) {
+    const struct {
+        Program program;
+        std::vector<std::string> defaults;
+        std::vector<std::string> changed;
+        std::vector<std::string> refused;
+    } cases[] = {
+        {kStelmo, {"--dext", "50", "--nbang", "20"}, {"--dext", "80"}, {"--nbrad", "x"}},
+        {kCadrex,
+         {"--ye", "40", "--prefix", "Couple"},
+         {"--male", "3"},
+         {"--xse", "-", "--xie", "0"}},
+    };
+    for (const auto& c : cases) {
+        Folder folder("screenshot");
+        auto shot = [&](std::vector<std::string> args, const char* png) {
+            args.insert(args.end(), {"--screenshot", png});
+            const Outcome r = folder.run(c.program, args);
+            return r.code == 0 ? test_files::read_bytes(folder.path() / png) : r.err;
+        };
+        const std::string plain = shot({}, "plain.png");
+        ASSERT_EQ(plain.rfind("\x89PNG", 0), 0u) << plain;
+        EXPECT_EQ(shot(c.defaults, "defaults.png"), plain) << c.program.name;
+        EXPECT_NE(shot(c.changed, "changed.png"), plain) << c.program.name;
+        EXPECT_TRUE(contains(shot(c.refused, "refused.png"), "n'est pas un nombre"));
+        EXPECT_FALSE(fs::exists(folder.path() / "refused.png"));
+    }
+}
+
+// vexor --simulate says which settings it used and where they came from.
+TEST(CommandLine, VexorNamesItsSettings) {
+    const std::string dxf = example("nervure.dxf");
+    Folder folder("settings");
+    const Outcome defaults = folder.run(kVexor, {"--simulate", dxf});
+    EXPECT_EQ(defaults.code, 0) << defaults.err;
+    EXPECT_EQ(defaults.out.rfind("Réglages : valeurs par défaut (aucun fichier)\n"
+                                 "Pas par mm : X 1 Y 1 Z 1\n"
+                                 "Vitesses : déplacement XY 5 mm/s, Z 2 mm/s ; découpe XY 2 "
+                                 "mm/s, Z 1 mm/s\n"
+                                 "Descente : -2 mm\n"
+                                 "Fichier : nervure.dxf\n",
+                                 0),
+              0u)
+        << defaults.out;
+    EXPECT_TRUE(contains(defaults.out, "Durée : 239.500 s (3 min 59,5 s)\n")) << defaults.out;
+
+    fs::create_directories(folder.path() / "config/Ostrelo");
+    fs::copy_file(example("Vexor.conf"), folder.path() / "config/Ostrelo/Vexor.conf");
+    const Outcome user = folder.run(kVexor, {"--simulate", dxf});
+    EXPECT_EQ(user.out.rfind("Réglages : ~/config/Ostrelo/Vexor.conf\nPas par mm : X 320 ", 0), 0u)
+        << user.out;
+
+    // Another file is used as it is, and the user's is left untouched.
+    const std::string user_file =
+        test_files::read_bytes(folder.path() / "config/Ostrelo/Vexor.conf");
+    write_text(folder.path() / "lent.conf", "[Machine]\nStepX=10000000\n");
+    const Outcome other = folder.run(kVexor, {"--simulate", dxf, "--settings", "lent.conf"});
+    EXPECT_EQ(other.code, 0) << other.err;
+    EXPECT_EQ(other.out.rfind("Réglages : lent.conf\nPas par mm : X 100 Y 1 Z 1\n", 0), 0u)
+        << other.out;
+    EXPECT_EQ(test_files::read_bytes(folder.path() / "config/Ostrelo/Vexor.conf"), user_file);
+    EXPECT_EQ(test_files::read_bytes(folder.path() / "lent.conf"), "[Machine]\nStepX=10000000\n");
+}
