@@ -1,34 +1,153 @@
 #include "save_file.h"
 
-#include <QSaveFile>
-#include <QString>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <random>
 
 namespace platform {
 
-bool save_file(const std::string& path, std::string_view bytes, std::string* error) {
-    const QString name = QString::fromStdString(path);
-    auto fail = [&](const char* what) {
-        if (error) {
-            *error = std::string(what) + " « " + path + " ».";
+namespace {
+
+// The folder of `path` ("." for a bare name), for the temporary file and
+// for the flush after the rename.
+std::string folder_of(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// A new file beside `path` under a name nobody can have prepared: created
+// exclusively, so neither an existing file nor a symbolic link is followed.
+int create_temp(const std::string& path, std::string& temp) {
+    static const char kChars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    std::random_device seed;
+    std::mt19937 random(seed());
+    std::uniform_int_distribution<int> pick(0, sizeof kChars - 2);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temp = path + ".";
+        for (int i = 0; i < 8; ++i) {
+            temp += kChars[pick(random)];
         }
-        return false;
-    };
-    if (name.isEmpty()) {
-        return fail("Aucun nom de fichier n'est donné :");
+        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
+        }
     }
-    QSaveFile file(name);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return fail("Impossible de créer le fichier");
+    return -1;
+}
+
+}  // namespace
+
+AtomicFile::~AtomicFile() {
+    cancel();
+}
+
+bool AtomicFile::fail(const char* what, std::string* error) {
+    const int reason = errno;
+    cancel();
+    if (error) {
+        *error = std::string(what) + " « " + path_ + " ».";
     }
-    const auto size = static_cast<qint64>(bytes.size());
-    if (file.write(bytes.data(), size) != size) {
-        file.cancelWriting();
-        return fail("Impossible d'écrire le fichier");
+    errno = reason;
+    return false;
+}
+
+bool AtomicFile::open(const std::string& path, std::string* error) {
+    cancel();
+    path_ = path;
+    errno_ = 0;
+    if (path.empty()) {
+        return fail("Aucun nom de fichier n'est donné :", error);
     }
-    if (!file.commit()) {
-        return fail("Impossible d'enregistrer le fichier");
+    fd_ = create_temp(path, temp_);
+    if (fd_ < 0) {
+        temp_.clear();
+        return fail("Impossible de créer le fichier", error);
+    }
+    // A file that is replaced keeps its permissions.
+    struct stat old {};
+    if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+        ::fchmod(fd_, old.st_mode & 07777);
     }
     return true;
+}
+
+bool AtomicFile::write(std::string_view bytes) {
+    if (fd_ < 0 || errno_ != 0) {
+        return false;
+    }
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            errno_ = n < 0 ? errno : ENOSPC;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+bool AtomicFile::commit(std::string* error) {
+    if (fd_ < 0) {
+        return fail("Impossible d'écrire le fichier", error);
+    }
+    if (errno_ != 0) {
+        errno = errno_;
+        return fail("Impossible d'écrire le fichier", error);
+    }
+    // The data must be on the disk before the name points at it.
+    if (::fsync(fd_) != 0) {
+        return fail("Impossible d'écrire le fichier", error);
+    }
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0) {
+        return fail("Impossible d'écrire le fichier", error);
+    }
+    if (::rename(temp_.c_str(), path_.c_str()) != 0) {
+        return fail("Impossible d'enregistrer le fichier", error);
+    }
+    temp_.clear();
+    // The rename itself must reach the disk; a file system that cannot flush
+    // a folder says so with EINVAL and has nothing more to do.
+    const int dir = ::open(folder_of(path_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir < 0) {
+        return fail("Impossible d'enregistrer le fichier", error);
+    }
+    const bool synced = ::fsync(dir) == 0 || errno == EINVAL;
+    const int reason = errno;
+    ::close(dir);
+    errno = reason;
+    return synced ? true : fail("Impossible d'enregistrer le fichier", error);
+}
+
+void AtomicFile::cancel() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    if (!temp_.empty()) {
+        ::unlink(temp_.c_str());
+        temp_.clear();
+    }
+}
+
+bool save_file(const std::string& path, std::string_view bytes, std::string* error) {
+    AtomicFile file;
+    if (!file.open(path, error)) {
+        return false;
+    }
+    file.write(bytes);
+    return file.commit(error);
 }
 
 }  // namespace platform
