@@ -1,5 +1,6 @@
 #include "machine_settings.h"
 
+#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -54,6 +55,12 @@ int stored_depth(float depth_mm) {
 int stored_speed(float speed) {
     return truncate_to_int(speed);
 }
+int stored_travel(float travel_mm) {
+    return stored_form(travel_mm, 100, travel_from_stored);
+}
+float travel_from_stored(int stored) {
+    return static_cast<float>(stored) * 0.01f;
+}
 float steps_from_stored(int stored) {
     return static_cast<float>(stored) * 0.00001f;
 }
@@ -70,6 +77,9 @@ MachineSettings load_machine_settings(const platform::SettingsStore& store) {
     s.StepX = steps_from_stored(store.read_int("Machine", "StepX", 100000));
     s.StepY = steps_from_stored(store.read_int("Machine", "StepY", 100000));
     s.StepZ = steps_from_stored(store.read_int("Machine", "StepZ", 100000));
+    s.travelX = travel_from_stored(store.read_int("Machine", "CourseX", 100000));
+    s.travelY = travel_from_stored(store.read_int("Machine", "CourseY", 100000));
+    s.travelZ = travel_from_stored(store.read_int("Machine", "CourseZ", 15000));
     s.ZBas = depth_from_stored(store.read_int("Descente", "ZBas", -20));
     s.PinXClk = store.read_int("Port", "PinXClk", 2);
     s.PinXDir = store.read_int("Port", "PinXDir", 3);
@@ -97,6 +107,9 @@ bool save_machine_settings(const MachineSettings& s, platform::SettingsStore& st
     put("Machine", "StepX", stored_steps(s.StepX));
     put("Machine", "StepY", stored_steps(s.StepY));
     put("Machine", "StepZ", stored_steps(s.StepZ));
+    put("Machine", "CourseX", stored_travel(s.travelX));
+    put("Machine", "CourseY", stored_travel(s.travelY));
+    put("Machine", "CourseZ", stored_travel(s.travelZ));
     put("Port", "PinXClk", s.PinXClk);
     put("Port", "PinXDir", s.PinXDir);
     put("Port", "PinXInv", s.PinXInv);
@@ -108,6 +121,18 @@ bool save_machine_settings(const MachineSettings& s, platform::SettingsStore& st
     put("Port", "PinZInv", s.PinZInv);
     put("Port", "Lpt", s.Lpt);
     return ok;
+}
+
+float travel_of(char axis, const MachineSettings& settings) {
+    return axis == 'X' ? settings.travelX : axis == 'Y' ? settings.travelY : settings.travelZ;
+}
+
+std::string outside_travel_text(char axis, const MachineSettings& settings) {
+    const float travel = travel_of(axis, settings);
+    char number[32];
+    const auto end = std::to_chars(number, number + sizeof number, travel).ptr;
+    return std::string("hors de la course de l'axe ") + axis + " (" + std::string(number, end) +
+           " mm de part et d'autre de l'origine)";
 }
 
 int pin_mask(int pin) {

@@ -42,6 +42,9 @@ TEST(MachineSettings, AnEmptyStoreGivesTheDefaults) {
     EXPECT_EQ(s.cutSpeedXY, 2.0f);
     EXPECT_EQ(s.cutSpeedZ, 1.0f);
     EXPECT_EQ(s.ZBas, -2.0f);
+    EXPECT_EQ(s.travelX, 1000.0f);
+    EXPECT_EQ(s.travelY, 1000.0f);
+    EXPECT_EQ(s.travelZ, 150.0f);
     EXPECT_EQ(s.PinXClk, 2);
     EXPECT_EQ(s.PinXDir, 3);
     EXPECT_EQ(s.PinYClk, 4);
@@ -84,9 +87,13 @@ TEST(MachineSettings, StoredValuesDoNotCreepFromExitToExit) {
     store.write_int("Machine", "StepZ", 30000);
     store.write_int("Machine", "StepX", 15748000);
     store.write_int("Descente", "ZBas", -7);
+    store.write_int("Machine", "CourseY", 123457);
     for (int session = 0; session < 3; ++session) {
         vexor::CVexorDoc doc(store, port, clock);
+        EXPECT_EQ(doc.settings().travelY, 1234.57f);
     }
+    EXPECT_EQ(store.read_int("Machine", "CourseY", 0), 123457);
+    EXPECT_EQ(store.read_int("Machine", "CourseZ", 0), 15000);
     EXPECT_EQ(store.read_int("Machine", "StepZ", 0), 30000);
     EXPECT_EQ(store.read_int("Machine", "StepX", 0), 15748000);
     EXPECT_EQ(store.read_int("Descente", "ZBas", 0), -7);
@@ -141,12 +148,17 @@ TEST(MachineSettings, ReadAndWrittenInTheirOrder) {
     const std::vector<std::string> port = {
         "Port/PinXClk", "Port/PinXDir", "Port/PinXInv", "Port/PinYClk", "Port/PinYDir",
         "Port/PinYInv", "Port/PinZClk", "Port/PinZDir", "Port/PinZInv", "Port/Lpt"};
+    const std::vector<std::string> travels = {"Machine/CourseX", "Machine/CourseY",
+                                              "Machine/CourseZ"};
     std::vector<std::string> reads = {"Deplacement/SpeedZ", "Deplacement/SpeedXY", "Decoupe/SpeedZ",
                                       "Decoupe/SpeedXY",    "Machine/StepX",       "Machine/StepY",
-                                      "Machine/StepZ",      "Descente/ZBas"};
+                                      "Machine/StepZ"};
     std::vector<std::string> writes = {
         "Deplacement/SpeedZ", "Deplacement/SpeedXY", "Decoupe/SpeedZ", "Decoupe/SpeedXY",
         "Descente/ZBas",      "Machine/StepX",       "Machine/StepY",  "Machine/StepZ"};
+    reads.insert(reads.end(), travels.begin(), travels.end());
+    reads.push_back("Descente/ZBas");
+    writes.insert(writes.end(), travels.begin(), travels.end());
     reads.insert(reads.end(), port.begin(), port.end());
     writes.insert(writes.end(), port.begin(), port.end());
     EXPECT_EQ(store.reads, reads);
