@@ -141,6 +141,15 @@ void AtomicFile::cancel() {
     }
 }
 
+bool check_plain_name(const std::string& name, std::string& error) {
+    if (name.find_first_of("/\\") == std::string::npos && name.find("..") == std::string::npos) {
+        return true;
+    }
+    error =
+        "Le nom « " + name + " » ne peut contenir ni « / », ni « \\ », ni « .. » : il est refusé.";
+    return false;
+}
+
 bool save_file(const std::string& path, std::string_view bytes, std::string* error) {
     AtomicFile file;
     if (!file.open(path, error)) {

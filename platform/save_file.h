@@ -15,6 +15,11 @@ namespace platform {
 // French message when the file cannot be written whole.
 bool save_file(const std::string& path, std::string_view bytes, std::string* error = nullptr);
 
+// Whether a name built from a user's or a file's text keeps the file in its
+// folder: no "/", no "\\" and no "..". False fills `error` with a French
+// message naming the text.
+bool check_plain_name(const std::string& name, std::string& error);
+
 // The same writer for a file produced piece by piece (a trace). The
 // temporary file is removed when the object is destroyed without commit().
 class AtomicFile {

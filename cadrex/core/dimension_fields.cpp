@@ -4,6 +4,7 @@
 
 #include "number_format.h"
 #include "number_reading.h"
+#include "save_file.h"
 
 namespace cadrex {
 
@@ -66,6 +67,10 @@ bool trace_request(const DimensionFields& fields, TraceRequest& request, std::st
         return false;
     }
 
+    // The prefix names a file of the current folder, never one elsewhere.
+    if (!platform::check_plain_name(fields.prefnom, error)) {
+        return false;
+    }
     request.dims = d;
     request.nomfich = fields.prefnom + pointfile::signed_space(height) + " -" +
                       pointfile::signed_space(d.ye) + " - e" +

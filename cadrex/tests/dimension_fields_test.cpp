@@ -154,4 +154,17 @@ TEST(TraceRequest, RefusesAThicknessTooLargeToCompute) {
     EXPECT_FALSE(cadrex::trace_request(f, r, error));
     EXPECT_NE(error.find("trop grande"), std::string::npos);
     EXPECT_EQ(r.nomfich, "inchangé");
+
+    // A prefix that would put the file in another folder is refused as well.
+    for (const char* prefix : {"../Couple", "plans/Couple", "plans\\Couple", "Couple..", ".."}) {
+        DimensionFields named;
+        named.prefnom = prefix;
+        error.clear();
+        EXPECT_FALSE(cadrex::trace_request(named, r, error)) << prefix;
+        EXPECT_NE(error.find(std::string("« ") + prefix + " »"), std::string::npos) << error;
+        EXPECT_EQ(r.nomfich, "inchangé");
+    }
+    DimensionFields dotted;
+    dotted.prefnom = "Couple.v2 ";
+    EXPECT_EQ(request_for(dotted).nomfich, "Couple.v2  100 - 40 - e 6.3.dat");
 }
