@@ -1,5 +1,7 @@
 #include "plandor_doc.h"
 
+#include <algorithm>
+
 #include <filesystem>
 
 #include "cmg_file.h"
@@ -141,8 +143,7 @@ int CPlandorDoc::import_dxf(const std::string& file, std::string& error) {
         return 0;
     }
     contentLoaded = 1;
-    if (!common::read_dxf_polylines(file, polylines, polylineCount)) {
-        error = "Impossible d'ouvrir le fichier « " + file + " ».";
+    if (!common::read_dxf_polylines(file, polylines, polylineCount, &error)) {
         return 0;
     }
     return 1;
@@ -175,12 +176,19 @@ std::vector<int> CPlandorDoc::cut_order() const {
 }
 
 int CPlandorDoc::export_dxf(const std::string& file, std::string& error) const {
+    const std::vector<int> order = cut_order();
+    if (std::none_of(order.begin(), order.end(), [this](int index) {
+            return polylines[static_cast<size_t>(index)]->nbOffsetPoints > 0;
+        })) {
+        error = "L'ordre de coupe ne contient aucun contour détouré : il n'y a rien à exporter.";
+        return 0;
+    }
     common::CDxfFile dxf;
     if (!dxf.open(file, common::CDxfFile::kWrite)) {
         error = "Aucun nom de fichier n'est donné pour l'export.";
         return 0;
     }
-    for (int index : cut_order()) {
+    for (int index : order) {
         dxf.write_contour(*polylines[static_cast<size_t>(index)]);
     }
     dxf.write_end();

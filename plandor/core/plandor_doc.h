@@ -78,8 +78,9 @@ class CPlandorDoc {
     std::vector<int> cut_order() const;
 
     // Writes the offset contours of the cut order, split at their tabs, as a
-    // DXF file. Returns 0 with a French message when the file cannot be saved
-    // (the old file is then left intact).
+    // DXF file. Returns 0 with a French message, the old file left intact,
+    // when the cut order holds no contour (an empty drawing would replace the
+    // file) or the file cannot be saved.
     int export_dxf(const std::string& path, std::string& error) const;
 
     // Sets the cutter radius; when it differs from the current one, every

@@ -78,8 +78,7 @@ int CVexorDoc::open_drawing(const std::string& path, std::string& error) {
     // Read aside, so that a file the reader refuses leaves the drawing whole.
     auto table = std::make_unique<common::PolylineArray>();
     int count = 0;
-    if (!common::read_dxf_polylines(path, *table, count)) {
-        error = "Impossible d'ouvrir le fichier « " + path + " ».";
+    if (!common::read_dxf_polylines(path, *table, count, &error)) {
         return 0;
     }
     for (int i = 0; i < count; ++i) {
