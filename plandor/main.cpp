@@ -57,6 +57,13 @@ int fail(const std::string& message) {
     return 1;
 }
 
+// The stored settings replaced by their defaults, one line each.
+void print_notices(const plandor::CPlandorDoc& doc) {
+    for (const std::string& notice : doc.settingsNotices) {
+        std::fprintf(stderr, "%s\n", notice.c_str());
+    }
+}
+
 bool has_cmg_extension(const std::string& path) {
     const size_t dot = path.rfind('.');
     return dot != std::string::npos && path.compare(dot, std::string::npos, ".cmg") == 0;
@@ -69,6 +76,7 @@ int import_and_save(const std::string& dxf, const std::string& cmg) {
     }
     const auto settings = platform::make_user_settings("Plandor");
     plandor::CPlandorDoc doc(*settings);
+    print_notices(doc);
     std::string error;
     if (!doc.import_dxf(dxf, error) || !doc.save_document(cmg, error)) {
         return fail(error);
@@ -80,6 +88,7 @@ int import_and_save(const std::string& dxf, const std::string& cmg) {
 int open_and_export(const std::string& cmg, const std::string& dxf) {
     const auto settings = platform::make_user_settings("Plandor");
     plandor::CPlandorDoc doc(*settings);
+    print_notices(doc);
     std::string error;
     if (!doc.open_document(cmg, error)) {
         return fail(error);

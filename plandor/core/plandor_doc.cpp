@@ -26,11 +26,17 @@ CPlandorDoc::CPlandorDoc(const platform::SettingsStore& settings) {
 }
 
 void CPlandorDoc::read_settings(const platform::SettingsStore& settings) {
-    cutterRadius = hundredths(settings.read_int("FRAISE", "TAILLE", 100));
-    tabWidth = hundredths(settings.read_int("ATTACHE", "TAILLE", 500));
-    tabStep = hundredths(settings.read_int("ATTACHE", "DEPLACEMENT", 500));
-    boardWidth = settings.read_int("PLANCHE", "LARGEUR", 100);
-    boardLength = settings.read_int("PLANCHE", "LONGUEUR", 1000);
+    // Each within what the preferences dialog accepts.
+    settingsNotices.clear();
+    auto read = [&](const char* section, const char* key, int default_value, int min, int max) {
+        return platform::read_checked_int(settings, section, key, default_value, min, max,
+                                          settingsNotices);
+    };
+    cutterRadius = hundredths(read("FRAISE", "TAILLE", 100, 0, 500));
+    tabWidth = hundredths(read("ATTACHE", "TAILLE", 500, 200, 1000));
+    tabStep = hundredths(read("ATTACHE", "DEPLACEMENT", 500, 100, 1000));
+    boardWidth = read("PLANCHE", "LARGEUR", 100, 10, 1000);
+    boardLength = read("PLANCHE", "LONGUEUR", 1000, 10, 1000);
 }
 
 void CPlandorDoc::deselect_all() {

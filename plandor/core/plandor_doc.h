@@ -35,8 +35,12 @@ class CPlandorDoc {
     CPlandorDoc& operator=(const CPlandorDoc&) = delete;
     virtual ~CPlandorDoc() = default;
 
-    // Sections FRAISE, ATTACHE, PLANCHE; lengths in hundredths of a mm.
+    // Sections FRAISE, ATTACHE, PLANCHE; lengths in hundredths of a mm. A
+    // stored value that is not an integer or lies outside what the
+    // preferences dialog accepts gives the default, with a French line in
+    // settingsNotices.
     void read_settings(const platform::SettingsStore& settings);
+    std::vector<std::string> settingsNotices;
 
     // Clears the selected flag of every polyline and every link.
     void deselect_all();

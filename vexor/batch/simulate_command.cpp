@@ -31,6 +31,9 @@ int run_simulate_command(const SimulateOptions& options, int& argc, char** argv)
     const std::unique_ptr<platform::SettingsStore> store = platform::make_user_settings("Vexor");
     platform::SteadyCounter real_counter;
     CutSimulation simulation(*store, options.realtime ? &real_counter : nullptr);
+    for (const std::string& notice : simulation.doc().settings_notices()) {
+        std::fprintf(stderr, "%s\n", notice.c_str());
+    }
     std::string error;
     if (!options.trace.empty() && !simulation.open_trace(options.trace, error)) {
         return fail(error);

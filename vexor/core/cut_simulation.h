@@ -81,6 +81,10 @@ class CutSimulation {
             return store_.read_int(section, key, default_value);
         }
         bool write_int(const std::string&, const std::string&, int) override { return false; }
+        bool unreadable(const std::string& section, const std::string& key,
+                        std::string& text) const override {
+            return store_.unreadable(section, key, text);
+        }
 
       private:
         const platform::SettingsStore& store_;

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "settings_store.h"
 
@@ -49,8 +50,13 @@ float depth_from_stored(int stored);
 
 // Reads every setting, each with its default when absent, in the order
 // travel Z speed, travel XY speed, cutting Z speed, cutting XY speed, steps
-// X, Y, Z, the travels X, Y, Z, descent, then the ten "Port" keys. Stored values are not checked.
-MachineSettings load_machine_settings(const platform::SettingsStore& store);
+// X, Y, Z, the travels X, Y, Z, descent, then the ten "Port" keys. A stored
+// value that is not an integer or lies outside what the dialogs and the
+// parameter bar accept (steps 1 to 1000 per mm, speeds 0 to 99, descent -99
+// to 0, travels above 0, pins 2 to 9, inversions 0 or 1, port 1 or 2) gives
+// the default, and `notices` receives a French line for each replacement.
+MachineSettings load_machine_settings(const platform::SettingsStore& store,
+                                      std::vector<std::string>* notices = nullptr);
 
 // Writes travel Z speed, travel XY speed, cutting Z speed, cutting XY speed,
 // descent, steps X, Y, Z, travels X, Y, Z, then the "Port" keys. False when a write failed

@@ -9,7 +9,7 @@ namespace vexor {
 
 CVexorDoc::CVexorDoc(platform::SettingsStore& store, platform::PortWriter& port,
                      platform::PerformanceCounter& counter)
-    : store_(store), settings_(load_machine_settings(store)), driver_(port, counter) {
+    : store_(store), settings_(load_machine_settings(store, &notices_)), driver_(port, counter) {
     driver_.set_wiring(settings_);
     driver_.set_step_lengths(settings_);
 }
