@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
     platform::CommandLine cl;
     if (auto done = platform::parse_program_arguments(argc, argv, with_value, {}, kUsage,
                                                       "Cadrex v1.3 - Ostrelo", cl)) {
-        return *done;
+        return platform::finish_output(*done);
     }
     if (cl.has("--male") && cl.has("--femelle")) {
         std::fprintf(stderr, "Choisissez --male ou --femelle, pas les deux.\n");
@@ -106,7 +106,7 @@ int main(int argc, char** argv) {
     }
     if (batch && !cl.has("--screenshot")) {
         std::setlocale(LC_ALL, "");
-        return run_batch(cl);
+        return platform::finish_output(run_batch(cl));
     }
 
     platform::use_offscreen_for_screenshot(argc, argv);

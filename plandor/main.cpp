@@ -115,7 +115,7 @@ int main(int argc, char** argv) {
     if (auto done = platform::parse_program_arguments(
             argc, argv, {"--dump", "--import", "--save", "--export"}, {}, kUsage,
             "Plandor version 1.0.2 - Ostrelo", cl, 1)) {
-        return *done;
+        return platform::finish_output(*done);
     }
     const bool exporting = cl.has("--export");
     const size_t positional = exporting ? 1 : 0;
@@ -133,13 +133,13 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (cl.has("--dump")) {
-        return dump(cl.value("--dump"));
+        return platform::finish_output(dump(cl.value("--dump")));
     }
     if (importing) {
-        return import_and_save(cl.value("--import"), cl.value("--save"));
+        return platform::finish_output(import_and_save(cl.value("--import"), cl.value("--save")));
     }
     if (exporting) {
-        return open_and_export(cl.positional[0], cl.value("--export"));
+        return platform::finish_output(open_and_export(cl.positional[0], cl.value("--export")));
     }
     std::fprintf(stderr, "Indiquez ce que Plandor doit faire.\n%s", kUsage);
     return 1;

@@ -69,4 +69,12 @@ std::optional<int> parse_program_arguments(int argc, char** argv,
     return std::nullopt;
 }
 
+int finish_output(int rc) {
+    if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+        std::fprintf(stderr, "La sortie standard n'a pas pu être écrite en entier.\n");
+        return 1;
+    }
+    return rc;
+}
+
 }  // namespace platform

@@ -40,4 +40,9 @@ std::optional<int> parse_program_arguments(int argc, char** argv,
                                            const char* version, CommandLine& out,
                                            std::size_t max_positional = 0);
 
+// The exit code of a program that has written to the standard output: `rc`,
+// or 1 with a French message on stderr when the output could not be written
+// whole (a full disk, a closed file), so no failure passes for a success.
+int finish_output(int rc);
+
 }  // namespace platform

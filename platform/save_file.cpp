@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <random>
 
 namespace platform {
@@ -42,7 +44,40 @@ int create_temp(const std::string& path, std::string& temp) {
     return -1;
 }
 
+// The temporary files being written, for a signal handler: fixed storage,
+// as a handler may neither allocate nor lock.
+constexpr int kSlots = 8;
+char g_temp_names[kSlots][4096];
+volatile std::sig_atomic_t g_temp_used[kSlots];
+
+int claim_slot(const std::string& temp) {
+    for (int i = 0; i < kSlots; ++i) {
+        if (g_temp_used[i] == 0 && temp.size() < sizeof g_temp_names[i]) {
+            std::memcpy(g_temp_names[i], temp.c_str(), temp.size() + 1);
+            g_temp_used[i] = 1;
+            return i;
+        }
+    }
+    return -1;
+}
+
+extern "C" void remove_temporary_files_and_stop(int signal) {
+    for (int i = 0; i < kSlots; ++i) {
+        if (g_temp_used[i] != 0) {
+            ::unlink(g_temp_names[i]);
+        }
+    }
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+}
+
 }  // namespace
+
+void remove_temporary_files_on_interruption() {
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        std::signal(signal, remove_temporary_files_and_stop);
+    }
+}
 
 AtomicFile::~AtomicFile() {
     cancel();
@@ -70,6 +105,7 @@ bool AtomicFile::open(const std::string& path, std::string* error) {
         temp_.clear();
         return fail("Impossible de créer le fichier", error);
     }
+    slot_ = claim_slot(temp_);
     // A file that is replaced keeps its permissions.
     struct stat old {};
     if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
@@ -117,6 +153,7 @@ bool AtomicFile::commit(std::string* error) {
         return fail("Impossible d'enregistrer le fichier", error);
     }
     temp_.clear();
+    release_slot();
     // The rename itself must reach the disk; a file system that cannot flush
     // a folder says so with EINVAL and has nothing more to do.
     const int dir = ::open(folder_of(path_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -138,6 +175,14 @@ void AtomicFile::cancel() {
     if (!temp_.empty()) {
         ::unlink(temp_.c_str());
         temp_.clear();
+    }
+    release_slot();
+}
+
+void AtomicFile::release_slot() {
+    if (slot_ >= 0) {
+        g_temp_used[slot_] = 0;
+        slot_ = -1;
     }
 }
 

@@ -38,17 +38,20 @@ class AtomicFile {
     // Removes the temporary file.
     void cancel();
 
-    // The name of the temporary file while one is open (for a signal
-    // handler that must remove it).
-    const std::string& temp_path() const { return temp_; }
-
   private:
     bool fail(const char* what, std::string* error);
+    void release_slot();
 
     int fd_ = -1;
     int errno_ = 0;  // the first failed write
     std::string path_;
     std::string temp_;
+    int slot_ = -1;  // where an interruption finds the temporary file
 };
+
+// Makes SIGINT, SIGTERM and SIGHUP remove the temporary files of the saves in
+// progress before they end the program as they would have. For programs that
+// save from one thread.
+void remove_temporary_files_on_interruption();
 
 }  // namespace platform

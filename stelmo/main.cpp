@@ -60,14 +60,14 @@ int main(int argc, char** argv) {
     if (auto done = platform::parse_program_arguments(
             argc, argv, {"--dint", "--dext", "--dega", "--nbang", "--nbrad", "-o", "--screenshot"},
             {}, kUsage, "Stelmo v 1.1 - Ostrelo", cl)) {
-        return *done;
+        return platform::finish_output(*done);
     }
     std::string error;
     const bool batch = cl.has("--dint") || cl.has("--dext") || cl.has("--dega") ||
                        cl.has("--nbang") || cl.has("--nbrad") || cl.has("-o");
     if (batch && !cl.has("--screenshot")) {
         std::setlocale(LC_ALL, "");
-        return run_batch(cl);
+        return platform::finish_output(run_batch(cl));
     }
 
     platform::use_offscreen_for_screenshot(argc, argv);

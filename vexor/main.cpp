@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
     if (auto done =
             platform::parse_program_arguments(argc, argv, {"--simulate", "--trace"}, {"--realtime"},
                                               kUsage, "Vexor version 1.0.3 - Ostrelo", cl)) {
-        return *done;
+        return platform::finish_output(*done);
     }
     if (cl.has("--simulate")) {
         // As under the window's event loop: the files must not follow the locale.
@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
         options.drawing = cl.value("--simulate");
         options.realtime = cl.has("--realtime");
         options.trace = cl.value("--trace");
-        return vexor::run_simulate_command(options, argc, argv);
+        return platform::finish_output(vexor::run_simulate_command(options, argc, argv));
     }
     if (cl.has("--realtime") || cl.has("--trace")) {
         std::fprintf(stderr, "--realtime et --trace ne s'emploient qu'avec --simulate.\n%s",

@@ -5,6 +5,7 @@
 
 #include "cut_simulation.h"
 #include "idle_pump.h"
+#include "save_file.h"
 #include "settings_store.h"
 
 namespace vexor {
@@ -28,6 +29,9 @@ void run_at_machine_speed(CutSimulation& simulation, int& argc, char** argv) {
 }  // namespace
 
 int run_simulate_command(const SimulateOptions& options, int& argc, char** argv) {
+    // An interrupted run leaves neither its trace nor its job file half
+    // written.
+    platform::remove_temporary_files_on_interruption();
     const std::unique_ptr<platform::SettingsStore> store = platform::make_user_settings("Vexor");
     platform::SteadyCounter real_counter;
     CutSimulation simulation(*store, options.realtime ? &real_counter : nullptr);

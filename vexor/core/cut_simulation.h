@@ -48,7 +48,8 @@ class CutSimulation {
 
     // Streams every port write to `path` as CSV lines
     // "temps_us,port,octet" (time from the start of the run, port and byte
-    // in hex). The file is written aside and takes its name at `finish`.
+    // in hex). The file is written aside, under a unique temporary name, and
+    // takes its name at `finish`.
     bool open_trace(const std::string& path, std::string& error);
 
     // Opens the drawing, switches the motors on and starts the job. False
