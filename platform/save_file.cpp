@@ -8,6 +8,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <random>
 
 namespace platform {
@@ -22,6 +23,21 @@ std::string folder_of(const std::string& path) {
         return ".";
     }
     return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The file a save replaces: a symbolic link is followed to its target, so
+// that the link stays and its target gets the new content.
+std::string final_target(const std::string& path) {
+    std::filesystem::path target(path);
+    std::error_code ec;
+    for (int hops = 0; hops < 40 && std::filesystem::is_symlink(target, ec); ++hops) {
+        const std::filesystem::path link = std::filesystem::read_symlink(target, ec);
+        if (ec) {
+            break;
+        }
+        target = link.is_absolute() ? link : target.parent_path() / link;
+    }
+    return target.string();
 }
 
 // A new file beside `path` under a name nobody can have prepared: created
@@ -100,7 +116,8 @@ bool AtomicFile::open(const std::string& path, std::string* error) {
     if (path.empty()) {
         return fail("Aucun nom de fichier n'est donné :", error);
     }
-    fd_ = create_temp(path, temp_);
+    target_ = final_target(path);
+    fd_ = create_temp(target_, temp_);
     if (fd_ < 0) {
         temp_.clear();
         return fail("Impossible de créer le fichier", error);
@@ -108,7 +125,7 @@ bool AtomicFile::open(const std::string& path, std::string* error) {
     slot_ = claim_slot(temp_);
     // A file that is replaced keeps its permissions.
     struct stat old {};
-    if (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+    if (::stat(target_.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
         ::fchmod(fd_, old.st_mode & 07777);
     }
     return true;
@@ -149,14 +166,14 @@ bool AtomicFile::commit(std::string* error) {
     if (::close(fd) != 0) {
         return fail("Impossible d'écrire le fichier", error);
     }
-    if (::rename(temp_.c_str(), path_.c_str()) != 0) {
+    if (::rename(temp_.c_str(), target_.c_str()) != 0) {
         return fail("Impossible d'enregistrer le fichier", error);
     }
     temp_.clear();
     release_slot();
     // The rename itself must reach the disk; a file system that cannot flush
     // a folder says so with EINVAL and has nothing more to do.
-    const int dir = ::open(folder_of(path_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dir = ::open(folder_of(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir < 0) {
         return fail("Impossible d'enregistrer le fichier", error);
     }

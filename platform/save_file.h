@@ -11,7 +11,8 @@
 namespace platform {
 
 // Writes `bytes` to `path` (the bytes of the name are used as they stand,
-// relative to the working directory). Returns false and fills `error` with a
+// relative to the working directory; a symbolic link is kept and its target
+// replaced). Returns false and fills `error` with a
 // French message when the file cannot be written whole.
 bool save_file(const std::string& path, std::string_view bytes, std::string* error = nullptr);
 
@@ -43,8 +44,9 @@ class AtomicFile {
     void release_slot();
 
     int fd_ = -1;
-    int errno_ = 0;  // the first failed write
-    std::string path_;
+    int errno_ = 0;       // the first failed write
+    std::string path_;    // as given, for the messages
+    std::string target_;  // the file replaced: a symbolic link's target
     std::string temp_;
     int slot_ = -1;  // where an interruption finds the temporary file
 };

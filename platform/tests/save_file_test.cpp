@@ -28,6 +28,12 @@ TEST(SaveFile, WritesExactBytesAndReplacesTheOldFile) {
     ASSERT_TRUE(platform::save_file(latin1, "x"));
     EXPECT_EQ(read_bytes(latin1), "x");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator{}), 2);
+
+    // A link stays a link: its target gets the bytes.
+    fs::create_symlink("Etoile\xE9.dat", dir / "lien.dat");
+    ASSERT_TRUE(platform::save_file((dir / "lien.dat").string(), "par le lien"));
+    EXPECT_TRUE(fs::is_symlink(dir / "lien.dat"));
+    EXPECT_EQ(read_bytes(latin1), "par le lien");
     fs::remove_all(dir);
 }
 
