@@ -486,6 +486,15 @@ int read_source(CCmgFile& cmg, LineSource& source, common::PolylineArray& polyli
         }
     }
     if (!parser.error().empty()) {
+        // A refused file leaves nothing read.
+        for (int i = 0; i < polyline_count; ++i) {
+            polylines[static_cast<size_t>(i)].reset();
+        }
+        for (int j = 0; j < link_count; ++j) {
+            links[static_cast<size_t>(j)].reset();
+        }
+        polyline_count = 0;
+        link_count = 0;
         error = "Le fichier est refusé : " + parser.error() + ".";
         return 0;
     }

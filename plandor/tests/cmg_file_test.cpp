@@ -356,6 +356,8 @@ TEST(CmgFile, ABadNumberOrAStrayLinkRefusesTheFileAtItsLine) {
         auto r = read_text(c.plan);
         EXPECT_EQ(r->ok, 0) << c.refusal;
         EXPECT_NE(r->error.find(c.refusal), std::string::npos) << r->error;
+        EXPECT_EQ(r->count + r->linkCount, 0) << "nothing is kept";
+        EXPECT_FALSE(r->polylines[0]);
     }
     auto good = read_text(with_line(8, "POINT-X -0.5 0"));
     EXPECT_EQ(good->ok, 1) << good->error;
