@@ -11,6 +11,8 @@
 #include <filesystem>
 #include <random>
 
+#include "printable.h"
+
 namespace platform {
 
 namespace {
@@ -207,8 +209,8 @@ bool check_plain_name(const std::string& name, std::string& error) {
     if (name.find_first_of("/\\") == std::string::npos && name.find("..") == std::string::npos) {
         return true;
     }
-    error =
-        "Le nom « " + name + " » ne peut contenir ni « / », ni « \\ », ni « .. » : il est refusé.";
+    error = "Le nom « " + printable(name) +
+            " » ne peut contenir ni « / », ni « \\ », ni « .. » : il est refusé.";
     return false;
 }
 
