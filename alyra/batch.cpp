@@ -9,6 +9,7 @@
 #include "alyra_model.h"
 #include "file_errors.h"
 #include "number_reading.h"
+#include "printable.h"
 
 namespace alyra {
 
@@ -87,8 +88,11 @@ void print_report(const SaveReport& report) {
 
 void print_results(const AlyraModel& m) {
     const WingResults& r = m.results();
-    std::printf("Emplanture : %s (%d points)\n", m.empl().label.c_str(), m.empl().points.nb_pts);
-    std::printf("Saumon : %s (%d points)\n", m.saum().label.c_str(), m.saum().points.nb_pts);
+    // The labels are the title lines of the user's files.
+    std::printf("Emplanture : %s (%d points)\n", platform::printable(m.empl().label).c_str(),
+                m.empl().points.nb_pts);
+    std::printf("Saumon : %s (%d points)\n", platform::printable(m.saum().label).c_str(),
+                m.saum().points.nb_pts);
     std::printf("%s\n", r.rotation_caption.c_str());
     const std::pair<const char*, const ShownNumber*> rows[] = {
         {"Corde profils :   ", &r.Txt_Corde_Final},

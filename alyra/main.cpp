@@ -19,10 +19,10 @@ int main(int argc, char** argv) {
     if (auto done =
             platform::parse_program_arguments(argc, argv, with_value, alyra::batch_flags(),
                                               alyra::kUsage, "Alyra 0.9.11", cl)) {
-        return *done;
+        return platform::finish_output(*done);
     }
     if (!alyra::opens_window(cl)) {
-        return alyra::run_batch(cl);
+        return platform::finish_output(alyra::run_batch(cl));
     }
 
     platform::use_offscreen_for_screenshot(argc, argv);

@@ -136,7 +136,7 @@ int main(int argc, char** argv) {
     platform::CommandLine cl;
     if (auto done = platform::parse_program_arguments(argc, argv, with_value, {}, kUsage,
                                                       "Cadrex 1.3", cl)) {
-        return *done;
+        return platform::finish_output(*done);
     }
     if (cl.has("--male") && cl.has("--femelle")) {
         return platform::usage_mistake(cl, "Choisissez --male ou --femelle, pas les deux");
@@ -150,7 +150,7 @@ int main(int argc, char** argv) {
     }
     if (batch) {
         std::setlocale(LC_ALL, "");
-        return run_batch(cl);
+        return platform::finish_output(run_batch(cl));
     }
     QApplication app(argc, argv);
     cadrex::CaractDim window;

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "c_format.h"
+#include "printable.h"
 #include "save_file.h"
 
 namespace common {
@@ -62,25 +63,52 @@ int CDxfFile::open_bytes(std::string_view bytes) {
     return 1;
 }
 
-// One line of at most 99 characters, its line feed included when it fits, as
+// One line of at most 99 characters, its line end included when it fits, as
 // the C library's fgets(line, 100, file) gives it; a longer line comes in
-// several pieces.
-bool CDxfFile::read_line(char (&line)[100]) {
+// several pieces. A line ends at LF, CR LF or a lone CR (old Macintosh
+// files); every end is given as "\n".
+int CDxfFile::next_char() {
     if (file_ != nullptr) {
-        return std::fgets(line, sizeof line, file_) != nullptr;
+        return std::fgetc(file_);
     }
     if (!reading_memory_ || memory_pos_ >= memory_.size()) {
-        return false;
+        return EOF;
     }
+    return static_cast<unsigned char>(memory_[memory_pos_++]);
+}
+
+void CDxfFile::unread_char(int c) {
+    if (file_ != nullptr) {
+        std::ungetc(c, file_);
+    } else {
+        --memory_pos_;
+    }
+}
+
+bool CDxfFile::read_line(char (&line)[100]) {
     std::size_t n = 0;
-    while (n < sizeof line - 1 && memory_pos_ < memory_.size()) {
-        const char c = memory_[memory_pos_++];
-        line[n++] = c;
+    int c = EOF;
+    while (n < sizeof line - 1 && (c = next_char()) != EOF) {
+        if (c == '\r') {
+            const int next = next_char();
+            if (next != '\n' && next != EOF) {
+                unread_char(next);
+            }
+            c = '\n';
+        }
+        line[n++] = static_cast<char>(c);
         if (c == '\n') {
             break;
         }
     }
     line[n] = '\0';
+    if (n == 0) {
+        return false;
+    }
+    if (line_start_) {
+        ++line_number_;
+    }
+    line_start_ = line[n - 1] == '\n';
     return true;
 }
 
@@ -91,6 +119,25 @@ bool CDxfFile::read_code(std::string& code) {
     }
     code = squeeze(line);
     return true;
+}
+
+bool CDxfFile::read_coordinate(const char* value, float& out) {
+    if (scan_f(value, out)) {
+        return true;
+    }
+    std::string text(value);
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) {
+        text.pop_back();
+    }
+    error_ = "ligne " + std::to_string(line_number_) + " : la coordonnée « " +
+             platform::printable(text) + " » n'est pas un nombre utilisable";
+    return false;
+}
+
+int CDxfFile::truncated(int entity_line) {
+    error_ = "le fichier se termine au milieu de l'entité commencée ligne " +
+             std::to_string(entity_line);
+    return 0;
 }
 
 int CDxfFile::read_entity(CPolyline& buffer) {
@@ -108,12 +155,13 @@ int CDxfFile::read_entity(CPolyline& buffer) {
 }
 
 int CDxfFile::read_polyline(CPolyline& buffer) {
+    const int start = line_number_;
     char value[100];
     std::string code;
     bool closed = false;
     for (;;) {  // header: up to the first VERTEX
         if (!read_code(code) || !read_line(value)) {
-            return 0;
+            return truncated(start);
         }
         if (code == "70") {
             int flags = 0;
@@ -128,16 +176,15 @@ int CDxfFile::read_polyline(CPolyline& buffer) {
     buffer.points[0] = Point3{};
     for (;;) {  // vertices: the coordinates come before the record's end
         if (!read_code(code) || !read_line(value)) {
-            return 0;
+            return truncated(start);
         }
         Point3& p = buffer.points[static_cast<size_t>(count)];
-        if (code == "10") {
-            scan_f(value, p.x);
-        } else if (code == "20") {
-            scan_f(value, p.y);
-        } else if (code == "30") {
-            scan_f(value, p.z);
-        } else if (code == "0") {
+        if ((code == "10" && !read_coordinate(value, p.x)) ||
+            (code == "20" && !read_coordinate(value, p.y)) ||
+            (code == "30" && !read_coordinate(value, p.z))) {
+            return 0;
+        }
+        if (code == "0") {
             const std::string name = squeeze(value);
             if (name == "VERTEX" || name == "SEQEND") {
                 ++count;
@@ -157,12 +204,13 @@ int CDxfFile::read_polyline(CPolyline& buffer) {
 }
 
 int CDxfFile::read_line_entity(CPolyline& buffer) {
+    const int start = line_number_;
     char value[100];
     std::string code;
     float x1 = 0, y1 = 0, x2 = 0, y2 = 0;
     for (;;) {
         if (!read_code(code)) {
-            return 0;
+            return truncated(start);
         }
         // The name after the closing "0" is left for the next search, so a
         // LINE right after a LINE is found.
@@ -170,16 +218,13 @@ int CDxfFile::read_line_entity(CPolyline& buffer) {
             break;
         }
         if (!read_line(value)) {
-            return 0;
+            return truncated(start);
         }
-        if (code == "10") {
-            scan_f(value, x1);
-        } else if (code == "20") {
-            scan_f(value, y1);
-        } else if (code == "11") {
-            scan_f(value, x2);
-        } else if (code == "21") {
-            scan_f(value, y2);
+        if ((code == "10" && !read_coordinate(value, x1)) ||
+            (code == "20" && !read_coordinate(value, y1)) ||
+            (code == "11" && !read_coordinate(value, x2)) ||
+            (code == "21" && !read_coordinate(value, y2))) {
+            return 0;
         }
     }
     buffer.points[0] = Point3{x1, y1, 0};
@@ -266,10 +311,18 @@ int CDxfFile::close(std::string* error) {
     return platform::save_file(path_, text_, error) ? 1 : 0;
 }
 
-int read_dxf_polylines(const std::string& path, PolylineArray& table, int& count) {
+int read_dxf_polylines(const std::string& path, PolylineArray& table, int& count,
+                       std::string* error) {
+    auto fail = [&](const std::string& message) {
+        if (error) {
+            *error = message;
+        }
+        return 0;
+    };
+    const std::string shown = platform::printable(path);
     CDxfFile file;
     if (!file.open(path, CDxfFile::kRead)) {
-        return 0;
+        return fail("Impossible d'ouvrir le fichier « " + shown + " ».");
     }
     if (count < 0 || count >= kMaxPolylines) {
         return 1;
@@ -285,8 +338,18 @@ int read_dxf_polylines(const std::string& path, PolylineArray& table, int& count
         ++slot;
     }
     table[static_cast<size_t>(slot)].reset();
-    count = slot;
     file.close();
+    if (!file.error().empty()) {
+        for (int i = count; i < slot; ++i) {
+            table[static_cast<size_t>(i)].reset();
+        }
+        return fail("Le fichier « " + shown + " » est refusé : " + file.error() + ".");
+    }
+    if (slot == count) {
+        return fail("Le fichier « " + shown +
+                    " » ne contient aucune entité POLYLINE ou LINE : " + "rien n'est importé.");
+    }
+    count = slot;
     return 1;
 }
 

@@ -38,10 +38,15 @@ class CDxfFile {
 
     // Reads the next POLYLINE or LINE entity into the point table and point
     // count of `buffer`, the count being set to 0 first. Returns 1 when an
-    // entity was read, 0 at the end of the file (also when the file ends
-    // inside an entity, which is then lost). At most 100 vertices are kept,
-    // plus the first point repeated when the polyline is closed.
+    // entity was read, 0 at the end of the file, or when the reading stops on
+    // a fault that error() then describes: the file ends inside an entity, or
+    // a coordinate is not a finite single-precision number. At most 100
+    // vertices are kept, plus the first point repeated when the polyline is
+    // closed. Lines may end with LF, CR LF or CR alone.
     int read_entity(CPolyline& buffer);
+    // Why the reading stopped early, naming the line (French); empty when
+    // the file simply ended.
+    const std::string& error() const { return error_; }
 
     // Writes the offset contour of `polyline`, split at its tabs, as one or
     // more POLYLINE entities. An empty contour writes nothing.
@@ -59,7 +64,11 @@ class CDxfFile {
     const std::string& text() const { return text_; }
 
   private:
+    int next_char();
+    void unread_char(int c);
     bool read_line(char (&line)[100]);
+    bool read_coordinate(const char* value, float& out);
+    int truncated(int entity_line);
     bool read_code(std::string& code);
     int read_polyline(CPolyline& buffer);
     int read_line_entity(CPolyline& buffer);
@@ -73,6 +82,9 @@ class CDxfFile {
     bool reading_memory_ = false;
     std::string_view memory_;
     std::size_t memory_pos_ = 0;
+    int line_number_ = 0;  // of the line read last
+    bool line_start_ = true;
+    std::string error_;
 
     bool writing_ = false;
     std::string path_;
@@ -84,8 +96,10 @@ class CDxfFile {
 // into `table` from slot `count` on, one polyline per entity in file order.
 // Reading stops at the end of the file or once the 200th slot has been
 // filled; the polyline in the last slot used is then dropped, so at most 199
-// polylines are kept. Returns 0, with nothing imported, when the file cannot
-// be opened.
-int read_dxf_polylines(const std::string& path, PolylineArray& table, int& count);
+// polylines are kept. Returns 0, with nothing imported and a French message
+// in `error`, when the file cannot be opened, when the reading stops on a
+// fault (see read_entity), or when the file holds no entity at all.
+int read_dxf_polylines(const std::string& path, PolylineArray& table, int& count,
+                       std::string* error = nullptr);
 
 }  // namespace common

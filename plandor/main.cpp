@@ -59,6 +59,13 @@ int fail(const std::string& message) {
     return 1;
 }
 
+// The stored settings replaced by their defaults, one line each.
+void print_notices(const plandor::CPlandorDoc& doc) {
+    for (const std::string& notice : doc.settingsNotices) {
+        std::fprintf(stderr, "%s\n", notice.c_str());
+    }
+}
+
 bool has_cmg_extension(const std::string& path) {
     const size_t dot = path.rfind('.');
     return dot != std::string::npos && path.compare(dot, std::string::npos, ".cmg") == 0;
@@ -71,6 +78,7 @@ int import_and_save(const std::string& dxf, const std::string& cmg) {
     }
     const auto settings = platform::make_user_settings("Plandor");
     plandor::CPlandorDoc doc(*settings);
+    print_notices(doc);
     std::string error;
     if (!doc.import_dxf(dxf, error) ||
         !platform::make_output_folder(platform::folder_of(cmg), error) ||
@@ -84,6 +92,7 @@ int import_and_save(const std::string& dxf, const std::string& cmg) {
 int open_and_export(const std::string& cmg, const std::string& dxf) {
     const auto settings = platform::make_user_settings("Plandor");
     plandor::CPlandorDoc doc(*settings);
+    print_notices(doc);
     std::string error;
     if (!doc.open_document(cmg, error)) {
         return fail(error);
@@ -111,7 +120,7 @@ int main(int argc, char** argv) {
     if (auto done = platform::parse_program_arguments(
             argc, argv, {"--dump", "--import", "--save", "-o", "--export"}, {}, kUsage,
             "Plandor 1.0.2", cl, 1)) {
-        return *done;
+        return platform::finish_output(*done);
     }
     // -o (--out) is the plan written by --import, as --save.
     const bool saving = cl.has("--save") || cl.has("-o");
@@ -136,13 +145,13 @@ int main(int argc, char** argv) {
         return platform::usage_mistake(cl, "Argument inattendu : " + cl.positional.back());
     }
     if (cl.has("--dump")) {
-        return dump(cl.value("--dump"));
+        return platform::finish_output(dump(cl.value("--dump")));
     }
     if (importing) {
-        return import_and_save(cl.value("--import"), plan);
+        return platform::finish_output(import_and_save(cl.value("--import"), plan));
     }
     if (exporting) {
-        return open_and_export(cl.positional[0], cl.value("--export"));
+        return platform::finish_output(open_and_export(cl.positional[0], cl.value("--export")));
     }
     return platform::usage_mistake(cl, "Indiquez ce que Plandor doit faire");
 }

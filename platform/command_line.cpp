@@ -105,4 +105,12 @@ int usage_mistake(const CommandLine& cl, const std::string& message) {
     return kExitUsage;
 }
 
+int finish_output(int rc) {
+    if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
+        std::fprintf(stderr, "La sortie standard n'a pas pu être écrite en entier.\n");
+        return 1;
+    }
+    return rc;
+}
+
 }  // namespace platform

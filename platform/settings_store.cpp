@@ -3,6 +3,8 @@
 #include <QSettings>
 #include <QString>
 
+#include "printable.h"
+
 namespace platform {
 
 int MemorySettingsStore::read_int(const std::string& section, const std::string& key,
@@ -20,6 +22,27 @@ bool MemorySettingsStore::contains(const std::string& section, const std::string
     return values_.count({section, key}) != 0;
 }
 
+int read_checked_int(const SettingsStore& store, const std::string& section, const std::string& key,
+                     int default_value, int min, int max, std::vector<std::string>& notices) {
+    const std::string name = "Le réglage " + section + "/" + key;
+    const std::string replaced =
+        " : la valeur par défaut " + std::to_string(default_value) + " est utilisée.";
+    std::string text;
+    if (store.unreadable(section, key, text)) {
+        notices.push_back(name + " enregistré (« " + printable(text) +
+                          " ») n'est pas un nombre entier" + replaced);
+        return default_value;
+    }
+    const int value = store.read_int(section, key, default_value);
+    if (value < min || value > max) {
+        notices.push_back(name + " enregistré (" + std::to_string(value) +
+                          ") sort de l'intervalle " + std::to_string(min) + " à " +
+                          std::to_string(max) + replaced);
+        return default_value;
+    }
+    return value;
+}
+
 namespace {
 
 class QtSettingsStore : public SettingsStore {
@@ -35,6 +58,18 @@ class QtSettingsStore : public SettingsStore {
         bool ok = false;
         const int n = v.toInt(&ok);
         return ok ? n : default_value;
+    }
+
+    bool unreadable(const std::string& section, const std::string& key,
+                    std::string& text) const override {
+        const QVariant v = settings_.value(path(section, key));
+        bool ok = false;
+        v.toInt(&ok);
+        if (!v.isValid() || ok) {
+            return false;
+        }
+        text = v.toString().toStdString();
+        return true;
     }
 
     bool write_int(const std::string& section, const std::string& key, int value) override {

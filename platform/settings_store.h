@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace platform {
 
@@ -14,7 +15,19 @@ class SettingsStore {
     virtual int read_int(const std::string& section, const std::string& key,
                          int default_value) const = 0;
     virtual bool write_int(const std::string& section, const std::string& key, int value) = 0;
+    // Whether the entry exists but is not an integer (read_int then gives the
+    // default); `text` receives what is stored.
+    virtual bool unreadable(const std::string& /*section*/, const std::string& /*key*/,
+                            std::string& /*text*/) const {
+        return false;
+    }
 };
+
+// Reads an integer that must lie between `min` and `max`. An entry that is
+// not an integer or lies outside gives `default_value`, and a French notice
+// saying which setting was replaced and why is added to `notices`.
+int read_checked_int(const SettingsStore& store, const std::string& section, const std::string& key,
+                     int default_value, int min, int max, std::vector<std::string>& notices);
 
 // In-memory store, for tests and for runs that must not touch the user's settings.
 class MemorySettingsStore : public SettingsStore {

@@ -101,7 +101,7 @@ int main(int argc, char** argv) {
     if (auto done = platform::parse_program_arguments(
             argc, argv, {"--dint", "--dext", "--dega", "--nbang", "--nbrad", "-o", "--screenshot"},
             {}, kUsage, "Stelmo 1.1", cl)) {
-        return *done;
+        return platform::finish_output(*done);
     }
     if (cl.has("--screenshot")) {
         return screenshot(cl, argc, argv);
@@ -112,7 +112,7 @@ int main(int argc, char** argv) {
     }
     if (batch) {
         std::setlocale(LC_ALL, "");
-        return run_batch(cl);
+        return platform::finish_output(run_batch(cl));
     }
     QApplication app(argc, argv);
     stelmo::StelmoWindow window;

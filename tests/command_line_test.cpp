@@ -235,7 +235,7 @@ TEST(CommandLine, ARefusedRunWritesNothing) {
         {kPlandor,
          {"--import", "absent.dxf", "-o", "sortie/p.cmg"},
          "Impossible d'ouvrir le fichier"},
-        {kVexor, {"--simulate", "vide.dxf", "--trace", "t.csv"}, "ne contient aucune polyligne"},
+        {kVexor, {"--simulate", "vide.dxf", "--trace", "t.csv"}, "aucune entité POLYLINE ou LINE"},
         {kVexor,
          {"--simulate", example("nervure.dxf"), "--settings", "absent.conf"},
          "« absent.conf » est introuvable"},

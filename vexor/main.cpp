@@ -105,7 +105,7 @@ int main(int argc, char** argv) {
     if (auto done = platform::parse_program_arguments(
             argc, argv, {"--simulate", "--trace", "--settings", "--screenshot", "--screenshot-after"},
             {"--realtime"}, kUsage, "Vexor 1.0.3", cl, 1)) {
-        return *done;
+        return platform::finish_output(*done);
     }
     if (cl.has("--simulate")) {
         if (!cl.positional.empty() || cl.has("--screenshot") || cl.has("--screenshot-after")) {
@@ -119,7 +119,7 @@ int main(int argc, char** argv) {
         options.realtime = cl.has("--realtime");
         options.trace = cl.value("--trace");
         options.settings = cl.value("--settings");
-        return vexor::run_simulate_command(options, argc, argv);
+        return platform::finish_output(vexor::run_simulate_command(options, argc, argv));
     }
     if (cl.has("--realtime") || cl.has("--trace") || cl.has("--settings")) {
         return platform::usage_mistake(

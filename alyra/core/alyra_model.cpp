@@ -262,6 +262,11 @@ bool AlyraModel::Sauve_Fichiers(const std::string& folder, char decimal_sep, Sav
         error = "Calculez d'abord les nouveaux profils.";
         return false;
     }
+    // The project name comes from the user or from a project file: it names
+    // files in `folder`, never elsewhere.
+    if (!platform::check_plain_name(Txt_Nom_proj, error)) {
+        return false;
+    }
     const ProposedNames names = proposed_names(decimal_sep);
     std::string root_text;
     std::string tip_text;

@@ -6,6 +6,7 @@
 #include "list_input.h"
 #include "number_reading.h"
 #include "point_line.h"
+#include "printable.h"
 #include "text_file.h"
 
 namespace alyra {
@@ -70,7 +71,7 @@ bool read_profile(std::string_view bytes, const std::string& file_name, LoadedPr
         const auto y = item_number(*b);
         if (!x || !y) {
             error = "Le fichier " + quoted(file_name) + " n'est pas un fichier de points : « " +
-                    (x ? *b : *a) + " » (point " + std::to_string(number) +
+                    platform::printable(x ? *b : *a) + " » (point " + std::to_string(number) +
                     ") n'est pas un nombre. Le profil n'est pas chargé.";
             return false;
         }

@@ -7,6 +7,7 @@
 #include "number_format.h"
 #include "output_files.h"
 #include "point_line.h"
+#include "printable.h"
 
 namespace alyra {
 
@@ -122,9 +123,10 @@ class ProjectReader {
         }
         const auto count = item_number(count_text);
         if (!count || *count != std::floor(*count) || *count < 1 || *count > kMaxPoints) {
-            error = std::string("Le nombre de points du profil ") + which + " (« " + count_text +
-                    " », ligne " + std::to_string(line_number_) + ") doit être un entier de 1 à " +
-                    std::to_string(kMaxPoints) + ". Le projet n'est pas chargé.";
+            error = std::string("Le nombre de points du profil ") + which + " (« " +
+                    platform::printable(count_text) + " », ligne " + std::to_string(line_number_) +
+                    ") doit être un entier de 1 à " + std::to_string(kMaxPoints) +
+                    ". Le projet n'est pas chargé.";
             return false;
         }
         LoadedProfile profile;
@@ -142,7 +144,8 @@ class ProjectReader {
             const auto px = x ? item_number(*x) : std::nullopt;
             const auto py = y ? item_number(*y) : std::nullopt;
             if (!px || !py || !items.at_end()) {
-                error = "La ligne " + std::to_string(line_number_) + " du projet (« " + point +
+                error = "La ligne " + std::to_string(line_number_) + " du projet (« " +
+                        platform::printable(point) +
                         " ») n'est pas un point. Le projet n'est pas chargé.";
                 return false;
             }

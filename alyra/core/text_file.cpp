@@ -1,11 +1,19 @@
 #include "text_file.h"
 
+#include <filesystem>
 #include <fstream>
+#include <system_error>
 
 namespace alyra {
 
 bool read_text_file(const std::string& path, std::string& bytes, std::string& error,
                     std::size_t max_bytes) {
+    // Only a regular file: opening a pipe or a device could wait for ever.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(std::filesystem::path(path), ec)) {
+        error = "Impossible d'ouvrir le fichier « " + path + " » : ce n'est pas un fichier.";
+        return false;
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         error = "Impossible d'ouvrir le fichier « " + path + " ».";

@@ -9,8 +9,8 @@ namespace alyra {
 
 inline constexpr std::size_t kMaxFileBytes = 8 * 1024 * 1024;
 
-// Reads `path` into `bytes`. Fails with a French message when the file cannot
-// be opened or read, or is larger than `max_bytes`.
+// Reads `path` into `bytes`. Fails with a French message when the file is not
+// a regular file (a pipe would never end), cannot be opened or read, or is larger than `max_bytes`.
 bool read_text_file(const std::string& path, std::string& bytes, std::string& error,
                     std::size_t max_bytes = kMaxFileBytes);
 

@@ -80,6 +80,20 @@ TEST(ResultFiles, UnwritableFolderIsReportedAndNothingIsClaimed) {
     EXPECT_FALSE(error.empty());
     EXPECT_TRUE(report.title.empty());
 
+    // A project name never puts the files outside their folder.
+    TempDir dir("escape");
+    std::filesystem::create_directories(dir.path / "sortie");
+    for (const char* name : {"../Aile", "x/../../Aile", "C:\\Aile"}) {
+        AlyraModel named = golden_panel();
+        named.Txt_Nom_proj = name;
+        EXPECT_FALSE(named.Sauve_Fichiers(dir / "sortie", '.', report, error)) << name;
+        EXPECT_NE(error.find("ne peut contenir"), std::string::npos) << error;
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path / "sortie"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path),
+                            std::filesystem::directory_iterator{}),
+              1);
+
     AlyraModel not_computed = panel_model("naca2412.dat", "naca0012.dat");
     EXPECT_FALSE(not_computed.Sauve_Fichiers("/tmp", '.', report, error));
 

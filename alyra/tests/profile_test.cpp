@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "list_input.h"
 #include "profile.h"
@@ -104,6 +105,13 @@ TEST(ProfileReader, RefusedLoadKeepsTheModelsProfile) {
     EXPECT_FALSE(m.Charge_Profil_Empl(dir / "faux.dat", error));
     EXPECT_FALSE(m.Charge_Profil_Empl(dir / "absent.dat", error));
     EXPECT_NE(error.find("absent.dat"), std::string::npos);
+    // A pipe or a folder is refused at once instead of being waited on.
+    ASSERT_EQ(mkfifo((dir / "tube.dat").c_str(), 0600), 0);
+    for (const std::string& not_a_file : {dir / "tube.dat", dir.path.string()}) {
+        EXPECT_FALSE(m.Charge_Profil_Empl(not_a_file, error));
+        EXPECT_FALSE(m.Charge_Projet(not_a_file, error));
+        EXPECT_NE(error.find("ce n'est pas un fichier"), std::string::npos) << error;
+    }
     EXPECT_EQ(m.empl().file_name, "naca2412.dat");
     EXPECT_EQ(m.empl().points.nb_pts, 81);
 

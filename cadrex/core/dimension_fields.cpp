@@ -5,6 +5,7 @@
 
 #include "number_format.h"
 #include "number_reading.h"
+#include "save_file.h"
 
 namespace cadrex {
 
@@ -64,6 +65,11 @@ bool trace_request(const DimensionFields& fields, TraceRequest& request, std::st
     if (!std::isfinite(ep) || !std::isfinite(height) || !std::isfinite(d.ye) ||
         !std::isfinite(d.prof)) {
         error = "Une des dimensions est trop grande pour être calculée.";
+        return false;
+    }
+
+    // The prefix names a file of the current folder, never one elsewhere.
+    if (!platform::check_plain_name(fields.prefnom, error)) {
         return false;
     }
 

@@ -51,7 +51,8 @@ struct TraceRequest {
 // V depth, and the file name (prefix, total height, half-width, thickness to
 // one decimal, " m" or " f", ".dat"). The thickness is the typed one in the
 // constant-thickness mode, the mean wall thickness otherwise. Refuses a value
-// too large to compute, with a French message.
+// too large to compute, or a prefix with a path separator or "..", with a
+// French message.
 bool trace_request(const DimensionFields& fields, TraceRequest& request, std::string& error);
 
 }  // namespace cadrex

@@ -176,3 +176,20 @@ TEST(TraceRequest, RefusesAThicknessTooLargeToComputeAndHeightsThatAreNoNumber) 
         }
     }
 }
+
+TEST(TraceRequest, RefusesAPrefixThatWouldPutTheFileInAnotherFolder) {
+    TraceRequest r;
+    r.nomfich = "inchangé";
+    std::string error;
+    for (const char* prefix : {"../Couple", "plans/Couple", "plans\\Couple", "Couple..", ".."}) {
+        DimensionFields named;
+        named.prefnom = prefix;
+        error.clear();
+        EXPECT_FALSE(cadrex::trace_request(named, r, error)) << prefix;
+        EXPECT_NE(error.find(std::string("« ") + prefix + " »"), std::string::npos) << error;
+        EXPECT_EQ(r.nomfich, "inchangé");
+    }
+    DimensionFields dotted;
+    dotted.prefnom = "Couple.v2 ";
+    EXPECT_EQ(request_for(dotted).nomfich, "Couple.v2  100 - 40 - e 6.3.dat");
+}

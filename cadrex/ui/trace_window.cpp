@@ -1,5 +1,6 @@
 #include "trace_window.h"
 
+#include <QFile>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -69,7 +70,8 @@ void TraceWindow::set_nomfich(const QString& name) {
 }
 
 bool TraceWindow::Command1_Click() {
-    const std::string path = txt_nomfich_->text().toStdString();
+    // The name in the file system's encoding, as the system spells it.
+    const std::string path = QFile::encodeName(txt_nomfich_->text()).toStdString();
     SaveReport report;
     std::string error;
     if (!former_.Command1_Click(path, pointfile::system_decimal_separator(), report, error)) {

@@ -139,18 +139,88 @@ TEST(DxfReader, AnEntityCutShortIsLostAndTheOnesBeforeItKept) {
         const Entities e = read_all(cut);
         ASSERT_EQ(e.size(), 1u) << cut;
         EXPECT_EQ(e[0].size(), 2u);
+        CDxfFile dxf;
+        dxf.open_bytes(cut);
+        CPolyline buffer;
+        while (dxf.read_entity(buffer) == 1) {
+        }
+        EXPECT_EQ(dxf.error(), "le fichier se termine au milieu de l'entité commencée ligne 18");
     }
     EXPECT_TRUE(read_all(line(1, 2, 3, 4).substr(0, 30)).empty());
 }
 
-TEST(DxfReader, ValuesThatAreNotFiniteNumbersLeaveTheCoordinateAtZero) {
-    const std::string text =
-        "  0\nLINE\n 10\nnan\n 20\n1e60\n 11\n  12.5mm\n 21\n+3\n  0\n"
-        "  0\nLINE\n 10\nabc\n 20\ninf\n 11\n-0x10\n 21\n,5\n  0\n";
-    const Entities e = read_all(text);
-    ASSERT_EQ(e.size(), 2u);
-    EXPECT_EQ(e[0], (std::vector<Point3>{{0, 0, 0}, {12.5f, 3, 0}}));
-    EXPECT_EQ(e[1], (std::vector<Point3>{{0, 0, 0}, {-0.0f, 0, 0}}));
+TEST(DxfReader, ValuesThatAreNotFiniteNumbersStopTheReadingAtTheirLine) {
+    // What a C scan takes from the start of the value is read as it is.
+    const Entities e = read_all("  0\nLINE\n 10\n  12.5mm\n 20\n+3\n 11\n-0x10\n  0\n");
+    ASSERT_EQ(e.size(), 1u);
+    EXPECT_EQ(e[0], (std::vector<Point3>{{12.5f, 3, 0}, {-0.0f, 0, 0}}));
+    // A value that is no finite number refuses the entity at its line (the
+    // 16 lines of the first LINE, then 3 more); control characters of the
+    // value are not echoed.
+    const std::pair<std::string, std::string> bad[] = {
+        {"nan", "nan"}, {"inf", "inf"}, {"1e60", "1e60"}, {"-1e999", "-1e999"},
+        {"abc", "abc"}, {",5", ",5"},   {"", ""},         {"\x1b[2Jx", "?[2Jx"},
+    };
+    for (const auto& [value, shown] : bad) {
+        for (const char* entity : {"  0\nLINE\n 10\n", "  0\nPOLYLINE\n  0\nVERTEX\n 10\n"}) {
+            const std::string text = line(1, 2, 3, 4) + entity + value + "\n 20\n0\n  0\nSEQEND\n";
+            CDxfFile dxf;
+            dxf.open_bytes(text);
+            CPolyline buffer;
+            EXPECT_EQ(dxf.read_entity(buffer), 1);
+            EXPECT_EQ(dxf.read_entity(buffer), 0) << value;
+            const int at = entity[4] == 'L' ? 20 : 22;
+            EXPECT_EQ(dxf.error(), "ligne " + std::to_string(at) + " : la coordonnée « " + shown +
+                                       " » n'est pas un nombre utilisable");
+        }
+    }
+}
+
+TEST(DxfImport, RefusesFaultyOrEmptyDrawingsAndReadsEveryLineEnd) {
+    test_files::TempDir dir("common_dxf_import");
+    const std::string body = line(1, 2, 3, 4) + polyline(numbered(3));
+    auto with_ends = [](std::string text, const char* end) {
+        std::string out;
+        for (char c : text) {
+            out += c == '\n' ? std::string(end) : std::string(1, c);
+        }
+        return out;
+    };
+    struct Case {
+        const char* why;
+        std::string text;
+        const char* refusal;  // nullptr: two polylines are imported
+    };
+    const Case cases[] = {
+        {"LF", body, nullptr},
+        {"CR LF", with_ends(body, "\r\n"), nullptr},
+        {"CR alone", with_ends(body, "\r"), nullptr},
+        {"no entity", "  0\nSECTION\n  2\nENTITIES\n  0\nENDSEC\n  0\nEOF\n",
+         "ne contient aucune entité POLYLINE ou LINE"},
+        {"CR alone and no entity", "  0\rSECTION\r  0\rEOF\r", "aucune entité"},
+        {"a truncated last polyline", body.substr(0, body.size() - 12),
+         "est refusé : le fichier se termine au milieu de l'entité commencée ligne 18"},
+        {"a coordinate out of range", line(1, 2, 3, 4) + "  0\nLINE\n 10\n1e999\n  0\n",
+         "ligne 20 : la coordonnée « 1e999 »"},
+    };
+    for (const Case& c : cases) {
+        const fs::path file = dir.path / "dessin.dxf";
+        std::ofstream(file, std::ios::binary) << c.text;
+        common::PolylineArray table;
+        int count = 0;
+        std::string error;
+        const int ok = common::read_dxf_polylines(file.string(), table, count, &error);
+        EXPECT_EQ(ok, c.refusal == nullptr ? 1 : 0) << c.why << ": " << error;
+        if (c.refusal == nullptr) {
+            ASSERT_EQ(count, 2) << c.why;
+            EXPECT_EQ(table[1]->nbPoints, 3) << c.why;
+            EXPECT_EQ(table[1]->points[2], (Point3{2, 4, 0.25f})) << c.why;
+        } else {
+            EXPECT_NE(error.find(c.refusal), std::string::npos) << c.why << ": " << error;
+            EXPECT_EQ(count, 0) << c.why;
+            EXPECT_FALSE(table[0]) << c.why << ": nothing is imported";
+        }
+    }
 }
 
 TEST(DxfReader, ImportKeepsAtMostOneHundredAndNinetyNinePolylines) {

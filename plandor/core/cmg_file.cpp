@@ -3,8 +3,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <vector>
 
 #include "c_format.h"
+#include "printable.h"
 #include "save_file.h"
 
 namespace plandor {
@@ -103,8 +105,16 @@ class LineSource {
                 break;
             }
         }
-        return !out.empty();
+        if (out.empty()) {
+            return false;
+        }
+        line_number_ += line_start_ ? 1 : 0;
+        line_start_ = out.back() == '\n';
+        return true;
     }
+
+    // The line the last piece came from, counted from 1.
+    int line_number() const { return line_number_; }
 
   private:
     int get() {
@@ -120,6 +130,8 @@ class LineSource {
     std::FILE* file_ = nullptr;
     std::string_view bytes_;
     size_t pos_ = 0;
+    int line_number_ = 0;
+    bool line_start_ = true;
 };
 
 bool is_c_space(char c) {
@@ -127,10 +139,12 @@ bool is_c_space(char c) {
 }
 
 // A line split as its first word and the first number after it; a line
-// without a number gives 0.
+// without anything after its keyword gives 0. Text after the keyword that
+// does not start with a finite number is a bad number: never read as 0.
 struct Fields {
     std::string keyword;
     float number = 0;
+    bool bad_number = false;
 };
 
 Fields split(const std::string& raw) {
@@ -144,7 +158,12 @@ Fields split(const std::string& raw) {
         ++s;
     }
     fields.keyword.assign(word, s);
-    common::scan_f(s, fields.number);
+    if (!common::scan_f(s, fields.number)) {
+        while (is_c_space(*s)) {
+            ++s;
+        }
+        fields.bad_number = *s != '\0';
+    }
     return fields;
 }
 
@@ -163,15 +182,29 @@ class Parser {
   public:
     explicit Parser(LineSource& source) : source_(source) {}
 
-    // Reads the next line; false at the end of the input.
+    // Reads the next line; false at the end of the input, and from a line
+    // with a bad number on, which error() then names.
     bool next(Fields& out) {
         std::string raw;
-        if (!source_.next(raw)) {
+        if (!error_.empty() || !source_.next(raw)) {
             return false;
         }
         out = split(raw);
+        if (out.bad_number) {
+            while (!raw.empty() && is_c_space(raw.back())) {
+                raw.pop_back();
+            }
+            error_ = "ligne " + std::to_string(source_.line_number()) + " : « " +
+                     platform::printable(raw) + " » n'a pas un nombre utilisable";
+            return false;
+        }
         return true;
     }
+
+    const std::string& error() const { return error_; }
+    void fail(const std::string& error) { error_ = error; }
+    // The line of each link block read, in order.
+    const std::vector<int>& link_lines() const { return link_lines_; }
 
     // Reads the next line and checks its keyword.
     bool expect(const char* keyword, float& number) {
@@ -332,6 +365,7 @@ class Parser {
     }
 
     bool link(CLiaison& l) {
+        link_lines_.push_back(source_.line_number() + 1);
         return expect("LIAISON") && expect_int("END-INDEX", l.endIndex) &&
                expect_int("START-INDEX", l.startIndex) && expect("START-X", l.startX) &&
                expect("START-Y", l.startY) && expect("END-X", l.endX) && expect("END-Y", l.endY) &&
@@ -340,6 +374,8 @@ class Parser {
 
   private:
     LineSource& source_;
+    std::string error_;
+    std::vector<int> link_lines_;
 };
 
 // Parses blocks into a table until one does not parse. Once the table is
@@ -438,6 +474,30 @@ int read_source(CCmgFile& cmg, LineSource& source, common::PolylineArray& polyli
         polylines, polyline_count, [&parser](CPolyline& p) { return parser.polyline(p); });
     read_list<CLiaison, kMaxLinks>(links, link_count,
                                    [&parser](CLiaison& l) { return parser.link(l); });
+    // A link goes from the origin (-1) or a polyline to a polyline of the file.
+    for (int j = 0; j < link_count && parser.error().empty(); ++j) {
+        const CLiaison& l = *links[static_cast<size_t>(j)];
+        const bool start_ok = l.startIndex >= -1 && l.startIndex < polyline_count;
+        if (!start_ok || l.endIndex < 0 || l.endIndex >= polyline_count) {
+            parser.fail("ligne " + std::to_string(parser.link_lines()[static_cast<size_t>(j)]) +
+                        " : la liaison " + std::to_string(j) + " relie le polyline " +
+                        std::to_string(start_ok ? l.endIndex : l.startIndex) +
+                        ", qui n'existe pas");
+        }
+    }
+    if (!parser.error().empty()) {
+        // A refused file leaves nothing read.
+        for (int i = 0; i < polyline_count; ++i) {
+            polylines[static_cast<size_t>(i)].reset();
+        }
+        for (int j = 0; j < link_count; ++j) {
+            links[static_cast<size_t>(j)].reset();
+        }
+        polyline_count = 0;
+        link_count = 0;
+        error = "Le fichier est refusé : " + parser.error() + ".";
+        return 0;
+    }
     return 1;
 }
 

@@ -34,7 +34,9 @@ class CCmgFile {
     // "VERSION-CMG 1.2" (kWrongVersionMessage). A settings line with another
     // keyword leaves its setting as it was; the polyline list and then the
     // link list end at the first block that does not parse, or once its table
-    // is full; nothing else is refused.
+    // is full. A line whose number is not a finite number, or a link to a
+    // polyline the file does not hold, refuses the whole file with a French
+    // message naming the line.
     int read(const std::string& path, common::PolylineArray& polylines, int& polyline_count,
              LinkArray& links, int& link_count, std::string& error);
     int read_bytes(std::string_view bytes, common::PolylineArray& polylines, int& polyline_count,

@@ -1,5 +1,7 @@
 #include "plandor_doc.h"
 
+#include <algorithm>
+
 #include <filesystem>
 
 #include "cmg_file.h"
@@ -24,11 +26,17 @@ CPlandorDoc::CPlandorDoc(const platform::SettingsStore& settings) {
 }
 
 void CPlandorDoc::read_settings(const platform::SettingsStore& settings) {
-    cutterRadius = hundredths(settings.read_int("FRAISE", "TAILLE", 100));
-    tabWidth = hundredths(settings.read_int("ATTACHE", "TAILLE", 500));
-    tabStep = hundredths(settings.read_int("ATTACHE", "DEPLACEMENT", 500));
-    boardWidth = settings.read_int("PLANCHE", "LARGEUR", 100);
-    boardLength = settings.read_int("PLANCHE", "LONGUEUR", 1000);
+    // Each within what the preferences dialog accepts.
+    settingsNotices.clear();
+    auto read = [&](const char* section, const char* key, int default_value, int min, int max) {
+        return platform::read_checked_int(settings, section, key, default_value, min, max,
+                                          settingsNotices);
+    };
+    cutterRadius = hundredths(read("FRAISE", "TAILLE", 100, 0, 500));
+    tabWidth = hundredths(read("ATTACHE", "TAILLE", 500, 200, 1000));
+    tabStep = hundredths(read("ATTACHE", "DEPLACEMENT", 500, 100, 1000));
+    boardWidth = read("PLANCHE", "LARGEUR", 100, 10, 1000);
+    boardLength = read("PLANCHE", "LONGUEUR", 1000, 10, 1000);
 }
 
 void CPlandorDoc::deselect_all() {
@@ -141,8 +149,7 @@ int CPlandorDoc::import_dxf(const std::string& file, std::string& error) {
         return 0;
     }
     contentLoaded = 1;
-    if (!common::read_dxf_polylines(file, polylines, polylineCount)) {
-        error = "Impossible d'ouvrir le fichier « " + file + " ».";
+    if (!common::read_dxf_polylines(file, polylines, polylineCount, &error)) {
         return 0;
     }
     return 1;
@@ -175,12 +182,19 @@ std::vector<int> CPlandorDoc::cut_order() const {
 }
 
 int CPlandorDoc::export_dxf(const std::string& file, std::string& error) const {
+    const std::vector<int> order = cut_order();
+    if (std::none_of(order.begin(), order.end(), [this](int index) {
+            return polylines[static_cast<size_t>(index)]->nbOffsetPoints > 0;
+        })) {
+        error = "L'ordre de coupe ne contient aucun contour détouré : il n'y a rien à exporter.";
+        return 0;
+    }
     common::CDxfFile dxf;
     if (!dxf.open(file, common::CDxfFile::kWrite)) {
         error = "Aucun nom de fichier n'est donné pour l'export.";
         return 0;
     }
-    for (int index : cut_order()) {
+    for (int index : order) {
         dxf.write_contour(*polylines[static_cast<size_t>(index)]);
     }
     dxf.write_end();

@@ -35,8 +35,12 @@ class CPlandorDoc {
     CPlandorDoc& operator=(const CPlandorDoc&) = delete;
     virtual ~CPlandorDoc() = default;
 
-    // Sections FRAISE, ATTACHE, PLANCHE; lengths in hundredths of a mm.
+    // Sections FRAISE, ATTACHE, PLANCHE; lengths in hundredths of a mm. A
+    // stored value that is not an integer or lies outside what the
+    // preferences dialog accepts gives the default, with a French line in
+    // settingsNotices.
     void read_settings(const platform::SettingsStore& settings);
+    std::vector<std::string> settingsNotices;
 
     // Clears the selected flag of every polyline and every link.
     void deselect_all();
@@ -78,8 +82,9 @@ class CPlandorDoc {
     std::vector<int> cut_order() const;
 
     // Writes the offset contours of the cut order, split at their tabs, as a
-    // DXF file. Returns 0 with a French message when the file cannot be saved
-    // (the old file is then left intact).
+    // DXF file. Returns 0 with a French message, the old file left intact,
+    // when the cut order holds no contour (an empty drawing would replace the
+    // file) or the file cannot be saved.
     int export_dxf(const std::string& path, std::string& error) const;
 
     // Sets the cutter radius; when it differs from the current one, every

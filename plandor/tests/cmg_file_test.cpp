@@ -309,10 +309,11 @@ TEST(CmgFile, FirstBlockThatDoesNotParseEndsItsList) {
         "DETROURAGE 2\nDETROURAGE-X 0 0\nDETROURAGE-Y 1 0\nATTACHE 0\n"
         "DETROURAGE-X 1 1\nDETROURAGE-Y 1 1\nATTACHE 0\nFIN-DETROURAGE 0\n";
     EXPECT_EQ(read_text(kHeader + block(0, 3, short_contour) + links)->count, 0);
-    auto fits = read_text(kHeader + block(0, 2, short_contour) + links);
+    auto fits = read_text(kHeader + block(0, 2, short_contour) + "DEBUT-LIAISON 0\n" +
+                          link_block(0, -1, 0));
     EXPECT_EQ(fits->count, 1);
     EXPECT_EQ(fits->polylines[0]->detourage, 2);
-    EXPECT_EQ(fits->linkCount, 2);
+    EXPECT_EQ(fits->linkCount, 1);
 
     // A member with a contour, and a broken link, end their lists too.
     const std::string member_with_contour =
@@ -323,6 +324,44 @@ TEST(CmgFile, FirstBlockThatDoesNotParseEndsItsList) {
     auto broken = read_text(kHeader + block(0, 2) + "DEBUT-LIAISON 0\n" + link_block(0, -1, 0) +
                             "LIAISON 1\nSTART-INDEX 0\n" + link_block(2, 0, 1));
     EXPECT_EQ(broken->linkCount, 1);
+}
+
+TEST(CmgFile, ABadNumberOrAStrayLinkRefusesTheFileAtItsLine) {
+    // Lines 1 to 6 are the header; block(0, 2) takes lines 7 to 18.
+    const std::string contour =
+        "DETROURAGE 1\nDETROURAGE-X 0 0\nDETROURAGE-Y 1 0\nATTACHE 0\n"
+        "DETROURAGE-X 1 1\nDETROURAGE-Y 1 1\nATTACHE 0\nFIN-DETROURAGE 0\n";
+    auto with_line = [&](int line, const std::string& text) {
+        std::string plan =
+            kHeader + block(0, 2, contour) + "DEBUT-LIAISON 0\n" + link_block(0, -1, 0);
+        size_t at = 0;
+        for (int l = 1; l < line; ++l) {
+            at = plan.find('\n', at) + 1;
+        }
+        return plan.replace(at, plan.find('\n', at) - at, text);
+    };
+    struct Case {
+        std::string plan;
+        const char* refusal;
+    };
+    const Case cases[] = {
+        {with_line(8, "POINT-X nan 0"), "ligne 8 : « POINT-X nan 0 » n'a pas un nombre"},
+        {with_line(9, "POINT-Y 1e999 0"), "ligne 9 : « POINT-Y 1e999 0 »"},
+        {with_line(14, "DETROURAGE-Y -inf 0"), "ligne 14 : « DETROURAGE-Y -inf 0 »"},
+        {with_line(2, "RAYON-FRAISE abc\x1b[0m"), "ligne 2 : « RAYON-FRAISE abc?[0m »"},
+        {with_line(27, "END-INDEX 1"), "ligne 26 : la liaison 0 relie le polyline 1, qui n'existe"},
+        {with_line(28, "START-INDEX -2"), "ligne 26 : la liaison 0 relie le polyline -2"},
+    };
+    for (const Case& c : cases) {
+        auto r = read_text(c.plan);
+        EXPECT_EQ(r->ok, 0) << c.refusal;
+        EXPECT_NE(r->error.find(c.refusal), std::string::npos) << r->error;
+        EXPECT_EQ(r->count + r->linkCount, 0) << "nothing is kept";
+        EXPECT_FALSE(r->polylines[0]);
+    }
+    auto good = read_text(with_line(8, "POINT-X -0.5 0"));
+    EXPECT_EQ(good->ok, 1) << good->error;
+    EXPECT_EQ(good->linkCount, 1);
 }
 
 TEST(CmgFile, TableLimitsEndTheListsWithoutWritingPastThem) {

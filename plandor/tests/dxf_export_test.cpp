@@ -101,14 +101,22 @@ TEST(DxfExport, WritesOnlyWhatTheChainReachesAndStopsOnACycle) {
     test_files::TempDir dir("dxf_export_test");
     platform::MemorySettingsStore store;
     std::string error;
-    const std::string empty_plan = "  0\nSECTION\n  2\nENTITIES\n  0\nENDSEC\n  0\nEOF\n";
-
+    // A chain that reaches no contour refuses the export: the old file stays.
     CPlandorDoc no_origin(store);
     build_plan(no_origin);
     no_origin.links[2]->startIndex = 0;
     EXPECT_TRUE(no_origin.cut_order().empty());
-    ASSERT_EQ(no_origin.export_dxf((dir.path / "a.dxf").string(), error), 1) << error;
-    EXPECT_EQ(test_files::read_bytes(dir.path / "a.dxf"), empty_plan);
+    std::ofstream(dir.path / "a.dxf") << "ancien plan";
+    EXPECT_EQ(no_origin.export_dxf((dir.path / "a.dxf").string(), error), 0);
+    EXPECT_NE(error.find("aucun contour"), std::string::npos) << error;
+    EXPECT_EQ(test_files::read_bytes(dir.path / "a.dxf"), "ancien plan");
+    CPlandorDoc no_contour(store);
+    build_plan(no_contour);
+    for (int index : no_contour.cut_order()) {
+        no_contour.polylines[static_cast<size_t>(index)]->nbOffsetPoints = 0;
+    }
+    EXPECT_EQ(no_contour.export_dxf((dir.path / "a.dxf").string(), error), 0);
+    EXPECT_EQ(test_files::read_bytes(dir.path / "a.dxf"), "ancien plan");
 
     CPlandorDoc cycle(store);
     build_plan(cycle);

@@ -47,15 +47,30 @@ TEST(PlandorDoc, SettingsComeFromTheStoreInHundredthsOfAMillimetre) {
 
     store.write_int("FRAISE", "TAILLE", 150);
     store.write_int("ATTACHE", "TAILLE", 250);
-    store.write_int("ATTACHE", "DEPLACEMENT", 1);
-    store.write_int("PLANCHE", "LARGEUR", 300);
-    store.write_int("PLANCHE", "LONGUEUR", 1200);
+    store.write_int("ATTACHE", "DEPLACEMENT", 100);
+    store.write_int("PLANCHE", "LARGEUR", 10);
+    store.write_int("PLANCHE", "LONGUEUR", 1000);
     CPlandorDoc doc(store);
     EXPECT_EQ(doc.cutterRadius, 1.5f);
     EXPECT_EQ(doc.tabWidth, 2.5f);
-    EXPECT_EQ(doc.tabStep, 0.01f);
-    EXPECT_EQ(doc.boardWidth, 300);
-    EXPECT_EQ(doc.boardLength, 1200);
+    EXPECT_EQ(doc.tabStep, 1.0f);
+    EXPECT_EQ(doc.boardWidth, 10);
+    EXPECT_EQ(doc.boardLength, 1000);
+    EXPECT_TRUE(doc.settingsNotices.empty());
+
+    // Outside what the preferences dialog accepts: the default, and a notice.
+    store.write_int("FRAISE", "TAILLE", -1);
+    store.write_int("ATTACHE", "DEPLACEMENT", 1);
+    store.write_int("PLANCHE", "LONGUEUR", 1200);
+    CPlandorDoc replaced(store);
+    EXPECT_EQ(replaced.cutterRadius, 1.0f);
+    EXPECT_EQ(replaced.tabWidth, 2.5f);
+    EXPECT_EQ(replaced.tabStep, 5.0f);
+    EXPECT_EQ(replaced.boardLength, 1000);
+    ASSERT_EQ(replaced.settingsNotices.size(), 3u);
+    EXPECT_EQ(replaced.settingsNotices[2],
+              "Le réglage PLANCHE/LONGUEUR enregistré (1200) sort de l'intervalle 10 à 1000 : "
+              "la valeur par défaut 1000 est utilisée.");
 }
 
 TEST(PlandorDoc, RemovingAPolylineShiftsLaterOnesAndTheLinkIndices) {

@@ -25,6 +25,40 @@ TEST(SaveFile, WritesExactBytesAndReplacesTheOldFile) {
     EXPECT_EQ(read_bytes(file), "court");
     // Nothing but the target is left in the folder.
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator{}), 1);
+
+    // A name that is not UTF-8 is written under its own bytes.
+    const std::string latin1 = (dir / "Etoile\xE9.dat").string();
+    ASSERT_TRUE(platform::save_file(latin1, "x"));
+    EXPECT_EQ(read_bytes(latin1), "x");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator{}), 2);
+
+    // A link stays a link: its target gets the bytes.
+    fs::create_symlink("Etoile\xE9.dat", dir / "lien.dat");
+    ASSERT_TRUE(platform::save_file((dir / "lien.dat").string(), "par le lien"));
+    EXPECT_TRUE(fs::is_symlink(dir / "lien.dat"));
+    EXPECT_EQ(read_bytes(latin1), "par le lien");
+    fs::remove_all(dir);
+}
+
+TEST(SaveFile, APieceByPieceFileAppearsOnlyWhenCommitted) {
+    const fs::path dir = fs::temp_directory_path() / ("atomic_file_" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    const fs::path file = dir / "trace.csv";
+    {
+        platform::AtomicFile dropped;
+        ASSERT_TRUE(dropped.open(file.string()));
+        EXPECT_TRUE(dropped.write("abandonné"));
+    }
+    EXPECT_TRUE(fs::is_empty(dir));
+
+    platform::AtomicFile atomic;
+    ASSERT_TRUE(atomic.open(file.string()));
+    EXPECT_TRUE(atomic.write("a,"));
+    EXPECT_TRUE(atomic.write("b\n"));
+    EXPECT_FALSE(fs::exists(file));
+    ASSERT_TRUE(atomic.commit());
+    EXPECT_EQ(read_bytes(file), "a,b\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator{}), 1);
     fs::remove_all(dir);
 }
 

@@ -40,5 +40,19 @@ TEST(UserSettingsStore, KeepsIntegersInTheOstreloFolder) {
     std::ofstream(file, std::ios::app) << "\n[Port]\nLpt=abc\n";
     auto damaged = platform::make_user_settings("Essai");
     EXPECT_EQ(damaged->read_int("Port", "Lpt", 1), 1);
+    // ... and says so, which a checked read turns into a notice.
+    std::string text;
+    EXPECT_TRUE(damaged->unreadable("Port", "Lpt", text));
+    EXPECT_EQ(text, "abc");
+    EXPECT_FALSE(damaged->unreadable("Machine", "StepX", text)) << "an integer";
+    EXPECT_FALSE(damaged->unreadable("Port", "Absent", text));
+    std::vector<std::string> notices;
+    EXPECT_EQ(platform::read_checked_int(*damaged, "Port", "Lpt", 1, 1, 2, notices), 1);
+    EXPECT_EQ(platform::read_checked_int(*damaged, "Machine", "StepX", 7, 0, 15748000, notices),
+              15748000);
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0],
+              "Le réglage Port/Lpt enregistré (« abc ») n'est pas un nombre entier : la valeur par "
+              "défaut 1 est utilisée.");
     fs::remove_all(home);
 }

@@ -1,5 +1,6 @@
 #include "stelmo_window.h"
 
+#include <QFile>
 #include <QFont>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -138,7 +139,7 @@ bool StelmoWindow::bt_trace_Click() {
 bool StelmoWindow::bt_sauve_Click() {
     SaveReport report;
     std::string error;
-    if (!star_.sauve(txt_nomfich_->text().toStdString(), fields(),
+    if (!star_.sauve(QFile::encodeName(txt_nomfich_->text()).toStdString(), fields(),
                      pointfile::system_decimal_separator(), report, error)) {
         show_message_("Erreur", QString::fromStdString(error), true);
         return false;

@@ -9,6 +9,7 @@
 #include "cut_simulation.h"
 #include "file_errors.h"
 #include "idle_pump.h"
+#include "save_file.h"
 #include "settings_store.h"
 
 namespace vexor {
@@ -79,6 +80,9 @@ void run_at_machine_speed(CutSimulation& simulation, int& argc, char** argv) {
 }  // namespace
 
 int run_simulate_command(const SimulateOptions& options, int& argc, char** argv) {
+    // An interrupted run leaves neither its trace nor its job file half
+    // written.
+    platform::remove_temporary_files_on_interruption();
     std::string source;
     std::string error;
     const std::unique_ptr<platform::SettingsStore> store =
@@ -88,6 +92,9 @@ int run_simulate_command(const SimulateOptions& options, int& argc, char** argv)
     }
     platform::SteadyCounter real_counter;
     CutSimulation simulation(*store, options.realtime ? &real_counter : nullptr);
+    for (const std::string& notice : simulation.doc().settings_notices()) {
+        std::fprintf(stderr, "%s\n", notice.c_str());
+    }
     const std::string settings = settings_text(simulation.doc().settings(), source);
     std::fwrite(settings.data(), 1, settings.size(), stdout);
     std::fflush(stdout);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "move_file.h"
 
@@ -160,13 +161,44 @@ class JobWriter {
     int number_ = 0;  // 1-based polyline being written, 0 for the return
 };
 
+// Every point the job goes to must lie within the machine's travel: the
+// points to cut, the plunge depth and the start it returns to.
+bool check_travel(const common::PolylineArray& polylines, int count,
+                  const std::function<bool(int)>& to_cut, const MachineSettings& s, float posX,
+                  float posY, bool plunges, std::string& error) {
+    auto refuse = [&](const std::string& what, char axis) {
+        error = what + " est " + outside_travel_text(axis, s) + " : la découpe est refusée.";
+        return false;
+    };
+    if (!within_travel(posX, s.travelX) || !within_travel(posY, s.travelY)) {
+        return refuse("Le point de départ", within_travel(posX, s.travelX) ? 'Y' : 'X');
+    }
+    if (plunges && !within_travel(s.ZBas, s.travelZ)) {
+        return refuse("La descente", 'Z');
+    }
+    for (int i = 0; i < count; ++i) {
+        if (!to_cut(i)) {
+            continue;
+        }
+        const common::CPolyline& p = *polylines[static_cast<size_t>(i)];
+        for (int k = 0; k < p.nbPoints; ++k) {
+            const common::Point3& pt = p.points[static_cast<size_t>(k)];
+            if (!within_travel(pt.x, s.travelX) || !within_travel(pt.y, s.travelY)) {
+                return refuse("Un point de la polyligne " + std::to_string(i + 1),
+                              within_travel(pt.x, s.travelX) ? 'Y' : 'X');
+            }
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 bool job_text(const common::PolylineArray& polylines, int count, const MachineSettings& settings,
               float posX, float posY, std::string& text, std::string& error) {
     count = std::clamp(count, 0, common::kMaxPolylines);
     // A polyline without points has nothing to cut: no travel, no plunge.
-    auto to_cut = [&](int i) {
+    const std::function<bool(int)> to_cut = [&](int i) {
         const common::CPolyline* p = polylines[static_cast<size_t>(i)].get();
         return p != nullptr && p->selected() != 0 && p->nbPoints > 0;
     };
@@ -181,6 +213,9 @@ bool job_text(const common::PolylineArray& polylines, int count, const MachineSe
     JobWriter w(settings, posX, posY);
     if (!w.check_settings(plunges, cuts)) {
         error = w.error;
+        return false;
+    }
+    if (!check_travel(polylines, count, to_cut, settings, posX, posY, plunges, error)) {
         return false;
     }
     for (int i = 0; i < count; ++i) {

@@ -26,8 +26,10 @@ inline constexpr float kToolUpHeight = 0.0f;
 // The text of the job from the tool position (posX, posY). False, with a
 // French message in `error` and `text` untouched, when the job cannot be
 // written sensibly: a speed or a number of steps per mm that the job uses is
-// zero or negative, a period would not fit in an integer, or a coordinate is
-// so large that its line would not be read back whole.
+// zero or negative, a period would not fit in an integer, a point it goes to
+// (the start, a point to cut, the plunge depth) lies outside the machine's
+// travel from the origin, or a coordinate is so large that its line would not
+// be read back whole.
 bool job_text(const common::PolylineArray& polylines, int count, const MachineSettings& settings,
               float posX, float posY, std::string& text, std::string& error);
 

@@ -6,6 +6,8 @@
 #include <filesystem>
 
 #include "file_errors.h"
+#include "printable.h"
+#include "save_file.h"
 
 namespace vexor {
 
@@ -38,36 +40,37 @@ std::int64_t to_us(std::int64_t diff, std::int64_t frequency) {
 
 }  // namespace
 
-// The CSV trace, written under a temporary name beside its target and
-// renamed over it only when every line reached the disk.
+// The CSV trace, written through the atomic writer (a temporary file of a
+// unique name beside its target, renamed over it only when every line
+// reached the disk), in blocks.
 class CutSimulation::Trace {
   public:
-    Trace(std::string path, std::FILE* file) : path_(std::move(path)), file_(file) {}
-    ~Trace() {
-        if (file_) {
-            std::fclose(file_);
-            std::remove(temp_path(path_).c_str());
+    explicit Trace(std::string path) : path_(std::move(path)) {}
+
+    bool open(std::string& error) {
+        if (!file_.open(path_)) {
+            error = "Impossible de créer le fichier de trace « " + path_ + " ».";
+            return false;
         }
+        buffer_ = "temps_us,port,octet\n";
+        return true;
     }
-
-    static std::string temp_path(const std::string& path) { return path + ".tmp"; }
-
-    void write_header() { ok_ = std::fputs("temps_us,port,octet\n", file_) >= 0 && ok_; }
 
     void write(std::int64_t us, unsigned short port, unsigned char value) {
         char line[64];
         char* p = std::to_chars(line, line + 24, us).ptr;
         p = std::snprintf(p, 32, ",0x%03X,0x%02X\n", port, value) + p;
-        const auto size = static_cast<std::size_t>(p - line);
-        ok_ = std::fwrite(line, 1, size, file_) == size && ok_;
+        buffer_.append(line, p);
+        if (buffer_.size() >= kBlock) {
+            file_.write(buffer_);
+            buffer_.clear();
+        }
     }
 
     bool finish(std::string& error) {
-        const bool closed = std::fclose(file_) == 0;
-        file_ = nullptr;
-        const std::string temp = temp_path(path_);
-        if (!ok_ || !closed || std::rename(temp.c_str(), path_.c_str()) != 0) {
-            std::remove(temp.c_str());
+        file_.write(buffer_);
+        buffer_.clear();
+        if (!file_.commit()) {
             error = "Impossible d'écrire le fichier de trace « " + path_ + " ».";
             return false;
         }
@@ -75,9 +78,10 @@ class CutSimulation::Trace {
     }
 
   private:
+    static constexpr std::size_t kBlock = 1 << 16;
     std::string path_;
-    std::FILE* file_;
-    bool ok_ = true;
+    platform::AtomicFile file_;
+    std::string buffer_;
 };
 
 CutSimulation::CutSimulation(const platform::SettingsStore& settings,
@@ -94,14 +98,11 @@ CutSimulation::CutSimulation(const platform::SettingsStore& settings,
 CutSimulation::~CutSimulation() = default;
 
 bool CutSimulation::open_trace(const std::string& path, std::string& error) {
-    std::FILE* file = path.empty() ? nullptr : std::fopen(Trace::temp_path(path).c_str(), "w");
-    if (!file) {
-        error = "Impossible de créer le fichier de trace « " + path +
-                " » : " + platform::write_failure_reason(path, errno) + ".";
+    auto trace = std::make_unique<Trace>(path);
+    if (!trace->open(error)) {
         return false;
     }
-    trace_ = std::make_unique<Trace>(path, file);
-    trace_->write_header();
+    trace_ = std::move(trace);
     return true;
 }
 
@@ -196,7 +197,7 @@ std::string minutes_text(std::int64_t time_us) {
 }
 
 std::string report_text(const SimulationReport& r) {
-    std::string out = "Fichier : " + r.file + "\n";
+    std::string out = "Fichier : " + platform::printable(r.file) + "\n";
     out += "Polylignes : " + std::to_string(r.polylines) + " (" + std::to_string(r.selected) +
            " à découper)\n";
     out += "Lignes de mouvement : " + std::to_string(r.lines) + "\n";

@@ -53,7 +53,8 @@ class CutSimulation {
 
     // Streams every port write to `path` as CSV lines
     // "temps_us,port,octet" (time from the start of the run, port and byte
-    // in hex). The file is written aside and takes its name at `finish`.
+    // in hex). The file is written aside, under a unique temporary name, and
+    // takes its name at `finish`.
     bool open_trace(const std::string& path, std::string& error);
 
     // Opens the drawing, switches the motors on and starts the job. False
@@ -86,6 +87,10 @@ class CutSimulation {
             return store_.read_int(section, key, default_value);
         }
         bool write_int(const std::string&, const std::string&, int) override { return false; }
+        bool unreadable(const std::string& section, const std::string& key,
+                        std::string& text) const override {
+            return store_.unreadable(section, key, text);
+        }
 
       private:
         const platform::SettingsStore& store_;

@@ -1,5 +1,6 @@
 #include "machine_settings.h"
 
+#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -54,6 +55,12 @@ int stored_depth(float depth_mm) {
 int stored_speed(float speed) {
     return truncate_to_int(speed);
 }
+int stored_travel(float travel_mm) {
+    return stored_form(travel_mm, 100, travel_from_stored);
+}
+float travel_from_stored(int stored) {
+    return static_cast<float>(stored) * 0.01f;
+}
 float steps_from_stored(int stored) {
     return static_cast<float>(stored) * 0.00001f;
 }
@@ -61,26 +68,41 @@ float depth_from_stored(int stored) {
     return static_cast<float>(stored) * 0.1f;
 }
 
-MachineSettings load_machine_settings(const platform::SettingsStore& store) {
+MachineSettings load_machine_settings(const platform::SettingsStore& store,
+                                      std::vector<std::string>* notices) {
+    std::vector<std::string> replaced;
+    // Each stored value within what the dialogs and the parameter bar accept.
+    auto read = [&](const char* section, const char* key, int default_value, int min, int max) {
+        return platform::read_checked_int(store, section, key, default_value, min, max, replaced);
+    };
     MachineSettings s;
-    s.travelSpeedZ = static_cast<float>(store.read_int("Deplacement", "SpeedZ", 2));
-    s.travelSpeedXY = static_cast<float>(store.read_int("Deplacement", "SpeedXY", 5));
-    s.cutSpeedZ = static_cast<float>(store.read_int("Decoupe", "SpeedZ", 1));
-    s.cutSpeedXY = static_cast<float>(store.read_int("Decoupe", "SpeedXY", 2));
-    s.StepX = steps_from_stored(store.read_int("Machine", "StepX", 100000));
-    s.StepY = steps_from_stored(store.read_int("Machine", "StepY", 100000));
-    s.StepZ = steps_from_stored(store.read_int("Machine", "StepZ", 100000));
-    s.ZBas = depth_from_stored(store.read_int("Descente", "ZBas", -20));
-    s.PinXClk = store.read_int("Port", "PinXClk", 2);
-    s.PinXDir = store.read_int("Port", "PinXDir", 3);
-    s.PinXInv = store.read_int("Port", "PinXInv", 0);
-    s.PinYClk = store.read_int("Port", "PinYClk", 4);
-    s.PinYDir = store.read_int("Port", "PinYDir", 5);
-    s.PinYInv = store.read_int("Port", "PinYInv", 0);
-    s.PinZClk = store.read_int("Port", "PinZClk", 6);
-    s.PinZDir = store.read_int("Port", "PinZDir", 7);
-    s.PinZInv = store.read_int("Port", "PinZInv", 0);
-    s.Lpt = store.read_int("Port", "Lpt", 1);
+    s.travelSpeedZ = static_cast<float>(read("Deplacement", "SpeedZ", 2, 0, 99));
+    s.travelSpeedXY = static_cast<float>(read("Deplacement", "SpeedXY", 5, 0, 99));
+    s.cutSpeedZ = static_cast<float>(read("Decoupe", "SpeedZ", 1, 0, 99));
+    s.cutSpeedXY = static_cast<float>(read("Decoupe", "SpeedXY", 2, 0, 99));
+    constexpr int kStepsMin = 100000;     // 1 step per mm
+    constexpr int kStepsMax = 100000000;  // 1000 steps per mm
+    s.StepX = steps_from_stored(read("Machine", "StepX", 100000, kStepsMin, kStepsMax));
+    s.StepY = steps_from_stored(read("Machine", "StepY", 100000, kStepsMin, kStepsMax));
+    s.StepZ = steps_from_stored(read("Machine", "StepZ", 100000, kStepsMin, kStepsMax));
+    constexpr int kIntMax = std::numeric_limits<int>::max();
+    s.travelX = travel_from_stored(read("Machine", "CourseX", 100000, 1, kIntMax));
+    s.travelY = travel_from_stored(read("Machine", "CourseY", 100000, 1, kIntMax));
+    s.travelZ = travel_from_stored(read("Machine", "CourseZ", 15000, 1, kIntMax));
+    s.ZBas = depth_from_stored(read("Descente", "ZBas", -20, -990, 0));
+    s.PinXClk = read("Port", "PinXClk", 2, 2, 9);
+    s.PinXDir = read("Port", "PinXDir", 3, 2, 9);
+    s.PinXInv = read("Port", "PinXInv", 0, 0, 1);
+    s.PinYClk = read("Port", "PinYClk", 4, 2, 9);
+    s.PinYDir = read("Port", "PinYDir", 5, 2, 9);
+    s.PinYInv = read("Port", "PinYInv", 0, 0, 1);
+    s.PinZClk = read("Port", "PinZClk", 6, 2, 9);
+    s.PinZDir = read("Port", "PinZDir", 7, 2, 9);
+    s.PinZInv = read("Port", "PinZInv", 0, 0, 1);
+    s.Lpt = read("Port", "Lpt", 1, 1, 2);
+    if (notices) {
+        *notices = std::move(replaced);
+    }
     return s;
 }
 
@@ -97,6 +119,9 @@ bool save_machine_settings(const MachineSettings& s, platform::SettingsStore& st
     put("Machine", "StepX", stored_steps(s.StepX));
     put("Machine", "StepY", stored_steps(s.StepY));
     put("Machine", "StepZ", stored_steps(s.StepZ));
+    put("Machine", "CourseX", stored_travel(s.travelX));
+    put("Machine", "CourseY", stored_travel(s.travelY));
+    put("Machine", "CourseZ", stored_travel(s.travelZ));
     put("Port", "PinXClk", s.PinXClk);
     put("Port", "PinXDir", s.PinXDir);
     put("Port", "PinXInv", s.PinXInv);
@@ -108,6 +133,18 @@ bool save_machine_settings(const MachineSettings& s, platform::SettingsStore& st
     put("Port", "PinZInv", s.PinZInv);
     put("Port", "Lpt", s.Lpt);
     return ok;
+}
+
+float travel_of(char axis, const MachineSettings& settings) {
+    return axis == 'X' ? settings.travelX : axis == 'Y' ? settings.travelY : settings.travelZ;
+}
+
+std::string outside_travel_text(char axis, const MachineSettings& settings) {
+    const float travel = travel_of(axis, settings);
+    char number[32];
+    const auto end = std::to_chars(number, number + sizeof number, travel).ptr;
+    return std::string("hors de la course de l'axe ") + axis + " (" + std::string(number, end) +
+           " mm de part et d'autre de l'origine)";
 }
 
 int pin_mask(int pin) {

@@ -3,6 +3,10 @@
 // tool descent and the parallel-port wiring, with their stored integer forms
 // in the settings store and the values the motion driver derives from them.
 
+#include <cmath>
+#include <string>
+#include <vector>
+
 #include "settings_store.h"
 
 namespace vexor {
@@ -24,9 +28,9 @@ struct MachineSettings : PortSettings {
     float cutSpeedXY = 2.0f;     // mm/s: X/Y while cutting
     float cutSpeedZ = 1.0f;      // mm/s: plunge and raise in a job
     float ZBas = -2.0f;          // mm, Z of the tool while it cuts (zero or negative)
-    float travelX = 1000.0f;     // mm: travel limits of each axis
-    float travelY = 1000.0f;
-    float travelZ = 150.0f;
+    // mm: the machine's travel per axis. No job or jog takes the tool further
+    // than this from the origin on an axis, on either side.
+    float travelX = 1000.0f, travelY = 1000.0f, travelZ = 150.0f;
 };
 
 // Stored forms. Steps per mm are kept × 100000 and the depth × 10, the
@@ -36,6 +40,9 @@ struct MachineSettings : PortSettings {
 int stored_steps(float steps_per_mm);
 int stored_depth(float depth_mm);
 int stored_speed(float speed);
+// Travels are kept in hundredths of a millimetre (× 100, truncated).
+int stored_travel(float travel_mm);
+float travel_from_stored(int stored);
 // Read back with the single-precision factors 0.00001 and 0.1 (stored 30000
 // gives 0.29999998 steps per mm).
 float steps_from_stored(int stored);
@@ -43,13 +50,28 @@ float depth_from_stored(int stored);
 
 // Reads every setting, each with its default when absent, in the order
 // travel Z speed, travel XY speed, cutting Z speed, cutting XY speed, steps
-// X, Y, Z, descent, then the ten "Port" keys. Stored values are not checked.
-MachineSettings load_machine_settings(const platform::SettingsStore& store);
+// X, Y, Z, the travels X, Y, Z, descent, then the ten "Port" keys. A stored
+// value that is not an integer or lies outside what the dialogs and the
+// parameter bar accept (steps 1 to 1000 per mm, speeds 0 to 99, descent -99
+// to 0, travels above 0, pins 2 to 9, inversions 0 or 1, port 1 or 2) gives
+// the default, and `notices` receives a French line for each replacement.
+MachineSettings load_machine_settings(const platform::SettingsStore& store,
+                                      std::vector<std::string>* notices = nullptr);
 
 // Writes travel Z speed, travel XY speed, cutting Z speed, cutting XY speed,
-// descent, steps X, Y, Z, then the "Port" keys. False when a write failed
+// descent, steps X, Y, Z, travels X, Y, Z, then the "Port" keys. False when a write failed
 // (every key is still attempted).
 bool save_machine_settings(const MachineSettings& settings, platform::SettingsStore& store);
+
+// Whether a coordinate lies within `travel` of the origin (NaN never does).
+inline bool within_travel(double coordinate, float travel) {
+    return std::fabs(coordinate) <= travel;
+}
+// The travel of axis 'X', 'Y' or 'Z'.
+float travel_of(char axis, const MachineSettings& settings);
+// "hors de la course de l'axe X (1000 mm de part et d'autre de l'origine)": the
+// end of a refusal for a move that would leave the travel of `axis`.
+std::string outside_travel_text(char axis, const MachineSettings& settings);
 
 // Data pins 2 to 9 are bits D0 to D7; any other number gives 0 (never output).
 int pin_mask(int pin);

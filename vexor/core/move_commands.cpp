@@ -34,6 +34,14 @@ bool period_of(float speed, const char* speed_name, float steps, char axis, int&
     return true;
 }
 
+bool check_target(double target, char axis, const MachineSettings& s, std::string& error) {
+    if (within_travel(target, travel_of(axis, s))) {
+        return true;
+    }
+    error = "Le déplacement irait " + outside_travel_text(axis, s) + " : il est refusé.";
+    return false;
+}
+
 }  // namespace
 
 bool jog_text(Jog jog, float distance, const MachineSettings& s, const CStepDriver& d,
@@ -50,6 +58,9 @@ bool jog_text(Jog jog, float distance, const MachineSettings& s, const CStepDriv
                 return false;
             }
             const bool plus = jog == Jog::XPlus;
+            if (!check_target(plus ? d.posX() + distance : d.posX() - distance, 'X', s, error)) {
+                return false;
+            }
             text = p_line_text(plus ? d.posX() + distance : d.posX() - distance,
                                plus ? d.stepLenX() : -d.stepLenX(), d.posY(), 0, period);
             return true;
@@ -60,6 +71,9 @@ bool jog_text(Jog jog, float distance, const MachineSettings& s, const CStepDriv
                 return false;
             }
             const bool plus = jog == Jog::YPlus;
+            if (!check_target(plus ? d.posY() + distance : d.posY() - distance, 'Y', s, error)) {
+                return false;
+            }
             text = p_line_text(d.posX(), 0, plus ? d.posY() + distance : d.posY() - distance,
                                plus ? d.stepLenY() : -d.stepLenY(), period);
             return true;
@@ -70,6 +84,9 @@ bool jog_text(Jog jog, float distance, const MachineSettings& s, const CStepDriv
                 return false;
             }
             const bool plus = jog == Jog::ZPlus;
+            if (!check_target(plus ? d.posZ() + distance : d.posZ() - distance, 'Z', s, error)) {
+                return false;
+            }
             text = z_line_text(plus ? d.posZ() + distance : d.posZ() - distance,
                                plus ? d.stepLenZ() : -d.stepLenZ(), period);
             return true;

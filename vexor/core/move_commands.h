@@ -3,7 +3,8 @@
 // Each period is 1000000 / speed / steps per mm in single precision,
 // truncated towards zero. A move that cannot be made sensibly is refused with
 // a French message for an "Erreur" box: steps per mm of 0 or less on an axis
-// that moves, a speed of 0 or less, or a period too long for the file.
+// that moves, a speed of 0 or less, a period too long for the file, or a
+// target outside the machine's travel from the origin.
 
 #include <string>
 

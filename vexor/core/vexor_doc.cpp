@@ -10,7 +10,7 @@ namespace vexor {
 
 CVexorDoc::CVexorDoc(platform::SettingsStore& store, platform::PortWriter& port,
                      platform::PerformanceCounter& counter)
-    : store_(store), settings_(load_machine_settings(store)), driver_(port, counter) {
+    : store_(store), settings_(load_machine_settings(store, &notices_)), driver_(port, counter) {
     driver_.set_wiring(settings_);
     driver_.set_step_lengths(settings_);
 }
@@ -85,8 +85,7 @@ int CVexorDoc::open_drawing(const std::string& path, std::string& error) {
     // Read aside, so that a file the reader refuses leaves the drawing whole.
     auto table = std::make_unique<common::PolylineArray>();
     int count = 0;
-    if (!common::read_dxf_polylines(path, *table, count)) {
-        error = "Impossible d'ouvrir le fichier « " + path + " ».";
+    if (!common::read_dxf_polylines(path, *table, count, &error)) {
         return 0;
     }
     for (int i = 0; i < count; ++i) {

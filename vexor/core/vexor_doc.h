@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "cut_job.h"
 #include "machine_settings.h"
@@ -29,6 +30,9 @@ class CVexorDoc {
     CVexorDoc& operator=(const CVexorDoc&) = delete;
 
     const MachineSettings& settings() const { return settings_; }
+    // The stored settings that could not be used as they were, each replaced
+    // by its default: one French line each, for a message at start.
+    const std::vector<std::string>& settings_notices() const { return notices_; }
     CStepDriver& driver() { return driver_; }
     const CStepDriver& driver() const { return driver_; }
 
@@ -83,6 +87,7 @@ class CVexorDoc {
     bool start_move(const std::string& text, std::string& error);
 
     platform::SettingsStore& store_;
+    std::vector<std::string> notices_;
     MachineSettings settings_;
     CStepDriver driver_;
 };

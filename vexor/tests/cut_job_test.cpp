@@ -224,8 +224,8 @@ TEST(StartCommand, RefusalsStartNothingAndChangeNothing) {
     refused("a period beyond an int", "trop faible");
     rig.doc.set_steps(100, 100, 100);
     rig.doc.set_speeds(5, 2, 2, 1);
-    rig.doc.polylines[0]->points[1] = {3e38f, -3e38f, 0};
-    refused("a line longer than the reader takes", "polyligne 1");
+    rig.doc.polylines[0]->points[1] = {1e6f, 0, 0};
+    refused("a point beyond the travel", "polyligne 1 est hors de la course de l'axe X");
     rig.doc.polylines[0]->points[1] = {10, 0, 0};
 
     // A speed that no line uses is no reason to refuse: single points never
@@ -241,6 +241,78 @@ TEST(StartCommand, RefusalsStartNothingAndChangeNothing) {
     EXPECT_EQ(rig.job_file(),
               "P 0.000000 0.010000 0.000000 0.000000 2000\n"
               "P 0.000000 0.000000 0.000000 0.010000 2000\n");
+}
+
+TEST(JobFile, EveryPointMustLieWithinTheTravel) {
+    vexor::MachineSettings s;
+    s.StepX = s.StepY = s.StepZ = 100;
+    s.travelX = 300;
+    s.travelY = 200;
+    s.travelZ = 10;
+    struct Case {
+        const char* why;
+        common::Point3 point;
+        float startX, startY, ZBas;
+        int selected;
+        const char* refusal;  // nullptr: the job is written
+    };
+    const Case cases[] = {
+        {"on the travel's ends", {-300, 200, 0}, 300, -200, -10, 1, nullptr},
+        {"beyond X", {300.01f, 0, 0}, 0, 0, -2, 1, "polyligne 1 est hors de la course de l'axe X"},
+        {"beyond Y",
+         {0, -1e9f, 0},
+         0,
+         0,
+         -2,
+         1,
+         "polyligne 1 est hors de la course de l'axe Y (200"},
+        {"not a number", {NAN, 0, 0}, 0, 0, -2, 1, "axe X"},
+        {"an outside start",
+         {0, 0, 0},
+         0,
+         250,
+         -2,
+         1,
+         "point de départ est hors de la course de l'axe Y"},
+        {"a deep descent",
+         {0, 0, 0},
+         0,
+         0,
+         -214748368.0f,
+         1,
+         "descente est hors de la course de l'axe Z"},
+        {"a polyline not cut", {1e6f, 0, 0}, 0, 0, -2, 0, nullptr},
+    };
+    for (const Case& c : cases) {
+        common::PolylineArray table;
+        table[0] = std::make_unique<common::CPolyline>();
+        table[0]->points[0] = {0, 0, 0};
+        table[0]->points[1] = c.point;
+        table[0]->nbPoints = 2;
+        table[0]->set_selected(c.selected);
+        s.ZBas = c.ZBas;
+        std::string text = "avant";
+        std::string error;
+        const bool ok = vexor::job_text(table, 1, s, c.startX, c.startY, text, error);
+        EXPECT_EQ(ok, c.refusal == nullptr) << c.why << ": " << error;
+        if (c.refusal != nullptr) {
+            EXPECT_NE(error.find(c.refusal), std::string::npos) << c.why << ": " << error;
+            EXPECT_EQ(text, "avant") << c.why;
+        }
+    }
+    // Within a travel as large as a float allows, a line the reader could
+    // not take whole is still refused.
+    s.travelX = s.travelY = 3.4e38f;
+    common::PolylineArray table;
+    table[0] = std::make_unique<common::CPolyline>();
+    table[0]->points[0] = {3e38f, -3e38f, 0};
+    table[0]->nbPoints = 1;
+    table[0]->set_selected(1);
+    s.ZBas = -2;
+    std::string text;
+    std::string error;
+    EXPECT_FALSE(vexor::job_text(table, 1, s, 0, 0, text, error));
+    EXPECT_NE(error.find("polyligne 1 a un point trop éloigné"), std::string::npos) << error;
 }
 
 TEST(StartCommand, AJobFileThatCannotBeWrittenLeavesTheRunningMoveAlone) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,9 @@ TEST(MachineSettings, AnEmptyStoreGivesTheDefaults) {
     EXPECT_EQ(s.cutSpeedXY, 2.0f);
     EXPECT_EQ(s.cutSpeedZ, 1.0f);
     EXPECT_EQ(s.ZBas, -2.0f);
+    EXPECT_EQ(s.travelX, 1000.0f);
+    EXPECT_EQ(s.travelY, 1000.0f);
+    EXPECT_EQ(s.travelZ, 150.0f);
     EXPECT_EQ(s.PinXClk, 2);
     EXPECT_EQ(s.PinXDir, 3);
     EXPECT_EQ(s.PinYClk, 4);
@@ -81,13 +85,17 @@ TEST(MachineSettings, StoredValuesDoNotCreepFromExitToExit) {
     platform::MemorySettingsStore store;
     platform::ManualCounter clock;
     platform::SimulatedPort port(clock);
-    store.write_int("Machine", "StepZ", 30000);
+    store.write_int("Machine", "StepZ", 100014);  // reads 1.00013995, whose product truncates lower
     store.write_int("Machine", "StepX", 15748000);
     store.write_int("Descente", "ZBas", -7);
+    store.write_int("Machine", "CourseY", 123457);
     for (int session = 0; session < 3; ++session) {
         vexor::CVexorDoc doc(store, port, clock);
+        EXPECT_EQ(doc.settings().travelY, 1234.57f);
     }
-    EXPECT_EQ(store.read_int("Machine", "StepZ", 0), 30000);
+    EXPECT_EQ(store.read_int("Machine", "CourseY", 0), 123457);
+    EXPECT_EQ(store.read_int("Machine", "CourseZ", 0), 15000);
+    EXPECT_EQ(store.read_int("Machine", "StepZ", 0), 100014);
     EXPECT_EQ(store.read_int("Machine", "StepX", 0), 15748000);
     EXPECT_EQ(store.read_int("Descente", "ZBas", 0), -7);
     for (int stored = 1; stored < 2000000; stored += 997) {
@@ -101,7 +109,7 @@ TEST(MachineSettings, TheDocumentSavesOnExitAndReadsBackTheSame) {
     platform::SimulatedPort port(clock);
     {
         vexor::CVexorDoc doc(store, port, clock);
-        doc.set_steps(200.5f, 157.48f, 0.3f);
+        doc.set_steps(200.5f, 157.48f, 1.00014f);
         doc.set_descent(-1.5f);
         doc.set_speeds(12.9f, 3.5f, 4.0f, 0.5f);
         vexor::PortSettings pins;
@@ -115,7 +123,7 @@ TEST(MachineSettings, TheDocumentSavesOnExitAndReadsBackTheSame) {
     }
     EXPECT_EQ(store.read_int("Machine", "StepX", 0), 20050000);
     EXPECT_EQ(store.read_int("Machine", "StepY", 0), 15748000);
-    EXPECT_EQ(store.read_int("Machine", "StepZ", 0), 30000);
+    EXPECT_EQ(store.read_int("Machine", "StepZ", 0), 100014);
     EXPECT_EQ(store.read_int("Descente", "ZBas", 0), -15);
     EXPECT_EQ(store.read_int("Deplacement", "SpeedXY", 0), 12);
     EXPECT_EQ(store.read_int("Deplacement", "SpeedZ", 0), 3);
@@ -124,7 +132,8 @@ TEST(MachineSettings, TheDocumentSavesOnExitAndReadsBackTheSame) {
     vexor::CVexorDoc again(store, port, clock);
     const auto& s = again.settings();
     EXPECT_EQ(s.StepX, 200.5f);
-    EXPECT_EQ(s.StepZ, std::nextafter(0.3f, 0.0f));
+    EXPECT_EQ(s.StepZ, vexor::steps_from_stored(100014));
+    EXPECT_TRUE(again.settings_notices().empty());
     EXPECT_EQ(s.ZBas, -1.5f);
     EXPECT_EQ(s.travelSpeedXY, 12.0f);
     EXPECT_EQ(s.PinXClk, 9);
@@ -141,12 +150,17 @@ TEST(MachineSettings, ReadAndWrittenInTheirOrder) {
     const std::vector<std::string> port = {
         "Port/PinXClk", "Port/PinXDir", "Port/PinXInv", "Port/PinYClk", "Port/PinYDir",
         "Port/PinYInv", "Port/PinZClk", "Port/PinZDir", "Port/PinZInv", "Port/Lpt"};
+    const std::vector<std::string> travels = {"Machine/CourseX", "Machine/CourseY",
+                                              "Machine/CourseZ"};
     std::vector<std::string> reads = {"Deplacement/SpeedZ", "Deplacement/SpeedXY", "Decoupe/SpeedZ",
                                       "Decoupe/SpeedXY",    "Machine/StepX",       "Machine/StepY",
-                                      "Machine/StepZ",      "Descente/ZBas"};
+                                      "Machine/StepZ"};
     std::vector<std::string> writes = {
         "Deplacement/SpeedZ", "Deplacement/SpeedXY", "Decoupe/SpeedZ", "Decoupe/SpeedXY",
         "Descente/ZBas",      "Machine/StepX",       "Machine/StepY",  "Machine/StepZ"};
+    reads.insert(reads.end(), travels.begin(), travels.end());
+    reads.push_back("Descente/ZBas");
+    writes.insert(writes.end(), travels.begin(), travels.end());
     reads.insert(reads.end(), port.begin(), port.end());
     writes.insert(writes.end(), port.begin(), port.end());
     EXPECT_EQ(store.reads, reads);
@@ -170,4 +184,80 @@ TEST(MachineSettings, StoredWiringIsTakenAsItIs) {
     EXPECT_EQ(w.dirPosZ + w.dirNegZ, 0);
     EXPECT_EQ(w.dirPosX, 0);
     EXPECT_EQ(w.dirNegX, 2);
+}
+
+TEST(MachineSettings, UnusableStoredValuesGiveTheDefaultAndSaySo) {
+    // A store whose entries may hold text that is not an integer.
+    class TextStore : public platform::MemorySettingsStore {
+      public:
+        bool unreadable(const std::string& section, const std::string& key,
+                        std::string& text) const override {
+            const auto it = texts.find(section + "/" + key);
+            if (it == texts.end()) {
+                return false;
+            }
+            text = it->second;
+            return true;
+        }
+        std::map<std::string, std::string> texts;
+    };
+    struct Case {
+        const char* section;
+        const char* key;
+        int stored;  // or text, when `text` is set
+        const char* text;
+        float MachineSettings::*field;  // nullptr: an int of the port
+        int vexor::PortSettings::*pin;
+        float expected;
+        const char* why;  // nullptr: the value is taken
+    };
+    const Case cases[] = {
+        {"Machine", "StepX", 100000000, nullptr, &MachineSettings::StepX, nullptr, 1000, nullptr},
+        {"Machine", "StepX", 150000000, nullptr, &MachineSettings::StepX, nullptr, 1, "150000000"},
+        {"Machine", "StepY", 0, "1.5e7", &MachineSettings::StepY, nullptr, 1, "« 1.5e7 »"},
+        {"Machine", "StepZ", 99999, nullptr, &MachineSettings::StepZ, nullptr, 1, "99999"},
+        {"Deplacement", "SpeedXY", 2147483647, nullptr, &MachineSettings::travelSpeedXY, nullptr, 5,
+         "2147483647"},
+        {"Decoupe", "SpeedZ", 0, nullptr, &MachineSettings::cutSpeedZ, nullptr, 0, nullptr},
+        {"Decoupe", "SpeedXY", -1, nullptr, &MachineSettings::cutSpeedXY, nullptr, 2, "-1"},
+        {"Descente", "ZBas", -2147483647 - 1, nullptr, &MachineSettings::ZBas, nullptr, -2,
+         "-2147483648"},
+        {"Descente", "ZBas", -990, nullptr, &MachineSettings::ZBas, nullptr, -99, nullptr},
+        {"Machine", "CourseX", 0, nullptr, &MachineSettings::travelX, nullptr, 1000, "(0)"},
+        {"Machine", "CourseZ", 0, "abc\n", &MachineSettings::travelZ, nullptr, 150, "« abc? »"},
+        {"Port", "PinXClk", 12, nullptr, nullptr, &vexor::PortSettings::PinXClk, 2, "12"},
+        {"Port", "PinYInv", 5, nullptr, nullptr, &vexor::PortSettings::PinYInv, 0, "5"},
+        {"Port", "Lpt", 2, nullptr, nullptr, &vexor::PortSettings::Lpt, 2, nullptr},
+        {"Port", "Lpt", 3, nullptr, nullptr, &vexor::PortSettings::Lpt, 1, "3"},
+    };
+    for (const Case& c : cases) {
+        TextStore store;
+        if (c.text != nullptr) {
+            store.texts[std::string(c.section) + "/" + c.key] = c.text;
+        } else {
+            store.write_int(c.section, c.key, c.stored);
+        }
+        std::vector<std::string> notices;
+        const MachineSettings s = vexor::load_machine_settings(store, &notices);
+        const float got = c.field != nullptr ? s.*c.field : static_cast<float>(s.*c.pin);
+        EXPECT_EQ(got, c.expected) << c.section << "/" << c.key << " " << c.stored;
+        if (c.why == nullptr) {
+            EXPECT_TRUE(notices.empty()) << notices.front();
+            continue;
+        }
+        ASSERT_EQ(notices.size(), 1u) << c.key;
+        EXPECT_NE(notices[0].find(std::string("Le réglage ") + c.section + "/" + c.key),
+                  std::string::npos)
+            << notices[0];
+        EXPECT_NE(notices[0].find(c.why), std::string::npos) << notices[0];
+        EXPECT_NE(notices[0].find("la valeur par défaut"), std::string::npos) << notices[0];
+    }
+    // The document keeps them for the window's message at start.
+    TextStore store;
+    store.write_int("Machine", "StepX", 0);
+    platform::ManualCounter clock;
+    platform::SimulatedPort port(clock);
+    vexor::CVexorDoc doc(store, port, clock);
+    ASSERT_EQ(doc.settings_notices().size(), 1u);
+    EXPECT_EQ(doc.settings().StepX, 1.0f);
 }

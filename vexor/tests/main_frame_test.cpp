@@ -110,7 +110,11 @@ class MainFrameTest : public window_test::WindowTest<TestFrame> {
         dialog->findChild<QLineEdit*>(name)->setText(text);
     }
     static void press_ok(QDialog* dialog) { QTest::keyClick(dialog, Qt::Key_Return); }
+    // The example plan at 800 steps per mm: a job long enough to be watched
+    // however fast the event loop turns.
     bool start_plan() {
+        window.machine->runner().command(
+            [this](vexor::CStepDriver&) { doc().set_steps(800, 800, 800); });
         if (!window.open_file(QString(OSTRELO_EXAMPLES) + "/decoupe.dxf")) {
             return false;
         }
@@ -353,6 +357,8 @@ TEST_F(MainFrameTest, ClicksToggleOverlappingOutlinesInTurn) {
 TEST_F(MainFrameTest, APortThatRefusesBytesStopsTheMachineWithAMessage) {
     EXPECT_EQ(pane("panePort"), "Port : simulation");
     EXPECT_EQ(window.windowTitle(), "Sans titre - Vexor (Simulation)");
+    window.machine->runner().command(
+        [this](vexor::CStepDriver&) { doc().set_steps(800, 800, 800); });
     retype("jogX", "500");
     click("applyMoves");
     trigger("jogXPlus");
@@ -391,7 +397,8 @@ TEST_F(MainFrameTest, TheLastFourDrawingsAreKeptNewestFirst) {
         CMainFrame frame(*window.machine, &store);
         for (const char* name : {"a.dxf", "b.dxf", "c.dxf", "d.dxf", "e.dxf", "b.dxf"}) {
             const auto file = window.dir.path / name;
-            vexor::test::write_text(file, "  0\nSECTION\n  2\nENTITIES\n  0\nENDSEC\n  0\nEOF\n");
+            vexor::test::write_text(file, "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n 10\n0\n 20\n0\n"
+                                          " 11\n1\n 21\n0\n  0\nENDSEC\n  0\nEOF\n");
             ASSERT_TRUE(frame.open_file(QString::fromStdString(file.string())));
         }
         EXPECT_EQ(frame.windowTitle(), "b.dxf - Vexor (Simulation)");

@@ -130,6 +130,37 @@ TEST(JogCommands, MovesWithoutASensiblePeriodAreRefused) {
     EXPECT_EQ(std::string(vexor::kErrorCaption), "Erreur");
 }
 
+TEST(JogCommands, JogsStayWithinTheTravelFromTheOrigin) {
+    vexor::MachineSettings s;
+    s.StepX = s.StepY = s.StepZ = 100;
+    platform::ManualCounter clock;
+    platform::SimulatedPort port(clock);
+    vexor::CStepDriver driver(port, clock);
+    driver.set_step_lengths(s);
+    struct Case {
+        Jog jog;
+        float distance;
+        const char* refusal;  // nullptr: the jog is written
+    };
+    const Case cases[] = {
+        {Jog::XPlus, 1000, nullptr},    {Jog::XMinus, 1000, nullptr},
+        {Jog::XPlus, 1000.5f, "axe X"}, {Jog::YMinus, 1e9f, "axe Y"},
+        {Jog::ZPlus, 150, nullptr},     {Jog::ZMinus, 151, "axe Z (150 mm"},
+    };
+    for (const Case& c : cases) {
+        std::string text = "avant";
+        std::string error;
+        EXPECT_EQ(vexor::jog_text(c.jog, c.distance, s, driver, text, error), c.refusal == nullptr)
+            << c.distance;
+        if (c.refusal != nullptr) {
+            EXPECT_NE(error.find(std::string("hors de la course de l'") + c.refusal),
+                      std::string::npos)
+                << error;
+            EXPECT_EQ(text, "avant");
+        }
+    }
+}
+
 TEST(JogCommands, AFileThatCannotBeWrittenLeavesTheRunningMove) {
     DocRig rig;
     std::string error;

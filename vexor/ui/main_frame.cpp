@@ -299,19 +299,20 @@ void CMainFrame::refresh() {
             paneJob_->setText("Découpe finie en " + duration(elapsed));
         }
     }
-    // A port that refuses bytes while the machine moves: stop instead of
-    // stepping into the void.
+    // A port that refuses bytes: a moving machine stops instead of stepping
+    // into the void, and a move that ended between two refreshes is reported
+    // all the same, since its steps never reached the motors.
     const std::uint64_t failed = machine_.failed_writes();
     if (failed > failedSeen_ && !alarming_) {
         failedSeen_ = failed;
+        alarming_ = true;
         if (snap.running) {
-            alarming_ = true;
             runner_.command([](CStepDriver& d) { d.request_stop(); });
-            error("Le port parallèle (" + machine_.port_label() +
-                  ") refuse les octets : la machine est arrêtée. Vérifiez le câble, "
-                  "l'alimentation des moteurs et les droits sur le périphérique.");
-            alarming_ = false;
         }
+        error("Le port parallèle (" + machine_.port_label() +
+              ") refuse les octets : la machine est arrêtée. Vérifiez le câble, "
+              "l'alimentation des moteurs et les droits sur le périphérique.");
+        alarming_ = false;
     }
 }
 
