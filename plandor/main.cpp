@@ -1,20 +1,27 @@
-// Plandor: the cut-planning editor. For now it works from the command line:
-// --dump shows what the import of a DXF drawing gives, --import/--save makes a
-// plan of a drawing and --export writes the cut of a plan.
+// Plandor: the cut-planning editor, as a window (on a plan or a drawing named
+// on the command line) or from the command line: --dump shows what the import
+// of a DXF drawing gives, --import/--save makes a plan of a drawing, --export
+// writes the cut of a plan and --screenshot renders the window to a PNG.
 
+#include <QApplication>
+#include <QString>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "c_format.h"
 #include "command_line.h"
+#include "main_frame.h"
 #include "plandor_doc.h"
+#include "screenshot.h"
 #include "settings_store.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "Usage : plandor --dump FICHIER.dxf\n"
+    "Usage : plandor [PLAN.cmg | DESSIN.dxf]\n"
+    "        plandor --screenshot IMAGE.png [--mode MODE] [PLAN.cmg | DESSIN.dxf]\n"
+    "        plandor --dump FICHIER.dxf\n"
     "        plandor --import FICHIER.dxf --save PLAN.cmg\n"
     "        plandor --export SORTIE.dxf PLAN.cmg\n"
     "  --dump FICHIER.dxf  importe le dessin dans un document nouveau et affiche,\n"
@@ -26,6 +33,12 @@ constexpr const char* kUsage =
     "  --export SORTIE.dxf PLAN.cmg\n"
     "                      ouvre le plan et écrit ses contours dans l'ordre des\n"
     "                      liaisons, coupés aux points d'accroche\n"
+    "  PLAN.cmg, DESSIN.dxf ouvre la fenêtre sur ce plan, ou sur un plan nouveau\n"
+    "                      où le dessin est importé\n"
+    "  --screenshot IMAGE.png\n"
+    "                      enregistre l'image de la fenêtre, ouverte sur le fichier\n"
+    "  --mode MODE         le mode de la fenêtre : normal, detourage, accrochage\n"
+    "                      ou liaison\n"
     "  --help              affiche cette aide\n"
     "  --version           affiche la version\n";
 
@@ -99,14 +112,71 @@ int open_and_export(const std::string& cmg, const std::string& dxf) {
     return 0;
 }
 
+bool mode_named(const std::string& name, plandor::EditMode& mode) {
+    const std::pair<const char*, plandor::EditMode> modes[] = {
+        {"normal", plandor::EditMode::Normal},
+        {"detourage", plandor::EditMode::Cut},
+        {"accrochage", plandor::EditMode::Tab},
+        {"liaison", plandor::EditMode::Link}};
+    for (const auto& [text, value] : modes) {
+        if (name == text) {
+            mode = value;
+            return true;
+        }
+    }
+    return false;
+}
+
+// The window, on the file named on the command line; with --screenshot it is
+// rendered offscreen to a PNG, and a refused file ends the program.
+int run_window(int argc, char** argv, const platform::CommandLine& cl) {
+    plandor::EditMode mode = plandor::EditMode::Normal;
+    if (!mode_named(cl.value("--mode", "normal"), mode)) {
+        std::fprintf(stderr, "Mode inconnu : %s (normal, detourage, accrochage ou liaison).\n%s",
+                     cl.value("--mode").c_str(), kUsage);
+        return 1;
+    }
+    const bool screenshot = cl.has("--screenshot");
+    platform::use_offscreen_for_screenshot(argc, argv);
+    QApplication app(argc, argv);
+    const auto settings = platform::make_user_settings("Plandor");
+    plandor::CMainFrame frame(*settings, !screenshot);
+    if (screenshot) {
+        frame.set_message_sink([](const QString&, const QString& text, bool) {
+            std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+        });
+    } else {
+        frame.show();
+    }
+    if (!cl.positional.empty() &&
+        !frame.open_file(QString::fromLocal8Bit(cl.positional[0].c_str())) && screenshot) {
+        return 1;
+    }
+    frame.select_mode(mode);
+    if (screenshot) {
+        std::string error;
+        if (!platform::save_screenshot({&frame}, cl.value("--screenshot"), &error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            return 1;
+        }
+        return 0;
+    }
+    return app.exec();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     platform::CommandLine cl;
     if (auto done = platform::parse_program_arguments(
-            argc, argv, {"--dump", "--import", "--save", "--export"}, {}, kUsage,
-            "Plandor version 1.0.2 - Ostrelo", cl, 1)) {
+            argc, argv, {"--dump", "--import", "--save", "--export", "--screenshot", "--mode"}, {},
+            kUsage, "Plandor version 1.0.2 - Ostrelo", cl, 1)) {
         return *done;
+    }
+    const bool batch =
+        cl.has("--dump") || cl.has("--import") || cl.has("--save") || cl.has("--export");
+    if (!batch) {
+        return run_window(argc, argv, cl);
     }
     const bool exporting = cl.has("--export");
     const size_t positional = exporting ? 1 : 0;
@@ -129,9 +199,5 @@ int main(int argc, char** argv) {
     if (importing) {
         return import_and_save(cl.value("--import"), cl.value("--save"));
     }
-    if (exporting) {
-        return open_and_export(cl.positional[0], cl.value("--export"));
-    }
-    std::fprintf(stderr, "Indiquez ce que Plandor doit faire.\n%s", kUsage);
-    return 1;
+    return open_and_export(cl.positional[0], cl.value("--export"));
 }
