@@ -11,8 +11,10 @@
 
 #include "c_format.h"
 #include "command_line.h"
+#include "logical_units.h"
 #include "main_frame.h"
 #include "plandor_doc.h"
+#include "plandor_view.h"
 #include "screenshot.h"
 #include "settings_store.h"
 
@@ -39,6 +41,7 @@ constexpr const char* kUsage =
     "                      enregistre l'image de la fenêtre, ouverte sur le fichier\n"
     "  --mode MODE         le mode de la fenêtre : normal, detourage, accrochage\n"
     "                      ou liaison\n"
+    "  --zoom N            N pas de zoom avant (0 à 10) au centre de la planche\n"
     "  --help              affiche cette aide\n"
     "  --version           affiche la version\n";
 
@@ -127,6 +130,21 @@ bool mode_named(const std::string& name, plandor::EditMode& mode) {
     return false;
 }
 
+// Zooms in on the middle of the board, as the wheel would there.
+void show_board_closer(plandor::CMainFrame& frame, int steps) {
+    frame.show();
+    QCoreApplication::processEvents();
+    plandor::CPlandorView& view = *frame.view();
+    for (int step = 0; step < steps; ++step) {
+        const plandor::CPlandorDoc& doc = frame.doc();
+        const common::LogicalPoint middle =
+            common::logical_point(static_cast<float>(doc.boardLength) / 2,
+                                  static_cast<float>(doc.boardWidth) / 2, view.state().zoom);
+        view.zoom_at(view.logical_to_pixels().map(QPoint(middle.x, middle.y)), true);
+        view.viewport()->repaint();
+    }
+}
+
 // The window, on the file named on the command line; with --screenshot it is
 // rendered offscreen to a PNG, and a refused file ends the program.
 int run_window(int argc, char** argv, const platform::CommandLine& cl) {
@@ -134,6 +152,12 @@ int run_window(int argc, char** argv, const platform::CommandLine& cl) {
     if (!mode_named(cl.value("--mode", "normal"), mode)) {
         std::fprintf(stderr, "Mode inconnu : %s (normal, detourage, accrochage ou liaison).\n%s",
                      cl.value("--mode").c_str(), kUsage);
+        return 1;
+    }
+    int zoom_steps = 0;
+    if (!common::scan_d(cl.value("--zoom", "0").c_str(), zoom_steps) || zoom_steps < 0 ||
+        zoom_steps > 10) {
+        std::fprintf(stderr, "--zoom attend un nombre de pas de 0 à 10.\n%s", kUsage);
         return 1;
     }
     const bool screenshot = cl.has("--screenshot");
@@ -153,6 +177,9 @@ int run_window(int argc, char** argv, const platform::CommandLine& cl) {
         return 1;
     }
     frame.select_mode(mode);
+    if (zoom_steps > 0) {
+        show_board_closer(frame, zoom_steps);
+    }
     if (screenshot) {
         std::string error;
         if (!platform::save_screenshot({&frame}, cl.value("--screenshot"), &error)) {
@@ -169,7 +196,8 @@ int run_window(int argc, char** argv, const platform::CommandLine& cl) {
 int main(int argc, char** argv) {
     platform::CommandLine cl;
     if (auto done = platform::parse_program_arguments(
-            argc, argv, {"--dump", "--import", "--save", "--export", "--screenshot", "--mode"}, {},
+            argc, argv,
+            {"--dump", "--import", "--save", "--export", "--screenshot", "--mode", "--zoom"}, {},
             kUsage, "Plandor version 1.0.2 - Ostrelo", cl, 1)) {
         return *done;
     }

@@ -340,9 +340,13 @@ void CPlandorView::mousePressEvent(QMouseEvent* event) {
     viewport()->update();
 }
 
+void CPlandorView::zoom_at(const QPoint& pixel, bool in) {
+    remember_mouse(pixel);
+    zoom_step(in);
+}
+
 void CPlandorView::wheelEvent(QWheelEvent* event) {
-    remember_mouse(event->position().toPoint());
-    zoom_step(event->angleDelta().y() > 0);
+    zoom_at(event->position().toPoint(), event->angleDelta().y() > 0);
     event->accept();
 }
 

@@ -30,6 +30,9 @@ class CPlandorView : public QAbstractScrollArea {
     void reset_view();
     // One zoom step at the remembered mouse position.
     void zoom_step(bool in);
+    // One zoom step with the mouse at `pixel` of the viewport, as the wheel
+    // does.
+    void zoom_at(const QPoint& pixel, bool in);
 
     const ViewState& state() const { return view_; }
     const ScreenMetrics& screen() const { return screen_; }
