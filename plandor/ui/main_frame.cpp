@@ -29,31 +29,34 @@ const QString kDxfFilter = "Dxf Files (*.dxf)";
 
 }  // namespace
 
-// One change of the plan: the document before and after it.
+// One change of the plan. It keeps the state of the document the other side
+// of the change: the state before while the change is done, the state after
+// once it is undone (a plan at capacity is kept once, not twice).
 class SnapshotCommand : public QUndoCommand {
   public:
-    SnapshotCommand(CMainFrame* frame, DocSnapshot before, DocSnapshot after, const QString& text)
-        : QUndoCommand(text), frame_(frame), before_(std::move(before)), after_(std::move(after)) {}
+    SnapshotCommand(CMainFrame* frame, DocSnapshot before, const QString& text)
+        : QUndoCommand(text), frame_(frame), other_(std::move(before)) {}
 
-    void undo() override { put_back(before_); }
+    void undo() override { swap_with_document(); }
     void redo() override {
         if (first_) {
-            first_ = false;  // the edit itself has just been made
+            first_ = false;  // the change itself has just been made
             return;
         }
-        put_back(after_);
+        swap_with_document();
     }
 
   private:
-    void put_back(const DocSnapshot& snapshot) {
-        restore_snapshot(frame_->doc_, snapshot);
+    void swap_with_document() {
+        DocSnapshot current = take_snapshot(frame_->doc_);
+        restore_snapshot(frame_->doc_, other_);
+        other_ = std::move(current);
         frame_->editor_.document_restored();
         frame_->refresh();
     }
 
     CMainFrame* frame_;
-    DocSnapshot before_;
-    DocSnapshot after_;
+    DocSnapshot other_;
     bool first_ = true;
 };
 
@@ -340,7 +343,7 @@ void CMainFrame::run_edit(const std::function<int(std::string&)>& edit, const QS
         error(QString::fromStdString(message));
     }
     if (changed != 0) {
-        undo_->push(new SnapshotCommand(this, std::move(before), take_snapshot(doc_), name));
+        undo_->push(new SnapshotCommand(this, std::move(before), name));
     }
     refresh();
 }
