@@ -281,7 +281,7 @@ TEST_F(PlandorWindowTest, PreferencesRefuseBadValuesAndKeepContoursOnUnchangedRa
     const std::string before = plan_text();
 
     auto run_dialog = [this](const std::vector<std::pair<const char*, QString>>& edits) {
-        QTimer::singleShot(0, [this, edits] {
+        QTimer::singleShot(0, [edits] {
             auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
             ASSERT_NE(dialog, nullptr);
             for (const auto& [name, text] : edits) {

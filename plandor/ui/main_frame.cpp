@@ -105,7 +105,10 @@ CMainFrame::CMainFrame(platform::SettingsStore& settings, bool keep_recent_files
     refresh();
 }
 
-CMainFrame::~CMainFrame() = default;
+CMainFrame::~CMainFrame() {
+    // The stack outlives this class while QObject deletes the children.
+    undo_->disconnect(this);
+}
 
 QAction* CMainFrame::add_action(const char* name, const QString& text, const QString& prompt,
                                 const std::function<void()>& run) {
