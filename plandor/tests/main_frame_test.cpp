@@ -11,6 +11,7 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 #include <QToolButton>
 #include <QUndoStack>
 #include <QWheelEvent>
@@ -98,6 +99,19 @@ class PlandorWindowTest : public window_test::WindowTest<TestFrame> {
 
 TEST_F(PlandorWindowTest, DrawsAtTheWorkedCoordinatesAndShowsTheMousePosition) {
     EXPECT_EQ(window.windowTitle(), "sans nom[*] - Plandor");
+    QStringList buttons;
+    for (QAction* action : child<QToolBar>("toolBar")->actions()) {
+        buttons << (action->isSeparator() ? "|" : action->objectName());
+        if (action->objectName().startsWith("edit") || action->objectName() == "filePrint") {
+            EXPECT_FALSE(action->isEnabled()) << action->objectName().toStdString();
+        }
+    }
+    EXPECT_EQ(buttons.join(" "),
+              "fileNew fileOpen fileSave | editCut editCopy editPaste | filePrint | resetView | "
+              "cutMode reverse join explode offsetLeft offsetRight removeOffset | tabMode addTab "
+              "removeTab tabNext tabPrevious | linkMode removeLink | appAbout");
+    EXPECT_EQ(child<QToolButton>("bt_tabNext")->toolTip(),
+              "Déplace le point d'accroche vers le segment suivant");
     add(outline({{100, 50, 0}, {140, 50, 0}}));
     view()->viewport()->repaint();
     EXPECT_EQ(common::logical_point(100, 50, 0.25f), (common::LogicalPoint{1250, -18875}));

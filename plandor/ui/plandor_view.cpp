@@ -276,6 +276,13 @@ void CPlandorView::paint_polyline(QPainter& painter, const CPolyline& p, bool on
     }
 }
 
+void CPlandorView::showEvent(QShowEvent* event) {
+    QAbstractScrollArea::showEvent(event);
+    // The screen the window opens on gives the size of a millimetre.
+    screen_ = metrics_of(QWidget::screen());
+    update_scroll_ranges();
+}
+
 void CPlandorView::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
     update_scroll_ranges();
