@@ -237,8 +237,18 @@ TEST_F(PlandorWindowTest, LinkByTwoClicksRemovedWithDelete) {
     QTest::mouseMove(viewport(), pixel(0, 0));
     EXPECT_EQ(viewport()->cursor().shape(), Qt::BitmapCursor) << "the target over the origin";
     click_at(0, 0);
-    QTest::mouseMove(viewport(), pixel(10, 10));
+    QTest::mouseMove(viewport(), pixel(10, 16));
     EXPECT_EQ(viewport()->cursor().shape(), Qt::ArrowCursor);
+    viewport()->repaint();
+    const QImage band = viewport()->grab().toImage();
+    const QPoint middle = pixel(5, 8);
+    bool drawn = false;
+    for (int dy = -1; dy <= 1; ++dy) {
+        for (int dx = -1; dx <= 1; ++dx) {
+            drawn = drawn || band.pixelColor(middle + QPoint(dx, dy)) == QColor(Qt::black);
+        }
+    }
+    EXPECT_TRUE(drawn) << "the rubber band follows the mouse";
     EXPECT_EQ(window.editor().linker.choosingStart, 0);
     click_at(19, 19);  // the contour's first point
     ASSERT_EQ(doc().linkCount, 1);
@@ -335,6 +345,8 @@ TEST_F(PlandorWindowTest, SavePromptOnlyForAChangedPlan) {
     ASSERT_TRUE(window.open_file(
         QString::fromStdString((fs::path(PLANDOR_TEST_DATA) / "plan_complet.cmg").string())));
     EXPECT_TRUE(window.questions.empty()) << "the plan was never changed";
+    ASSERT_EQ(window.recent_files().size(), 1);
+    EXPECT_TRUE(window.recent_files()[0].endsWith("plan_complet.cmg"));
     EXPECT_FALSE(child<QAction>("importDxf")->isEnabled());
     const int count = doc().polylineCount;
     ASSERT_GT(count, 1);
