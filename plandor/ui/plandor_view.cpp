@@ -56,8 +56,13 @@ ScreenMetrics metrics_of(const QScreen* screen) {
     if (screen == nullptr) {
         return {254, 254, 960, 960};  // 96 pixels an inch
     }
-    const QSizeF mm = screen->physicalSize();
     const QRect px = screen->geometry();
+    QSizeF mm = screen->physicalSize();
+    if (mm.width() < 10 || mm.height() < 10) {
+        // A display that does not tell its size: its logical resolution.
+        mm = QSizeF(px.width() * 25.4 / screen->logicalDotsPerInchX(),
+                    px.height() * 25.4 / screen->logicalDotsPerInchY());
+    }
     m.widthMm = std::max(1, static_cast<int>(std::lround(mm.width())));
     m.heightMm = std::max(1, static_cast<int>(std::lround(mm.height())));
     m.widthPx = std::max(1, px.width());
