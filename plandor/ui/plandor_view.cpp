@@ -358,6 +358,10 @@ void CPlandorView::zoom_at(const QPoint& pixel, bool in) {
 }
 
 void CPlandorView::wheelEvent(QWheelEvent* event) {
+    if (event->angleDelta().y() == 0) {
+        QAbstractScrollArea::wheelEvent(event);  // a sideways turn scrolls
+        return;
+    }
     zoom_at(event->position().toPoint(), event->angleDelta().y() > 0);
     event->accept();
 }
