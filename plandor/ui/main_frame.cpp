@@ -11,7 +11,6 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
-#include <QToolButton>
 #include <QUndoStack>
 
 #include "doc_snapshot.h"

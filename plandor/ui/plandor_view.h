@@ -39,9 +39,6 @@ class CPlandorView : public QAbstractScrollArea {
     // The transform of the current paint: logical units to viewport pixels.
     QTransform logical_to_pixels() const;
 
-    // Paints the whole plan (used by the paint and by the benchmark).
-    void paint_plan(QPainter& painter);
-
   protected:
     void paintEvent(QPaintEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -53,6 +50,8 @@ class CPlandorView : public QAbstractScrollArea {
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
+    // The whole plan, in the order and colours of the current mode.
+    void paint_plan(QPainter& painter);
     void update_scroll_ranges();
     void apply_pending();
     void remember_mouse(const QPoint& pixel);
