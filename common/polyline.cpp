@@ -25,6 +25,34 @@ void CPolyline::set_end_linked(int v) {
     set_flag(endLinked_, v);
 }
 
+std::unique_ptr<CPolyline> CPolyline::clone() const {
+    auto copy = std::make_unique<CPolyline>();
+    copy->nbPoints = nbPoints;
+    copy->points = points;
+    copy->detourage = detourage;
+    copy->selectedSegment = selectedSegment;
+    copy->taille = taille;
+    copy->nbOffsetPoints = nbOffsetPoints;
+    copy->offsetPoints = offsetPoints;
+    for (size_t k = 0; k < tabs.size(); ++k) {
+        if (tabs[k]) {
+            copy->tabs[k] = std::make_unique<CAttache>(*tabs[k]);
+        }
+    }
+    copy->permute = permute;
+    copy->memberCursor = memberCursor;
+    copy->nbMembers = nbMembers;
+    for (size_t j = 0; j < members.size(); ++j) {
+        if (members[j]) {
+            copy->members[j] = members[j]->clone();
+        }
+    }
+    copy->selected_ = selected_;
+    copy->endLinked_ = endLinked_;
+    copy->startLinked_ = startLinked_;
+    return copy;
+}
+
 void CPolyline::reverse() {
     std::reverse(points.begin(), points.begin() + nbPoints);
     if (nbMembers > 0) {

@@ -72,6 +72,9 @@ class CPolyline {
     // Deletes the members and the tabs (owned through unique_ptr).
     virtual ~CPolyline() = default;
 
+    // A deep copy: points, contour, tabs, flags and every member.
+    std::unique_ptr<CPolyline> clone() const;
+
     // The three flags take only 0 or 1; any other value is ignored.
     void set_selected(int v);
     void set_start_linked(int v);

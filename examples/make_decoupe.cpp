@@ -4,7 +4,10 @@
 // holes), each outline offset by the radius of a 2 mm cutter (outside the
 // parts, inside the holes), two holding tabs on each part and a cut order
 // from the origin that takes the holes before the outline around them.
-// Usage: make_decoupe OUT.dxf
+// With a second name it also writes the same parts as a Plandor plan (.cmg):
+// the drawn outlines, their contours and tabs as Plandor computes them, and
+// the links of the cut order.
+// Usage: make_decoupe OUT.dxf [PLAN.cmg]
 
 #include <cmath>
 #include <cstdio>
@@ -118,11 +121,82 @@ std::unique_ptr<common::CPolyline> contour(const Outline& o,
     return p;
 }
 
+// A drawn outline, closed on its first point, as Plandor imports it.
+std::unique_ptr<common::CPolyline> drawn(const Outline& o) {
+    auto p = std::make_unique<common::CPolyline>();
+    const size_t n = o.size();
+    for (size_t i = 0; i <= n; ++i) {
+        p->points[i] = {static_cast<float>(o[i % n].x), static_cast<float>(o[i % n].y), 0};
+    }
+    p->nbPoints = static_cast<int>(n + 1);
+    return p;
+}
+
+// The plan as a user makes it in Plandor: each outline offset on its side
+// (left is inside for these counter-clockwise outlines), tabs placed on the
+// listed segments, links from the origin through the parts in order.
+int write_plan(const char* path) {
+    platform::MemorySettingsStore settings;
+    plandor::CPlandorDoc doc(settings);
+    doc.cutterRadius = static_cast<float>(kCutterRadius);
+    doc.tabWidth = static_cast<float>(kTabWidth);
+    doc.tabStep = 1.0f;
+    doc.boardWidth = 150;
+    doc.boardLength = 300;
+    struct Part {
+        Outline outline;
+        int side;
+        std::vector<int> tabs;
+    };
+    std::vector<Part> parts = {{ellipse(60, 95, 13, 13, 36), 1, {}},
+                               {ellipse(60, 45, 13, 13, 36), 1, {}},
+                               {ellipse(60, 70, 50, 60, 72), 2, {18, 54}}};
+    const double chords[] = {120, 105, 90};
+    for (int r = 0; r < 3; ++r) {
+        parts.push_back({rib(chords[r], 130, 25 + 40 * r), 2, {12, 37}});
+    }
+    for (const Part& part : parts) {
+        auto p = drawn(part.outline);
+        p->offset(part.side, doc.cutterRadius, true);
+        for (int s : part.tabs) {
+            p->place_tab(s, doc.tabWidth, 0);
+        }
+        doc.add_polyline(std::move(p));
+    }
+    for (int i = 0; i < doc.polylineCount; ++i) {
+        auto link = std::make_unique<plandor::CLiaison>();
+        link->startIndex = i - 1;
+        link->endIndex = i;
+        common::CPolyline& end = *doc.polylines[static_cast<size_t>(i)];
+        if (i > 0) {
+            common::CPolyline& start = *doc.polylines[static_cast<size_t>(i - 1)];
+            const common::Point3& last =
+                start.offsetPoints[static_cast<size_t>(start.nbOffsetPoints - 1)];
+            link->startX = last.x;
+            link->startY = last.y;
+            start.set_start_linked(1);
+        }
+        link->endX = end.offsetPoints[0].x;
+        link->endY = end.offsetPoints[0].y;
+        end.set_end_linked(1);
+        doc.add_link(std::move(link));
+    }
+    std::string error;
+    if (!doc.save_document(path, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 1;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "Usage : make_decoupe SORTIE.dxf\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "Usage : make_decoupe SORTIE.dxf [PLAN.cmg]\n");
+        return 1;
+    }
+    if (argc == 3 && write_plan(argv[2]) != 0) {
         return 1;
     }
     platform::MemorySettingsStore settings;

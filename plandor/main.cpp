@@ -1,7 +1,10 @@
-// Plandor: the cut-planning editor. For now it works from the command line:
-// --dump shows what the import of a DXF drawing gives, --import/--save makes a
-// plan of a drawing and --export writes the cut of a plan.
+// Plandor: the cut-planning editor, as a window (on a plan or a drawing named
+// on the command line) or from the command line: --dump shows what the import
+// of a DXF drawing gives, --import/--save makes a plan of a drawing, --export
+// writes the cut of a plan and --screenshot renders the window to a PNG.
 
+#include <QApplication>
+#include <QString>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -9,13 +12,19 @@
 #include "c_format.h"
 #include "command_line.h"
 #include "file_errors.h"
+#include "logical_units.h"
+#include "main_frame.h"
 #include "plandor_doc.h"
+#include "plandor_view.h"
+#include "screenshot.h"
 #include "settings_store.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "Usage : plandor --dump FICHIER.dxf\n"
+    "Usage : plandor [PLAN.cmg | DESSIN.dxf]\n"
+    "        plandor --screenshot IMAGE.png [--mode MODE] [PLAN.cmg | DESSIN.dxf]\n"
+    "        plandor --dump FICHIER.dxf\n"
     "        plandor --import FICHIER.dxf -o PLAN.cmg\n"
     "        plandor --export SORTIE.dxf PLAN.cmg\n"
     "  --dump FICHIER.dxf  importe le dessin dans un document nouveau et affiche,\n"
@@ -29,7 +38,15 @@ constexpr const char* kUsage =
     "  --export SORTIE.dxf PLAN.cmg\n"
     "                      ouvre le plan et écrit ses contours dans l'ordre des\n"
     "                      liaisons, coupés aux points d'accroche, dans SORTIE.dxf\n"
-    "                      (son dossier est créé s'il n'existe pas)\n";
+    "                      (son dossier est créé s'il n'existe pas)\n"
+    "  PLAN.cmg, DESSIN.dxf ouvre la fenêtre sur ce plan, ou sur un plan nouveau\n"
+    "                      où le dessin est importé\n"
+    "  --screenshot IMAGE.png\n"
+    "                      enregistre l'image de la fenêtre, ouverte sur le fichier\n"
+    "  --mode MODE         le mode de la fenêtre : normal, detourage, accrochage\n"
+    "                      ou liaison (défaut : normal)\n"
+    "  --zoom N            N pas de zoom avant (0 à 10) au centre de la planche\n"
+    "                      (défaut 0)\n";
 
 int dump(const std::string& path) {
     // Only the drawing is shown: the user's settings are not needed.
@@ -113,18 +130,97 @@ int open_and_export(const std::string& cmg, const std::string& dxf) {
     return 0;
 }
 
+bool mode_named(const std::string& name, plandor::EditMode& mode) {
+    const std::pair<const char*, plandor::EditMode> modes[] = {
+        {"normal", plandor::EditMode::Normal},
+        {"detourage", plandor::EditMode::Cut},
+        {"accrochage", plandor::EditMode::Tab},
+        {"liaison", plandor::EditMode::Link}};
+    for (const auto& [text, value] : modes) {
+        if (name == text) {
+            mode = value;
+            return true;
+        }
+    }
+    return false;
+}
+
+// Zooms in on the middle of the board, as the wheel would there.
+void show_board_closer(plandor::CMainFrame& frame, int steps) {
+    frame.show();
+    QCoreApplication::processEvents();
+    plandor::CPlandorView& view = *frame.view();
+    for (int step = 0; step < steps; ++step) {
+        const plandor::CPlandorDoc& doc = frame.doc();
+        const common::LogicalPoint middle =
+            common::logical_point(static_cast<float>(doc.boardLength) / 2,
+                                  static_cast<float>(doc.boardWidth) / 2, view.state().zoom);
+        view.zoom_at(view.logical_to_pixels().map(QPoint(middle.x, middle.y)), true);
+        view.viewport()->repaint();
+    }
+}
+
+// The window, on the file named on the command line; with --screenshot it is
+// rendered offscreen to a PNG, and a refused file ends the program.
+int run_window(int argc, char** argv, const platform::CommandLine& cl) {
+    plandor::EditMode mode = plandor::EditMode::Normal;
+    if (!mode_named(cl.value("--mode", "normal"), mode)) {
+        return platform::usage_mistake(cl, "Mode inconnu : " + cl.value("--mode") +
+                                                " (normal, detourage, accrochage ou liaison)");
+    }
+    int zoom_steps = 0;
+    if (!common::scan_d(cl.value("--zoom", "0").c_str(), zoom_steps) || zoom_steps < 0 ||
+        zoom_steps > 10) {
+        return platform::usage_mistake(cl, "--zoom attend un nombre de pas de 0 à 10");
+    }
+    const bool screenshot = cl.has("--screenshot");
+    platform::use_offscreen_for_screenshot(argc, argv);
+    QApplication app(argc, argv);
+    const auto settings = platform::make_user_settings("Plandor");
+    plandor::CMainFrame frame(*settings, !screenshot);
+    if (screenshot) {
+        frame.set_message_sink([](const QString&, const QString& text, bool) {
+            std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+        });
+    } else {
+        frame.show();
+    }
+    if (!cl.positional.empty() &&
+        !frame.open_file(QString::fromLocal8Bit(cl.positional[0].c_str())) && screenshot) {
+        return 1;
+    }
+    frame.select_mode(mode);
+    if (zoom_steps > 0) {
+        show_board_closer(frame, zoom_steps);
+    }
+    if (screenshot) {
+        std::string error;
+        if (!platform::save_screenshot({&frame}, cl.value("--screenshot"), &error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            return 1;
+        }
+        return 0;
+    }
+    return app.exec();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     platform::CommandLine cl;
     if (auto done = platform::parse_program_arguments(
-            argc, argv, {"--dump", "--import", "--save", "-o", "--export"}, {}, kUsage,
-            "Plandor 1.0.2", cl, 1)) {
+            argc, argv,
+            {"--dump", "--import", "--save", "-o", "--export", "--screenshot", "--mode", "--zoom"},
+            {}, kUsage, "Plandor 1.0.2", cl, 1)) {
         return platform::finish_output(*done);
     }
     // -o (--out) is the plan written by --import, as --save.
     const bool saving = cl.has("--save") || cl.has("-o");
     const std::string plan = cl.value("--save", cl.value("-o"));
+    const bool batch = cl.has("--dump") || cl.has("--import") || saving || cl.has("--export");
+    if (!batch) {
+        return run_window(argc, argv, cl);
+    }
     const bool exporting = cl.has("--export");
     const size_t positional = exporting ? 1 : 0;
     const bool importing = cl.has("--import") || saving;

@@ -32,6 +32,7 @@ grep '^POLYLINE' nervure.txt
 echo "== Plandor : plan .cmg du dessin, puis découpe d'un plan relié"
 "$top/$build/plandor/plandor" --import "$top/examples/nervure.dxf" --save nervure.cmg
 "$top/$build/plandor/plandor" --export decoupe.dxf "$top/plandor/tests/data/plan_complet.cmg"
+"$top/$build/plandor/plandor" --screenshot plandor.png --mode liaison --zoom 2 "$top/examples/decoupe.cmg"
 
 echo
 echo "== Alyra : tronçon effilé, en flèche et vrillé (NACA 2412 -> NACA 0012)"

@@ -284,14 +284,19 @@ int CPlandorDoc::open_document(const std::string& file, std::string& error) {
     return 1;
 }
 
-int CPlandorDoc::save_document(const std::string& file, std::string& error) const {
+int CPlandorDoc::save_document(const std::string& file, std::string& error) {
     CCmgFile cmg;
     cmg.boardLength = boardLength;
     cmg.boardWidth = boardWidth;
     cmg.tabStep = tabStep;
     cmg.tabWidth = tabWidth;
     cmg.cutterRadius = cutterRadius;
-    return cmg.write(file, polylines, polylineCount, links, linkCount, error);
+    if (!cmg.write(file, polylines, polylineCount, links, linkCount, error)) {
+        return 0;
+    }
+    path = file;
+    hasPath = 1;
+    return 1;
 }
 
 }  // namespace plandor

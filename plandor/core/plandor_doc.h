@@ -111,8 +111,10 @@ class CPlandorDoc {
     // read the document stays empty.
     int open_document(const std::string& file, std::string& error);
 
-    // Save: writes the document as a .cmg file through the atomic writer.
-    int save_document(const std::string& file, std::string& error) const;
+    // Save: writes the document as a .cmg file through the atomic writer and,
+    // once written, remembers the file as the document's path (the next Save
+    // goes there without asking).
+    int save_document(const std::string& file, std::string& error);
 
     float tabStep = 0;       // DEPLACEMENT-ATTACHE, mm
     float tabWidth = 0;      // TAILLE-ATTACHE, mm

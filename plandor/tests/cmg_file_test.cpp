@@ -154,15 +154,17 @@ TEST(CmgFile, RoundTripGivesBackEveryRecord) {
         EXPECT_EQ(a.endX, written(b.endX));
         EXPECT_EQ(a.endY, written(b.endY));
     }
-    // Written again, the document read gives the same file.
+    EXPECT_EQ(read.hasPath, 1);
+    EXPECT_EQ(read.contentLoaded, 1);
+    EXPECT_EQ(read.path, (kData / "plan_complet.cmg").string());
+
+    // Written again, the document read gives the same file, which becomes its
+    // path.
     test_files::TempDir dir("cmg_again");
     ASSERT_EQ(read.save_document((dir.path / "again.cmg").string(), error), 1) << error;
     EXPECT_EQ(test_files::read_bytes(dir.path / "again.cmg"),
               test_files::read_bytes(kData / "plan_complet.cmg"));
-
-    EXPECT_EQ(read.hasPath, 1);
-    EXPECT_EQ(read.contentLoaded, 1);
-    EXPECT_EQ(read.path, (kData / "plan_complet.cmg").string());
+    EXPECT_EQ(read.path, (dir.path / "again.cmg").string());
 
     // The nested group comes back whole, and so does its explode.
     CPolyline& group = *read.polylines[2];

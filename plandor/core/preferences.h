@@ -1,0 +1,50 @@
+#pragma once
+// The preferences of the editor: the five settings as the dialog reads them
+// (with the standard French messages of a refused field) and applies them.
+
+#include <string>
+
+#include "plandor_doc.h"
+
+namespace plandor {
+
+struct PreferenceRange {
+    bool integer = false;
+    double min = 0;
+    double max = 0;
+};
+
+inline constexpr PreferenceRange kRadiusRange{false, 0.0, 5.0};
+inline constexpr PreferenceRange kTabWidthRange{false, 2.0, 10.0};
+inline constexpr PreferenceRange kTabStepRange{false, 1.0, 10.0};
+inline constexpr PreferenceRange kBoardRange{true, 10, 1000};
+
+// Reads one field: a number with a decimal point (a whole number for an
+// integer field), blanks around it allowed, within the range. On refusal
+// `message` is the standard text ("Tapez un nombre.", "Tapez un nombre
+// entier compris entre 10 et 1000.", ...).
+bool read_preference(const std::string& text, const PreferenceRange& range, double& value,
+                     std::string& message);
+
+// The text a field opens with: the shortest decimal text that reads back as
+// the single-precision value (2.3f gives "2.3").
+std::string preference_text(float value);
+
+struct Preferences {
+    float cutterRadius = 0;
+    float tabWidth = 0;
+    float tabStep = 0;
+    int boardWidth = 0;
+    int boardLength = 0;
+    bool operator==(const Preferences&) const = default;
+};
+
+Preferences current_preferences(const CPlandorDoc& doc);
+
+// OK in the dialog: a new cutter radius recomputes every contour and places
+// its tabs again; then the other settings are stored, and the five entries
+// are written to the user's store (lengths in hundredths of a mm).
+void apply_preferences(CPlandorDoc& doc, const Preferences& values,
+                       platform::SettingsStore& settings);
+
+}  // namespace plandor

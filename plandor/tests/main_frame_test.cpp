@@ -1,0 +1,384 @@
+#include "main_frame.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QImage>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUndoStack>
+#include <QWheelEvent>
+
+#include "cmg_file.h"
+#include "logical_units.h"
+#include "plandor_view.h"
+#include "preferences_dialog.h"
+#include "test_files.h"
+#include "window_test.h"
+
+namespace fs = std::filesystem;
+using common::CPolyline;
+using common::Point3;
+
+namespace {
+
+struct Store {
+    platform::MemorySettingsStore settings;
+};
+
+// The frame on an in-memory settings store; its questions and file dialogs
+// answer what the test says.
+class TestFrame : public Store, public plandor::CMainFrame {
+  public:
+    TestFrame() : CMainFrame(settings) {
+        set_question_sink([this](const QString& title, const QString& text) {
+            questions.push_back(title + "|" + text);
+            return answer;
+        });
+        set_file_chooser([this](bool, const QString&, const QString& initial, const QString&) {
+            offered.push_back(initial);
+            return chosen;
+        });
+    }
+    std::vector<QString> questions;
+    bool answer = false;
+    std::vector<QString> offered;
+    QString chosen;
+};
+
+std::unique_ptr<CPolyline> outline(const std::vector<Point3>& pts) {
+    auto p = std::make_unique<CPolyline>();
+    for (const Point3& pt : pts) {
+        p->points[static_cast<size_t>(p->nbPoints++)] = pt;
+    }
+    return p;
+}
+
+class PlandorWindowTest : public window_test::WindowTest<TestFrame> {
+  protected:
+    plandor::CPlandorDoc& doc() { return window.doc(); }
+    plandor::CPlandorView* view() { return window.view(); }
+    QWidget* viewport() { return view()->viewport(); }
+
+    // The viewport pixel of a drawing point in mm.
+    QPoint pixel(float x, float y) {
+        const common::LogicalPoint p = common::logical_point(x, y, view()->state().zoom);
+        return view()->logical_to_pixels().map(QPoint(p.x, p.y));
+    }
+    void click_at(float x, float y, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::mouseClick(viewport(), Qt::LeftButton, modifiers, pixel(x, y));
+    }
+    void button(const char* name) {
+        QToolButton* b = child<QToolButton>(name);
+        ASSERT_TRUE(b->isEnabled()) << name;
+        QTest::mouseClick(b, Qt::LeftButton);
+    }
+    void wheel(const QPoint& at, int delta) {
+        QWheelEvent event(at, viewport()->mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(viewport(), &event);
+    }
+    void add(std::unique_ptr<CPolyline> p) {
+        doc().add_polyline(std::move(p));
+        doc().contentLoaded = 1;
+    }
+    std::string plan_text() {
+        return plandor::CCmgFile().text(doc().polylines, doc().polylineCount, doc().links,
+                                        doc().linkCount);
+    }
+};
+
+}  // namespace
+
+TEST_F(PlandorWindowTest, DrawsAtTheWorkedCoordinatesAndShowsTheMousePosition) {
+    EXPECT_EQ(window.windowTitle(), "sans nom[*] - Plandor");
+    QStringList buttons;
+    for (QAction* action : child<QToolBar>("toolBar")->actions()) {
+        buttons << (action->isSeparator() ? "|" : action->objectName());
+        if (action->objectName().startsWith("edit") || action->objectName() == "filePrint") {
+            EXPECT_FALSE(action->isEnabled()) << action->objectName().toStdString();
+        }
+    }
+    EXPECT_EQ(buttons.join(" "),
+              "fileNew fileOpen fileSave | editCut editCopy editPaste | filePrint | resetView | "
+              "cutMode reverse join explode offsetLeft offsetRight removeOffset | tabMode addTab "
+              "removeTab tabNext tabPrevious | linkMode removeLink | appAbout");
+    EXPECT_EQ(child<QToolButton>("bt_tabNext")->toolTip(),
+              "Déplace le point d'accroche vers le segment suivant");
+    add(outline({{100, 50, 0}, {140, 50, 0}}));
+    view()->viewport()->repaint();
+    EXPECT_EQ(common::logical_point(100, 50, 0.25f), (common::LogicalPoint{1250, -18875}));
+
+    const QTransform t = view()->logical_to_pixels();
+    const QImage image = viewport()->grab().toImage();
+    const QPoint start = t.map(QPoint(1250, -18875));
+    EXPECT_EQ(image.pixelColor(start), QColor(Qt::black));
+    EXPECT_EQ(image.pixelColor(start + QPoint(0, -4)), QColor(Qt::white));
+    EXPECT_EQ(image.pixelColor(start + QPoint(-4, 0)), QColor(Qt::white));
+
+    QTest::mouseMove(viewport(), pixel(100, 50));
+    const QString shown = window.statusBar()->currentMessage();
+    EXPECT_TRUE(shown.startsWith("X=+0099.") || shown.startsWith("X=+0100."))
+        << shown.toStdString();
+    EXPECT_TRUE(shown.contains("mm    Y=+0049.") || shown.contains("mm    Y=+0050."))
+        << shown.toStdString();
+}
+
+TEST_F(PlandorWindowTest, WheelZoomKeepsThePointUnderTheMouseUntilItsLimit) {
+    const QPoint at = pixel(40, 30);
+    QTest::mouseMove(viewport(), at);
+    const int x0 = view()->state().rememberedX;
+    const int y0 = view()->state().rememberedY;
+    for (int step = 0; step < 3; ++step) {
+        wheel(at, 120);
+    }
+    EXPECT_EQ(view()->state().zoom, 0.84375f);
+    EXPECT_EQ(view()->state().rememberedX,
+              static_cast<int>(static_cast<int>(static_cast<int>(x0 * 1.5) * 1.5) * 1.5));
+    EXPECT_EQ(view()->state().rememberedY,
+              static_cast<int>(static_cast<int>(static_cast<int>(y0 * 1.5) * 1.5) * 1.5));
+    viewport()->repaint();
+    const QPoint after = pixel(40, 30);
+    EXPECT_LE((after - at).manhattanLength(), 4) << "the drawing point stays under the mouse";
+
+    // Far right of the origin zooming in does nothing; zooming out still works.
+    QScrollBar* bar = view()->horizontalScrollBar();
+    bar->setValue(bar->maximum());
+    const QPoint right(viewport()->width() - 5, viewport()->height() / 2);
+    QTest::mouseMove(viewport(), right);
+    ASSERT_GE(view()->state().rememberedX, 9500);
+    wheel(right, 120);
+    EXPECT_EQ(view()->state().zoom, 0.84375f);
+    wheel(right, -120);
+    EXPECT_EQ(view()->state().zoom, 0.5625f);
+}
+
+TEST_F(PlandorWindowTest, CutModeSelectsInTurnJoinsAndUndoRestoresTheSavedBytes) {
+    test_files::TempDir dir("plandor_window_join");
+    add(outline({{0, 0, 0}, {40, 0, 0}}));
+    add(outline({{0, 0, 0}, {40, 0, 0}, {40, 20, 0}}));
+    add(outline({{60, 0, 0}, {80, 10, 0}}));
+    window.chosen = QString::fromStdString((dir.path / "plan").string());
+    ASSERT_TRUE(window.file_save());
+    const fs::path file = dir.path / "plan.cmg";
+    const std::string saved = test_files::read_bytes(file);
+    ASSERT_FALSE(saved.empty());
+    EXPECT_EQ(window.windowTitle(), "plan.cmg[*] - Plandor");
+
+    click_at(20, 0);  // normal mode: nothing is selected
+    EXPECT_EQ(window.editor().state.selectedCount, 0);
+    button("bt_cutMode");
+    EXPECT_TRUE(child<QAction>("menuCutMode")->isChecked());
+    EXPECT_FALSE(child<QAction>("normalMode")->isChecked());
+
+    // Two polylines under the mouse: select one, deselect it, select the other.
+    click_at(20, 0);
+    ASSERT_EQ(window.editor().state.selectedCount, 1);
+    const int first = window.editor().state.firstSelected;
+    click_at(20, 0);
+    EXPECT_EQ(window.editor().state.selectedCount, 0);
+    click_at(20, 0);
+    ASSERT_EQ(window.editor().state.selectedCount, 1);
+    EXPECT_NE(window.editor().state.firstSelected, first);
+    EXPECT_TRUE(child<QToolButton>("bt_reverse")->isEnabled());
+    EXPECT_FALSE(child<QToolButton>("bt_join")->isEnabled());
+
+    // Ctrl-click adds the third; Left arrow does nothing with two; G joins.
+    click_at(70, 5, Qt::ControlModifier);
+    ASSERT_EQ(window.editor().state.selectedCount, 2);
+    EXPECT_TRUE(child<QToolButton>("bt_join")->isEnabled());
+    EXPECT_FALSE(child<QToolButton>("bt_offsetLeft")->isEnabled());
+    QTest::keyClick(view(), Qt::Key_Left);
+    EXPECT_EQ(plan_text(), plandor::CCmgFile().text(doc().polylines, 3, doc().links, 0));
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(doc().polylines[static_cast<size_t>(i)]->nbOffsetPoints, 0);
+    }
+    EXPECT_FALSE(window.isWindowModified());
+    QTest::keyClick(view(), Qt::Key_G);
+    ASSERT_EQ(doc().polylineCount, 2);
+    EXPECT_EQ(window.editor().state.selectedCount, 1);
+    EXPECT_TRUE(window.isWindowModified());
+    ASSERT_TRUE(window.file_save());
+    EXPECT_EQ(window.offered.size(), 1u) << "the second save goes to the plan's path";
+    const std::string joined = test_files::read_bytes(file);
+    EXPECT_NE(joined, saved);
+
+    EXPECT_FALSE(window.isWindowModified());
+
+    // Undo and redo move the modified flag and give back the exact bytes.
+    QTest::keyClick(view(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(doc().polylineCount, 3);
+    EXPECT_TRUE(window.isWindowModified());
+    QTest::keyClick(view(), Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_FALSE(window.isWindowModified()) << "back to the state just saved";
+    QTest::keyClick(view(), Qt::Key_Z, Qt::ControlModifier);
+    ASSERT_TRUE(window.file_save());
+    EXPECT_EQ(test_files::read_bytes(file), saved);
+    QTest::keyClick(view(), Qt::Key_Z, Qt::ShiftModifier | Qt::ControlModifier);
+    ASSERT_TRUE(window.file_save());
+    EXPECT_EQ(test_files::read_bytes(file), joined);
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(PlandorWindowTest, LinkByTwoClicksRemovedWithDelete) {
+    auto square = outline({{20, 20, 0}, {60, 20, 0}, {60, 50, 0}, {20, 50, 0}, {20, 20, 0}});
+    ASSERT_EQ(square->offset(2, 1.0f, true), 1);
+    add(std::move(square));
+    button("bt_linkMode");
+    EXPECT_TRUE(child<QAction>("menuLinkMode")->isChecked());
+
+    QTest::mouseMove(viewport(), pixel(0, 0));
+    EXPECT_EQ(viewport()->cursor().shape(), Qt::BitmapCursor) << "the target over the origin";
+    click_at(0, 0);
+    QTest::mouseMove(viewport(), pixel(10, 16));
+    EXPECT_EQ(viewport()->cursor().shape(), Qt::ArrowCursor);
+    viewport()->repaint();
+    const QImage band = viewport()->grab().toImage();
+    const QPoint middle = pixel(5, 8);
+    bool drawn = false;
+    for (int dy = -1; dy <= 1; ++dy) {
+        for (int dx = -1; dx <= 1; ++dx) {
+            drawn = drawn || band.pixelColor(middle + QPoint(dx, dy)) == QColor(Qt::black);
+        }
+    }
+    EXPECT_TRUE(drawn) << "the rubber band follows the mouse";
+    EXPECT_EQ(window.editor().linker.choosingStart, 0);
+    click_at(19, 19);  // the contour's first point
+    ASSERT_EQ(doc().linkCount, 1);
+    EXPECT_EQ(doc().polylines[0]->end_linked(), 1);
+    EXPECT_TRUE(child<QAction>("exportDxf")->isEnabled());
+    EXPECT_FALSE(child<QToolButton>("bt_removeLink")->isEnabled());
+
+    click_at(10, 10);  // on the link, away from every offered point
+    ASSERT_EQ(window.editor().linker.selectedLink, 0);
+    EXPECT_TRUE(child<QToolButton>("bt_removeLink")->isEnabled());
+    QTest::keyClick(view(), Qt::Key_Delete);
+    EXPECT_EQ(doc().linkCount, 0);
+    EXPECT_EQ(doc().polylines[0]->end_linked(), 0);
+    EXPECT_EQ(window.editor().linker.originLinked, 0);
+
+    QTest::keyClick(view(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(doc().linkCount, 1) << "the removal is undone";
+    EXPECT_EQ(window.editor().linker.originLinked, 1) << "the origin is taken again";
+}
+
+TEST_F(PlandorWindowTest, TabAddedAndMovedOnTheClickedSegment) {
+    doc().tabWidth = 4.0f;
+    doc().tabStep = 2.0f;
+    auto line = outline({{0, 0, 0}, {40, 0, 0}, {40, 20, 0}});
+    ASSERT_EQ(line->offset(1, 1.0f, true), 1);  // (0,1) (39,1) (39,20)
+    add(std::move(line));
+    button("bt_tabMode");
+    EXPECT_FALSE(child<QToolButton>("bt_addTab")->isEnabled());
+    click_at(20, 1);
+    ASSERT_EQ(window.editor().state.selectedCount, 1);
+    EXPECT_EQ(doc().polylines[0]->selectedSegment, 1);
+    EXPECT_FALSE(child<QToolButton>("bt_tabNext")->isEnabled());
+    button("bt_addTab");
+    const CPolyline& p = *doc().polylines[0];
+    ASSERT_TRUE(p.has_tab(1));
+    EXPECT_EQ(p.tabs[1]->x1, 17.5f);
+    EXPECT_EQ(p.tabs[1]->x2, 21.5f);
+    button("bt_tabNext");
+    EXPECT_EQ(p.tabs[1]->x1, 19.5f);
+    button("bt_tabPrevious");
+    button("bt_tabPrevious");
+    EXPECT_EQ(p.tabs[1]->x1, 15.5f);
+    button("bt_removeTab");
+    EXPECT_FALSE(p.has_tab(1));
+    EXPECT_EQ(window.undo_stack()->count(), 5);
+}
+
+TEST_F(PlandorWindowTest, PreferencesRefuseBadValuesAndKeepContoursOnUnchangedRadius) {
+    doc().cutterRadius = 1.0f;
+    auto square = outline({{0, 0, 0}, {40, 0, 0}, {40, 30, 0}, {0, 30, 0}, {0, 0, 0}});
+    ASSERT_EQ(square->offset(1, 1.0f, true), 1);
+    ASSERT_EQ(square->place_tab(1, 5.0f, 3.0f), common::TabOutcome::Stored);
+    add(std::move(square));
+    const std::string before = plan_text();
+
+    auto run_dialog = [this](const std::vector<std::pair<const char*, QString>>& edits) {
+        QTimer::singleShot(0, [edits] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            for (const auto& [name, text] : edits) {
+                dialog->findChild<QLineEdit*>(name)->setText(text);
+                QTest::mouseClick(dialog->findChild<QPushButton*>("IDOK"), Qt::LeftButton);
+            }
+            if (dialog->isVisible()) {
+                dialog->reject();
+            }
+        });
+        child<QAction>("preferences")->trigger();
+    };
+    run_dialog({{"edit_rayon", "2,5"}, {"edit_rayon", "1"}, {"edit_largeur_attache", "11"}});
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].text, "Tapez un nombre.");
+    EXPECT_EQ(messages[1].text, "Tapez un nombre compris entre 2 et 10.");
+    EXPECT_EQ(doc().tabWidth, 5.0f) << "a refused dialog changes nothing";
+
+    run_dialog({{"edit_largeur_attache", "3"}});
+    EXPECT_EQ(messages.size(), 2u);
+    EXPECT_EQ(doc().tabWidth, 3.0f);
+    EXPECT_EQ(plan_text(), before) << "an unchanged radius leaves every contour and tab";
+    EXPECT_EQ(window.settings.read_int("ATTACHE", "TAILLE", 0), 300);
+    EXPECT_EQ(window.settings.read_int("FRAISE", "TAILLE", 0), 100);
+
+    run_dialog({{"edit_rayon", "2"}});
+    EXPECT_EQ(doc().polylines[0]->offsetPoints[0], (Point3{2, 2, 0}));
+    child<QAction>("editUndo")->trigger();
+    EXPECT_EQ(plan_text(), before);
+    EXPECT_EQ(doc().cutterRadius, 1.0f);
+}
+
+TEST_F(PlandorWindowTest, SavePromptOnlyForAChangedPlan) {
+    test_files::TempDir dir("plandor_window_prompt");
+    const fs::path plan = dir.path / "plan.cmg";
+    add(outline({{0, 0, 0}, {40, 0, 0}}));
+    ASSERT_TRUE(window.open_file(
+        QString::fromStdString((fs::path(PLANDOR_TEST_DATA) / "plan_complet.cmg").string())));
+    EXPECT_TRUE(window.questions.empty()) << "the plan was never changed";
+    ASSERT_EQ(window.recent_files().size(), 1);
+    EXPECT_TRUE(window.recent_files()[0].endsWith("plan_complet.cmg"));
+    EXPECT_FALSE(child<QAction>("importDxf")->isEnabled());
+    const int count = doc().polylineCount;
+    ASSERT_GT(count, 1);
+
+    // Open refuses another extension before anything is asked or emptied.
+    EXPECT_FALSE(window.open_file("plan.CMG"));
+    EXPECT_EQ(messages.back().title, "ERREUR");
+
+    window.select_mode(plandor::EditMode::Cut);
+    const CPolyline& group = *doc().polylines[2];  // not linked
+    click_at((group.points[0].x + group.points[1].x) / 2,
+             (group.points[0].y + group.points[1].y) / 2);
+    ASSERT_TRUE(child<QToolButton>("bt_reverse")->isEnabled());
+    button("bt_reverse");
+    EXPECT_TRUE(window.isWindowModified());
+
+    // No: the changes are dropped.
+    window.file_new();
+    ASSERT_EQ(window.questions.size(), 1u);
+    EXPECT_EQ(window.questions[0], "ATTENTION|Vos modifications vont être perdues\nEnregistrer ?");
+    EXPECT_EQ(doc().polylineCount, 0);
+    EXPECT_EQ(window.windowTitle(), "sans nom[*] - Plandor");
+    EXPECT_TRUE(child<QAction>("normalMode")->isChecked());
+
+    // Yes on an imported drawing: the save dialog proposes "sans nom.cmg".
+    ASSERT_TRUE(window.open_file(
+        QString::fromStdString((fs::path(PLANDOR_TEST_DATA) / "nervure.dxf").string())));
+    window.answer = true;
+    window.chosen = QString::fromStdString(plan.string());
+    window.close();
+    EXPECT_FALSE(window.isVisible());
+    ASSERT_EQ(window.offered.size(), 1u);
+    EXPECT_EQ(window.offered[0], "sans nom.cmg");
+    EXPECT_TRUE(fs::exists(plan));
+}

@@ -1,0 +1,102 @@
+#pragma once
+// CMainFrame: Plandor's main window. Menus, the toolbar, the status bar
+// with the mouse position, the view of the plan, the file commands with
+// their save prompt, and undo over every change of the plan.
+
+#include <QMainWindow>
+#include <QStringList>
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "editor.h"
+#include "plandor_doc.h"
+#include "settings_store.h"
+
+class QAction;
+class QUndoStack;
+
+namespace plandor {
+
+class CPlandorView;
+
+class CMainFrame : public QMainWindow {
+  public:
+    using MessageSink = std::function<void(const QString& title, const QString& text, bool error)>;
+    // Yes (true) or No to a question.
+    using QuestionSink = std::function<bool(const QString& title, const QString& text)>;
+    // A file to open (`save` false) or to save to; empty when cancelled.
+    using FileChooser = std::function<QString(bool save, const QString& title,
+                                              const QString& initial, const QString& filter)>;
+
+    // `settings` holds the five settings (read now, written by the
+    // preferences); with `keep_recent_files` the list of recent files is
+    // read from and written to the user's store.
+    explicit CMainFrame(platform::SettingsStore& settings, bool keep_recent_files = false,
+                        QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    void set_message_sink(MessageSink sink) { show_message_ = std::move(sink); }
+    void set_question_sink(QuestionSink sink) { ask_ = std::move(sink); }
+    void set_file_chooser(FileChooser chooser) { choose_file_ = std::move(chooser); }
+
+    // Opens a .cmg plan, or imports a .dxf drawing into a new plan, as the
+    // command line asks. False, with the French message shown, on refusal.
+    bool open_file(const QString& path);
+    // Switches a mode on as its menu item does.
+    void select_mode(EditMode mode);
+
+    CPlandorDoc& doc() { return doc_; }
+    Editor& editor() { return editor_; }
+    CPlandorView* view() { return view_; }
+    QUndoStack* undo_stack() { return undo_; }
+    const QStringList& recent_files() const { return recent_; }
+
+    // File commands, as the menu runs them.
+    void file_new();
+    void file_open();
+    bool file_save();
+    bool file_save_as();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    friend class SnapshotCommand;
+
+    QAction* add_command(Command command, const char* name, const QString& text,
+                         const QString& prompt, const QIcon& icon, bool checkable = false);
+    QAction* add_action(const char* name, const QString& text, const QString& prompt,
+                        const std::function<void()>& run);
+    void build_menus_and_toolbar();
+    void run_command(Command command);
+    void run_edit(const std::function<int(std::string&)>& edit, const QString& name);
+    void refresh();
+    void update_title();
+    bool ask_save();
+    bool save_to(const QString& path);
+    void document_replaced();
+    void add_recent(const QString& path);
+    void show_recent();
+    void open_recent(int index);
+    void import_dxf();
+    void export_dxf();
+    void preferences();
+    void about();
+    void error(const QString& text);
+
+    platform::SettingsStore& settings_;
+    bool keepRecent_ = false;
+    CPlandorDoc doc_;
+    Editor editor_{doc_};
+    CPlandorView* view_ = nullptr;
+    QUndoStack* undo_ = nullptr;
+    std::map<Command, QAction*> commands_;
+    std::vector<QAction*> recentActions_;
+    QStringList recent_;
+    MessageSink show_message_;
+    QuestionSink ask_;
+    FileChooser choose_file_;
+};
+
+}  // namespace plandor

@@ -1,0 +1,41 @@
+#pragma once
+// The preferences dialog ("Préférence"): cutter radius, tab width and step,
+// board size. OK reads every field; a refused one shows the standard French
+// message and the dialog stays open.
+
+#include <QDialog>
+#include <functional>
+
+#include "preferences.h"
+
+class QGridLayout;
+class QLineEdit;
+
+namespace plandor {
+
+class CPreferencesDialog : public QDialog {
+  public:
+    using MessageSink = std::function<void(const QString& title, const QString& text, bool error)>;
+
+    CPreferencesDialog(const Preferences& values, MessageSink show_message,
+                       QWidget* parent = nullptr);
+
+    // What OK accepted.
+    const Preferences& values() const { return values_; }
+
+    void accept() override;
+
+  private:
+    QLineEdit* add_field(QGridLayout* grid, int row, const char* name, const QString& label,
+                         const QString& range, const std::string& text);
+
+    Preferences values_;
+    MessageSink show_message_;
+    QLineEdit* radius_ = nullptr;
+    QLineEdit* tabWidth_ = nullptr;
+    QLineEdit* tabStep_ = nullptr;
+    QLineEdit* boardWidth_ = nullptr;
+    QLineEdit* boardLength_ = nullptr;
+};
+
+}  // namespace plandor
