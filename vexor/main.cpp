@@ -18,8 +18,9 @@ constexpr const char* kUsage =
     "                          le bilan ; les impulsions sont contrôlées (code 1 si\n"
     "                          elles diffèrent des pas du pilote). Le fichier de\n"
     "                          mouvements coupe.dep est écrit dans le dossier courant.\n"
-    "  --realtime              exécute à la vitesse de la machine (sinon chaque\n"
-    "                          attente se termine aussitôt)\n"
+    "  --realtime              exécute à la vitesse de la machine, dans le fil de\n"
+    "                          pas, et compte les retards (sinon chaque attente\n"
+    "                          se termine aussitôt)\n"
     "  --trace FICHIER.csv     enregistre chaque écriture sur le port :\n"
     "                          temps en µs, port, octet\n"
     "  --help                  affiche cette aide\n"
@@ -41,7 +42,7 @@ int main(int argc, char** argv) {
         options.drawing = cl.value("--simulate");
         options.realtime = cl.has("--realtime");
         options.trace = cl.value("--trace");
-        return vexor::run_simulate_command(options, argc, argv);
+        return vexor::run_simulate_command(options);
     }
     if (cl.has("--realtime") || cl.has("--trace")) {
         std::fprintf(stderr, "--realtime et --trace ne s'emploient qu'avec --simulate.\n%s",

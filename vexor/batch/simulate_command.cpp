@@ -1,11 +1,10 @@
 #include "simulate_command.h"
 
-#include <QCoreApplication>
 #include <cstdio>
 
 #include "cut_simulation.h"
-#include "idle_pump.h"
 #include "settings_store.h"
+#include "stepping_thread.h"
 
 namespace vexor {
 
@@ -16,18 +15,19 @@ int fail(const std::string& message) {
     return 1;
 }
 
-// Runs the driver from the event loop until it is idle, as the window does.
-void run_at_machine_speed(CutSimulation& simulation, int& argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    IdlePump pump(simulation.doc().driver());
-    QObject::connect(&pump, &IdlePump::stopped, &app, &QCoreApplication::quit);
-    pump.start();
-    app.exec();
+// Runs the driver in the stepping thread until it is idle, as the window
+// does; returns how the thread ran.
+std::string run_at_machine_speed(CutSimulation& simulation) {
+    CSteppingThread thread(simulation.doc().driver());
+    while (!thread.wait_for([](const DriverSnapshot& s) { return !s.running; },
+                            std::chrono::hours(1))) {
+    }
+    return thread.status();
 }
 
 }  // namespace
 
-int run_simulate_command(const SimulateOptions& options, int& argc, char** argv) {
+int run_simulate_command(const SimulateOptions& options) {
     const std::unique_ptr<platform::SettingsStore> store = platform::make_user_settings("Vexor");
     platform::SteadyCounter real_counter;
     CutSimulation simulation(*store, options.realtime ? &real_counter : nullptr);
@@ -38,12 +38,14 @@ int run_simulate_command(const SimulateOptions& options, int& argc, char** argv)
     if (!simulation.start(options.drawing, error)) {
         return fail(error);
     }
+    std::string runner;
     if (options.realtime) {
-        run_at_machine_speed(simulation, argc, argv);
+        runner = run_at_machine_speed(simulation);
     } else {
         simulation.run();
     }
-    const SimulationReport report = simulation.report();
+    SimulationReport report = simulation.report();
+    report.runner = runner;
     const std::string text = report_text(report);
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);

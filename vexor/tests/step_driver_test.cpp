@@ -8,9 +8,12 @@
 
 #include "driver_rig.h"
 #include "pulse_decoder.h"
+#include "runner_rig.h"
 
 using vexor::MachineSettings;
 using vexor::test::DriverRig;
+using vexor::test::RunnerKind;
+using vexor::test::RunnerRig;
 
 namespace {
 
@@ -27,8 +30,13 @@ int count_of(const std::vector<int>& states, int code) {
 
 }  // namespace
 
+class StepDriverBytes : public testing::TestWithParam<RunnerKind> {};
+INSTANTIATE_TEST_SUITE_P(Runners, StepDriverBytes,
+                         testing::Values(RunnerKind::pump, RunnerKind::thread),
+                         vexor::test::runner_name);
+
 // One stepping tick per case: the three bytes on the port, and where.
-TEST(StepDriverBytes, EachWiringAndDirectionGivesItsTick) {
+TEST_P(StepDriverBytes, EachWiringAndDirectionGivesItsTick) {
     struct Case {
         const char* what;
         MachineSettings settings;
@@ -58,28 +66,31 @@ TEST(StepDriverBytes, EachWiringAndDirectionGivesItsTick) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        DriverRig rig(c.settings, "bytes");
-        rig.driver.set_motors_on(c.motors);
+        RunnerRig rig(GetParam(), c.settings, "bytes");
+        rig.command([&](vexor::CStepDriver& d) { d.set_motors_on(c.motors); });
         rig.start(c.line);
         rig.run();
         EXPECT_EQ(rig.bytes(), c.bytes);
         for (const auto& r : rig.port.records()) {
             EXPECT_EQ(r.port, c.port);
         }
-        EXPECT_EQ(rig.driver.state(), 0);
+        EXPECT_EQ(rig.snapshot().state, 0);
     }
     // All four masks on one pin: 128 × 4 = 512, of which the port gets 0.
     MachineSettings pin9;
     pin9.PinXClk = pin9.PinXDir = pin9.PinYClk = pin9.PinYDir = 9;
-    DriverRig rig(pin9, "pin9");
-    rig.driver.set_motors_on(true);
+    RunnerRig rig(GetParam(), pin9, "pin9");
+    rig.command([](vexor::CStepDriver& d) { d.set_motors_on(true); });
     rig.start("P 1 1 1 1 30\n");
     rig.run();
     EXPECT_EQ(rig.bytes(), (std::vector<int>{0, 0, 0}));
 }
 
+// With the marks taken from the counter, each phase waits more than its
+// third after the previous one.
 TEST(StepDriverTiming, EachPhaseWaitsAThirdOfThePeriod) {
     DriverRig rig;
+    rig.driver.set_pacing(vexor::Pacing::counter);
     rig.driver.set_motors_on(true);
     rig.start("P 1 1 0 0 300\n");
     auto& d = rig.driver;
@@ -117,6 +128,7 @@ TEST(StepDriverTiming, EachPhaseWaitsAThirdOfThePeriod) {
 
 TEST(StepDriverTiming, TicksWithoutAStepWaitAWholePeriod) {
     DriverRig rig;
+    rig.driver.set_pacing(vexor::Pacing::counter);
     rig.start("P 1 0.5 0 0 300\nZ 1 0.5 90\n");
     auto& d = rig.driver;
     for (int i = 0; i < 3; ++i) {
@@ -166,59 +178,54 @@ TEST(StepDriverTiming, ShortAndNegativePeriods) {
     EXPECT_EQ(d.posX(), 2.0f);
 }
 
-TEST(StepDriverControl, PauseFreezesEvenBetweenTheEdges) {
-    DriverRig rig;
-    rig.driver.set_motors_on(true);
+class StepDriverControl : public testing::TestWithParam<RunnerKind> {};
+INSTANTIATE_TEST_SUITE_P(Runners, StepDriverControl,
+                         testing::Values(RunnerKind::pump, RunnerKind::thread),
+                         vexor::test::runner_name);
+
+TEST_P(StepDriverControl, PauseFreezesEvenBetweenTheEdges) {
+    RunnerRig rig(GetParam());
+    rig.command([](vexor::CStepDriver& d) { d.set_motors_on(true); });
     rig.start("P 2 1 0 0 30\n");
-    auto& d = rig.driver;
-    rig.clock.set_auto_advance(1);
-    while (d.state() != 9) {
-        d.step();
-    }
+    ASSERT_TRUE(rig.hold_at(9));
     EXPECT_EQ(rig.bytes().back(), 3) << "clock high";
-    d.toggle_pause();
-    const auto written = rig.port.total_writes();
-    rig.clock.advance(1'000'000);
-    for (int i = 0; i < 10; ++i) {
-        EXPECT_EQ(d.step(), 0);
-    }
-    EXPECT_EQ(d.state(), 9);
-    EXPECT_EQ(rig.port.total_writes(), written);
-    EXPECT_TRUE(d.running());
-    d.toggle_pause();
+    rig.command([](vexor::CStepDriver& d) { d.toggle_pause(); });
+    const auto written = rig.bytes().size();
+    rig.command([&](vexor::CStepDriver&) { rig.clock.advance(1'000'000); });
+    ASSERT_TRUE(rig.until([](const vexor::DriverSnapshot& s) { return s.paused; }));
+    EXPECT_EQ(rig.snapshot().state, 9);
+    EXPECT_EQ(rig.bytes().size(), written);
+    EXPECT_TRUE(rig.snapshot().running);
+    rig.command([](vexor::CStepDriver& d) { d.toggle_pause(); });
     rig.run();
     EXPECT_EQ(rig.bytes(), (std::vector<int>{2, 3, 2, 2, 3, 2}));
-    EXPECT_EQ(d.posX(), 2.0f);
+    EXPECT_EQ(rig.snapshot().posX, 2.0f);
+    EXPECT_EQ(rig.snapshot().tally.stalls, 0u) << "a pause is not a stall";
 }
 
-TEST(StepDriverControl, StopIsHonouredAtTheNextDecision) {
-    DriverRig rig;
-    rig.driver.set_motors_on(true);
+// The stop comes from the test's thread, the stepping thread's commander.
+TEST_P(StepDriverControl, StopIsHonouredAtTheNextDecision) {
+    RunnerRig rig(GetParam());
+    rig.command([](vexor::CStepDriver& d) { d.set_motors_on(true); });
     rig.start("P 5 1 0 0 30\nP 9 1 0 0 30\n");
-    auto& d = rig.driver;
-    rig.clock.set_auto_advance(100);  // every wait is over at its first poll
-    while (d.state() != 8) {
-        d.step();
-    }
-    d.toggle_pause();
-    d.request_stop();  // also ends the pause
-    EXPECT_FALSE(d.paused());
-    std::vector<int> states;
-    while (d.step() != 0) {
-        states.push_back(d.state());
-    }
-    EXPECT_EQ(states, (std::vector<int>{9, 10, 5, 4, 0}));
+    ASSERT_TRUE(rig.hold_at(8));
+    rig.command([](vexor::CStepDriver& d) { d.toggle_pause(); });
+    rig.command([](vexor::CStepDriver& d) { d.request_stop(); });  // also ends the pause
+    EXPECT_FALSE(rig.snapshot().paused);
+    rig.run();
     EXPECT_EQ(rig.bytes(), (std::vector<int>{2, 3, 2})) << "the tick in progress completes";
-    EXPECT_EQ(d.posX(), 1.0f);
-    EXPECT_FALSE(d.stop_requested());
+    EXPECT_EQ(rig.snapshot().posX, 1.0f);
+    bool stop_left = true;
+    rig.command([&](vexor::CStepDriver& d) { stop_left = d.stop_requested(); });
+    EXPECT_FALSE(stop_left);
 
     // A stop asked while the file was still being opened is honoured at the
     // first decision; it does not linger to cancel the next move.
     rig.start("P 6 1 0 0 30\n");
-    d.request_stop();
+    rig.command([](vexor::CStepDriver& d) { d.request_stop(); });
     rig.start("P 3 1 0 0 30\n");
     rig.run();
-    EXPECT_EQ(d.posX(), 3.0f);
+    EXPECT_EQ(rig.snapshot().posX, 3.0f);
 }
 
 TEST(StepDriverControl, ZeroingMakesTheCurrentPointTheOrigin) {
