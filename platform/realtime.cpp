@@ -6,12 +6,24 @@
 #include <sys/mman.h>
 #endif
 
+// Under a sanitizer the process maps terabytes of shadow memory, which a
+// memory lock would try to fault in: the lock is not asked for there.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define OSTRELO_NO_MEMORY_LOCK 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define OSTRELO_NO_MEMORY_LOCK 1
+#endif
+#endif
+
 namespace platform {
 
 RealtimeGrant request_realtime(int priority) {
     RealtimeGrant grant;
 #if defined(__linux__)
+#if !defined(OSTRELO_NO_MEMORY_LOCK)
     grant.memoryLocked = ::mlockall(MCL_CURRENT | MCL_FUTURE) == 0;
+#endif
     sched_param param{};
     param.sched_priority = priority;
     grant.fifo = ::pthread_setschedparam(::pthread_self(), SCHED_FIFO, &param) == 0;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <random>
 
 #include "driver_rig.h"
 #include "pulse_decoder.h"
@@ -152,6 +153,116 @@ TEST(StepDriverTiming, TicksWithoutAStepWaitAWholePeriod) {
     EXPECT_EQ(d.posZ(), 1.0f);
 }
 
+namespace {
+
+struct PacedRun {
+    std::vector<std::int64_t> writes;  // times of the port writes
+    vexor::CStepDriver::Tally tally;
+};
+
+// Three X ticks of 300 µs; every wait is polled exactly when it may end,
+// except the one before write number `late_write`, polled `late` µs after.
+PacedRun paced_run(std::uint64_t late_write, std::int64_t late) {
+    DriverRig rig;
+    rig.driver.set_motors_on(true);
+    rig.start("P 3 1 0 0 300\n");
+    auto& d = rig.driver;
+    while (d.step() == vexor::kHasWork) {
+        const std::int64_t end = d.wait_end();
+        const std::int64_t at = end + (rig.port.total_writes() == late_write ? late : 0);
+        if (end >= 0 && at > rig.clock.now()) {
+            rig.clock.advance(at - rig.clock.now());
+        }
+    }
+    PacedRun run;
+    for (const auto& r : rig.port.records()) {
+        run.writes.push_back(r.count);
+    }
+    run.tally = d.tally();
+    return run;
+}
+
+}  // namespace
+
+// Thirds of 100 µs; no phase may follow the previous one sooner than 75 µs.
+TEST(StepDriverTiming, DeadlinesWinBackLatenessWithoutABurst) {
+    struct Case {
+        const char* what;
+        std::uint64_t late_write;
+        std::int64_t late;
+        std::vector<std::int64_t> writes;
+        std::uint64_t stalls;
+    };
+    const std::vector<Case> cases = {
+        {"on time", 0, 0, {0, 100, 200, 300, 400, 500, 600, 700, 800}, 0},
+        {"slightly late: the next phase is on time again",
+         4,
+         20,
+         {0, 100, 200, 300, 420, 500, 600, 700, 800},
+         0},
+        {"later: won back a quarter of a phase at a time",
+         4,
+         60,
+         {0, 100, 200, 300, 460, 535, 610, 700, 800},
+         0},
+        {"a whole period late is not yet a stall",
+         4,
+         300,
+         {0, 100, 200, 300, 700, 775, 850, 925, 1000},
+         0},
+        {"more than a period late: the schedule starts again from there",
+         4,
+         400,
+         {0, 100, 200, 300, 800, 900, 1000, 1100, 1200},
+         1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const PacedRun run = paced_run(c.late_write, c.late);
+        EXPECT_EQ(run.writes, c.writes);
+        for (std::size_t i = 1; i < run.writes.size(); ++i) {
+            EXPECT_GE(run.writes[i] - run.writes[i - 1], 75) << "write " << i;
+        }
+        EXPECT_EQ(run.tally.stalls, c.stalls);
+        EXPECT_EQ(run.tally.longestStallUs, c.stalls ? c.late : 0);
+    }
+}
+
+// Over a line the average tick is the period with deadline marks, whatever
+// the polling delay (here one microsecond per counter reading, which also
+// delays the first mark by 1 µs and each last write by up to 2); with marks
+// taken from the counter every phase adds its delay.
+TEST(StepDriverTiming, OverALineTheAverageTickIsThePeriod) {
+    struct Case {
+        const char* line;
+        vexor::Pacing pacing;
+        std::size_t steps;
+        std::int64_t min_us, max_us;  // from the first direction byte to the last
+    };
+    const std::vector<Case> cases = {
+        {"P 1000 1 0 0 20\n", vexor::Pacing::deadline, 1000, 999 * 20, 999 * 20 + 3},
+        {"P 1000 1 0 0 10\n", vexor::Pacing::deadline, 1000, 999 * 10, 999 * 10 + 3},
+        {"P 1000 1 0 0 20\n", vexor::Pacing::counter, 1000, 999 * 23, 999 * 30},
+        // Every other tick makes no step.
+        {"P 500 0.5 0 0 20\n", vexor::Pacing::deadline, 500, 998 * 20, 998 * 20 + 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        SCOPED_TRACE(c.pacing == vexor::Pacing::deadline ? "deadline" : "counter");
+        DriverRig rig;
+        rig.driver.set_pacing(c.pacing);
+        rig.driver.set_motors_on(true);
+        rig.start(c.line);
+        rig.run();
+        const auto records = rig.port.records();
+        ASSERT_EQ(records.size(), 3 * c.steps);
+        const std::int64_t span = records[records.size() - 3].count - records.front().count;
+        EXPECT_GE(span, c.min_us);
+        EXPECT_LE(span, c.max_us);
+        EXPECT_EQ(rig.driver.tally().stalls, 0u);
+    }
+}
+
 TEST(StepDriverTiming, ShortAndNegativePeriods) {
     for (int period : {0, 1, 2}) {
         SCOPED_TRACE(period);
@@ -226,6 +337,65 @@ TEST_P(StepDriverControl, StopIsHonouredAtTheNextDecision) {
     rig.start("P 3 1 0 0 30\n");
     rig.run();
     EXPECT_EQ(rig.snapshot().posX, 3.0f);
+}
+
+// Moves replaced while the driver runs freely, at whatever state the runner
+// has reached: every pulse whose step was counted reaches the wires, and
+// every snapshot shows positions that agree with the steps made.
+TEST_P(StepDriverControl, MovesReplacedAtAnyMomentLoseNoPulse) {
+    RunnerRig rig(GetParam());
+    vexor::PulseDecoder wires(MachineSettings{});
+    rig.command([&](vexor::CStepDriver& d) {
+        rig.port.set_observer([&](const platform::PortRecord& r) { wires.feed(r.port, r.value); });
+        d.set_motors_on(true);
+        rig.clock.set_auto_advance(1);
+    });
+    std::mt19937 rng(7);
+    // Long enough to be replaced in their middle.
+    const char* moves[] = {"P 4000 1 -3000 -0.7 9\n", "P -2000 -0.4 2500 1 9\nZ 600 1 9\n",
+                           "Z -800 -1 9\nP 3000 1 3000 1 9\n"};
+    for (int i = 0; i < 60; ++i) {
+        rig.start(moves[i % 3]);
+        for (int n = std::uniform_int_distribution<int>(0, 300)(rng); n > 0; --n) {
+            const vexor::DriverSnapshot s = rig.snapshot();
+            ASSERT_EQ(s.posX, static_cast<float>(s.tally.netX));
+            ASSERT_EQ(s.posY, static_cast<float>(s.tally.netY));
+            ASSERT_EQ(s.posZ, static_cast<float>(s.tally.netZ));
+            if (rig.pump) {
+                QCoreApplication::processEvents();
+            }
+        }
+    }
+    rig.run();
+    const vexor::DriverSnapshot end = rig.snapshot();
+    EXPECT_EQ(wires.steps_x(), std::lround(end.posX));
+    EXPECT_EQ(wires.steps_y(), std::lround(end.posY));
+    EXPECT_EQ(wires.steps_z(), std::lround(end.posZ));
+    EXPECT_EQ(wires.direction_races(), 0u);
+    EXPECT_GT(rig.port.total_writes(), 0u);
+}
+
+// A stepping thread stopped in the middle of a tick leaves the driver in a
+// state from which another thread finishes the move.
+TEST(SteppingThread, AnotherThreadTakesOverWhereTheFirstStopped) {
+    DriverRig rig;
+    vexor::PulseDecoder wires(MachineSettings{});
+    rig.port.set_observer([&](const platform::PortRecord& r) { wires.feed(r.port, r.value); });
+    rig.driver.set_motors_on(true);
+    rig.start("P 0 0 -200 -1 5\n");
+    {
+        // The clock stands still: the thread stays in the first wait.
+        vexor::CSteppingThread first(rig.driver, vexor::CSteppingThread::Priority::normal);
+        ASSERT_TRUE(first.wait_for([](const vexor::DriverSnapshot& s) { return s.state == 15; },
+                                   std::chrono::seconds(20)));
+    }
+    EXPECT_EQ(rig.driver.state(), 15);
+    vexor::CSteppingThread second(rig.driver, vexor::CSteppingThread::Priority::normal);
+    second.command([&](vexor::CStepDriver&) { rig.clock.set_auto_advance(1); });
+    ASSERT_TRUE(second.wait_for([](const vexor::DriverSnapshot& s) { return !s.running; },
+                                std::chrono::seconds(20)));
+    EXPECT_EQ(second.snapshot().posY, -200.0f);
+    EXPECT_EQ(wires.steps_y(), -200);
 }
 
 TEST(StepDriverControl, ZeroingMakesTheCurrentPointTheOrigin) {
