@@ -319,6 +319,15 @@ void CStepDriver::write(int byte) {
                      static_cast<unsigned char>(byte & 0xFF));
 }
 
+void CStepDriver::write_edge(int byte) {
+    write(byte);
+    if (pacing_ == Pacing::deadline) {
+        // The next phase is timed from the edge itself: a delay between the
+        // end of the wait and the write must not shorten the pulse.
+        lastPhase_ = counter_.count();
+    }
+}
+
 std::int64_t CStepDriver::counts(std::int64_t us) const {
     // us × frequency / 1000000, rounded up so that no deadline comes early,
     // split so that the product cannot overflow.
@@ -406,14 +415,14 @@ void CStepDriver::tick_phase(int first, int dir, int clk, int back) {
         case 1:
             if (waited(third())) {
                 if (motorsOn_) {
-                    write(dir + clk);
+                    write_edge(dir + clk);
                 }
                 state_ = first + 2;
             }
             break;
         case 2:
             if (waited(third())) {
-                write(dir);
+                write_edge(dir);
                 state_ = first + 3;
             }
             break;

@@ -209,6 +209,8 @@ class CStepDriver {
     int advance_y_only();
     void close_file();
     void write(int byte);
+    // A clock edge, written at the end of a wait.
+    void write_edge(int byte);
     std::int64_t counts(std::int64_t us) const;
     // The first counter value at which a wait of `part` µs may end.
     std::int64_t earliest(std::int64_t part) const;

@@ -229,36 +229,41 @@ TEST(StepDriverTiming, DeadlinesWinBackLatenessWithoutABurst) {
 }
 
 // Over a line the average tick is the period with deadline marks, whatever
-// the polling delay (here one microsecond per counter reading, which also
-// delays the first mark by 1 µs and each last write by up to 2); with marks
-// taken from the counter every phase adds its delay.
+// the polling delay (here a counter in nanoseconds that moves 150 ns at
+// every reading); with marks taken from the counter every phase adds its
+// delay.
 TEST(StepDriverTiming, OverALineTheAverageTickIsThePeriod) {
     struct Case {
         const char* line;
         vexor::Pacing pacing;
         std::size_t steps;
-        std::int64_t min_us, max_us;  // from the first direction byte to the last
+        int ticks_per_step;
+        double min_us, max_us;  // mean tick, from the first direction byte to the last
     };
     const std::vector<Case> cases = {
-        {"P 1000 1 0 0 20\n", vexor::Pacing::deadline, 1000, 999 * 20, 999 * 20 + 3},
-        {"P 1000 1 0 0 10\n", vexor::Pacing::deadline, 1000, 999 * 10, 999 * 10 + 3},
-        {"P 1000 1 0 0 20\n", vexor::Pacing::counter, 1000, 999 * 23, 999 * 30},
+        {"P 1000 1 0 0 20\n", vexor::Pacing::deadline, 1000, 1, 19.999, 20.001},
+        {"P 1000 1 0 0 10\n", vexor::Pacing::deadline, 1000, 1, 9.999, 10.001},
+        {"P 1000 1 0 0 20\n", vexor::Pacing::counter, 1000, 1, 21.0, 22.0},
         // Every other tick makes no step.
-        {"P 500 0.5 0 0 20\n", vexor::Pacing::deadline, 500, 998 * 20, 998 * 20 + 3},
+        {"P 500 0.5 0 0 20\n", vexor::Pacing::deadline, 500, 2, 19.999, 20.001},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
         SCOPED_TRACE(c.pacing == vexor::Pacing::deadline ? "deadline" : "counter");
-        DriverRig rig;
+        DriverRig rig({}, "average", 1'000'000'000);
         rig.driver.set_pacing(c.pacing);
         rig.driver.set_motors_on(true);
         rig.start(c.line);
-        rig.run();
+        rig.clock.set_auto_advance(150);
+        while (rig.driver.step() == vexor::kHasWork) {
+        }
         const auto records = rig.port.records();
         ASSERT_EQ(records.size(), 3 * c.steps);
-        const std::int64_t span = records[records.size() - 3].count - records.front().count;
-        EXPECT_GE(span, c.min_us);
-        EXPECT_LE(span, c.max_us);
+        const double span =
+            static_cast<double>(records[records.size() - 3].count - records.front().count);
+        const double ticks = static_cast<double>((c.steps - 1) * c.ticks_per_step);
+        EXPECT_GE(span / ticks / 1000, c.min_us);
+        EXPECT_LE(span / ticks / 1000, c.max_us);
         EXPECT_EQ(rig.driver.tally().stalls, 0u);
     }
 }
