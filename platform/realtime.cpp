@@ -1,6 +1,8 @@
 #include "realtime.h"
 
 #if defined(__linux__)
+#include <fstream>
+
 #include <pthread.h>
 #include <sched.h>
 #include <sys/mman.h>
@@ -18,6 +20,26 @@
 
 namespace platform {
 
+namespace {
+
+// The kernel's budget for real-time threads, in microseconds per period
+// (-1: none). A thread that polls without sleeping is stopped for the rest
+// of each period once it has used its budget.
+long long read_long(const char* path, long long fallback) {
+#if defined(__linux__)
+    std::ifstream in(path);
+    long long value = fallback;
+    if (in >> value) {
+        return value;
+    }
+#else
+    (void)path;
+#endif
+    return fallback;
+}
+
+}  // namespace
+
 RealtimeGrant request_realtime(int priority) {
     RealtimeGrant grant;
 #if defined(__linux__)
@@ -34,6 +56,12 @@ RealtimeGrant request_realtime(int priority) {
     grant.text = grant.fifo ? "priorité temps réel (SCHED_FIFO " + std::to_string(priority) + ")"
                             : std::string("priorité normale (temps réel refusé)");
     grant.text += grant.memoryLocked ? ", mémoire verrouillée" : ", mémoire non verrouillée";
+    const long long runtime = read_long("/proc/sys/kernel/sched_rt_runtime_us", -1);
+    const long long period = read_long("/proc/sys/kernel/sched_rt_period_us", 0);
+    if (grant.fifo && runtime >= 0 && runtime < period) {
+        grant.text += ", limitée par le noyau à " + std::to_string(runtime / 1000) + " ms sur " +
+                      std::to_string(period / 1000) + " (kernel.sched_rt_runtime_us)";
+    }
     return grant;
 }
 

@@ -3,7 +3,8 @@
 // process's memory locked (no page fault between two edges of a pulse) and
 // SCHED_FIFO priority for the calling thread, where the platform and the
 // user's rights allow it. Where they do not, nothing changes and the thread
-// runs at normal priority; the grant says what was obtained.
+// runs at normal priority; the grant says what was obtained, and the budget
+// the kernel leaves to real-time threads when it has one.
 
 #include <string>
 

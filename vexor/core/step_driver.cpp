@@ -153,6 +153,15 @@ std::int64_t CStepDriver::wait_end() const {
     return part < 0 ? lastCount_ : earliest(part);
 }
 
+std::int64_t CStepDriver::wait_left_us() {
+    const std::int64_t end = wait_end();
+    if (end < 0) {
+        return -1;
+    }
+    const std::int64_t left = std::max<std::int64_t>(0, end - counter_.count());
+    return left / counterFreq_ * 1000000 + left % counterFreq_ * 1000000 / counterFreq_;
+}
+
 StepResult CStepDriver::step() {
     if (paused_) {
         return kNoWork;

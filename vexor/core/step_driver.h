@@ -165,6 +165,9 @@ class CStepDriver {
     // at which the wait may end. -1 in any other state. A simulation that moves
     // its counter there before the next call makes every wait end at once.
     std::int64_t wait_end() const;
+    // Whole microseconds from the counter's current value to wait_end(); -1
+    // when the current state does not wait.
+    std::int64_t wait_left_us();
 
     // What the driver has done since it was built: move lines started, the
     // sum of the periods of the ticks run, and per axis the steps made

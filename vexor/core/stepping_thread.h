@@ -2,7 +2,11 @@
 // CSteppingThread: the motion driver in a thread of its own, as the programs
 // run it. While the driver has work the thread runs its states one after
 // another, polling the counter continuously; when the driver is idle or
-// paused it sleeps on a condition variable until a command comes. A command
+// paused it sleeps on a condition variable until a command comes. A wait
+// longer than kSleepAboveUs is slept through until kWakeBeforeUs before its
+// end, and polled from there: Linux throttles a real-time thread that never
+// sleeps (by default it takes the processor back for 50 ms every second),
+// which would freeze the motors. A command
 // is queued, applied by the thread between two driver states, and the caller
 // returns once it has been applied. After every change of state the thread
 // publishes a snapshot, so a reader never sees a driver halfway through a
@@ -28,6 +32,8 @@ class CSteppingThread : public DriverRunner {
     // `realtime`: lock the memory and ask for SCHED_FIFO priority (the
     // programs); tests and measurements of the plain thread use `normal`.
     enum class Priority { normal, realtime };
+    static constexpr std::int64_t kSleepAboveUs = 150;
+    static constexpr std::int64_t kWakeBeforeUs = 100;
 
     // The thread starts at once and runs the driver from whatever state it
     // is in; the status is known when the constructor returns.
