@@ -405,9 +405,10 @@ bool CStepDriver::waited(std::int64_t part) {
     if (now - due > period) {
         lastCount_ = now;  // re-anchored: no burst of catch-up pulses
     } else {
-        // Lateness within a period is won back by the next phases; the
-        // schedule only follows the shortest phase when that alone keeps it
-        // more than a period behind (periods shorter than 3 µs).
+        // Lateness within a period is won back by the next phases. The
+        // schedule never lags the shortest phases by more than a period: past
+        // that (periods under 3 µs, whose phases last at least 1 µs, or
+        // lateness piling up) it follows them instead.
         lastCount_ = now - deadline > period ? due : deadline;
     }
     lastPhase_ = now;

@@ -76,18 +76,13 @@ void CSteppingThread::run(std::stop_token stop) {
         }
         const int before = driver_.state();
         busy = driver_.step() == kHasWork;
-        if (!busy || driver_.state() == before) {
-            if (!busy) {
-                std::lock_guard lock(mutex_);
-                snapshot_ = snapshot_of(driver_);
-                changed_.notify_all();
-            }
-            continue;
+        if (busy && driver_.state() == before) {
+            continue;  // still waiting: nothing new to publish
         }
         std::unique_lock lock(mutex_);
         snapshot_ = snapshot_of(driver_);
         changed_.notify_all();
-        const std::int64_t left = is_waiting(driver_.state()) ? driver_.wait_left_us() : -1;
+        const std::int64_t left = busy && is_waiting(driver_.state()) ? driver_.wait_left_us() : -1;
         if (left > kSleepAboveUs) {
             wake_.wait_for(lock, stop, std::chrono::microseconds(left - kWakeBeforeUs),
                            [this] { return !queue_.empty(); });

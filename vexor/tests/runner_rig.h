@@ -79,8 +79,8 @@ struct RunnerRig : DriverRig {
     }
 
     // With the clock still, runs until the driver waits in `state` (a state
-    // that waits on the counter), moving time to the end of each wait it
-    // meets on the way.
+    // that waits on the counter, or 0: until it is idle), moving time to the
+    // end of each wait it meets on the way.
     bool hold_at(int state) {
         int from = -1;
         std::int64_t tick = -1;  // the tick the driver waited in, to see it move on

@@ -380,26 +380,24 @@ TEST_P(StepDriverControl, MovesReplacedAtAnyMomentLoseNoPulse) {
     EXPECT_GT(rig.port.total_writes(), 0u);
 }
 
-// A stepping thread stopped in the middle of a tick leaves the driver in a
-// state from which another thread finishes the move.
+// A stepping thread stopped in the middle of a tick, while it sleeps through
+// a wait of half an hour, leaves the driver in a state from which another
+// thread finishes the move; each command wakes the sleeping thread.
 TEST(SteppingThread, AnotherThreadTakesOverWhereTheFirstStopped) {
-    DriverRig rig;
+    RunnerRig rig(RunnerKind::thread);
     vexor::PulseDecoder wires(MachineSettings{});
-    rig.port.set_observer([&](const platform::PortRecord& r) { wires.feed(r.port, r.value); });
-    rig.driver.set_motors_on(true);
-    rig.start("P 0 0 -200 -1 5\n");
-    {
-        // The clock stands still: the thread stays in the first wait.
-        vexor::CSteppingThread first(rig.driver, vexor::CSteppingThread::Priority::normal);
-        ASSERT_TRUE(first.wait_for([](const vexor::DriverSnapshot& s) { return s.state == 15; },
-                                   std::chrono::seconds(20)));
-    }
-    EXPECT_EQ(rig.driver.state(), 15);
-    vexor::CSteppingThread second(rig.driver, vexor::CSteppingThread::Priority::normal);
-    second.command([&](vexor::CStepDriver&) { rig.clock.set_auto_advance(1); });
-    ASSERT_TRUE(second.wait_for([](const vexor::DriverSnapshot& s) { return !s.running; },
-                                std::chrono::seconds(20)));
-    EXPECT_EQ(second.snapshot().posY, -200.0f);
+    rig.command([&](vexor::CStepDriver& d) {
+        rig.port.set_observer([&](const platform::PortRecord& r) { wires.feed(r.port, r.value); });
+        d.set_motors_on(true);
+    });
+    rig.start("P 0 0 -200 -1 2000000000\n");
+    ASSERT_TRUE(rig.hold_at(16));
+    rig.thread.reset();
+    EXPECT_EQ(rig.driver.state(), 16);
+    rig.thread = std::make_unique<vexor::CSteppingThread>(rig.driver,
+                                                          vexor::CSteppingThread::Priority::normal);
+    ASSERT_TRUE(rig.hold_at(0));
+    EXPECT_EQ(rig.snapshot().posY, -200.0f);
     EXPECT_EQ(wires.steps_y(), -200);
 }
 
