@@ -3,7 +3,7 @@ PRESET ?= release
 BUILD := build/$(PRESET)
 P ?= stelmo
 
-.PHONY: deps build test demo run asan clean
+.PHONY: deps build test demo run asan tsan clean
 
 deps:
 	@scripts/install-deps.sh
@@ -25,6 +25,13 @@ asan: deps
 	@cmake --preset asan >/dev/null
 	@cmake --build --preset asan
 	@cd build/asan && QT_QPA_PLATFORM=offscreen ctest --output-on-failure
+
+# The machine controller's driver and window tests under ThreadSanitizer:
+# only those targets are built.
+tsan: deps
+	@cmake --preset tsan >/dev/null
+	@cmake --build --preset tsan
+	@QT_QPA_PLATFORM=offscreen ctest --preset tsan
 
 clean:
 	@rm -rf build demo-out

@@ -144,8 +144,7 @@ bool opens_window(const platform::CommandLine& cl) {
            (cl.has("--project") && !cl.has("--out") && !cl.has("--save-project"));
 }
 
-int load_from_command_line(const platform::CommandLine& cl, AlyraModel& model,
-                           std::string& error) {
+int load_from_command_line(const platform::CommandLine& cl, AlyraModel& model, std::string& error) {
     if (cl.has("--project")) {
         for (const std::string& option : batch_value_options()) {
             if (cl.has(option) && option != "--project" && option != "--out") {

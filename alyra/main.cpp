@@ -16,9 +16,8 @@ int main(int argc, char** argv) {
     std::set<std::string> with_value = alyra::batch_value_options();
     with_value.insert("--screenshot");
     platform::CommandLine cl;
-    if (auto done =
-            platform::parse_program_arguments(argc, argv, with_value, alyra::batch_flags(),
-                                              alyra::kUsage, "Alyra 0.9.11", cl)) {
+    if (auto done = platform::parse_program_arguments(argc, argv, with_value, alyra::batch_flags(),
+                                                      alyra::kUsage, "Alyra 0.9.11", cl)) {
         return platform::finish_output(*done);
     }
     if (!alyra::opens_window(cl)) {

@@ -4,7 +4,9 @@
 // writes the cut of a plan and --screenshot renders the window to a PNG.
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QString>
+#include <QStringList>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -166,7 +168,7 @@ int run_window(int argc, char** argv, const platform::CommandLine& cl) {
     plandor::EditMode mode = plandor::EditMode::Normal;
     if (!mode_named(cl.value("--mode", "normal"), mode)) {
         return platform::usage_mistake(cl, "Mode inconnu : " + cl.value("--mode") +
-                                                " (normal, detourage, accrochage ou liaison)");
+                                               " (normal, detourage, accrochage ou liaison)");
     }
     int zoom_steps = 0;
     if (!common::scan_d(cl.value("--zoom", "0").c_str(), zoom_steps) || zoom_steps < 0 ||
@@ -184,6 +186,15 @@ int run_window(int argc, char** argv, const platform::CommandLine& cl) {
         });
     } else {
         frame.show();
+        // Stored settings that could not be used were replaced by their
+        // defaults: the user is told which.
+        QStringList notices;
+        for (const std::string& notice : frame.doc().settingsNotices) {
+            notices << QString::fromStdString(notice);
+        }
+        if (!notices.isEmpty()) {
+            QMessageBox::warning(&frame, "ATTENTION", notices.join("\n"));
+        }
     }
     if (!cl.positional.empty() &&
         !frame.open_file(QString::fromLocal8Bit(cl.positional[0].c_str())) && screenshot) {

@@ -69,6 +69,9 @@ class SimulatedPort : public PortWriter {
     std::uint64_t dropped() const { return total_ - buffer_.size(); }
     std::int64_t frequency() const { return counter_.frequency(); }
     void clear();
+    // Allocates the whole buffer now, so that no later write allocates (a
+    // measurement of the pacing must not time the allocator).
+    void reserve() { buffer_.reserve(capacity_); }
 
     // Called with every write as it happens, whatever the buffer keeps.
     void set_observer(std::function<void(const PortRecord&)> observer);

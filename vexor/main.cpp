@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QMessageBox>
 #include <QSettings>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <clocale>
 #include <cstdio>
@@ -41,8 +43,9 @@ constexpr const char* kUsage =
     "                          l'utilisateur, ~/.config/Ostrelo/Vexor.conf, ou sans\n"
     "                          fichier 1 pas par mm, déplacement 5 et 2 mm/s, découpe 2\n"
     "                          et 1 mm/s, descente -2 mm) ; ils ne sont jamais modifiés\n"
-    "  --realtime              exécute à la vitesse de la machine (défaut : chaque\n"
-    "                          attente se termine aussitôt)\n"
+    "  --realtime              exécute à la vitesse de la machine, dans le fil de\n"
+    "                          pas, et compte les retards (défaut : chaque attente\n"
+    "                          se termine aussitôt)\n"
     "  --trace FICHIER.csv     enregistre chaque écriture sur le port : temps en µs,\n"
     "                          port, octet (défaut : aucune trace)\n";
 
@@ -103,7 +106,8 @@ int screenshot(QApplication& app, const platform::CommandLine& cl, const QString
 int main(int argc, char** argv) {
     platform::CommandLine cl;
     if (auto done = platform::parse_program_arguments(
-            argc, argv, {"--simulate", "--trace", "--settings", "--screenshot", "--screenshot-after"},
+            argc, argv,
+            {"--simulate", "--trace", "--settings", "--screenshot", "--screenshot-after"},
             {"--realtime"}, kUsage, "Vexor 1.0.3", cl, 1)) {
         return platform::finish_output(*done);
     }
@@ -119,7 +123,7 @@ int main(int argc, char** argv) {
         options.realtime = cl.has("--realtime");
         options.trace = cl.value("--trace");
         options.settings = cl.value("--settings");
-        return platform::finish_output(vexor::run_simulate_command(options, argc, argv));
+        return platform::finish_output(vexor::run_simulate_command(options));
     }
     if (cl.has("--realtime") || cl.has("--trace") || cl.has("--settings")) {
         return platform::usage_mistake(
@@ -142,6 +146,16 @@ int main(int argc, char** argv) {
     QSettings recent(QSettings::NativeFormat, QSettings::UserScope, "Ostrelo", "Vexor");
     vexor::CMainFrame frame(*machine, &recent);
     frame.show();
+    // Stored settings that could not be used were replaced by their
+    // defaults: the user is told which, before the machine moves.
+    const std::vector<std::string>& notices = machine->doc().settings_notices();
+    if (!notices.empty()) {
+        QStringList lines;
+        for (const std::string& notice : notices) {
+            lines << QString::fromStdString(notice);
+        }
+        QMessageBox::warning(&frame, "Réglages", lines.join("\n"));
+    }
     if (!drawing.isEmpty()) {
         frame.open_file(drawing);
     }

@@ -1,16 +1,16 @@
 #include "simulate_command.h"
 
-#include <QCoreApplication>
 #include <charconv>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
 #include "cut_simulation.h"
 #include "file_errors.h"
-#include "idle_pump.h"
 #include "save_file.h"
 #include "settings_store.h"
+#include "stepping_thread.h"
 
 namespace vexor {
 
@@ -68,18 +68,19 @@ std::unique_ptr<platform::SettingsStore> open_settings(const std::string& file, 
     return platform::make_user_settings("Vexor");
 }
 
-// Runs the driver from the event loop until it is idle, as the window does.
-void run_at_machine_speed(CutSimulation& simulation, int& argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    IdlePump pump(simulation.doc().driver());
-    QObject::connect(&pump, &IdlePump::stopped, &app, &QCoreApplication::quit);
-    pump.start();
-    app.exec();
+// Runs the driver in the stepping thread until it is idle, as the window
+// does; returns how the thread ran.
+std::string run_at_machine_speed(CutSimulation& simulation) {
+    CSteppingThread thread(simulation.doc().driver());
+    while (!thread.wait_for([](const DriverSnapshot& s) { return !s.running; },
+                            std::chrono::hours(1))) {
+    }
+    return thread.status();
 }
 
 }  // namespace
 
-int run_simulate_command(const SimulateOptions& options, int& argc, char** argv) {
+int run_simulate_command(const SimulateOptions& options) {
     // An interrupted run leaves neither its trace nor its job file half
     // written.
     platform::remove_temporary_files_on_interruption();
@@ -106,12 +107,14 @@ int run_simulate_command(const SimulateOptions& options, int& argc, char** argv)
     if (!simulation.start(options.drawing, error)) {
         return fail(error);
     }
+    std::string runner;
     if (options.realtime) {
-        run_at_machine_speed(simulation, argc, argv);
+        runner = run_at_machine_speed(simulation);
     } else {
         simulation.run();
     }
-    const SimulationReport report = simulation.report();
+    SimulationReport report = simulation.report();
+    report.runner = runner;
     const std::string text = report_text(report);
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);

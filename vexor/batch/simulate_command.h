@@ -10,14 +10,13 @@ namespace vexor {
 
 struct SimulateOptions {
     std::string drawing;
-    bool realtime = false;  // the real counter and the idle pump: machine speed
+    bool realtime = false;  // the real counter and the stepping thread: machine speed
     std::string trace;      // CSV of every port write; empty for none
     std::string settings;   // settings file to use; empty for the user's
 };
 
 // Exit code: 0 when the job ran and the pulses agree with the driver, 1 on a
 // refused drawing or job, a trace that cannot be written, or a mismatch.
-// `argc`/`argv` go to the event loop of a run at machine speed.
-int run_simulate_command(const SimulateOptions& options, int& argc, char** argv);
+int run_simulate_command(const SimulateOptions& options);
 
 }  // namespace vexor

@@ -129,8 +129,8 @@ bool CutSimulation::start(const std::string& dxf_path, std::string& error) {
     return doc_.start_job(error) != 0;
 }
 
-int CutSimulation::step() {
-    const int busy = doc_.driver().step();
+StepResult CutSimulation::step() {
+    const StepResult busy = doc_.driver().step();
     if (own_counter_) {
         const std::int64_t end = doc_.driver().wait_end();
         if (end > own_counter_->now()) {
@@ -141,7 +141,7 @@ int CutSimulation::step() {
 }
 
 void CutSimulation::run() {
-    while (step() != 0) {
+    while (step() == kHasWork) {
     }
 }
 
@@ -166,6 +166,9 @@ SimulationReport CutSimulation::report() const {
     r.pulsesY = decoder_.pulses_y();
     r.pulsesZ = decoder_.pulses_z();
     r.timeUs = t.tickTimeUs;
+    r.machineSpeed = own_counter_ == nullptr;
+    r.stalls = t.stalls;
+    r.longestStallUs = t.longestStallUs;
     r.posX = d.posX();
     r.posY = d.posY();
     r.posZ = d.posZ();
@@ -209,7 +212,13 @@ std::string report_text(const SimulationReport& r) {
     if (r.timeUs >= 60'000'000) {
         out += " (" + minutes_text(r.timeUs) + ")";
     }
-    out += "\nPosition finale : X=";
+    out += "\n";
+    if (r.machineSpeed) {
+        out += "Exécution : " + r.runner + "\n";
+        out += "Retards : " + std::to_string(r.stalls) +
+               " (le plus long : " + std::to_string(r.longestStallUs) + " µs)\n";
+    }
+    out += "Position finale : X=";
     append_fixed(out, r.posX, 3);
     out += " Y=";
     append_fixed(out, r.posY, 3);

@@ -26,6 +26,12 @@ struct SimulationReport {
     std::uint64_t lines = 0;                              // move lines executed
     std::uint64_t pulsesX = 0, pulsesY = 0, pulsesZ = 0;  // counted by the decoder
     std::int64_t timeUs = 0;                              // sum of the periods of the ticks run
+    // At machine speed: how the driver ran, and its phases late by more
+    // than a period (printed only then; a simulated counter is never late).
+    bool machineSpeed = false;
+    std::string runner;
+    std::uint64_t stalls = 0;
+    std::int64_t longestStallUs = 0;
     float posX = 0, posY = 0, posZ = 0;
     bool pulsesOk = false;
     std::string check;  // "OK" or what differs
@@ -44,7 +50,7 @@ class CutSimulation {
     // With `counter` null the run uses a counter of its own, which only
     // moves when `step` moves it to the end of a wait, so every wait ends at
     // once and a long job is checked in a moment. With a real counter the
-    // caller runs the driver (the idle pump) at machine speed.
+    // caller runs the driver (the stepping thread) at machine speed.
     explicit CutSimulation(const platform::SettingsStore& settings,
                            platform::PerformanceCounter* counter = nullptr);
     ~CutSimulation();
@@ -64,7 +70,7 @@ class CutSimulation {
 
     // One state of the driver; with the own counter, time then jumps to the
     // end of the wait the driver has entered. Returns the driver's answer.
-    int step();
+    StepResult step();
     // Steps until the driver is idle (own counter only).
     void run();
 

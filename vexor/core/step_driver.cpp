@@ -1,5 +1,6 @@
 #include "step_driver.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace vexor {
@@ -81,19 +82,32 @@ void CStepDriver::start_move_file() {
 void CStepDriver::start_file(int open_state) {
     close_file();
     stopRequest_ = false;
-    const bool stepping_tick = (state_ >= 7 && state_ <= 10) || (state_ >= 14 && state_ <= 21) ||
-                               (state_ >= 23 && state_ <= 26);
-    if (stepping_tick) {
+    if (is_stepping_tick(state_)) {
         pendingStart_ = open_state;
     } else {
         pendingStart_ = 0;
         state_ = open_state;
+        anchorPending_ = true;
     }
+}
+
+void CStepDriver::toggle_pause() {
+    // The schedule slides by the time spent paused, so the phase in progress
+    // goes on with what was left of its wait.
+    const std::int64_t now = counter_.count();
+    if (paused_) {
+        lastCount_ += now - pausedAt_;
+        lastPhase_ += now - pausedAt_;
+    }
+    pausedAt_ = now;
+    paused_ = !paused_;
 }
 
 void CStepDriver::request_stop() {
     stopRequest_ = true;
-    paused_ = false;
+    if (paused_) {
+        toggle_pause();
+    }
 }
 
 void CStepDriver::zero_position() {
@@ -120,125 +134,118 @@ CStepDriver::Tally CStepDriver::tally() const {
     t.netX = x_.net;
     t.netY = y_.net;
     t.netZ = z_.net;
+    t.stalls = stalls_;
+    t.longestStallUs = longestStall_ / counterFreq_ * 1000000 +
+                       longestStall_ % counterFreq_ * 1000000 / counterFreq_;
     return t;
 }
 
 std::int64_t CStepDriver::wait_end() const {
-    std::int64_t part = 0;
-    switch (state_) {
-        case 8:
-        case 9:
-        case 10:
-        case 15:
-        case 16:
-        case 17:
-        case 19:
-        case 20:
-        case 21:
-        case 24:
-        case 25:
-        case 26:
-            part = periodUs_ / 3;
-            break;
-        case 12:
-        case 27:
-            part = periodUs_;
-            break;
-        default:
-            return -1;
+    if (!is_waiting(state_)) {
+        return -1;
     }
-    if (part < 0) {
-        return lastCount_;
+    std::int64_t part = third();
+    if (state_ == kXYNoStepWait || state_ == kZNoStepWait) {
+        part = periodUs_;
+    } else if (state_ == kXHold || state_ == kYHold || state_ == kXYHold || state_ == kZHold) {
+        part = hold_part();
     }
-    // The smallest count difference whose whole microseconds exceed `part`:
-    // ceil((part + 1) × frequency / 1000000); part < 2^31 and the frequency
-    // of any real counter keep the product inside 64 bits.
-    const std::int64_t need = (part + 1) * counterFreq_;
-    return lastCount_ + need / 1000000 + (need % 1000000 != 0 ? 1 : 0);
+    return part < 0 ? lastCount_ : earliest(part);
 }
 
-int CStepDriver::step() {
+std::int64_t CStepDriver::wait_left_us() {
+    const std::int64_t end = wait_end();
+    if (end < 0) {
+        return -1;
+    }
+    const std::int64_t left = std::max<std::int64_t>(0, end - counter_.count());
+    return left / counterFreq_ * 1000000 + left % counterFreq_ * 1000000 / counterFreq_;
+}
+
+StepResult CStepDriver::step() {
     if (paused_) {
-        return 0;
+        return kNoWork;
     }
     switch (state_) {
-        case 1:
-        case 11:
-            state_ =
-                moveFile_.open(move_file_path(state_ == 1 ? kJobFileName : kMoveFileName)) ? 3 : 0;
+        case kOpenJobFile:
+        case kOpenMoveFile:
+            state_ = moveFile_.open(
+                         move_file_path(state_ == kOpenJobFile ? kJobFileName : kMoveFileName))
+                         ? kReadLine
+                         : kIdle;
             break;
-        case 3:
+        case kReadLine:
             read_line();
             break;
-        case 4:
+        case kCloseFile:
             close_file();
-            state_ = 0;
+            state_ = kIdle;
             break;
-        case 5:
+        case kXYDecision:
             xy_decision();
             break;
-        case 6:
-            mark();
-            state_ = 12;
+        case kXYNoStep:
+            start_tick();
+            state_ = kXYNoStepWait;
             break;
-        case 12:
+        case kXYNoStepWait:
             if (waited(periodUs_)) {
-                state_ = 5;
+                state_ = kXYDecision;
             }
             break;
-        case 7:
-        case 8:
-        case 9:
-        case 10:
-            tick_phase(7, dir_x(), wiring_.clkX, 5);
+        case kXDirection:
+        case kXRise:
+        case kXFall:
+        case kXHold:
+            tick_phase(kXDirection, dir_x(), wiring_.clkX, kXYDecision);
             break;
-        case 14:
-        case 15:
-        case 16:
-        case 17:
-            tick_phase(14, dir_y(), wiring_.clkY, 5);
+        case kYDirection:
+        case kYRise:
+        case kYFall:
+        case kYHold:
+            tick_phase(kYDirection, dir_y(), wiring_.clkY, kXYDecision);
             break;
-        case 18:
-        case 19:
-        case 20:
-        case 21:
-            tick_phase(18, dir_x() + dir_y(), wiring_.clkX + wiring_.clkY, 5);
+        case kXYDirection:
+        case kXYRise:
+        case kXYFall:
+        case kXYHold:
+            tick_phase(kXYDirection, dir_x() + dir_y(), wiring_.clkX + wiring_.clkY, kXYDecision);
             break;
-        case 22:
+        case kZDecision:
             if (stopRequest_) {
                 stopRequest_ = false;
-                state_ = 4;
+                state_ = kCloseFile;
             } else if (z_.finished()) {
-                state_ = 3;
+                state_ = kReadLine;
             } else {
-                begin_tick(z_.advance() ? 23 : 28);
+                begin_tick(z_.advance() ? kZDirection : kZNoStep);
             }
             break;
-        case 23:
-        case 24:
-        case 25:
-        case 26:
-            tick_phase(23, dir_z(), wiring_.clkZ, 22);
+        case kZDirection:
+        case kZRise:
+        case kZFall:
+        case kZHold:
+            tick_phase(kZDirection, dir_z(), wiring_.clkZ, kZDecision);
             break;
-        case 28:
-            mark();
-            state_ = 27;
+        case kZNoStep:
+            start_tick();
+            state_ = kZNoStepWait;
             break;
-        case 27:
+        case kZNoStepWait:
             if (waited(periodUs_)) {
-                state_ = 22;
+                state_ = kZDecision;
             }
             break;
         default:
-            return 0;
+            return kNoWork;
     }
-    return 1;
+    return kHasWork;
 }
 
 void CStepDriver::read_line() {
     MoveLine m;
     if (!moveFile_.next_line(line_) || !parse_move_line(line_, m)) {
-        state_ = 4;
+        state_ = kCloseFile;
         return;
     }
     // A line that would move an axis without a usable step length (a stored
@@ -246,7 +253,7 @@ void CStepDriver::read_line() {
     // the execution like any invalid line.
     if (m.kind == 'P') {
         if ((m.incX != 0 && !x_.usable()) || (m.incY != 0 && !y_.usable())) {
-            state_ = 4;
+            state_ = kCloseFile;
             return;
         }
         x_.target = m.targetX;
@@ -257,10 +264,10 @@ void CStepDriver::read_line() {
         y_.lead = 0;
         periodUs_ = m.periodUs;
         ++lines_;
-        state_ = 5;
+        state_ = kXYDecision;
     } else {
         if (m.incZ != 0 && !z_.usable()) {
-            state_ = 4;
+            state_ = kCloseFile;
             return;
         }
         z_.target = m.targetZ;
@@ -268,20 +275,20 @@ void CStepDriver::read_line() {
         z_.lead = 0;
         periodUs_ = m.periodUs;
         ++lines_;
-        state_ = 22;
+        state_ = kZDecision;
     }
 }
 
 void CStepDriver::xy_decision() {
     if (stopRequest_) {
         stopRequest_ = false;
-        state_ = 4;
+        state_ = kCloseFile;
         return;
     }
     const bool x_done = x_.finished();
     const bool y_done = y_.finished();
     if (x_done && y_done) {
-        state_ = 3;
+        state_ = kReadLine;
     } else if (x_done) {
         if (x_.inc != 0) {  // a diagonal whose X part is done: Y ends at a step per tick
             y_.inc = y_.inc > 0 ? y_.stepLen : -y_.stepLen;
@@ -293,17 +300,17 @@ void CStepDriver::xy_decision() {
         }
         begin_tick(advance_x_only());
     } else if (x_.advance()) {
-        begin_tick(y_.advance() ? 18 : 7);
+        begin_tick(y_.advance() ? kXYDirection : kXDirection);
     } else {
         begin_tick(advance_y_only());
     }
 }
 
 int CStepDriver::advance_x_only() {
-    return x_.advance() ? 7 : 6;
+    return x_.advance() ? kXDirection : kXYNoStep;
 }
 int CStepDriver::advance_y_only() {
-    return y_.advance() ? 14 : 6;
+    return y_.advance() ? kYDirection : kXYNoStep;
 }
 
 void CStepDriver::begin_tick(int state) {
@@ -321,47 +328,118 @@ void CStepDriver::write(int byte) {
                      static_cast<unsigned char>(byte & 0xFF));
 }
 
-void CStepDriver::mark() {
-    lastCount_ = counter_.count();
+void CStepDriver::write_edge(int byte) {
+    write(byte);
+    if (pacing_ == Pacing::deadline) {
+        // The next phase is timed from the edge itself: a delay between the
+        // end of the wait and the write must not shorten the pulse.
+        lastPhase_ = counter_.count();
+    }
 }
 
-bool CStepDriver::waited(std::int64_t period_part) {
-    // (now - lastCount) × 1000000 / frequency, truncated, split so that the
-    // product cannot overflow however long the driver stayed paused.
-    const std::int64_t diff = counter_.count() - lastCount_;
-    const std::int64_t us =
-        diff / counterFreq_ * 1000000 + diff % counterFreq_ * 1000000 / counterFreq_;
-    const auto elapsed = static_cast<std::uint32_t>(us);
-    return static_cast<std::int64_t>(elapsed) > period_part;
+std::int64_t CStepDriver::counts(std::int64_t us) const {
+    // us × frequency / 1000000, rounded up so that no deadline comes early,
+    // split so that the product cannot overflow.
+    const std::int64_t rest = us % 1000000 * counterFreq_;
+    return us / 1000000 * counterFreq_ + rest / 1000000 + (rest % 1000000 > 0 ? 1 : 0);
+}
+
+std::int64_t CStepDriver::earliest(std::int64_t part) const {
+    if (pacing_ == Pacing::counter) {
+        return lastCount_ + counts(part + 1);  // more than `part` whole microseconds
+    }
+    return std::max(lastCount_ + counts(part), lastPhase_ + counts(shortest_phase_us(part)));
+}
+
+void CStepDriver::note_lateness(std::int64_t late) {
+    if (late > counts(std::max<std::int64_t>(periodUs_, 0))) {
+        ++stalls_;
+        longestStall_ = std::max(longestStall_, late);
+    }
+}
+
+void CStepDriver::start_tick() {
+    const std::int64_t now = counter_.count();
+    if (pacing_ == Pacing::deadline && !anchorPending_ && periodUs_ >= 0) {
+        // The tick is due at the end of the previous one.
+        const std::int64_t late = now - lastCount_;
+        note_lateness(late);
+        if (late > counts(periodUs_)) {
+            lastCount_ = now;
+        }
+    } else {
+        lastCount_ = now;
+    }
+    anchorPending_ = false;
+    lastPhase_ = now;
+}
+
+bool CStepDriver::waited(std::int64_t part) {
+    const std::int64_t now = counter_.count();
+    if (pacing_ == Pacing::counter) {
+        // (now - lastCount) × 1000000 / frequency, truncated, split so that
+        // the product cannot overflow however long the driver stayed paused.
+        const std::int64_t diff = now - lastCount_;
+        const std::int64_t us =
+            diff / counterFreq_ * 1000000 + diff % counterFreq_ * 1000000 / counterFreq_;
+        if (static_cast<std::int64_t>(static_cast<std::uint32_t>(us)) <= part) {
+            return false;
+        }
+        if (part >= 0) {
+            note_lateness(now - earliest(part));
+        }
+        lastCount_ = lastPhase_ = now;
+        return true;
+    }
+    if (part < 0) {  // a negative period never waits
+        lastCount_ = lastPhase_ = now;
+        return true;
+    }
+    const std::int64_t due = earliest(part);
+    if (now < due) {
+        return false;
+    }
+    const std::int64_t deadline = lastCount_ + counts(part);
+    const std::int64_t period = counts(periodUs_);
+    note_lateness(now - due);
+    if (now - due > period) {
+        lastCount_ = now;  // re-anchored: no burst of catch-up pulses
+    } else {
+        // Lateness within a period is won back by the next phases. The
+        // schedule never lags the shortest phases by more than a period: past
+        // that (periods under 3 µs, whose phases last at least 1 µs, or
+        // lateness piling up) it follows them instead.
+        lastCount_ = now - deadline > period ? due : deadline;
+    }
+    lastPhase_ = now;
+    return true;
 }
 
 void CStepDriver::tick_phase(int first, int dir, int clk, int back) {
-    const std::int64_t third = periodUs_ / 3;
     switch (state_ - first) {
         case 0:
             write(dir);
-            mark();
+            start_tick();
             state_ = first + 1;
             break;
         case 1:
-            if (waited(third)) {
+            if (waited(third())) {
                 if (motorsOn_) {
-                    write(dir + clk);
+                    write_edge(dir + clk);
                 }
-                mark();
                 state_ = first + 2;
             }
             break;
         case 2:
-            if (waited(third)) {
-                write(dir);
-                mark();
+            if (waited(third())) {
+                write_edge(dir);
                 state_ = first + 3;
             }
             break;
         default:
-            if (waited(third)) {
+            if (waited(hold_part())) {
                 state_ = pendingStart_ != 0 ? pendingStart_ : back;
+                anchorPending_ = anchorPending_ || pendingStart_ != 0;
                 pendingStart_ = 0;
             }
             break;

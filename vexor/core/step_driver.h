@@ -11,6 +11,19 @@
 // as its lead over the stepped position, in double precision, so an advance
 // equal to the step length makes one step on every tick however long the
 // move, and the comparison with the step length is made before any rounding.
+//
+// Pacing. Each phase of a tick is due at a deadline that advances from the
+// previous deadline by the phase's part of the period (a third, a third, and
+// the rest of the period for the last one), not from the moment the previous
+// phase happened to run, so small lateness does not accumulate and over a
+// line the average tick equals the period. Two safety rules bound it. A
+// phase never follows the previous one sooner than shortest_phase_us of its
+// part: a clock pulse, a direction set-up or hold is never shorter than its
+// part minus a quarter of it (minus 1 µs for parts under 8 µs), nor than
+// 1 µs, which bounds how fast lateness is won back. And a phase that would
+// run more than one whole period late re-anchors the schedule on the
+// counter's current value, so the motors never get a burst of catch-up
+// pulses; that phase is counted as a stall.
 
 #include <cstdint>
 #include <string>
@@ -22,13 +35,77 @@
 
 namespace vexor {
 
+// The driver's states; the values are the codes the window and the
+// simulation report.
+enum DriverState : int {
+    kIdle = 0,
+    kOpenJobFile = 1,
+    kReadLine = 3,
+    kCloseFile = 4,
+    kXYDecision = 5,
+    kXYNoStep = 6,    // a tick without a step: timing mark
+    kXDirection = 7,  // X tick: direction, then the three waits below
+    kXRise = 8,
+    kXFall = 9,
+    kXHold = 10,
+    kOpenMoveFile = 11,
+    kXYNoStepWait = 12,  // the whole period of a tick without a step
+    kYDirection = 14,
+    kYRise = 15,
+    kYFall = 16,
+    kYHold = 17,
+    kXYDirection = 18,
+    kXYRise = 19,
+    kXYFall = 20,
+    kXYHold = 21,
+    kZDecision = 22,
+    kZDirection = 23,
+    kZRise = 24,
+    kZFall = 25,
+    kZHold = 26,
+    kZNoStepWait = 27,
+    kZNoStep = 28,
+};
+
+// A tick that makes a step: from its direction byte to the end of the wait
+// after the falling edge.
+constexpr bool is_stepping_tick(int state) {
+    return (state >= kXDirection && state <= kXHold) ||
+           (state >= kYDirection && state <= kXYHold) || (state >= kZDirection && state <= kZHold);
+}
+// A state that waits on the counter.
+constexpr bool is_waiting(int state) {
+    return (is_stepping_tick(state) && state != kXDirection && state != kYDirection &&
+            state != kXYDirection && state != kZDirection) ||
+           state == kXYNoStepWait || state == kZNoStepWait;
+}
+
+// What `step` answers; the idle processing keeps calling while it has work.
+enum StepResult : int { kNoWork = 0, kHasWork = 1 };
+
+// How the timing marks are taken: from the previous deadline (the programs),
+// or from the counter's current value, so that every phase lasts its part
+// plus the polling delay (kept for comparison in the step-timing benchmark).
+enum class Pacing { deadline, counter };
+
+// The shortest time a phase of `part` µs may follow the previous phase,
+// when it wins back lateness: a quarter of the part less (at least 1 µs less),
+// and never under 1 µs.
+constexpr std::int64_t shortest_phase_us(std::int64_t part) {
+    const std::int64_t margin = part / 4 > 1 ? part / 4 : 1;
+    return part - margin > 1 ? part - margin : 1;
+}
+
 class CStepDriver {
   public:
     CStepDriver(platform::PortWriter& port, platform::PerformanceCounter& counter);
 
-    // Runs the action of the current state. Returns 1 while the driver has
-    // work, 0 when it is idle or paused (nothing is done while paused).
-    int step();
+    // Runs the action of the current state: kHasWork while the driver has
+    // work, kNoWork when it is idle or paused (nothing is done while paused).
+    StepResult step();
+
+    void set_pacing(Pacing pacing) { pacing_ = pacing; }
+    Pacing pacing() const { return pacing_; }
 
     // Port address, clock masks and direction bits from the wiring settings.
     void set_wiring(const PortSettings& settings);
@@ -50,7 +127,9 @@ class CStepDriver {
 
     // Stop at the next decision (stopRequest := 1, paused := 0).
     void request_stop();
-    void toggle_pause() { paused_ = !paused_; }
+    // Pausing twice resumes where the driver was; the time spent paused is
+    // not a stall.
+    void toggle_pause();
     void set_motors_on(bool on) { motorsOn_ = on; }
     // posX, posY, posZ := 0; no move is made.
     void zero_position();
@@ -83,19 +162,25 @@ class CStepDriver {
     std::int64_t periodUs() const { return periodUs_; }
 
     // While the current state waits on the counter: the first counter value
-    // at which the wait ends. -1 in any other state. A simulation that moves
+    // at which the wait may end. -1 in any other state. A simulation that moves
     // its counter there before the next call makes every wait end at once.
     std::int64_t wait_end() const;
+    // Whole microseconds from the counter's current value to wait_end(); -1
+    // when the current state does not wait.
+    std::int64_t wait_left_us();
 
     // What the driver has done since it was built: move lines started, the
     // sum of the periods of the ticks run, and per axis the steps made
     // (either way) and their signed sum. Steps made with the motors off
-    // count too.
+    // count too. A stall is a phase that ran more than a period after it
+    // could have; the longest is how late that phase was.
     struct Tally {
         std::uint64_t lines = 0;
         std::int64_t tickTimeUs = 0;  // negative periods count as 0
         std::uint64_t stepsX = 0, stepsY = 0, stepsZ = 0;
         std::int64_t netX = 0, netY = 0, netZ = 0;
+        std::uint64_t stalls = 0;
+        std::int64_t longestStallUs = 0;
     };
     Tally tally() const;
 
@@ -127,8 +212,23 @@ class CStepDriver {
     int advance_y_only();
     void close_file();
     void write(int byte);
-    void mark();
-    bool waited(std::int64_t period_part);
+    // A clock edge, written at the end of a wait.
+    void write_edge(int byte);
+    std::int64_t counts(std::int64_t us) const;
+    // The first counter value at which a wait of `part` µs may end.
+    std::int64_t earliest(std::int64_t part) const;
+    // The timing mark at the start of a tick.
+    void start_tick();
+    // A wait of `part` µs: false while it goes on; when over, takes the
+    // timing mark and returns true.
+    bool waited(std::int64_t part);
+    void note_lateness(std::int64_t late);
+    std::int64_t third() const { return periodUs_ / 3; }
+    // The wait after the falling edge: the rest of the period when paced by
+    // deadlines, so that a tick lasts exactly its period.
+    std::int64_t hold_part() const {
+        return pacing_ == Pacing::deadline ? periodUs_ - 2 * third() : third();
+    }
     // One phase of a stepping tick: states first..first+3 write `dir`,
     // `dir + clk` (only with the motors on) and `dir`, then return to `back`.
     void tick_phase(int first, int dir, int clk, int back);
@@ -148,7 +248,13 @@ class CStepDriver {
     bool paused_ = false;
     bool motorsOn_ = false;
     std::int64_t periodUs_ = 500;
-    std::int64_t lastCount_ = 0;
+    Pacing pacing_ = Pacing::deadline;
+    std::int64_t lastCount_ = 0;  // the last timing mark (a deadline, when paced by them)
+    std::int64_t lastPhase_ = 0;  // when the last phase really ran
+    bool anchorPending_ = true;   // the schedule starts again at the next tick
+    std::int64_t pausedAt_ = 0;
+    std::uint64_t stalls_ = 0;
+    std::int64_t longestStall_ = 0;  // counts
     std::int64_t counterFreq_;
     MoveFileReader moveFile_;
     std::string folder_;

@@ -123,7 +123,10 @@ TEST(CutSimulation, TraceHoldsEveryWriteInTime) {
     }
     EXPECT_EQ(rows, 3 * (2000 + 400));  // direction, rising and falling edge per step
     EXPECT_EQ(rising_x, 2000);
-    EXPECT_GE(last, 11'000'000);  // each tick lasts at least its period
+    // The ticks follow each other exactly at their periods: the last write is
+    // the falling edge of the last return tick (2000 µs), its final wait of
+    // 2000 − 2 × 666 µs before the end of the job's 11 s.
+    EXPECT_EQ(last, 11'000'000 - 668);
 
     CutSimulation other(rig.store);
     EXPECT_FALSE(other.open_trace((rig.dir.path / "absent" / "t.csv").string(), error));

@@ -1,6 +1,6 @@
 #pragma once
 // A motion driver on a simulated port with a hand-driven clock (one count
-// per microsecond), and a private folder for its move files.
+// per microsecond unless told), and a private folder for its move files.
 
 #include <unistd.h>
 
@@ -42,12 +42,13 @@ inline std::string read_text(const std::filesystem::path& file) {
 
 struct DriverRig {
     TempDir dir;
-    platform::ManualCounter clock{1'000'000};
+    platform::ManualCounter clock;
     platform::SimulatedPort port{clock};
     CStepDriver driver{port, clock};
 
-    explicit DriverRig(const MachineSettings& settings = {}, const std::string& tag = "rig")
-        : dir(tag) {
+    explicit DriverRig(const MachineSettings& settings = {}, const std::string& tag = "rig",
+                       std::int64_t frequency = 1'000'000)
+        : dir(tag), clock(frequency) {
         driver.set_wiring(settings);
         driver.set_step_lengths(settings);
         driver.set_move_folder(dir.path.string());

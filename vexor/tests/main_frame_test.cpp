@@ -5,6 +5,7 @@
 #include "main_frame.h"
 
 #include <gtest/gtest.h>
+#include <atomic>
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -18,6 +19,7 @@
 #include <QSettings>
 #include <QTimer>
 #include <QToolBar>
+#include <atomic>
 
 #include "driver_rig.h"
 #include "param_bar.h"
@@ -41,10 +43,12 @@ bool spin_until(Done done, int limit_ms = 10000) {
 }
 
 // A port that counts the bytes it takes and, when told, refuses them.
+// Written by whatever runs the driver, read by the test: atomic, as the
+// stepping thread writes from a thread of its own.
 struct TestPort : platform::PortWriter {
-    std::uint64_t writes = 0;
-    std::uint64_t failures = 0;
-    bool failing = false;
+    std::atomic<std::uint64_t> writes = 0;
+    std::atomic<std::uint64_t> failures = 0;
+    std::atomic<bool> failing = false;
     void write_port(unsigned short, unsigned char) override {
         ++writes;
         failures += failing ? 1 : 0;
@@ -58,7 +62,7 @@ struct TestMachine {
     TestPort port;
     std::unique_ptr<vexor::VexorMachine> machine;
 
-    TestMachine() {
+    explicit TestMachine(vexor::RunnerKind runner = vexor::RunnerKind::pump) {
         auto store = std::make_unique<platform::MemorySettingsStore>();
         for (const char* key : {"StepX", "StepY", "StepZ"}) {
             store->write_int("Machine", key, 100 * 100000);
@@ -67,8 +71,9 @@ struct TestMachine {
         clock->set_auto_advance(1'000'000);
         vexor::VexorMachine::Port p;
         p.writer = &port;
-        p.failedWrites = [this] { return port.failures; };
-        machine = std::make_unique<vexor::VexorMachine>(std::move(store), std::move(clock), p);
+        p.failedWrites = [this] { return port.failures.load(); };
+        machine =
+            std::make_unique<vexor::VexorMachine>(std::move(store), std::move(clock), p, runner);
         machine->runner().command(
             [this](vexor::CStepDriver& d) { d.set_move_folder(dir.path.string()); });
     }
@@ -76,6 +81,11 @@ struct TestMachine {
 
 struct TestFrame : TestMachine, CMainFrame {
     TestFrame() : CMainFrame(*machine, nullptr) {}
+};
+
+// The window as the program runs it: the driver in its stepping thread.
+struct ThreadFrame : TestMachine, CMainFrame {
+    ThreadFrame() : TestMachine(vexor::RunnerKind::thread), CMainFrame(*machine, nullptr) {}
 };
 
 class MainFrameTest : public window_test::WindowTest<TestFrame> {
@@ -397,8 +407,9 @@ TEST_F(MainFrameTest, TheLastFourDrawingsAreKeptNewestFirst) {
         CMainFrame frame(*window.machine, &store);
         for (const char* name : {"a.dxf", "b.dxf", "c.dxf", "d.dxf", "e.dxf", "b.dxf"}) {
             const auto file = window.dir.path / name;
-            vexor::test::write_text(file, "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n 10\n0\n 20\n0\n"
-                                          " 11\n1\n 21\n0\n  0\nENDSEC\n  0\nEOF\n");
+            vexor::test::write_text(file,
+                                    "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n 10\n0\n 20\n0\n"
+                                    " 11\n1\n 21\n0\n  0\nENDSEC\n  0\nEOF\n");
             ASSERT_TRUE(frame.open_file(QString::fromStdString(file.string())));
         }
         EXPECT_EQ(frame.windowTitle(), "b.dxf - Vexor (Simulation)");
@@ -408,4 +419,20 @@ TEST_F(MainFrameTest, TheLastFourDrawingsAreKeptNewestFirst) {
         names << later.findChild<QAction*>(QString("recentFile%1").arg(i))->text();
     }
     EXPECT_EQ(names.join(" "), "&1 b.dxf &2 e.dxf &3 d.dxf &4 c.dxf");
+}
+
+// The program's runner: a jog runs in the stepping thread while the window
+// only sends the command and shows the snapshots.
+class ThreadFrameTest : public window_test::WindowTest<ThreadFrame> {};
+
+TEST_F(ThreadFrameTest, AJogRunsInTheSteppingThreadAndTheWindowShowsWhereItEnded) {
+    window.findChild<QAction*>("jogXPlus")->trigger();
+    ASSERT_TRUE(spin_until([&] {
+        return window.findChild<QLabel*>("paneX")->text() == "X +0010.00mm" && !window.busy();
+    }));
+    const vexor::DriverSnapshot snap = window.machine->runner().snapshot();
+    EXPECT_FALSE(snap.running);
+    EXPECT_EQ(snap.tally.stepsX, 1000u);
+    EXPECT_EQ(window.port.writes.load(), 2000u);
+    EXPECT_TRUE(messages.empty());
 }

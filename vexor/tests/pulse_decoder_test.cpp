@@ -8,6 +8,7 @@
 #include <random>
 
 #include "driver_rig.h"
+#include "runner_rig.h"
 
 using vexor::MachineSettings;
 using vexor::PulseDecoder;
@@ -68,9 +69,15 @@ std::string random_moves(std::mt19937& rng, const MachineSettings& s, int lines)
 
 }  // namespace
 
+class PulseDecoderRunners : public testing::TestWithParam<vexor::test::RunnerKind> {};
+INSTANTIATE_TEST_SUITE_P(Runners, PulseDecoderRunners,
+                         testing::Values(vexor::test::RunnerKind::pump,
+                                         vexor::test::RunnerKind::thread),
+                         vexor::test::runner_name);
+
 // The steps on the wires are the steps the driver counts, for any wiring,
 // inversion and port, whatever the lines.
-TEST(PulseDecoder, TheWiresAgreeWithTheDriverForEveryWiring) {
+TEST_P(PulseDecoderRunners, TheWiresAgreeWithTheDriverForEveryWiring) {
     std::mt19937 rng(20240611);
     std::vector<std::array<int, 6>> pinouts = {{2, 3, 4, 5, 6, 7}, {9, 8, 7, 6, 5, 4}};
     std::array<int, 8> pins;
@@ -96,20 +103,20 @@ TEST(PulseDecoder, TheWiresAgreeWithTheDriverForEveryWiring) {
                 SCOPED_TRACE(testing::Message()
                              << "run " << run << " pins " << p[0] << p[1] << p[2] << p[3] << p[4]
                              << p[5] << " inv " << inversions << " LPT" << lpt);
-                vexor::test::DriverRig rig(s, "decoder");
+                vexor::test::RunnerRig rig(GetParam(), s, "decoder");
                 PulseDecoder decoder(s);
-                rig.port.set_observer(
-                    [&](const platform::PortRecord& r) { decoder.feed(r.port, r.value); });
-                rig.driver.set_motors_on(true);
+                rig.command([&](vexor::CStepDriver& d) {
+                    rig.port.set_observer(
+                        [&](const platform::PortRecord& r) { decoder.feed(r.port, r.value); });
+                    d.set_motors_on(true);
+                });
                 rig.start(random_moves(rng, s, 12));
                 rig.run();
-                ASSERT_EQ(rig.driver.state(), 0);
-                EXPECT_EQ(decoder.steps_x(),
-                          std::lround(rig.driver.posX() / rig.driver.stepLenX()));
-                EXPECT_EQ(decoder.steps_y(),
-                          std::lround(rig.driver.posY() / rig.driver.stepLenY()));
-                EXPECT_EQ(decoder.steps_z(),
-                          std::lround(rig.driver.posZ() / rig.driver.stepLenZ()));
+                const vexor::DriverSnapshot end = rig.snapshot();
+                ASSERT_EQ(end.state, 0);
+                EXPECT_EQ(decoder.steps_x(), std::lround(end.posX / rig.driver.stepLenX()));
+                EXPECT_EQ(decoder.steps_y(), std::lround(end.posY / rig.driver.stepLenY()));
+                EXPECT_EQ(decoder.steps_z(), std::lround(end.posZ / rig.driver.stepLenZ()));
                 EXPECT_EQ(decoder.direction_races(), 0u);
                 EXPECT_EQ(decoder.foreign_writes(), 0u);
                 EXPECT_GT(rig.port.total_writes(), 0u);

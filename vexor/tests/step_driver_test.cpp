@@ -5,12 +5,16 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <random>
 
 #include "driver_rig.h"
 #include "pulse_decoder.h"
+#include "runner_rig.h"
 
 using vexor::MachineSettings;
 using vexor::test::DriverRig;
+using vexor::test::RunnerKind;
+using vexor::test::RunnerRig;
 
 namespace {
 
@@ -27,8 +31,13 @@ int count_of(const std::vector<int>& states, int code) {
 
 }  // namespace
 
+class StepDriverBytes : public testing::TestWithParam<RunnerKind> {};
+INSTANTIATE_TEST_SUITE_P(Runners, StepDriverBytes,
+                         testing::Values(RunnerKind::pump, RunnerKind::thread),
+                         vexor::test::runner_name);
+
 // One stepping tick per case: the three bytes on the port, and where.
-TEST(StepDriverBytes, EachWiringAndDirectionGivesItsTick) {
+TEST_P(StepDriverBytes, EachWiringAndDirectionGivesItsTick) {
     struct Case {
         const char* what;
         MachineSettings settings;
@@ -58,28 +67,31 @@ TEST(StepDriverBytes, EachWiringAndDirectionGivesItsTick) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        DriverRig rig(c.settings, "bytes");
-        rig.driver.set_motors_on(c.motors);
+        RunnerRig rig(GetParam(), c.settings, "bytes");
+        rig.command([&](vexor::CStepDriver& d) { d.set_motors_on(c.motors); });
         rig.start(c.line);
         rig.run();
         EXPECT_EQ(rig.bytes(), c.bytes);
         for (const auto& r : rig.port.records()) {
             EXPECT_EQ(r.port, c.port);
         }
-        EXPECT_EQ(rig.driver.state(), 0);
+        EXPECT_EQ(rig.snapshot().state, 0);
     }
     // All four masks on one pin: 128 × 4 = 512, of which the port gets 0.
     MachineSettings pin9;
     pin9.PinXClk = pin9.PinXDir = pin9.PinYClk = pin9.PinYDir = 9;
-    DriverRig rig(pin9, "pin9");
-    rig.driver.set_motors_on(true);
+    RunnerRig rig(GetParam(), pin9, "pin9");
+    rig.command([](vexor::CStepDriver& d) { d.set_motors_on(true); });
     rig.start("P 1 1 1 1 30\n");
     rig.run();
     EXPECT_EQ(rig.bytes(), (std::vector<int>{0, 0, 0}));
 }
 
+// With the marks taken from the counter, each phase waits more than its
+// third after the previous one.
 TEST(StepDriverTiming, EachPhaseWaitsAThirdOfThePeriod) {
     DriverRig rig;
+    rig.driver.set_pacing(vexor::Pacing::counter);
     rig.driver.set_motors_on(true);
     rig.start("P 1 1 0 0 300\n");
     auto& d = rig.driver;
@@ -117,6 +129,7 @@ TEST(StepDriverTiming, EachPhaseWaitsAThirdOfThePeriod) {
 
 TEST(StepDriverTiming, TicksWithoutAStepWaitAWholePeriod) {
     DriverRig rig;
+    rig.driver.set_pacing(vexor::Pacing::counter);
     rig.start("P 1 0.5 0 0 300\nZ 1 0.5 90\n");
     auto& d = rig.driver;
     for (int i = 0; i < 3; ++i) {
@@ -138,6 +151,121 @@ TEST(StepDriverTiming, TicksWithoutAStepWaitAWholePeriod) {
     EXPECT_EQ(count_of(states, 23), 1);
     EXPECT_EQ(d.posX(), 1.0f);
     EXPECT_EQ(d.posZ(), 1.0f);
+}
+
+namespace {
+
+struct PacedRun {
+    std::vector<std::int64_t> writes;  // times of the port writes
+    vexor::CStepDriver::Tally tally;
+};
+
+// Three X ticks of 300 µs; every wait is polled exactly when it may end,
+// except the one before write number `late_write`, polled `late` µs after.
+PacedRun paced_run(std::uint64_t late_write, std::int64_t late) {
+    DriverRig rig;
+    rig.driver.set_motors_on(true);
+    rig.start("P 3 1 0 0 300\n");
+    auto& d = rig.driver;
+    while (d.step() == vexor::kHasWork) {
+        const std::int64_t end = d.wait_end();
+        const std::int64_t at = end + (rig.port.total_writes() == late_write ? late : 0);
+        if (end >= 0 && at > rig.clock.now()) {
+            rig.clock.advance(at - rig.clock.now());
+        }
+    }
+    PacedRun run;
+    for (const auto& r : rig.port.records()) {
+        run.writes.push_back(r.count);
+    }
+    run.tally = d.tally();
+    return run;
+}
+
+}  // namespace
+
+// Thirds of 100 µs; no phase may follow the previous one sooner than 75 µs.
+TEST(StepDriverTiming, DeadlinesWinBackLatenessWithoutABurst) {
+    struct Case {
+        const char* what;
+        std::uint64_t late_write;
+        std::int64_t late;
+        std::vector<std::int64_t> writes;
+        std::uint64_t stalls;
+    };
+    const std::vector<Case> cases = {
+        {"on time", 0, 0, {0, 100, 200, 300, 400, 500, 600, 700, 800}, 0},
+        {"slightly late: the next phase is on time again",
+         4,
+         20,
+         {0, 100, 200, 300, 420, 500, 600, 700, 800},
+         0},
+        {"later: won back a quarter of a phase at a time",
+         4,
+         60,
+         {0, 100, 200, 300, 460, 535, 610, 700, 800},
+         0},
+        {"a whole period late is not yet a stall",
+         4,
+         300,
+         {0, 100, 200, 300, 700, 775, 850, 925, 1000},
+         0},
+        {"more than a period late: the schedule starts again from there",
+         4,
+         400,
+         {0, 100, 200, 300, 800, 900, 1000, 1100, 1200},
+         1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const PacedRun run = paced_run(c.late_write, c.late);
+        EXPECT_EQ(run.writes, c.writes);
+        for (std::size_t i = 1; i < run.writes.size(); ++i) {
+            EXPECT_GE(run.writes[i] - run.writes[i - 1], 75) << "write " << i;
+        }
+        EXPECT_EQ(run.tally.stalls, c.stalls);
+        EXPECT_EQ(run.tally.longestStallUs, c.stalls ? c.late : 0);
+    }
+}
+
+// Over a line the average tick is the period with deadline marks, whatever
+// the polling delay (here a counter in nanoseconds that moves 150 ns at
+// every reading); with marks taken from the counter every phase adds its
+// delay.
+TEST(StepDriverTiming, OverALineTheAverageTickIsThePeriod) {
+    struct Case {
+        const char* line;
+        vexor::Pacing pacing;
+        std::size_t steps;
+        int ticks_per_step;
+        double min_us, max_us;  // mean tick, from the first direction byte to the last
+    };
+    const std::vector<Case> cases = {
+        {"P 1000 1 0 0 20\n", vexor::Pacing::deadline, 1000, 1, 19.999, 20.001},
+        {"P 1000 1 0 0 10\n", vexor::Pacing::deadline, 1000, 1, 9.999, 10.001},
+        {"P 1000 1 0 0 20\n", vexor::Pacing::counter, 1000, 1, 21.0, 22.0},
+        // Every other tick makes no step.
+        {"P 500 0.5 0 0 20\n", vexor::Pacing::deadline, 500, 2, 19.999, 20.001},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        SCOPED_TRACE(c.pacing == vexor::Pacing::deadline ? "deadline" : "counter");
+        DriverRig rig({}, "average", 1'000'000'000);
+        rig.driver.set_pacing(c.pacing);
+        rig.driver.set_motors_on(true);
+        rig.start(c.line);
+        rig.clock.set_auto_advance(150);
+        while (rig.driver.step() == vexor::kHasWork) {
+        }
+        const auto records = rig.port.records();
+        ASSERT_EQ(records.size(), 3 * c.steps);
+        const double span =
+            static_cast<double>(records[records.size() - 3].count - records.front().count);
+        const double ticks = static_cast<double>((c.steps - 1) * c.ticks_per_step);
+        EXPECT_GE(span / ticks / 1000, c.min_us);
+        EXPECT_LE(span / ticks / 1000, c.max_us);
+        EXPECT_EQ(rig.driver.tally().stalls, 0u);
+    }
 }
 
 TEST(StepDriverTiming, ShortAndNegativePeriods) {
@@ -166,59 +294,111 @@ TEST(StepDriverTiming, ShortAndNegativePeriods) {
     EXPECT_EQ(d.posX(), 2.0f);
 }
 
-TEST(StepDriverControl, PauseFreezesEvenBetweenTheEdges) {
-    DriverRig rig;
-    rig.driver.set_motors_on(true);
+class StepDriverControl : public testing::TestWithParam<RunnerKind> {};
+INSTANTIATE_TEST_SUITE_P(Runners, StepDriverControl,
+                         testing::Values(RunnerKind::pump, RunnerKind::thread),
+                         vexor::test::runner_name);
+
+TEST_P(StepDriverControl, PauseFreezesEvenBetweenTheEdges) {
+    RunnerRig rig(GetParam());
+    rig.command([](vexor::CStepDriver& d) { d.set_motors_on(true); });
     rig.start("P 2 1 0 0 30\n");
-    auto& d = rig.driver;
-    rig.clock.set_auto_advance(1);
-    while (d.state() != 9) {
-        d.step();
-    }
+    ASSERT_TRUE(rig.hold_at(9));
     EXPECT_EQ(rig.bytes().back(), 3) << "clock high";
-    d.toggle_pause();
-    const auto written = rig.port.total_writes();
-    rig.clock.advance(1'000'000);
-    for (int i = 0; i < 10; ++i) {
-        EXPECT_EQ(d.step(), 0);
-    }
-    EXPECT_EQ(d.state(), 9);
-    EXPECT_EQ(rig.port.total_writes(), written);
-    EXPECT_TRUE(d.running());
-    d.toggle_pause();
+    rig.command([](vexor::CStepDriver& d) { d.toggle_pause(); });
+    const auto written = rig.bytes().size();
+    rig.command([&](vexor::CStepDriver&) { rig.clock.advance(1'000'000); });
+    ASSERT_TRUE(rig.until([](const vexor::DriverSnapshot& s) { return s.paused; }));
+    EXPECT_EQ(rig.snapshot().state, 9);
+    EXPECT_EQ(rig.bytes().size(), written);
+    EXPECT_TRUE(rig.snapshot().running);
+    rig.command([](vexor::CStepDriver& d) { d.toggle_pause(); });
     rig.run();
     EXPECT_EQ(rig.bytes(), (std::vector<int>{2, 3, 2, 2, 3, 2}));
-    EXPECT_EQ(d.posX(), 2.0f);
+    EXPECT_EQ(rig.snapshot().posX, 2.0f);
+    EXPECT_EQ(rig.snapshot().tally.stalls, 0u) << "a pause is not a stall";
 }
 
-TEST(StepDriverControl, StopIsHonouredAtTheNextDecision) {
-    DriverRig rig;
-    rig.driver.set_motors_on(true);
+// The stop comes from the test's thread, the stepping thread's commander.
+TEST_P(StepDriverControl, StopIsHonouredAtTheNextDecision) {
+    RunnerRig rig(GetParam());
+    rig.command([](vexor::CStepDriver& d) { d.set_motors_on(true); });
     rig.start("P 5 1 0 0 30\nP 9 1 0 0 30\n");
-    auto& d = rig.driver;
-    rig.clock.set_auto_advance(100);  // every wait is over at its first poll
-    while (d.state() != 8) {
-        d.step();
-    }
-    d.toggle_pause();
-    d.request_stop();  // also ends the pause
-    EXPECT_FALSE(d.paused());
-    std::vector<int> states;
-    while (d.step() != 0) {
-        states.push_back(d.state());
-    }
-    EXPECT_EQ(states, (std::vector<int>{9, 10, 5, 4, 0}));
+    ASSERT_TRUE(rig.hold_at(8));
+    rig.command([](vexor::CStepDriver& d) { d.toggle_pause(); });
+    rig.command([](vexor::CStepDriver& d) { d.request_stop(); });  // also ends the pause
+    EXPECT_FALSE(rig.snapshot().paused);
+    rig.run();
     EXPECT_EQ(rig.bytes(), (std::vector<int>{2, 3, 2})) << "the tick in progress completes";
-    EXPECT_EQ(d.posX(), 1.0f);
-    EXPECT_FALSE(d.stop_requested());
+    EXPECT_EQ(rig.snapshot().posX, 1.0f);
+    bool stop_left = true;
+    rig.command([&](vexor::CStepDriver& d) { stop_left = d.stop_requested(); });
+    EXPECT_FALSE(stop_left);
 
     // A stop asked while the file was still being opened is honoured at the
     // first decision; it does not linger to cancel the next move.
     rig.start("P 6 1 0 0 30\n");
-    d.request_stop();
+    rig.command([](vexor::CStepDriver& d) { d.request_stop(); });
     rig.start("P 3 1 0 0 30\n");
     rig.run();
-    EXPECT_EQ(d.posX(), 3.0f);
+    EXPECT_EQ(rig.snapshot().posX, 3.0f);
+}
+
+// Moves replaced while the driver runs freely, at whatever state the runner
+// has reached: every pulse whose step was counted reaches the wires, and
+// every snapshot shows positions that agree with the steps made.
+TEST_P(StepDriverControl, MovesReplacedAtAnyMomentLoseNoPulse) {
+    RunnerRig rig(GetParam());
+    vexor::PulseDecoder wires(MachineSettings{});
+    rig.command([&](vexor::CStepDriver& d) {
+        rig.port.set_observer([&](const platform::PortRecord& r) { wires.feed(r.port, r.value); });
+        d.set_motors_on(true);
+        rig.clock.set_auto_advance(1);
+    });
+    std::mt19937 rng(7);
+    // Long enough to be replaced in their middle.
+    const char* moves[] = {"P 4000 1 -3000 -0.7 9\n", "P -2000 -0.4 2500 1 9\nZ 600 1 9\n",
+                           "Z -800 -1 9\nP 3000 1 3000 1 9\n"};
+    for (int i = 0; i < 60; ++i) {
+        rig.start(moves[i % 3]);
+        for (int n = std::uniform_int_distribution<int>(0, 300)(rng); n > 0; --n) {
+            const vexor::DriverSnapshot s = rig.snapshot();
+            ASSERT_EQ(s.posX, static_cast<float>(s.tally.netX));
+            ASSERT_EQ(s.posY, static_cast<float>(s.tally.netY));
+            ASSERT_EQ(s.posZ, static_cast<float>(s.tally.netZ));
+            if (rig.pump) {
+                QCoreApplication::processEvents();
+            }
+        }
+    }
+    rig.run();
+    const vexor::DriverSnapshot end = rig.snapshot();
+    EXPECT_EQ(wires.steps_x(), std::lround(end.posX));
+    EXPECT_EQ(wires.steps_y(), std::lround(end.posY));
+    EXPECT_EQ(wires.steps_z(), std::lround(end.posZ));
+    EXPECT_EQ(wires.direction_races(), 0u);
+    EXPECT_GT(rig.port.total_writes(), 0u);
+}
+
+// A stepping thread stopped in the middle of a tick, while it sleeps through
+// a wait of half an hour, leaves the driver in a state from which another
+// thread finishes the move; each command wakes the sleeping thread.
+TEST(SteppingThread, AnotherThreadTakesOverWhereTheFirstStopped) {
+    RunnerRig rig(RunnerKind::thread);
+    vexor::PulseDecoder wires(MachineSettings{});
+    rig.command([&](vexor::CStepDriver& d) {
+        rig.port.set_observer([&](const platform::PortRecord& r) { wires.feed(r.port, r.value); });
+        d.set_motors_on(true);
+    });
+    rig.start("P 0 0 -200 -1 2000000000\n");
+    ASSERT_TRUE(rig.hold_at(16));
+    rig.thread.reset();
+    EXPECT_EQ(rig.driver.state(), 16);
+    rig.thread = std::make_unique<vexor::CSteppingThread>(rig.driver,
+                                                          vexor::CSteppingThread::Priority::normal);
+    ASSERT_TRUE(rig.hold_at(0));
+    EXPECT_EQ(rig.snapshot().posY, -200.0f);
+    EXPECT_EQ(wires.steps_y(), -200);
 }
 
 TEST(StepDriverControl, ZeroingMakesTheCurrentPointTheOrigin) {

@@ -20,7 +20,7 @@ void IdlePump::command(const std::function<void(CStepDriver&)>& command) {
 
 void IdlePump::run_one() {
     ++calls_;
-    if (driver_.step() == 0) {
+    if (driver_.step() == kNoWork) {
         timer_.stop();
         emit stopped();
     }

@@ -5,6 +5,7 @@
 
 #include "idle_pump.h"
 #include "machine_settings.h"
+#include "stepping_thread.h"
 
 namespace vexor {
 
@@ -37,15 +38,19 @@ std::function<std::uint64_t()> failures_of(platform::PortWriter* writer) {
 
 }  // namespace
 
-std::unique_ptr<DriverRunner> make_driver_runner(CStepDriver& driver) {
-    return std::make_unique<IdlePump>(driver);
+std::unique_ptr<DriverRunner> make_driver_runner(CStepDriver& driver, RunnerKind kind) {
+    if (kind == RunnerKind::pump) {
+        return std::make_unique<IdlePump>(driver);
+    }
+    return std::make_unique<CSteppingThread>(driver);
 }
 
 VexorMachine::VexorMachine(std::unique_ptr<platform::SettingsStore> store,
-                           std::unique_ptr<platform::PerformanceCounter> counter, Port port)
+                           std::unique_ptr<platform::PerformanceCounter> counter, Port port,
+                           RunnerKind runner)
     : store_(std::move(store)), counter_(std::move(counter)), port_(std::move(port)) {
     doc_ = std::make_unique<CVexorDoc>(*store_, *port_.writer, *counter_);
-    runner_ = make_driver_runner(doc_->driver());
+    runner_ = make_driver_runner(doc_->driver(), runner);
 }
 
 VexorMachine::~VexorMachine() {

@@ -17,8 +17,10 @@
 
 namespace vexor {
 
-// What runs the driver in the program; the one place that chooses it.
-std::unique_ptr<DriverRunner> make_driver_runner(CStepDriver& driver);
+// What runs the driver: the stepping thread in the program; the idle pump
+// where a test drives the clock by hand and wants the event loop to pace it.
+enum class RunnerKind { thread, pump };
+std::unique_ptr<DriverRunner> make_driver_runner(CStepDriver& driver, RunnerKind kind);
 
 class VexorMachine {
   public:
@@ -33,7 +35,8 @@ class VexorMachine {
     };
 
     VexorMachine(std::unique_ptr<platform::SettingsStore> store,
-                 std::unique_ptr<platform::PerformanceCounter> counter, Port port);
+                 std::unique_ptr<platform::PerformanceCounter> counter, Port port,
+                 RunnerKind runner = RunnerKind::thread);
     ~VexorMachine();
     VexorMachine(const VexorMachine&) = delete;
     VexorMachine& operator=(const VexorMachine&) = delete;

@@ -1,0 +1,120 @@
+#pragma once
+// The driver rig run by one of the two runners: the idle pump, driven by the
+// Qt event loop of the test's thread, or the stepping thread. The clock only
+// moves inside the runner, when the driver reads it (auto-advance) or
+// through a command, so a run gives the same bytes and positions whatever
+// the timing of the threads.
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <chrono>
+#include <memory>
+#include <string>
+
+#include "driver_rig.h"
+#include "idle_pump.h"
+#include "stepping_thread.h"
+
+namespace vexor::test {
+
+enum class RunnerKind { pump, thread };
+
+inline std::string runner_name(const testing::TestParamInfo<RunnerKind>& info) {
+    return info.param == RunnerKind::pump ? "Pump" : "Thread";
+}
+
+struct RunnerRig : DriverRig {
+    std::unique_ptr<IdlePump> pump;
+    std::unique_ptr<CSteppingThread> thread;
+
+    explicit RunnerRig(RunnerKind kind, const MachineSettings& settings = {},
+                       const std::string& tag = "runner")
+        : DriverRig(settings, tag) {
+        if (kind == RunnerKind::pump) {
+            static int argc = 1;
+            static char name[] = "vexor_tests";
+            static char* argv[] = {name, nullptr};
+            static QCoreApplication app(argc, argv);  // the pump's event loop
+            pump = std::make_unique<IdlePump>(driver);
+        } else {
+            thread = std::make_unique<CSteppingThread>(driver, CSteppingThread::Priority::normal);
+        }
+    }
+    ~RunnerRig() {
+        thread.reset();  // before the driver goes
+    }
+
+    DriverRunner& runner() const {
+        return pump ? static_cast<DriverRunner&>(*pump) : static_cast<DriverRunner&>(*thread);
+    }
+    void command(const std::function<void(CStepDriver&)>& command) { runner().command(command); }
+    DriverSnapshot snapshot() const { return runner().snapshot(); }
+
+    // Lets the runner work until `done` holds; false after a generous limit.
+    bool until(const std::function<bool(const DriverSnapshot&)>& done) {
+        const auto limit = std::chrono::seconds(20);
+        if (thread) {
+            return thread->wait_for(done,
+                                    std::chrono::duration_cast<std::chrono::milliseconds>(limit));
+        }
+        const auto end = std::chrono::steady_clock::now() + limit;
+        while (!done(pump->snapshot()) && std::chrono::steady_clock::now() < end) {
+            QCoreApplication::processEvents();
+        }
+        return done(pump->snapshot());
+    }
+
+    // Writes "dep.dep" and starts it.
+    void start(const std::string& text) {
+        write_text(dir.path / "dep.dep", text);
+        command([](CStepDriver& d) { d.start_move_file(); });
+    }
+
+    // Runs until the driver is idle, time moving one microsecond per reading.
+    void run() {
+        command([this](CStepDriver&) { clock.set_auto_advance(1); });
+        EXPECT_TRUE(until([](const DriverSnapshot& s) { return !s.running; }));
+        command([this](CStepDriver&) { clock.set_auto_advance(0); });
+    }
+
+    // With the clock still, runs until the driver waits in `state` (a state
+    // that waits on the counter, or 0: until it is idle), moving time to the
+    // end of each wait it meets on the way.
+    bool hold_at(int state) {
+        int from = -1;
+        std::int64_t tick = -1;  // the tick the driver waited in, to see it move on
+        for (int i = 0; i < 100000; ++i) {
+            const bool settled = until([&](const DriverSnapshot& s) {
+                return (s.state != from || s.tally.tickTimeUs != tick) &&
+                       (is_waiting(s.state) || !s.running);
+            });
+            if (!settled) {
+                return false;
+            }
+            bool there = false;
+            bool running = false;
+            command([&](CStepDriver& d) {
+                there = d.state() == state;
+                running = d.running();
+                from = d.state();
+                tick = d.tally().tickTimeUs;
+                if (!there && d.wait_end() > clock.now()) {
+                    clock.advance(d.wait_end() - clock.now());
+                }
+            });
+            if (there || !running) {
+                return there;
+            }
+        }
+        return false;
+    }
+
+    std::vector<int> bytes() {
+        std::vector<int> out;
+        command([&](CStepDriver&) { out = DriverRig::bytes(); });
+        return out;
+    }
+};
+
+}  // namespace vexor::test
