@@ -7,10 +7,19 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "dxf_tags.h"
 #include "polyline.h"
 
 namespace common {
+
+// What an import read and left out, for its report.
+struct DxfImportReport {
+    std::vector<EntityTally> tally;  // read anywhere, passed over in ENTITIES
+    std::vector<int> cutPolylines;   // slots of the polylines cut at 100 vertices
+    int leftOut = 0;                 // entities beyond the 199 kept
+};
 
 class CDxfFile {
   public:
@@ -37,11 +46,17 @@ class CDxfFile {
     int open_bytes(std::string_view bytes);
 
     // Reads the next POLYLINE or LINE entity into the point table and point
-    // count of `buffer`, the count being set to 0 first. Returns 1 when an
+    // count of `buffer`, the count being set to 0 first. An entity starts
+    // only where its name is the value of a group code 0, so a text or a
+    // layer named LINE starts nothing. Returns 1 when an
     // entity was read, 0 at the end of the file (also when the file ends
     // inside an entity, which is then lost). At most 100 vertices are kept,
     // plus the first point repeated when the polyline is closed.
     int read_entity(CPolyline& buffer);
+    // Whether the last entity read had vertices beyond the 100 kept.
+    bool last_entity_cut() const { return cut_; }
+    // Counts into `tally` the entities read and passed over from now on.
+    void count_entities(std::vector<EntityTally>* tally) { tally_ = tally; }
 
     // Writes the offset contour of `polyline`, split at its tabs, as one or
     // more POLYLINE entities. An empty contour writes nothing.
@@ -61,6 +76,8 @@ class CDxfFile {
   private:
     bool read_line(char (&line)[100]);
     bool read_code(std::string& code);
+    bool skip_value();
+    void note_name(const std::string& name);
     int read_polyline(CPolyline& buffer);
     int read_line_entity(CPolyline& buffer);
 
@@ -73,6 +90,11 @@ class CDxfFile {
     bool reading_memory_ = false;
     std::string_view memory_;
     std::size_t memory_pos_ = 0;
+    bool nameNext_ = false;  // a LINE ended at a code 0 whose name is still unread
+    bool cut_ = false;
+    bool afterSection_ = false;
+    std::string section_;
+    std::vector<EntityTally>* tally_ = nullptr;
 
     bool writing_ = false;
     std::string path_;
@@ -85,7 +107,12 @@ class CDxfFile {
 // Reading stops at the end of the file or once the 200th slot has been
 // filled; the polyline in the last slot used is then dropped, so at most 199
 // polylines are kept. Returns 0, with nothing imported, when the file cannot
-// be opened.
-int read_dxf_polylines(const std::string& path, PolylineArray& table, int& count);
+// be opened. With a `report`, also counts what was read, cut and left out.
+int read_dxf_polylines(const std::string& path, PolylineArray& table, int& count,
+                       DxfImportReport* report = nullptr);
+
+// The curves an import passed over ("LWPOLYLINE 2, CIRCLE 1"), empty when it
+// passed over none: what the curve import would read.
+std::string passed_over_curves(const DxfImportReport& report);
 
 }  // namespace common

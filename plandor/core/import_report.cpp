@@ -1,0 +1,105 @@
+#include "import_report.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace plandor {
+
+namespace {
+
+std::string kinds(const std::vector<common::EntityTally>& tally, bool read) {
+    std::string out;
+    for (const common::EntityTally& t : tally) {
+        const int n = read ? t.read : t.passedOver;
+        if (n > 0) {
+            out += (out.empty() ? "" : ", ") + t.kind + " " + std::to_string(n);
+        }
+    }
+    return out;
+}
+
+std::string left_out_line(int n, const std::string& what) {
+    return std::to_string(n) + " " + what + " laissé" + (n > 1 ? "s" : "") +
+           " de côté : un document tient au plus 199 polylines.\n";
+}
+
+}  // namespace
+
+std::string french_mm(double mm) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.2f", std::round(mm * 100) / 100);
+    std::string out(text);
+    for (char& c : out) {
+        c = c == '.' ? ',' : c;
+    }
+    return out;
+}
+
+std::string tally_text(const std::vector<common::EntityTally>& tally) {
+    const std::string read = kinds(tally, true);
+    const std::string passed = kinds(tally, false);
+    std::string out = "Entités lues : " + (read.empty() ? std::string("aucune") : read) + "\n";
+    if (!passed.empty()) {
+        out += "Entités ignorées : " + passed + "\n";
+    }
+    return out;
+}
+
+std::string exact_import_report(const common::DxfImportReport& report, int polylines) {
+    std::string out =
+        std::to_string(polylines) + " polylines importés\n" + tally_text(report.tally);
+    for (int slot : report.cutPolylines) {
+        out += "polyline " + std::to_string(slot + 1) +
+               " : coupé à 100 sommets, les suivants ne sont pas lus\n";
+    }
+    if (report.leftOut > 0) {
+        out += left_out_line(report.leftOut, report.leftOut > 1 ? "entités" : "entité");
+    }
+    if (!common::passed_over_curves(report).empty()) {
+        out += std::string("Les courbes ignorées s'importent par ") + kCurveImportMenu + ".\n";
+    }
+    return out;
+}
+
+std::string curve_import_report(const common::CurveImport& result, int first_slot) {
+    int closed = 0;
+    for (const common::CurveContour& c : result.contours) {
+        closed += c.closed ? 1 : 0;
+    }
+    std::string out = std::to_string(result.contours.size()) + " contours importés (" +
+                      std::to_string(closed) + " fermés)\n";
+    if (result.drawing.mmPerUnit != 1) {
+        char factor[32];
+        std::snprintf(factor, sizeof factor, "%g", result.drawing.mmPerUnit);
+        std::string text(factor);
+        for (char& c : text) {
+            c = c == '.' ? ',' : c;
+        }
+        out += "Unités du dessin : 1 unité = " + text + " mm\n";
+    }
+    out += tally_text(result.drawing.tally);
+    for (std::size_t k = 0; k < result.contours.size(); ++k) {
+        const common::CurveContour& c = result.contours[k];
+        if (c.sourcePoints > static_cast<int>(c.points.size())) {
+            out += "contour " + std::to_string(first_slot + static_cast<int>(k) + 1) + " : " +
+                   std::to_string(c.points.size()) + " points, écart maximal " +
+                   french_mm(c.deviation) + " mm\n";
+        }
+    }
+    if (result.leftOut > 0) {
+        out +=
+            left_out_line(result.leftOut, "contour" + std::string(result.leftOut > 1 ? "s" : ""));
+    }
+    if (result.outOfRange > 0) {
+        const bool many = result.outOfRange > 1;
+        out += std::to_string(result.outOfRange) +
+               (many ? " contours ignorés" : " contour ignoré") +
+               " : coordonnées au-delà d'un kilomètre de l'origine.\n";
+    }
+    if (result.drawing.tooLarge) {
+        out += "Dessin trop grand : la lecture s'est arrêtée avant sa fin.\n";
+    }
+    return out;
+}
+
+}  // namespace plandor
