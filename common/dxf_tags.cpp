@@ -1,5 +1,6 @@
 #include "dxf_tags.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <iterator>
@@ -79,6 +80,15 @@ bool dxf_number(std::string_view value, double& out) {
     value = trim(value);
     if (!value.empty() && value.front() == '+') {
         value.remove_prefix(1);
+    }
+    // A program that wrote its numbers under a French locale gives "2,5":
+    // a lone comma without a point can only be the decimal mark.
+    std::string pointed;
+    if (value.find('.') == std::string_view::npos &&
+        std::count(value.begin(), value.end(), ',') == 1) {
+        pointed = value;
+        pointed[pointed.find(',')] = '.';
+        value = pointed;
     }
     double v = 0;
     const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), v);

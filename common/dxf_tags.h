@@ -43,7 +43,8 @@ class DxfTagReader {
 };
 
 // A value read as a finite number ("%f"-like, a decimal point whatever the
-// locale); false for any other text, trailing characters included.
+// locale, or a lone decimal comma); false for any other text, trailing
+// characters included.
 bool dxf_number(std::string_view value, double& out);
 // A value read as an integer; false for any other text.
 bool dxf_integer(std::string_view value, long long& out);
