@@ -46,16 +46,17 @@ class EndIndex {
         : runs_(runs), tol_(tolerance) {
         for (std::size_t i = 0; i < runs.size(); ++i) {
             if (runs[i].size() >= 2) {
-                cells_[cell(runs[i].front())].push_back(i);
-                cells_[cell(runs[i].back())].push_back(i);
+                cells_[cell(runs[i].front())].runs.push_back(i);
+                cells_[cell(runs[i].back())].runs.push_back(i);
             }
         }
     }
 
     // The first unused run (in file order) with an end within the
-    // tolerance of `p`; `at_end` says which of its ends.
-    bool find(const CurvePoint& p, const std::vector<bool>& used, std::size_t& run,
-              bool& at_end) const {
+    // tolerance of `p`; `at_end` says which of its ends. Runs already used
+    // are dropped from the front of each cell as they are met, so ends drawn
+    // many times over one another are not searched again and again.
+    bool find(const CurvePoint& p, const std::vector<bool>& used, std::size_t& run, bool& at_end) {
         const auto [cx, cy] = cell(p);
         bool found = false;
         for (long long dx = -1; dx <= 1; ++dx) {
@@ -64,8 +65,17 @@ class EndIndex {
                 if (it == cells_.end()) {
                     continue;
                 }
-                for (std::size_t i : it->second) {
-                    if (used[i] || (found && i >= run)) {
+                Cell& c = it->second;
+                while (c.head < c.runs.size() && used[c.runs[c.head]]) {
+                    ++c.head;
+                }
+                // Runs are in file order in a cell: the first that meets is its best.
+                for (std::size_t k = c.head; k < c.runs.size(); ++k) {
+                    const std::size_t i = c.runs[k];
+                    if (found && i >= run) {
+                        break;
+                    }
+                    if (used[i]) {
                         continue;
                     }
                     const bool front = dist(runs_[i].front(), p) <= tol_;
@@ -73,6 +83,7 @@ class EndIndex {
                         run = i;
                         at_end = !front;
                         found = true;
+                        break;
                     }
                 }
             }
@@ -90,7 +101,11 @@ class EndIndex {
 
     const std::vector<std::vector<CurvePoint>>& runs_;
     double tol_;
-    std::map<std::pair<long long, long long>, std::vector<std::size_t>> cells_;
+    struct Cell {
+        std::vector<std::size_t> runs;
+        std::size_t head = 0;  // runs before it are all used
+    };
+    std::map<std::pair<long long, long long>, Cell> cells_;
 };
 
 // Douglas-Peucker: marks the points to keep so that every dropped point lies
@@ -171,7 +186,7 @@ std::vector<CurveContour> chain_pieces(const std::vector<CurvePiece>& pieces, do
             ++dropped;
         }
     }
-    const EndIndex index(runs, tolerance);
+    EndIndex index(runs, tolerance);
     std::vector<bool> used(runs.size(), false);
     std::vector<CurveContour> contours;
     for (std::size_t i = 0; i < runs.size(); ++i) {

@@ -194,6 +194,7 @@ class Flattener {
     CurvePieces& out_;
     long long visits_ = 0;
     std::size_t points_ = 0;
+    std::vector<const Block*> active_;  // the blocks being inserted, outermost first
 };
 
 bool Flattener::spend(std::size_t points) {
@@ -377,6 +378,11 @@ bool Flattener::insert(const Entity& e, const Affine& m, int depth) {
         return false;
     }
     const Block& block = found->second;
+    // A block that inserts itself, directly or not, is drawn once.
+    if (std::find(active_.begin(), active_.end(), &block) != active_.end()) {
+        return false;
+    }
+    active_.push_back(&block);
     const long long columns = std::clamp<long long>(integer(e, 70, 1), 1, kMaxGrid);
     const long long rows = std::clamp<long long>(integer(e, 71, 1), 1, kMaxGrid / columns);
     const double dx = number(e, 44, 0);
@@ -400,6 +406,7 @@ bool Flattener::insert(const Entity& e, const Affine& m, int depth) {
             }
         }
     }
+    active_.pop_back();
     return true;
 }
 
