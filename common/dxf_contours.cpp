@@ -13,6 +13,8 @@ namespace common {
 namespace {
 
 constexpr std::uintmax_t kMaxFileBytes = 512u << 20;
+constexpr std::size_t kGreedyLimit = 40'000;
+constexpr std::size_t kFineSteps = 4;
 
 double dist(const CurvePoint& a, const CurvePoint& b) {
     return std::hypot(a.x - b.x, a.y - b.y);
@@ -134,6 +136,57 @@ void mark(const std::vector<CurvePoint>& pts, double eps, std::vector<bool>& kee
     }
 }
 
+// Greedy: from each kept point, the farthest point whose chord passes within
+// `eps` of every point in between is kept next.
+void mark_greedy(const std::vector<CurvePoint>& pts, double eps, std::vector<bool>& keep) {
+    const auto holds = [&](std::size_t i, std::size_t j) {
+        for (std::size_t k = i + 1; k < j; ++k) {
+            if (segment_distance(pts[k], pts[i], pts[j]) > eps) {
+                return false;
+            }
+        }
+        return true;
+    };
+    keep.assign(pts.size(), false);
+    keep.front() = true;
+    for (std::size_t i = 0; i + 1 < pts.size();) {
+        std::size_t j = i + 1;
+        while (j + 1 < pts.size() && holds(i, j + 1)) {
+            ++j;
+        }
+        keep[j] = true;
+        i = j;
+    }
+}
+
+using Marking = void (*)(const std::vector<CurvePoint>&, double, std::vector<bool>&);
+
+// The marking of the smallest tolerance up to `hi` (to a tenth of a micron)
+// that keeps at most `max_points`; empty when even `hi` keeps more.
+std::vector<bool> smallest_fit(Marking marking, const std::vector<CurvePoint>& pts, int max_points,
+                               double hi) {
+    std::vector<bool> best;
+    std::vector<bool> keep;
+    const auto fits = [&](const std::vector<bool>& k) {
+        return std::count(k.begin(), k.end(), true) <= max_points;
+    };
+    marking(pts, hi, best);
+    if (!fits(best)) {
+        return {};
+    }
+    for (double lo = 0; hi - lo > 1e-4;) {
+        const double eps = 0.5 * (lo + hi);
+        marking(pts, eps, keep);
+        if (fits(keep)) {
+            hi = eps;
+            best.swap(keep);
+        } else {
+            lo = eps;
+        }
+    }
+    return best;
+}
+
 // The largest distance of a dropped point to the segment that replaces it.
 double deviation(const std::vector<CurvePoint>& pts, const std::vector<bool>& keep) {
     double worst = 0;
@@ -233,28 +286,35 @@ void fit_contour(CurveContour& contour, int max_points) {
     if (static_cast<int>(pts.size()) <= max_points || max_points < 2) {
         return;
     }
-    // The smallest tolerance whose simplification fits, by bisection.
-    double lo = 0;
-    double hi = 0;
+    double extent = 0;
     for (const CurvePoint& p : pts) {
-        hi = std::max(hi, dist(p, pts.front()));
+        extent = std::max(extent, dist(p, pts.front()));
     }
-    std::vector<bool> keep;
-    std::vector<bool> best;
-    for (int step = 0; step < 60; ++step) {
-        const double eps = 0.5 * (lo + hi);
-        mark(pts, eps, keep);
-        if (std::count(keep.begin(), keep.end(), true) <= max_points) {
-            hi = eps;
-            best = keep;
-        } else {
-            lo = eps;
+    std::vector<bool> best = smallest_fit(mark, pts, max_points, extent);
+    double worst = deviation(pts, best);
+    // The greedy marking spreads the points evenly along a curve, and may
+    // take them anywhere on the flattened contour (every segment cut in
+    // four), not only at its vertices: a circle then needs no more than its
+    // even chords. It costs the square of the points a chord covers, so
+    // long contours keep the first answer.
+    if (pts.size() * kFineSteps <= kGreedyLimit) {
+        std::vector<CurvePoint> fine;
+        for (std::size_t k = 0; k + 1 < pts.size(); ++k) {
+            for (std::size_t step = 0; step < kFineSteps; ++step) {
+                const double t = static_cast<double>(step) / kFineSteps;
+                fine.push_back({pts[k].x + (pts[k + 1].x - pts[k].x) * t,
+                                pts[k].y + (pts[k + 1].y - pts[k].y) * t});
+            }
+        }
+        fine.push_back(pts.back());
+        const std::vector<bool> greedy = smallest_fit(mark_greedy, fine, max_points, worst);
+        if (!greedy.empty() && deviation(fine, greedy) < worst) {
+            pts = std::move(fine);
+            best = greedy;
+            worst = deviation(pts, best);
         }
     }
-    if (best.empty()) {
-        mark(pts, hi, best);
-    }
-    contour.deviation = deviation(pts, best);
+    contour.deviation = worst;
     std::vector<CurvePoint> kept;
     for (std::size_t k = 0; k < pts.size(); ++k) {
         if (best[k]) {

@@ -29,10 +29,10 @@ struct CurveContour {
 std::vector<CurveContour> chain_pieces(const std::vector<CurvePiece>& pieces, double tolerance,
                                        int& dropped);
 
-// Reduces `contour` to at most `max_points` points (a closed one keeps its
-// repeated first point among them) while keeping the largest deviation as
-// small as the search finds; records that deviation. A contour already short
-// enough is left as it is.
+// Reduces `contour` to at most `max_points` points taken on its flattened
+// line (a closed one keeps its repeated first point among them), the largest
+// deviation from that line as small as the search finds, and records that
+// deviation. A contour already short enough is left as it is.
 void fit_contour(CurveContour& contour, int max_points);
 
 // What the curve import of a drawing gives: the pieces read, the contours

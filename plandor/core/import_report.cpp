@@ -1,5 +1,6 @@
 #include "import_report.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -18,10 +19,16 @@ std::string kinds(const std::vector<common::EntityTally>& tally, bool read) {
     return out;
 }
 
-std::string left_out_line(int n, const std::string& what) {
-    return std::to_string(n) + " " + what + " laissé" + (n > 1 ? "s" : "") +
+// "6 contours laissés", "7 entités laissées": `what` in the singular,
+// `feminine` for its agreement.
+std::string left_out_line(int n, const std::string& what, bool feminine) {
+    const std::string plural = n > 1 ? "s" : "";
+    return std::to_string(n) + " " + what + plural + " laissé" + (feminine ? "e" : "") + plural +
            " de côté : un document tient au plus 199 polylines.\n";
 }
+
+// Contours simplified one by one up to this many; the rest in one line.
+constexpr std::size_t kListedContours = 10;
 
 }  // namespace
 
@@ -53,7 +60,7 @@ std::string exact_import_report(const common::DxfImportReport& report, int polyl
                " : coupé à 100 sommets, les suivants ne sont pas lus\n";
     }
     if (report.leftOut > 0) {
-        out += left_out_line(report.leftOut, report.leftOut > 1 ? "entités" : "entité");
+        out += left_out_line(report.leftOut, "entité", true);
     }
     if (!common::passed_over_curves(report).empty()) {
         out += std::string("Les courbes ignorées s'importent par ") + kCurveImportMenu + ".\n";
@@ -78,17 +85,29 @@ std::string curve_import_report(const common::CurveImport& result, int first_slo
         out += "Unités du dessin : 1 unité = " + text + " mm\n";
     }
     out += tally_text(result.drawing.tally);
+    std::size_t listed = 0;
+    int others = 0;
+    double others_worst = 0;
     for (std::size_t k = 0; k < result.contours.size(); ++k) {
         const common::CurveContour& c = result.contours[k];
-        if (c.sourcePoints > static_cast<int>(c.points.size())) {
+        if (c.sourcePoints <= static_cast<int>(c.points.size())) {
+            continue;
+        }
+        if (listed++ < kListedContours) {
             out += "contour " + std::to_string(first_slot + static_cast<int>(k) + 1) + " : " +
                    std::to_string(c.points.size()) + " points, écart maximal " +
                    french_mm(c.deviation) + " mm\n";
+        } else {
+            ++others;
+            others_worst = std::max(others_worst, c.deviation);
         }
     }
+    if (others > 0) {
+        out += "et " + std::to_string(others) + " autres contours simplifiés, écart maximal " +
+               french_mm(others_worst) + " mm\n";
+    }
     if (result.leftOut > 0) {
-        out +=
-            left_out_line(result.leftOut, "contour" + std::string(result.leftOut > 1 ? "s" : ""));
+        out += left_out_line(result.leftOut, "contour", false);
     }
     if (result.outOfRange > 0) {
         const bool many = result.outOfRange > 1;
