@@ -223,6 +223,9 @@ void Flattener::emit(std::vector<CurvePoint>& pts, bool closed, const Affine& m)
 }
 
 void Flattener::entity(const Entity& e, const Affine& m, int depth) {
+    if (e.name == "SEQEND") {
+        return;  // the end of an insertion's attributes, no entity
+    }
     if (out_.tooLarge || ++visits_ > kMaxVisits) {
         out_.tooLarge = true;
         return;
