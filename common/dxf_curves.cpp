@@ -421,22 +421,34 @@ double mm_per_unit(long long insunits) {
             return 25.4;  // inches
         case 2:
             return 304.8;  // feet
+        case 3:
+            return 1'609'344;  // miles
         case 5:
             return 10;  // centimetres
         case 6:
             return 1000;  // metres
+        case 7:
+            return 1e6;  // kilometres
         case 8:
             return 25.4e-6;  // microinches
         case 9:
             return 0.0254;  // mils
         case 10:
             return 914.4;  // yards
+        case 11:
+            return 1e-7;  // angstroms
+        case 12:
+            return 1e-6;  // nanometres
         case 13:
             return 0.001;  // micrometres
         case 14:
             return 100;  // decimetres
+        case 15:
+            return 10'000;  // decametres
+        case 16:
+            return 100'000;  // hectometres
         default:
-            return 1;
+            return 1;  // unitless, millimetres, astronomical lengths
     }
 }
 

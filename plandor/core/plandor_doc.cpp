@@ -1,5 +1,6 @@
 #include "plandor_doc.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "cmg_file.h"
@@ -165,7 +166,7 @@ int CPlandorDoc::import_dxf_curves(const std::string& file, std::string& report,
         return 0;
     }
     common::CurveImport result;
-    const int room = common::kMaxPolylines - 1 - polylineCount;
+    const int room = std::max(common::kMaxPolylines - 1 - polylineCount, 0);
     if (!common::import_dxf_curves(file, room, common::kMaxEntityVertices, result, report)) {
         return 0;
     }
