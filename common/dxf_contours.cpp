@@ -332,15 +332,6 @@ int import_dxf_curves_text(std::string_view text, int max_contours, int max_poin
     }
     result.contours =
         chain_pieces(result.drawing.pieces, kChainToleranceMm, result.zeroLengthPieces);
-    const auto out_of_range = [](const CurveContour& c) {
-        return std::any_of(c.points.begin(), c.points.end(), [](const CurvePoint& p) {
-            return !(std::abs(p.x) <= kMaxCoordinateMm && std::abs(p.y) <= kMaxCoordinateMm);
-        });
-    };
-    const auto kept_end =
-        std::remove_if(result.contours.begin(), result.contours.end(), out_of_range);
-    result.outOfRange = static_cast<int>(std::distance(kept_end, result.contours.end()));
-    result.contours.erase(kept_end, result.contours.end());
     result.contoursFound = static_cast<int>(result.contours.size());
     if (result.contoursFound > max_contours) {
         result.leftOut = result.contoursFound - max_contours;

@@ -10,10 +10,6 @@
 
 namespace common {
 
-// A point farther from the origin than this (1 km) is no part to cut; it
-// would also lose every decimal in a polyline's single precision.
-inline constexpr double kMaxCoordinateMm = 1e6;
-
 struct CurveContour {
     std::vector<CurvePoint> points;  // closed: the last point is the first again
     bool closed = false;
@@ -42,8 +38,7 @@ struct CurveImport {
     CurvePieces drawing;
     std::vector<CurveContour> contours;
     int contoursFound = 0;
-    int leftOut = 0;     // contours beyond max_contours
-    int outOfRange = 0;  // contours reaching farther than kMaxCoordinateMm
+    int leftOut = 0;  // contours beyond max_contours
     int zeroLengthPieces = 0;
 };
 

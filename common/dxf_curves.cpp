@@ -1,8 +1,6 @@
 #include "dxf_curves.h"
 
 #include <algorithm>
-#include <array>
-#include <cctype>
 #include <cmath>
 #include <map>
 #include <numbers>
@@ -33,10 +31,13 @@ struct Block {
     std::vector<Entity> entities;
 };
 
+// Block names are matched without case, in ASCII whatever the locale.
 std::string upper(std::string_view s) {
     std::string out(s);
     for (char& c : out) {
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
     }
     return out;
 }
@@ -214,7 +215,12 @@ void Flattener::emit(std::vector<CurvePoint>& pts, bool closed, const Affine& m)
     piece.closed = closed;
     piece.points.reserve(pts.size() + 1);
     for (const CurvePoint& p : pts) {
-        piece.points.push_back(m.apply(p));
+        const CurvePoint q = m.apply(p);
+        if (!(std::abs(q.x) <= kMaxCoordinateMm && std::abs(q.y) <= kMaxCoordinateMm)) {
+            ++out_.outOfRange;
+            return;
+        }
+        piece.points.push_back(q);
     }
     if (closed) {
         piece.points.push_back(piece.points.front());

@@ -19,6 +19,9 @@ namespace common {
 
 inline constexpr double kChordToleranceMm = 0.01;  // flattening error of a curve
 inline constexpr double kChainToleranceMm = 0.01;  // ends closer than this meet
+// A point farther from the origin than this (1 km) is no part to cut; it
+// would also lose every decimal in a polyline's single precision.
+inline constexpr double kMaxCoordinateMm = 1e6;
 
 struct CurvePoint {
     double x = 0;
@@ -37,6 +40,7 @@ struct CurvePieces {
     std::vector<EntityTally> tally;  // kinds in the order first met; the
                                      // entities of a block count per insertion
     double mmPerUnit = 1;            // from $INSUNITS
+    int outOfRange = 0;              // pieces dropped for a point beyond kMaxCoordinateMm
     bool tooLarge = false;           // the reading stopped at its point budget
 };
 

@@ -299,13 +299,17 @@ TEST(CurveImport, LongContoursAreFittedAndExtraContoursCounted) {
 // Files that are no drawing, or that try to exhaust the reader, end cleanly
 // and quickly with what could be read.
 TEST(CurveImport, HostileDrawingsEndCleanly) {
+    // Block Nk inserts N(k+1) ten times: 10^12 insertions in all.
     std::string nested;
     for (int level = 0; level < 12; ++level) {
+        const std::string inner = std::to_string(level + 1);
         std::string inserts;
         for (int k = 0; k < 10; ++k) {
-            inserts += "  0\nINSERT\n  2\nN" + std::to_string(level + 1) + "\n";
+            inserts += "  0\nINSERT\n  2\nN" + inner + "\n";
         }
-        nested += block("N" + std::to_string(level), 0, 0, inserts);
+        std::string name = "N";
+        name += std::to_string(level);
+        nested += block(name, 0, 0, inserts);
     }
     nested += block("N12", 0, 0, line(0, 0, 1, 1));
     struct Row {
@@ -313,7 +317,8 @@ TEST(CurveImport, HostileDrawingsEndCleanly) {
         std::string text;
         const char* refusal;  // part of the message, or nullptr when read
         bool tooLarge;
-        int contours;  // -1: not checked
+        int contours;     // -1: not checked
+        int dropped = 0;  // pieces beyond a kilometre
     } rows[] = {
         {"binary", std::string("AutoCAD Binary DXF\r\n\x1a\0\x00\x01", 25), "binaire", false, 0},
         {"code line not a number", "  0\nSECTION\nabc\nENTITIES\n", "ligne 3", false, 0},
@@ -326,8 +331,11 @@ TEST(CurveImport, HostileDrawingsEndCleanly) {
          drawing("  0\nINSERT\n  2\nB\n 70\n100000\n 71\n100000\n 44\n10\n 45\n10\n",
                  block("B", 0, 0, line(0, 0, 1, 0))),
          nullptr, false, 10000},
-        {"coordinates beyond a kilometre", drawing(line(0, 0, 1e300, 1) + line(0, 5, 1, 5)),
-         nullptr, false, 1},
+        {"coordinates beyond a kilometre or overflowing",
+         drawing(line(0, 0, 1e300, 1) + line(0, 5, 1, 5) +
+                     "  0\nINSERT\n  2\nB\n 41\n1e300\n 42\n1e300\n",
+                 block("B", 0, 0, circle(1e300, 0, 1e300))),
+         nullptr, false, 1, 2},
         {"pair cut by the end of the text", drawing(line(0, 0, 1, 0)) + " 10\n", nullptr, false, 1},
         {"spline of too high a degree and bad numbers",
          drawing(
@@ -347,6 +355,7 @@ TEST(CurveImport, HostileDrawingsEndCleanly) {
             EXPECT_NE(error.find(row.refusal), std::string::npos) << error;
         }
         EXPECT_EQ(r.drawing.tooLarge, row.tooLarge);
+        EXPECT_EQ(r.drawing.outOfRange, row.dropped);
         if (row.contours >= 0) {
             EXPECT_EQ(static_cast<int>(r.contours.size()), row.contours);
         }

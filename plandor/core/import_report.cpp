@@ -109,10 +109,8 @@ std::string curve_import_report(const common::CurveImport& result, int first_slo
     if (result.leftOut > 0) {
         out += left_out_line(result.leftOut, "contour", false);
     }
-    if (result.outOfRange > 0) {
-        const bool many = result.outOfRange > 1;
-        out += std::to_string(result.outOfRange) +
-               (many ? " contours ignorés" : " contour ignoré") +
+    if (const int far = result.drawing.outOfRange; far > 0) {
+        out += std::to_string(far) + (far > 1 ? " pièces ignorées" : " pièce ignorée") +
                " : coordonnées au-delà d'un kilomètre de l'origine.\n";
     }
     if (result.drawing.tooLarge) {
