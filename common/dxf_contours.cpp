@@ -44,10 +44,12 @@ std::vector<CurvePoint> without_repeats(const std::vector<CurvePoint>& pts) {
 // that a search looks at the 3 x 3 cells around a point.
 class EndIndex {
   public:
-    EndIndex(const std::vector<std::vector<CurvePoint>>& runs, double tolerance)
+    // Closed runs are whole already: nothing is chained to them.
+    EndIndex(const std::vector<std::vector<CurvePoint>>& runs, const std::vector<bool>& closed,
+             double tolerance)
         : runs_(runs), tol_(tolerance) {
         for (std::size_t i = 0; i < runs.size(); ++i) {
-            if (runs[i].size() >= 2) {
+            if (runs[i].size() >= 2 && !closed[i]) {
                 cells_[cell(runs[i].front())].runs.push_back(i);
                 cells_[cell(runs[i].back())].runs.push_back(i);
             }
@@ -239,7 +241,7 @@ std::vector<CurveContour> chain_pieces(const std::vector<CurvePiece>& pieces, do
             ++dropped;
         }
     }
-    EndIndex index(runs, tolerance);
+    EndIndex index(runs, closed, tolerance);
     std::vector<bool> used(runs.size(), false);
     std::vector<CurveContour> contours;
     for (std::size_t i = 0; i < runs.size(); ++i) {

@@ -213,7 +213,7 @@ void Flattener::emit(std::vector<CurvePoint>& pts, bool closed, const Affine& m)
     }
     CurvePiece piece;
     piece.closed = closed;
-    piece.points.reserve(pts.size() + 1);
+    piece.points.reserve(pts.size());
     for (const CurvePoint& p : pts) {
         const CurvePoint q = m.apply(p);
         if (!(std::abs(q.x) <= kMaxCoordinateMm && std::abs(q.y) <= kMaxCoordinateMm)) {
@@ -223,7 +223,7 @@ void Flattener::emit(std::vector<CurvePoint>& pts, bool closed, const Affine& m)
         piece.points.push_back(q);
     }
     if (closed) {
-        piece.points.push_back(piece.points.front());
+        piece.points.back() = piece.points.front();  // the turn ends exactly where it began
     }
     out_.pieces.push_back(std::move(piece));
 }
@@ -283,7 +283,7 @@ bool Flattener::lwpolyline(const Entity& e, const Affine& m) {
     const bool closed = (integer(e, 70, 0) & 1) != 0;
     const Affine to_world = m * ocs_affine(extrusion(e.tags), number(e, 38, 0));
     std::vector<CurvePoint> pts = bulge_points(vertices, closed, tolerance(to_world));
-    emit(pts, false, to_world);
+    emit(pts, closed, to_world);
     return true;
 }
 
@@ -307,7 +307,7 @@ bool Flattener::polyline(const Entity& e, const Affine& m) {
         }
     }
     std::vector<CurvePoint> pts = bulge_points(vertices, (flags & 1) != 0, tolerance(to_world));
-    emit(pts, false, to_world);
+    emit(pts, (flags & 1) != 0, to_world);
     return true;
 }
 
@@ -326,7 +326,7 @@ bool Flattener::arc(const Entity& e, const Affine& m, bool full) {
     }
     std::vector<CurvePoint> pts;
     arc_points(c, r, r, a0, sweep, tolerance(to_world), pts);
-    emit(pts, false, to_world);
+    emit(pts, full, to_world);
     return true;
 }
 
@@ -346,7 +346,7 @@ bool Flattener::ellipse(const Entity& e, const Affine& m) {
     // In the frame of its axes the ellipse is (a cos t, a ratio sin t).
     arc_points({0, 0}, a, a * ratio, t0, sweep, tolerance(m), pts);
     const Affine axes{major.x / a, minor.x / a, major.y / a, minor.y / a, c.x, c.y};
-    emit(pts, false, m * axes);
+    emit(pts, sweep == 2 * std::numbers::pi, m * axes);
     return true;
 }
 

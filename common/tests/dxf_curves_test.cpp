@@ -235,17 +235,17 @@ TEST(CurveImport, SplinesFollowControlPointsKnotsAndWeightsOrTheirFitPoints) {
 
 // Pieces meet end to end in any order and direction within 0.01 mm: a closed
 // outline of lines and arcs, a gap of 0.005 mm that joins and one of 0.02 mm
-// that does not; a contour keeps its first piece's direction; a piece of
-// zero length is dropped.
+// that does not, a line ending on a circle that stays apart; a contour keeps
+// its first piece's direction; a piece of zero length is dropped.
 TEST(CurveImport, PiecesChainIntoContoursWhateverTheirOrderAndDirection) {
-    const std::string pieces = line(10, 10, 110, 10) + arc(60, 5, 3, 180, 360) +
-                               line(10, 0, 110, 0) + line(7, 7, 7, 7) + arc(10, 5, 5, 90, 270) +
-                               arc(110, 5, 5, 270, 90) + arc(60, 5, 3, 0, 180) +
-                               line(0, 50, 10, 50) + line(20, 50, 10.005, 50) +
-                               line(30, 50, 40, 50) + line(40.02, 50, 50, 50);
+    const std::string pieces =
+        line(10, 10, 110, 10) + arc(60, 5, 3, 180, 360) + line(10, 0, 110, 0) + line(7, 7, 7, 7) +
+        arc(10, 5, 5, 90, 270) + arc(110, 5, 5, 270, 90) + arc(60, 5, 3, 0, 180) +
+        line(0, 50, 10, 50) + line(20, 50, 10.005, 50) + line(30, 50, 40, 50) +
+        line(40.02, 50, 50, 50) + line(215, 0, 205, 0) + circle(200, 0, 5);
     const CurveImport r = import(drawing(pieces));
     EXPECT_EQ(r.zeroLengthPieces, 1);
-    ASSERT_EQ(r.contours.size(), 5u);
+    ASSERT_EQ(r.contours.size(), 7u);
     const CurveContour& rib = r.contours[0];
     EXPECT_TRUE(rib.closed);
     EXPECT_EQ(rib.pieces, 4);
@@ -259,6 +259,8 @@ TEST(CurveImport, PiecesChainIntoContoursWhateverTheirOrderAndDirection) {
     EXPECT_FALSE(r.contours[2].closed);
     EXPECT_EQ(r.contours[3].pieces, 1) << "0.02 mm apart";
     EXPECT_EQ(r.contours[4].pieces, 1);
+    EXPECT_EQ(r.contours[5].pieces, 1) << "a line touching a circle stays apart";
+    EXPECT_TRUE(r.contours[6].closed);
 }
 
 // A contour longer than the table keeps points of its flattened line, at
