@@ -48,10 +48,10 @@ class CDxfFile {
     // Reads the next POLYLINE or LINE entity into the point table and point
     // count of `buffer`, the count being set to 0 first. An entity starts
     // only where its name is the value of a group code 0, so a text or a
-    // layer named LINE starts nothing. Returns 1 when an
-    // entity was read, 0 at the end of the file (also when the file ends
-    // inside an entity, which is then lost). At most 100 vertices are kept,
-    // plus the first point repeated when the polyline is closed.
+    // layer named LINE starts nothing. Returns 1 when an entity was read, 0
+    // at the end of the file (also when the file ends inside an entity,
+    // which is then lost). At most 100 vertices are kept, plus the first
+    // point repeated when the polyline is closed.
     int read_entity(CPolyline& buffer);
     // Whether the last entity read had vertices beyond the 100 kept.
     bool last_entity_cut() const { return cut_; }

@@ -109,6 +109,10 @@ std::string curve_import_report(const common::CurveImport& result, int first_slo
     if (result.leftOut > 0) {
         out += left_out_line(result.leftOut, "contour", false);
     }
+    if (const int empty = result.zeroLengthPieces; empty > 0) {
+        out += std::to_string(empty) + (empty > 1 ? " pièces de longueur nulle ignorées.\n"
+                                                  : " pièce de longueur nulle ignorée.\n");
+    }
     if (const int far = result.drawing.outOfRange; far > 0) {
         out += std::to_string(far) + (far > 1 ? " pièces ignorées" : " pièce ignorée") +
                " : coordonnées au-delà d'un kilomètre de l'origine.\n";
