@@ -101,7 +101,7 @@ Entity read_entity(DxfTagReader& reader, std::string_view name) {
 struct Drawing {
     std::vector<Entity> model;
     std::map<std::string, Block> blocks;  // by upper-case name
-    double mmPerUnit = 1;
+    long long insunits = 0;
 };
 
 void read_header_units(DxfTagReader& reader, Drawing& d) {
@@ -114,7 +114,7 @@ void read_header_units(DxfTagReader& reader, Drawing& d) {
         if (t.code == 9 && t.value == "$INSUNITS" && reader.next(t)) {
             long long units = 0;
             if (t.code == 70 && dxf_integer(t.value, units)) {
-                d.mmPerUnit = mm_per_unit(units);
+                d.insunits = units;
             }
         }
     }
@@ -472,9 +472,10 @@ int read_dxf_pieces(std::string_view text, CurvePieces& out, std::string& error)
                 std::to_string(reader.line()) + ", un code de groupe est attendu.";
         return 0;
     }
-    out.mmPerUnit = d.mmPerUnit;
+    out.insunits = d.insunits;
+    out.mmPerUnit = mm_per_unit(d.insunits);
     Flattener flattener(d, out);
-    const Affine root = Affine::scaling(d.mmPerUnit, d.mmPerUnit);
+    const Affine root = Affine::scaling(out.mmPerUnit, out.mmPerUnit);
     for (const Entity& e : d.model) {
         flattener.entity(e, root, 0);
     }

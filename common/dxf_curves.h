@@ -39,7 +39,8 @@ struct CurvePieces {
     std::vector<CurvePiece> pieces;  // in file order
     std::vector<EntityTally> tally;  // kinds in the order first met; the
                                      // entities of a block count per insertion
-    double mmPerUnit = 1;            // from $INSUNITS
+    long long insunits = 0;          // the header's $INSUNITS, 0 when it has none
+    double mmPerUnit = 1;            // mm_per_unit(insunits)
     int outOfRange = 0;              // pieces dropped for a point beyond kMaxCoordinateMm
     bool tooLarge = false;           // the reading stopped at its point budget
 };

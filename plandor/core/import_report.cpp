@@ -1,8 +1,8 @@
 #include "import_report.h"
 
 #include <algorithm>
-#include <cmath>
-#include <cstdio>
+
+#include "number_format.h"
 
 namespace plandor {
 
@@ -33,13 +33,44 @@ constexpr std::size_t kListedContours = 10;
 }  // namespace
 
 std::string french_mm(double mm) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.2f", std::round(mm * 100) / 100);
-    std::string out(text);
-    for (char& c : out) {
-        c = c == '.' ? ',' : c;
+    return pointfile::format_pattern(mm, "#0.00", ',');
+}
+
+const char* unit_name(long long insunits) {
+    switch (insunits) {
+        case 1:
+            return "pouces";
+        case 2:
+            return "pieds";
+        case 3:
+            return "miles";
+        case 5:
+            return "centimètres";
+        case 6:
+            return "mètres";
+        case 7:
+            return "kilomètres";
+        case 8:
+            return "micropouces";
+        case 9:
+            return "millièmes de pouce";
+        case 10:
+            return "yards";
+        case 11:
+            return "ångströms";
+        case 12:
+            return "nanomètres";
+        case 13:
+            return "micromètres";
+        case 14:
+            return "décimètres";
+        case 15:
+            return "décamètres";
+        case 16:
+            return "hectomètres";
+        default:
+            return nullptr;
     }
-    return out;
 }
 
 std::string tally_text(const std::vector<common::EntityTally>& tally) {
@@ -75,14 +106,8 @@ std::string curve_import_report(const common::CurveImport& result, int first_slo
     }
     std::string out = std::to_string(result.contours.size()) + " contours importés (" +
                       std::to_string(closed) + " fermés)\n";
-    if (result.drawing.mmPerUnit != 1) {
-        char factor[32];
-        std::snprintf(factor, sizeof factor, "%g", result.drawing.mmPerUnit);
-        std::string text(factor);
-        for (char& c : text) {
-            c = c == '.' ? ',' : c;
-        }
-        out += "Unités du dessin : 1 unité = " + text + " mm\n";
+    if (const char* unit = unit_name(result.drawing.insunits)) {
+        out += std::string("Unités du dessin : ") + unit + ", converties en mm\n";
     }
     out += tally_text(result.drawing.tally);
     std::size_t listed = 0;

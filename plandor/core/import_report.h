@@ -29,4 +29,8 @@ std::string curve_import_report(const common::CurveImport& result, int first_slo
 // A length in mm with two decimals and a decimal comma ("0,04").
 std::string french_mm(double mm);
 
+// The French name of a drawing's length unit ($INSUNITS), nullptr for
+// millimetres, unitless drawings and units read as millimetres.
+const char* unit_name(long long insunits);
+
 }  // namespace plandor

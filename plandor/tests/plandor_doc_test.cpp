@@ -248,7 +248,7 @@ TEST(PlandorDoc, CurveImportFillsAFreshDocumentAndSaysWhatItDid) {
     }
     EXPECT_EQ(report,
               "199 contours importés (199 fermés)\n"
-              "Unités du dessin : 1 unité = 25,4 mm\n"
+              "Unités du dessin : pouces, converties en mm\n"
               "Entités lues : CIRCLE 205\n" +
                   simplified +
                   "et 189 autres contours simplifiés, écart maximal 0,02 mm\n"
