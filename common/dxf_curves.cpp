@@ -467,6 +467,10 @@ int read_dxf_pieces(std::string_view text, CurvePieces& out, std::string& error)
     DxfTagReader reader(text);
     Drawing d;
     read_drawing(reader, d);
+    if (reader.line() == 0) {
+        error = "Ce fichier ne contient aucun dessin DXF.";
+        return 0;
+    }
     if (reader.failed()) {
         error = "Ce fichier n'est pas un dessin DXF lisible : ligne " +
                 std::to_string(reader.line()) + ", un code de groupe est attendu.";

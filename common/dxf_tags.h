@@ -27,7 +27,7 @@ class DxfTagReader {
     void put_back() { putBack_ = true; }
 
     bool failed() const { return failed_; }
-    // The 1-based line of the last code line read.
+    // The 1-based line of the last code line read; 0 before any.
     int line() const { return codeLine_; }
 
   private:

@@ -324,6 +324,7 @@ TEST(CurveImport, HostileDrawingsEndCleanly) {
     } rows[] = {
         {"binary", std::string("AutoCAD Binary DXF\r\n\x1a\0\x00\x01", 25), "binaire", false, 0},
         {"code line not a number", "  0\nSECTION\nabc\nENTITIES\n", "ligne 3", false, 0},
+        {"empty but for a byte-order mark", "\xEF\xBB\xBF", "aucun dessin", false, 0},
         {"block inserting itself",
          drawing("  0\nINSERT\n  2\nA\n",
                  block("A", 0, 0, "  0\nINSERT\n  2\nA\n" + circle(0, 0, 1))),
