@@ -140,10 +140,56 @@ int CDxfFile::truncated(int entity_line) {
     return 0;
 }
 
+// The value of a pair passed over in the entity search, read whole however
+// long it is, so that codes and values stay in step.
+bool CDxfFile::skip_value() {
+    char line[100];
+    do {
+        if (!read_line(line)) {
+            return false;
+        }
+    } while (line[0] == '\0' || line[std::strlen(line) - 1] != '\n');
+    return true;
+}
+
+void CDxfFile::note_name(const std::string& name) {
+    afterSection_ = name == "SECTION";
+    if (name == "ENDSEC") {
+        section_.clear();
+    }
+    // Every entity read is counted; those passed over only in the drawing's
+    // entities, not in its tables or blocks.
+    const bool read = name == "POLYLINE" || name == "LINE";
+    if (tally_ != nullptr &&
+        (read || ((section_.empty() || section_ == "ENTITIES") && name != "SECTION" &&
+                  name != "ENDSEC" && name != "EOF" && name != "VERTEX" && name != "SEQEND"))) {
+        count_entity(*tally_, name, read);
+    }
+}
+
 int CDxfFile::read_entity(CPolyline& buffer) {
     buffer.nbPoints = 0;
-    std::string name;
-    while (read_code(name)) {
+    cut_ = false;
+    std::string code;
+    while (nameNext_ || read_code(code)) {
+        const bool named = nameNext_ || code == "0";
+        nameNext_ = false;
+        if (!named) {
+            if (afterSection_ && code == "2") {
+                afterSection_ = false;
+                if (!read_code(section_)) {
+                    break;
+                }
+            } else if (!skip_value()) {
+                break;
+            }
+            continue;
+        }
+        std::string name;
+        if (!read_code(name)) {
+            break;
+        }
+        note_name(name);
         if (name == "POLYLINE") {
             return read_polyline(buffer);
         }
@@ -189,6 +235,7 @@ int CDxfFile::read_polyline(CPolyline& buffer) {
             if (name == "VERTEX" || name == "SEQEND") {
                 ++count;
                 if (name == "SEQEND" || count == kMaxEntityVertices) {
+                    cut_ = name == "VERTEX";
                     break;
                 }
                 buffer.points[static_cast<size_t>(count)] = Point3{};
@@ -215,6 +262,7 @@ int CDxfFile::read_line_entity(CPolyline& buffer) {
         // The name after the closing "0" is left for the next search, so a
         // LINE right after a LINE is found.
         if (code == "0") {
+            nameNext_ = true;
             break;
         }
         if (!read_line(value)) {
@@ -312,7 +360,7 @@ int CDxfFile::close(std::string* error) {
 }
 
 int read_dxf_polylines(const std::string& path, PolylineArray& table, int& count,
-                       std::string* error) {
+                       std::string* error, DxfImportReport* report) {
     auto fail = [&](const std::string& message) {
         if (error) {
             *error = message;
@@ -327,12 +375,29 @@ int read_dxf_polylines(const std::string& path, PolylineArray& table, int& count
     if (count < 0 || count >= kMaxPolylines) {
         return 1;
     }
+    if (report != nullptr) {
+        file.count_entities(&report->tally);
+    }
     int slot = count;
     for (;;) {
         auto polyline = std::make_unique<CPolyline>();
         const int read = file.read_entity(*polyline);
+        if (read != 0 && file.last_entity_cut() && report != nullptr) {
+            report->cutPolylines.push_back(slot);
+        }
         table[static_cast<size_t>(slot)] = std::move(polyline);
         if (read == 0 || slot == kMaxPolylines - 1) {
+            if (read != 0 && report != nullptr) {
+                // The entity of the last slot and every one after it are left out.
+                CPolyline rest;
+                report->leftOut = 1;
+                if (!report->cutPolylines.empty() && report->cutPolylines.back() == slot) {
+                    report->cutPolylines.pop_back();
+                }
+                while (file.read_entity(rest) != 0) {
+                    ++report->leftOut;
+                }
+            }
             break;
         }
         ++slot;
@@ -351,6 +416,18 @@ int read_dxf_polylines(const std::string& path, PolylineArray& table, int& count
     }
     count = slot;
     return 1;
+}
+
+std::string passed_over_curves(const DxfImportReport& report) {
+    std::string out;
+    for (const EntityTally& t : report.tally) {
+        const bool curve = t.kind == "LWPOLYLINE" || t.kind == "ARC" || t.kind == "CIRCLE" ||
+                           t.kind == "ELLIPSE" || t.kind == "SPLINE" || t.kind == "INSERT";
+        if (curve && t.passedOver > 0) {
+            out += (out.empty() ? "" : ", ") + t.kind + " " + std::to_string(t.passedOver);
+        }
+    }
+    return out;
 }
 
 }  // namespace common

@@ -7,10 +7,19 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "dxf_tags.h"
 #include "polyline.h"
 
 namespace common {
+
+// What an import read and left out, for its report.
+struct DxfImportReport {
+    std::vector<EntityTally> tally;  // read anywhere, passed over in ENTITIES
+    std::vector<int> cutPolylines;   // slots of the polylines cut at 100 vertices
+    int leftOut = 0;                 // entities beyond the 199 kept
+};
 
 class CDxfFile {
   public:
@@ -37,16 +46,22 @@ class CDxfFile {
     int open_bytes(std::string_view bytes);
 
     // Reads the next POLYLINE or LINE entity into the point table and point
-    // count of `buffer`, the count being set to 0 first. Returns 1 when an
-    // entity was read, 0 at the end of the file, or when the reading stops on
-    // a fault that error() then describes: the file ends inside an entity, or
-    // a coordinate is not a finite single-precision number. At most 100
+    // count of `buffer`, the count being set to 0 first. An entity starts
+    // only where its name is the value of a group code 0, so a text or a
+    // layer named LINE starts nothing. Returns 1 when an entity was read, 0
+    // at the end of the file, or when the reading stops on a fault that
+    // error() then describes: the file ends inside an entity, or a
+    // coordinate is not a finite single-precision number. At most 100
     // vertices are kept, plus the first point repeated when the polyline is
     // closed. Lines may end with LF, CR LF or CR alone.
     int read_entity(CPolyline& buffer);
     // Why the reading stopped early, naming the line (French); empty when
     // the file simply ended.
     const std::string& error() const { return error_; }
+    // Whether the last entity read had vertices beyond the 100 kept.
+    bool last_entity_cut() const { return cut_; }
+    // Counts into `tally` the entities read and passed over from now on.
+    void count_entities(std::vector<EntityTally>* tally) { tally_ = tally; }
 
     // Writes the offset contour of `polyline`, split at its tabs, as one or
     // more POLYLINE entities. An empty contour writes nothing.
@@ -70,6 +85,8 @@ class CDxfFile {
     bool read_coordinate(const char* value, float& out);
     int truncated(int entity_line);
     bool read_code(std::string& code);
+    bool skip_value();
+    void note_name(const std::string& name);
     int read_polyline(CPolyline& buffer);
     int read_line_entity(CPolyline& buffer);
 
@@ -85,6 +102,11 @@ class CDxfFile {
     int line_number_ = 0;  // of the line read last
     bool line_start_ = true;
     std::string error_;
+    bool nameNext_ = false;  // a LINE ended at a code 0 whose name is still unread
+    bool cut_ = false;
+    bool afterSection_ = false;
+    std::string section_;
+    std::vector<EntityTally>* tally_ = nullptr;
 
     bool writing_ = false;
     std::string path_;
@@ -98,8 +120,13 @@ class CDxfFile {
 // filled; the polyline in the last slot used is then dropped, so at most 199
 // polylines are kept. Returns 0, with nothing imported and a French message
 // in `error`, when the file cannot be opened, when the reading stops on a
-// fault (see read_entity), or when the file holds no entity at all.
+// fault (see read_entity), or when the file holds no entity at all. With a
+// `report`, also counts what was read, cut and left out.
 int read_dxf_polylines(const std::string& path, PolylineArray& table, int& count,
-                       std::string* error = nullptr);
+                       std::string* error = nullptr, DxfImportReport* report = nullptr);
+
+// The curves an import passed over ("LWPOLYLINE 2, CIRCLE 1"), empty when it
+// passed over none: what the curve import would read.
+std::string passed_over_curves(const DxfImportReport& report);
 
 }  // namespace common

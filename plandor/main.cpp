@@ -1,7 +1,8 @@
 // Plandor: the cut-planning editor, as a window (on a plan or a drawing named
 // on the command line) or from the command line: --dump shows what the import
-// of a DXF drawing gives, --import/--save makes a plan of a drawing, --export
-// writes the cut of a plan and --screenshot renders the window to a PNG.
+// of a DXF drawing gives, --import/--save makes a plan of a drawing (with
+// --curves the import reads every curve of the drawing), --export writes the
+// cut of a plan and --screenshot renders the window to a PNG.
 
 #include <QApplication>
 #include <QMessageBox>
@@ -26,8 +27,8 @@ namespace {
 constexpr const char* kUsage =
     "Usage : plandor [PLAN.cmg | DESSIN.dxf]\n"
     "        plandor --screenshot IMAGE.png [--mode MODE] [PLAN.cmg | DESSIN.dxf]\n"
-    "        plandor --dump FICHIER.dxf\n"
-    "        plandor --import FICHIER.dxf -o PLAN.cmg\n"
+    "        plandor --dump FICHIER.dxf [--curves]\n"
+    "        plandor --import FICHIER.dxf [--curves] -o PLAN.cmg\n"
     "        plandor --export SORTIE.dxf PLAN.cmg\n"
     "  --dump FICHIER.dxf  importe le dessin dans un document nouveau et affiche,\n"
     "                      pour chaque polyline i, la ligne \"POLYLINE i n\" puis\n"
@@ -37,6 +38,9 @@ constexpr const char* kUsage =
     "                      fraise, attaches et planche des réglages de l'utilisateur,\n"
     "                      ~/.config/Ostrelo/Plandor.conf) et l'enregistre comme plan\n"
     "                      .cmg ; son dossier est créé s'il n'existe pas\n"
+    "  --curves            importe toutes les courbes du dessin (arcs, cercles,\n"
+    "                      ellipses, splines, blocs, polylignes légères), pièces\n"
+    "                      chaînées en contours, en mm quelles que soient ses unités\n"
     "  --export SORTIE.dxf PLAN.cmg\n"
     "                      ouvre le plan et écrit ses contours dans l'ordre des\n"
     "                      liaisons, coupés aux points d'accroche, dans SORTIE.dxf\n"
@@ -50,15 +54,27 @@ constexpr const char* kUsage =
     "  --zoom N            N pas de zoom avant (0 à 10) au centre de la planche\n"
     "                      (défaut 0)\n";
 
-int dump(const std::string& path) {
+// Imports a drawing into `doc` with the import the options choose; the
+// report says what was read.
+bool import_drawing(plandor::CPlandorDoc& doc, const std::string& path, bool curves,
+                    std::string& report) {
+    if (curves) {
+        return doc.import_dxf_curves(path, report) != 0;
+    }
+    return doc.import_dxf(path, report, &report) != 0;
+}
+
+int dump(const std::string& path, bool curves) {
     // Only the drawing is shown: the user's settings are not needed.
     platform::MemorySettingsStore settings;
     plandor::CPlandorDoc doc(settings);
-    std::string error;
-    if (!doc.import_dxf(path, error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
+    std::string report;
+    if (!import_drawing(doc, path, curves, report)) {
+        std::fprintf(stderr, "%s\n", report.c_str());
         return 1;
     }
+    // The points go to the standard output, the report beside them.
+    std::fputs(report.c_str(), stderr);
     std::string out;
     for (int i = 0; i < doc.polylineCount; ++i) {
         const common::CPolyline& p = *doc.polylines[static_cast<size_t>(i)];
@@ -90,7 +106,7 @@ bool has_cmg_extension(const std::string& path) {
     return dot != std::string::npos && path.compare(dot, std::string::npos, ".cmg") == 0;
 }
 
-int import_and_save(const std::string& dxf, const std::string& cmg) {
+int import_and_save(const std::string& dxf, const std::string& cmg, bool curves) {
     // A plan saved under another name could not be opened again.
     if (!has_cmg_extension(cmg)) {
         return fail(std::string(plandor::kNotCmgMessage) + " : " + cmg);
@@ -98,12 +114,16 @@ int import_and_save(const std::string& dxf, const std::string& cmg) {
     const auto settings = platform::make_user_settings("Plandor");
     plandor::CPlandorDoc doc(*settings);
     print_notices(doc);
+    std::string report;
+    if (!import_drawing(doc, dxf, curves, report)) {
+        return fail(report);
+    }
     std::string error;
-    if (!doc.import_dxf(dxf, error) ||
-        !platform::make_output_folder(platform::folder_of(cmg), error) ||
+    if (!platform::make_output_folder(platform::folder_of(cmg), error) ||
         !doc.save_document(cmg, error)) {
         return fail(error);
     }
+    std::fputs(report.c_str(), stdout);
     std::printf("%d polylines importés, plan enregistré dans %s\n", doc.polylineCount, cmg.c_str());
     return 0;
 }
@@ -222,7 +242,7 @@ int main(int argc, char** argv) {
     if (auto done = platform::parse_program_arguments(
             argc, argv,
             {"--dump", "--import", "--save", "-o", "--export", "--screenshot", "--mode", "--zoom"},
-            {}, kUsage, "Plandor 1.0.2", cl, 1)) {
+            {"--curves"}, kUsage, "Plandor 1.0.2", cl, 1)) {
         return platform::finish_output(*done);
     }
     // -o (--out) is the plan written by --import, as --save.
@@ -251,11 +271,15 @@ int main(int argc, char** argv) {
     if (cl.positional.size() != positional) {
         return platform::usage_mistake(cl, "Argument inattendu : " + cl.positional.back());
     }
+    if (cl.has("--curves") && !cl.has("--dump") && !importing) {
+        return platform::usage_mistake(cl, "--curves va avec --dump ou --import");
+    }
     if (cl.has("--dump")) {
-        return platform::finish_output(dump(cl.value("--dump")));
+        return platform::finish_output(dump(cl.value("--dump"), cl.has("--curves")));
     }
     if (importing) {
-        return platform::finish_output(import_and_save(cl.value("--import"), plan));
+        return platform::finish_output(
+            import_and_save(cl.value("--import"), plan, cl.has("--curves")));
     }
     if (exporting) {
         return platform::finish_output(open_and_export(cl.positional[0], cl.value("--export")));

@@ -10,6 +10,7 @@ packages=(
   clang libclang-rt-14-dev clang-format
   locales fonts-dejavu-core
   python3 python3-ezdxf librecad
+  librecad-data openscad-testing-data
 )
 
 missing=()

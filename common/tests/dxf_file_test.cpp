@@ -122,13 +122,16 @@ TEST(DxfReader, CodesAndNamesAreSqueezedAndMatchedExactly) {
     EXPECT_EQ(e[0], (std::vector<Point3>{{1.5f, -2.5f, 0}, {3, 4, 0}, {1.5f, -2.5f, 0}}));
 }
 
-TEST(DxfReader, LinesLongerThanNinetyNineCharactersAreReadInPieces) {
-    // The 99 blanks fill one read; "LINE" then comes as a line of its own.
-    const std::string text = std::string(99, ' ') + "LINE\n 10\n1\n 11\n2\n  0\n" +
-                             std::string(98, ' ') + "LINE\n 10\n5\n  0\n";
+TEST(DxfReader, OnlyTheValueOfAGroupCodeZeroStartsAnEntity) {
+    // A text reading LINE, a layer named POLYLINE, a value longer than a read
+    // whose tail says LINE: none is an entity, and the pairs after them stay
+    // in step so the real LINE is found.
+    const std::string text = "  0\nTEXT\n  8\nPOLYLINE\n  1\nLINE\n 10\n5\n  0\nMTEXT\n  1\n" +
+                             std::string(150, 'x') + "\n  1\n" + std::string(99, ' ') + "LINE\n" +
+                             line(1, 2, 3, 4) + "  0\nEOF\n";
     const Entities e = read_all(text);
     ASSERT_EQ(e.size(), 1u);
-    EXPECT_EQ(e[0], (std::vector<Point3>{{1, 0, 0}, {2, 0, 0}}));
+    EXPECT_EQ(e[0], (std::vector<Point3>{{1, 2, 0}, {3, 4, 0}}));
 }
 
 TEST(DxfReader, AnEntityCutShortIsLostAndTheOnesBeforeItKept) {

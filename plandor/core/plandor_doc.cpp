@@ -1,11 +1,11 @@
 #include "plandor_doc.h"
 
 #include <algorithm>
-
 #include <filesystem>
 
 #include "cmg_file.h"
 #include "dxf_file.h"
+#include "import_report.h"
 
 namespace plandor {
 
@@ -15,6 +15,9 @@ namespace {
 
 // Settings lengths are kept in hundredths of a millimetre; the factor is the
 // single-precision 0.01.
+constexpr const char* kFreshDocumentOnly =
+    "Un fichier dxf ne s'importe que dans un document nouveau.";
+
 float hundredths(int value) {
     return static_cast<float>(value) * 0.01f;
 }
@@ -143,14 +146,52 @@ int CPlandorDoc::explode_polyline(int index, std::string& error) {
     return polyline.explode(polylines, polylineCount, error);
 }
 
-int CPlandorDoc::import_dxf(const std::string& file, std::string& error) {
+int CPlandorDoc::import_dxf(const std::string& file, std::string& error, std::string* report) {
     if (contentLoaded != 0) {
-        error = "Un fichier dxf ne s'importe que dans un document nouveau.";
+        error = kFreshDocumentOnly;
         return 0;
     }
     contentLoaded = 1;
-    if (!common::read_dxf_polylines(file, polylines, polylineCount, &error)) {
+    common::DxfImportReport read;
+    const int first = polylineCount;
+    if (!common::read_dxf_polylines(file, polylines, polylineCount, &error, &read)) {
+        const std::string curves = common::passed_over_curves(read);
+        if (polylineCount == first && !curves.empty()) {
+            error += std::string(" Ses courbes (") + curves + ") se lisent par " +
+                     kCurveImportMenu + ".";
+        }
         return 0;
+    }
+    if (report != nullptr) {
+        *report = exact_import_report(read, polylineCount - first);
+    }
+    return 1;
+}
+
+int CPlandorDoc::import_dxf_curves(const std::string& file, std::string& report,
+                                   common::CurveImport* details) {
+    if (contentLoaded != 0) {
+        report = kFreshDocumentOnly;
+        return 0;
+    }
+    common::CurveImport result;
+    const int room = std::max(common::kMaxPolylines - 1 - polylineCount, 0);
+    if (!common::import_dxf_curves(file, room, common::kMaxEntityVertices, result, report)) {
+        return 0;
+    }
+    contentLoaded = 1;
+    const int first = polylineCount;
+    for (const common::CurveContour& contour : result.contours) {
+        auto polyline = std::make_unique<CPolyline>();
+        for (const common::CurvePoint& p : contour.points) {
+            polyline->points[static_cast<size_t>(polyline->nbPoints++)] =
+                common::Point3{static_cast<float>(p.x), static_cast<float>(p.y), 0};
+        }
+        add_polyline(std::move(polyline));
+    }
+    report = curve_import_report(result, first);
+    if (details != nullptr) {
+        *details = std::move(result);
     }
     return 1;
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "dxf_contours.h"
 #include "liaison.h"
 #include "polyline.h"
 #include "settings_store.h"
@@ -73,7 +74,21 @@ class CPlandorDoc {
     // polylines (at most 199 in all) and sets content loaded, also when the
     // file cannot be read. Refused when content is already loaded: an import
     // goes only into a fresh document.
-    int import_dxf(const std::string& path, std::string& error);
+    // With a `report`, says in French what was read, passed over, cut at
+    // 100 vertices and left out.
+    int import_dxf(const std::string& path, std::string& error, std::string* report = nullptr);
+
+    // The import of the drawings today's CAD programs write: every curve of
+    // the model space (lines, lightweight and 2-D polylines with their arcs,
+    // arcs, circles, ellipses, splines, inserted blocks) flattened within
+    // 0.01 mm, in mm whatever the drawing's units, pieces whose ends meet
+    // chained into contours, each contour fitted to 100 points, at most 199
+    // polylines in all. Goes only into a fresh document; a file that cannot
+    // be read leaves the document as it was. `report` gets the French text
+    // of the result, or why it failed; `details` (when given) the contours
+    // and counts themselves.
+    int import_dxf_curves(const std::string& path, std::string& report,
+                          common::CurveImport* details = nullptr);
 
     // The polylines of the cut order: from the origin, each step follows the
     // first link that leaves the current polyline. The chain stops where no

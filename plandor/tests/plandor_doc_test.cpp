@@ -191,3 +191,113 @@ TEST(PlandorDoc, ImportFillsAFreshDocumentOnce) {
     EXPECT_EQ(other.polylineCount, 0);
     EXPECT_EQ(other.contentLoaded, 1);
 }
+
+namespace {
+
+std::string dxf_entities(const std::string& entities, int insunits = 4) {
+    return "  0\nSECTION\n  2\nHEADER\n  9\n$INSUNITS\n 70\n" + std::to_string(insunits) +
+           "\n  0\nENDSEC\n  0\nSECTION\n  2\nENTITIES\n" + entities + "  0\nENDSEC\n  0\nEOF\n";
+}
+
+std::string dxf_circle(int x, int r) {
+    return "  0\nCIRCLE\n 10\n" + std::to_string(x) + "\n 20\n0\n 40\n" + std::to_string(r) + "\n";
+}
+
+std::string dxf_line(int x1, int y1, int x2, int y2) {
+    return "  0\nLINE\n 10\n" + std::to_string(x1) + "\n 20\n" + std::to_string(y1) + "\n 11\n" +
+           std::to_string(x2) + "\n 21\n" + std::to_string(y2) + "\n";
+}
+
+void write(const fs::path& file, const std::string& text) {
+    std::ofstream out(file, std::ios::binary);
+    out << text;
+}
+
+}  // namespace
+
+// The curve import: a rib of two lines and two arcs in any order and a hole
+// too long for the table become two closed polylines, and the report says
+// what was read, passed over, simplified, converted and left out.
+TEST(PlandorDoc, CurveImportFillsAFreshDocumentAndSaysWhatItDid) {
+    test_files::TempDir dir("plandor_doc_curves");
+    const fs::path rib = dir.path / "nervure.dxf";
+    write(rib, dxf_entities(dxf_line(110, 10, 10, 10) +
+                            "  0\nARC\n 10\n10\n 20\n5\n 40\n5\n 50\n90\n 51\n270\n" +
+                            dxf_line(10, 0, 110, 0) + dxf_circle(60, 100) +
+                            "  0\nARC\n 10\n110\n 20\n5\n 40\n5\n 50\n270\n 51\n90\n" +
+                            "  0\nTEXT\n  1\nLINE\n"));
+    platform::MemorySettingsStore store;
+    CPlandorDoc doc(store);
+    std::string report;
+    ASSERT_EQ(doc.import_dxf_curves(rib.string(), report), 1) << report;
+    EXPECT_EQ(report,
+              "2 contours importés (2 fermés)\n"
+              "Entités lues : LINE 2, ARC 2, CIRCLE 1\n"
+              "Entités ignorées : TEXT 1\n"
+              "contour 2 : 97 points, écart maximal 0,06 mm\n");
+    ASSERT_EQ(doc.polylineCount, 2);
+    const CPolyline& outline = *doc.polylines[0];
+    EXPECT_EQ(outline.points[0], (Point3{110, 10, 0}));
+    EXPECT_EQ(outline.points[outline.nbPoints - 1], outline.points[0]);
+    EXPECT_EQ(doc.polylines[1]->nbPoints, 97);
+    EXPECT_EQ(doc.contentLoaded, 1);
+    EXPECT_EQ(doc.import_dxf_curves(rib.string(), report), 0) << "only into a fresh document";
+    EXPECT_EQ(doc.polylineCount, 2);
+
+    CPlandorDoc failed(store);
+    EXPECT_EQ(failed.import_dxf_curves((dir.path / "absent.dxf").string(), report), 0);
+    EXPECT_NE(report.find("absent.dxf"), std::string::npos) << report;
+    EXPECT_EQ(failed.contentLoaded, 0) << "a file that cannot be read leaves it fresh";
+
+    std::string holes;
+    for (int i = 0; i < 205; ++i) {
+        holes += dxf_circle(i * 10, 1);
+    }
+    const fs::path many = dir.path / "trous.dxf";
+    write(many, dxf_entities(holes, 1));
+    ASSERT_EQ(failed.import_dxf_curves(many.string(), report), 1) << report;
+    EXPECT_EQ(failed.polylineCount, 199);
+    std::string simplified;
+    for (int k = 1; k <= 10; ++k) {
+        simplified += "contour " + std::to_string(k) + " : 86 points, écart maximal 0,02 mm\n";
+    }
+    EXPECT_EQ(report,
+              "199 contours importés (199 fermés)\n"
+              "Unités du dessin : pouces, converties en mm\n"
+              "Entités lues : CIRCLE 205\n" +
+                  simplified +
+                  "et 189 autres contours simplifiés, écart maximal 0,02 mm\n"
+                  "6 contours laissés de côté : un document tient au plus 199 polylines.\n");
+    EXPECT_FLOAT_EQ(failed.polylines[198]->points[0].x, 1980 * 25.4f + 25.4f);
+}
+
+// The exact import now says what it cut, passed over and left out, and where
+// the curves it passed over can be read.
+TEST(PlandorDoc, ExactImportReportsWhatItCutPassedOverAndLeftOut) {
+    test_files::TempDir dir("plandor_doc_exact");
+    std::string entities = "  0\nPOLYLINE\n 70\n0\n";
+    for (int i = 0; i < 150; ++i) {
+        entities += "  0\nVERTEX\n 10\n" + std::to_string(i) + "\n 20\n0\n";
+    }
+    entities += "  0\nSEQEND\n" + dxf_circle(0, 5);
+    for (int i = 0; i < 205; ++i) {
+        entities += dxf_line(i, 0, i, 1);
+    }
+    const fs::path file = dir.path / "exact.dxf";
+    write(file, dxf_entities(entities));
+    platform::MemorySettingsStore store;
+    CPlandorDoc doc(store);
+    std::string error;
+    std::string report;
+    ASSERT_EQ(doc.import_dxf(file.string(), error, &report), 1) << error;
+    EXPECT_EQ(doc.polylineCount, 199);
+    EXPECT_EQ(doc.polylines[0]->nbPoints, 100);
+    EXPECT_EQ(report,
+              "199 polylines importés\n"
+              "Entités lues : POLYLINE 1, LINE 205\n"
+              "Entités ignorées : CIRCLE 1\n"
+              "polyline 1 : coupé à 100 sommets, les suivants ne sont pas lus\n"
+              "7 entités laissées de côté : un document tient au plus 199 polylines.\n"
+              "Les courbes ignorées s'importent par « Fichier > Importer un dessin DXF (toutes "
+              "courbes)… ».\n");
+}

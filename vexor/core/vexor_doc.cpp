@@ -85,7 +85,15 @@ int CVexorDoc::open_drawing(const std::string& path, std::string& error) {
     // Read aside, so that a file the reader refuses leaves the drawing whole.
     auto table = std::make_unique<common::PolylineArray>();
     int count = 0;
-    if (!common::read_dxf_polylines(path, *table, count, &error)) {
+    common::DxfImportReport report;
+    if (!common::read_dxf_polylines(path, *table, count, &error, &report)) {
+        // A drawing of curves only: the user is told where they can be read.
+        const std::string curves = common::passed_over_curves(report);
+        if (count == 0 && !curves.empty()) {
+            error = "Ce dessin ne contient que des courbes que Vexor ne lit pas (" + curves +
+                    ") : importez-le dans Plandor par « Fichier > Importer un dessin DXF "
+                    "(toutes courbes)… », puis exportez sa découpe.";
+        }
         return 0;
     }
     for (int i = 0; i < count; ++i) {

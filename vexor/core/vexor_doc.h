@@ -63,7 +63,8 @@ class CVexorDoc {
     // File Open: the POLYLINE and LINE entities of a DXF file, at most 199,
     // in file order, replace the drawing, all selected for cutting. Returns 0
     // with a French message, the drawing left as it was, when the file
-    // cannot be read.
+    // cannot be read, or when it holds nothing but curves this reader passes
+    // over (the message then names Plandor's curve import).
     int open_drawing(const std::string& path, std::string& error);
     // Polylines whose selected flag is set (those a job cuts).
     int selected_count() const;

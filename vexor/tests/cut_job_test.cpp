@@ -350,6 +350,16 @@ TEST(Drawing, OpenSelectsEverythingAndKeepsAtMost199) {
     EXPECT_EQ(rig.doc.polylineCount, 2);
     EXPECT_EQ(rig.doc.selected_count(), 1);
 
+    // Nothing but curves it passes over (a text reading LINE is no line):
+    // refused with a message that names Plandor's curve import.
+    const auto curves = rig.dir.path / "courbes.dxf";
+    vexor::test::write_text(
+        curves, dxf_file("  0\nCIRCLE\n 10\n5\n 20\n5\n 40\n2\n  0\nTEXT\n  1\nLINE\n"));
+    EXPECT_EQ(rig.doc.open_drawing(curves.string(), error), 0);
+    EXPECT_NE(error.find("(CIRCLE 1)"), std::string::npos) << error;
+    EXPECT_NE(error.find("Plandor"), std::string::npos) << error;
+    EXPECT_EQ(rig.doc.polylineCount, 2);
+
     std::string many;
     for (int i = 0; i < 205; ++i) {
         many += dxf_line(static_cast<float>(i), 0, static_cast<float>(i), 1);

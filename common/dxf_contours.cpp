@@ -1,0 +1,359 @@
+#include "dxf_contours.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <utility>
+
+namespace common {
+
+namespace {
+
+constexpr std::uintmax_t kMaxFileBytes = 512u << 20;
+constexpr std::size_t kGreedyLimit = 40'000;
+constexpr std::size_t kFineSteps = 4;
+
+double dist(const CurvePoint& a, const CurvePoint& b) {
+    return std::hypot(a.x - b.x, a.y - b.y);
+}
+
+double segment_distance(const CurvePoint& p, const CurvePoint& a, const CurvePoint& b) {
+    const double dx = b.x - a.x;
+    const double dy = b.y - a.y;
+    const double len2 = dx * dx + dy * dy;
+    const double t =
+        len2 > 0 ? std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / len2, 0.0, 1.0) : 0.0;
+    return std::hypot(p.x - (a.x + t * dx), p.y - (a.y + t * dy));
+}
+
+// Consecutive points closer than a nanometre make no segment.
+std::vector<CurvePoint> without_repeats(const std::vector<CurvePoint>& pts) {
+    std::vector<CurvePoint> out;
+    for (const CurvePoint& p : pts) {
+        if (out.empty() || dist(out.back(), p) > 1e-6) {
+            out.push_back(p);
+        }
+    }
+    return out;
+}
+
+// The open pieces' ends in a grid of cells of the chaining tolerance, so
+// that a search looks at the 3 x 3 cells around a point.
+class EndIndex {
+  public:
+    // Closed runs are whole already: nothing is chained to them.
+    EndIndex(const std::vector<std::vector<CurvePoint>>& runs, const std::vector<bool>& closed,
+             double tolerance)
+        : runs_(runs), tol_(tolerance) {
+        for (std::size_t i = 0; i < runs.size(); ++i) {
+            if (runs[i].size() >= 2 && !closed[i]) {
+                cells_[cell(runs[i].front())].runs.push_back(i);
+                cells_[cell(runs[i].back())].runs.push_back(i);
+            }
+        }
+    }
+
+    // The first unused run (in file order) with an end within the
+    // tolerance of `p`; `at_end` says which of its ends. Runs already used
+    // are dropped from the front of each cell as they are met, so ends drawn
+    // many times over one another are not searched again and again.
+    bool find(const CurvePoint& p, const std::vector<bool>& used, std::size_t& run, bool& at_end) {
+        const auto [cx, cy] = cell(p);
+        bool found = false;
+        for (long long dx = -1; dx <= 1; ++dx) {
+            for (long long dy = -1; dy <= 1; ++dy) {
+                const auto it = cells_.find({cx + dx, cy + dy});
+                if (it == cells_.end()) {
+                    continue;
+                }
+                Cell& c = it->second;
+                while (c.head < c.runs.size() && used[c.runs[c.head]]) {
+                    ++c.head;
+                }
+                // Runs are in file order in a cell: the first that meets is its best.
+                for (std::size_t k = c.head; k < c.runs.size(); ++k) {
+                    const std::size_t i = c.runs[k];
+                    if (found && i >= run) {
+                        break;
+                    }
+                    if (used[i]) {
+                        continue;
+                    }
+                    const bool front = dist(runs_[i].front(), p) <= tol_;
+                    if (front || dist(runs_[i].back(), p) <= tol_) {
+                        run = i;
+                        at_end = !front;
+                        found = true;
+                        break;
+                    }
+                }
+            }
+        }
+        return found;
+    }
+
+  private:
+    std::pair<long long, long long> cell(const CurvePoint& p) const {
+        const auto c = [this](double v) {
+            return static_cast<long long>(std::floor(std::clamp(v / tol_, -1e15, 1e15)));
+        };
+        return {c(p.x), c(p.y)};
+    }
+
+    const std::vector<std::vector<CurvePoint>>& runs_;
+    double tol_;
+    struct Cell {
+        std::vector<std::size_t> runs;
+        std::size_t head = 0;  // runs before it are all used
+    };
+    std::map<std::pair<long long, long long>, Cell> cells_;
+};
+
+// Douglas-Peucker: marks the points to keep so that every dropped point lies
+// within `eps` of the segment between its kept neighbours.
+void mark(const std::vector<CurvePoint>& pts, double eps, std::vector<bool>& keep) {
+    std::vector<std::pair<std::size_t, std::size_t>> stack{{0, pts.size() - 1}};
+    keep.assign(pts.size(), false);
+    keep.front() = keep.back() = true;
+    while (!stack.empty()) {
+        const auto [i, j] = stack.back();
+        stack.pop_back();
+        double worst = -1;
+        std::size_t at = i;
+        for (std::size_t k = i + 1; k < j; ++k) {
+            const double d = segment_distance(pts[k], pts[i], pts[j]);
+            if (d > worst) {
+                worst = d;
+                at = k;
+            }
+        }
+        if (at != i && worst > eps) {
+            keep[at] = true;
+            stack.push_back({i, at});
+            stack.push_back({at, j});
+        }
+    }
+}
+
+// Greedy: from each kept point, the farthest point whose chord passes within
+// `eps` of every point in between is kept next.
+void mark_greedy(const std::vector<CurvePoint>& pts, double eps, std::vector<bool>& keep) {
+    const auto holds = [&](std::size_t i, std::size_t j) {
+        for (std::size_t k = i + 1; k < j; ++k) {
+            if (segment_distance(pts[k], pts[i], pts[j]) > eps) {
+                return false;
+            }
+        }
+        return true;
+    };
+    keep.assign(pts.size(), false);
+    keep.front() = true;
+    for (std::size_t i = 0; i + 1 < pts.size();) {
+        std::size_t j = i + 1;
+        while (j + 1 < pts.size() && holds(i, j + 1)) {
+            ++j;
+        }
+        keep[j] = true;
+        i = j;
+    }
+}
+
+using Marking = void (*)(const std::vector<CurvePoint>&, double, std::vector<bool>&);
+
+// The marking of the smallest tolerance up to `hi` (to a tenth of a micron)
+// that keeps at most `max_points`; empty when even `hi` keeps more.
+std::vector<bool> smallest_fit(Marking marking, const std::vector<CurvePoint>& pts, int max_points,
+                               double hi) {
+    std::vector<bool> best;
+    std::vector<bool> keep;
+    const auto fits = [&](const std::vector<bool>& k) {
+        return std::count(k.begin(), k.end(), true) <= max_points;
+    };
+    marking(pts, hi, best);
+    if (!fits(best)) {
+        return {};
+    }
+    for (double lo = 0; hi - lo > 1e-4;) {
+        const double eps = 0.5 * (lo + hi);
+        marking(pts, eps, keep);
+        if (fits(keep)) {
+            hi = eps;
+            best.swap(keep);
+        } else {
+            lo = eps;
+        }
+    }
+    return best;
+}
+
+// The largest distance of a dropped point to the segment that replaces it.
+double deviation(const std::vector<CurvePoint>& pts, const std::vector<bool>& keep) {
+    double worst = 0;
+    std::size_t last = 0;
+    for (std::size_t k = 1; k < pts.size(); ++k) {
+        if (!keep[k]) {
+            continue;
+        }
+        for (std::size_t m = last + 1; m < k; ++m) {
+            worst = std::max(worst, segment_distance(pts[m], pts[last], pts[k]));
+        }
+        last = k;
+    }
+    return worst;
+}
+
+std::string read_file(const std::string& path, std::string& error) {
+    std::error_code ec;
+    const std::filesystem::path p(path);
+    if (!std::filesystem::is_regular_file(p, ec)) {
+        error = "Impossible d'ouvrir le fichier « " + path + " ».";
+        return {};
+    }
+    const std::uintmax_t size = std::filesystem::file_size(p, ec);
+    if (ec || size > kMaxFileBytes) {
+        error = "Le fichier « " + path + " » est trop grand pour un dessin.";
+        return {};
+    }
+    std::ifstream in(p, std::ios::binary);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in.good() && !in.eof()) {
+        error = "Impossible de lire le fichier « " + path + " ».";
+        return {};
+    }
+    return text;
+}
+
+}  // namespace
+
+std::vector<CurveContour> chain_pieces(const std::vector<CurvePiece>& pieces, double tolerance,
+                                       int& dropped) {
+    dropped = 0;
+    std::vector<std::vector<CurvePoint>> runs;
+    std::vector<bool> closed;
+    for (const CurvePiece& piece : pieces) {
+        runs.push_back(without_repeats(piece.points));
+        closed.push_back(piece.closed);
+        if (runs.back().size() < 2) {
+            runs.back().clear();
+            ++dropped;
+        }
+    }
+    EndIndex index(runs, closed, tolerance);
+    std::vector<bool> used(runs.size(), false);
+    std::vector<CurveContour> contours;
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        if (used[i] || runs[i].empty()) {
+            continue;
+        }
+        used[i] = true;
+        CurveContour c;
+        c.pieces = 1;
+        std::vector<CurvePoint> pts = runs[i];
+        const auto comes_back = [&] {
+            return pts.size() > 2 && dist(pts.front(), pts.back()) <= tolerance;
+        };
+        // Forward from the end, then backward from the start.
+        for (int direction = 0; direction < 2 && !closed[i]; ++direction) {
+            std::size_t run = 0;
+            bool at_end = false;
+            while (!comes_back() && index.find(pts.back(), used, run, at_end)) {
+                used[run] = true;
+                ++c.pieces;
+                if (at_end) {
+                    pts.insert(pts.end(), std::next(runs[run].rbegin()), runs[run].rend());
+                } else {
+                    pts.insert(pts.end(), std::next(runs[run].begin()), runs[run].end());
+                }
+            }
+            // After both passes the run reads in its first piece's direction again.
+            std::reverse(pts.begin(), pts.end());
+        }
+        c.closed = comes_back();
+        if (c.closed) {
+            pts.back() = pts.front();
+        }
+        c.points = std::move(pts);
+        c.sourcePoints = static_cast<int>(c.points.size());
+        contours.push_back(std::move(c));
+    }
+    return contours;
+}
+
+void fit_contour(CurveContour& contour, int max_points) {
+    std::vector<CurvePoint>& pts = contour.points;
+    contour.sourcePoints = static_cast<int>(pts.size());
+    if (static_cast<int>(pts.size()) <= max_points || max_points < 2) {
+        return;
+    }
+    double extent = 0;
+    for (const CurvePoint& p : pts) {
+        extent = std::max(extent, dist(p, pts.front()));
+    }
+    std::vector<bool> best = smallest_fit(mark, pts, max_points, extent);
+    double worst = deviation(pts, best);
+    // The greedy marking spreads the points evenly along a curve, and may
+    // take them anywhere on the flattened contour (every segment cut in
+    // four), not only at its vertices: a circle then needs no more than its
+    // even chords. It costs the square of the points a chord covers, so
+    // long contours keep the first answer.
+    if (pts.size() * kFineSteps <= kGreedyLimit) {
+        std::vector<CurvePoint> fine;
+        for (std::size_t k = 0; k + 1 < pts.size(); ++k) {
+            for (std::size_t step = 0; step < kFineSteps; ++step) {
+                const double t = static_cast<double>(step) / kFineSteps;
+                fine.push_back({pts[k].x + (pts[k + 1].x - pts[k].x) * t,
+                                pts[k].y + (pts[k + 1].y - pts[k].y) * t});
+            }
+        }
+        fine.push_back(pts.back());
+        const std::vector<bool> greedy = smallest_fit(mark_greedy, fine, max_points, worst);
+        if (!greedy.empty() && deviation(fine, greedy) < worst) {
+            pts = std::move(fine);
+            best = greedy;
+            worst = deviation(pts, best);
+        }
+    }
+    contour.deviation = worst;
+    std::vector<CurvePoint> kept;
+    for (std::size_t k = 0; k < pts.size(); ++k) {
+        if (best[k]) {
+            kept.push_back(pts[k]);
+        }
+    }
+    pts = std::move(kept);
+}
+
+int import_dxf_curves_text(std::string_view text, int max_contours, int max_points,
+                           CurveImport& result, std::string& error) {
+    result = CurveImport{};
+    if (!read_dxf_pieces(text, result.drawing, error)) {
+        return 0;
+    }
+    result.contours =
+        chain_pieces(result.drawing.pieces, kChainToleranceMm, result.zeroLengthPieces);
+    result.contoursFound = static_cast<int>(result.contours.size());
+    if (result.contoursFound > max_contours) {
+        result.leftOut = result.contoursFound - max_contours;
+        result.contours.resize(static_cast<std::size_t>(std::max(max_contours, 0)));
+    }
+    for (CurveContour& c : result.contours) {
+        fit_contour(c, max_points);
+    }
+    return 1;
+}
+
+int import_dxf_curves(const std::string& path, int max_contours, int max_points,
+                      CurveImport& result, std::string& error) {
+    error.clear();
+    const std::string text = read_file(path, error);
+    if (!error.empty()) {
+        result = CurveImport{};
+        return 0;
+    }
+    return import_dxf_curves_text(text, max_contours, max_points, result, error);
+}
+
+}  // namespace common

@@ -1,0 +1,53 @@
+#pragma once
+// From flattened pieces to the outlines a document holds: pieces whose ends
+// meet are chained into contours, and a contour longer than a polyline's
+// table is simplified to fit, with the largest deviation it needed.
+
+#include <string>
+#include <vector>
+
+#include "dxf_curves.h"
+
+namespace common {
+
+struct CurveContour {
+    std::vector<CurvePoint> points;  // closed: the last point is the first again
+    bool closed = false;
+    int pieces = 0;        // pieces chained into it
+    int sourcePoints = 0;  // points before simplification
+    double deviation = 0;  // mm, largest distance of a dropped point to the result
+};
+
+// Chains open pieces end to end (either direction) where their ends lie
+// within `tolerance`, starting from each unused piece in file order; a chain
+// that comes back to its start is closed. Closed pieces stay as they are.
+// Pieces of zero length are dropped and counted in `dropped`.
+std::vector<CurveContour> chain_pieces(const std::vector<CurvePiece>& pieces, double tolerance,
+                                       int& dropped);
+
+// Reduces `contour` to at most `max_points` points taken on its flattened
+// line (a closed one keeps its repeated first point among them), the largest
+// deviation from that line as small as the search finds, and records that
+// deviation. A contour already short enough is left as it is.
+void fit_contour(CurveContour& contour, int max_points);
+
+// What the curve import of a drawing gives: the pieces read, the contours
+// kept (at most `max_contours`, each at most `max_points` points) and what
+// was left out.
+struct CurveImport {
+    CurvePieces drawing;
+    std::vector<CurveContour> contours;
+    int contoursFound = 0;
+    int leftOut = 0;  // contours beyond max_contours
+    int zeroLengthPieces = 0;
+};
+
+// Reads a DXF file and makes its contours. Returns 0 with a French message
+// when the file cannot be read or is not a DXF drawing.
+int import_dxf_curves(const std::string& path, int max_contours, int max_points,
+                      CurveImport& result, std::string& error);
+// The same from the bytes of a file.
+int import_dxf_curves_text(std::string_view text, int max_contours, int max_points,
+                           CurveImport& result, std::string& error);
+
+}  // namespace common
