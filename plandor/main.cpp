@@ -1,11 +1,12 @@
 // Plandor: the cut-planning editor. For now it works from the command line:
 // --dump shows what the import of a DXF drawing gives, --import/--save makes a
-// plan of a drawing and --export writes the cut of a plan.
+// plan of a drawing (--auto plans its cut) and --export writes the cut of a plan.
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "auto_plan.h"
 #include "c_format.h"
 #include "command_line.h"
 #include "plandor_doc.h"
@@ -16,6 +17,7 @@ namespace {
 constexpr const char* kUsage =
     "Usage : plandor --dump FICHIER.dxf\n"
     "        plandor --import FICHIER.dxf --save PLAN.cmg\n"
+    "        plandor --import FICHIER.dxf --auto [--tabs N] --save PLAN.cmg [--export SORTIE.dxf]\n"
     "        plandor --export SORTIE.dxf PLAN.cmg\n"
     "  --dump FICHIER.dxf  importe le dessin dans un document nouveau et affiche,\n"
     "                      pour chaque polyline i, la ligne \"POLYLINE i n\" puis\n"
@@ -23,6 +25,10 @@ constexpr const char* kUsage =
     "  --import FICHIER.dxf --save PLAN.cmg\n"
     "                      importe le dessin dans un document nouveau (réglages de\n"
     "                      l'utilisateur) et l'enregistre comme plan .cmg\n"
+    "  --auto              planifie toute la découpe : contour à l'extérieur des pièces\n"
+    "                      et à l'intérieur des trous, points d'accroche, trous avant\n"
+    "                      leur pièce, liaisons depuis l'origine par le plus court\n"
+    "  --tabs N            points d'accroche par pièce avec --auto (2 par défaut, 0 à 50)\n"
     "  --export SORTIE.dxf PLAN.cmg\n"
     "                      ouvre le plan et écrit ses contours dans l'ordre des\n"
     "                      liaisons, coupés aux points d'accroche\n"
@@ -77,6 +83,56 @@ int import_and_save(const std::string& dxf, const std::string& cmg) {
     return 0;
 }
 
+// The machine's speeds for the time estimate: Vexor's settings, whole mm/s.
+plandor::PlanOptions machine_speeds(plandor::PlanOptions options) {
+    const auto vexor = platform::make_user_settings("Vexor");
+    options.cutSpeed = static_cast<float>(vexor->read_int("Decoupe", "SpeedXY", 2));
+    options.travelSpeed = static_cast<float>(vexor->read_int("Deplacement", "SpeedXY", 5));
+    return options;
+}
+
+int plan_and_save(const std::string& dxf, const std::string& cmg, int tabs,
+                  const std::string& export_to) {
+    if (!has_cmg_extension(cmg)) {
+        return fail(std::string(plandor::kNotCmgMessage) + " : " + cmg);
+    }
+    const auto settings = platform::make_user_settings("Plandor");
+    plandor::CPlandorDoc doc(*settings);
+    std::string error;
+    if (!doc.import_dxf(dxf, error)) {
+        return fail(error);
+    }
+    plandor::PlanOptions options;
+    options.tabsPerPart = tabs;
+    options = machine_speeds(options);
+    const plandor::PlanReport report = plandor::plan_automatically(doc, options);
+    if (report.done == 0) {
+        return fail(report.error);
+    }
+    std::fputs(plandor::plan_report_text(report, options).c_str(), stdout);
+    if (!doc.save_document(cmg, error)) {
+        return fail(error);
+    }
+    std::printf("Plan enregistré dans %s\n", cmg.c_str());
+    if (!export_to.empty()) {
+        if (!doc.export_dxf(export_to, error)) {
+            return fail(error);
+        }
+        std::printf("%d contours exportés dans %s\n", report.links, export_to.c_str());
+    }
+    return 0;
+}
+
+// A whole number of tabs, 0 to 50; -1 for any other text.
+int tab_count(const std::string& text) {
+    int value = -1;
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos ||
+        !common::scan_d(text.c_str(), value) || value > plandor::kMaxTabsPerOutline) {
+        return -1;
+    }
+    return value;
+}
+
 int open_and_export(const std::string& cmg, const std::string& dxf) {
     const auto settings = platform::make_user_settings("Plandor");
     plandor::CPlandorDoc doc(*settings);
@@ -104,13 +160,28 @@ int open_and_export(const std::string& cmg, const std::string& dxf) {
 int main(int argc, char** argv) {
     platform::CommandLine cl;
     if (auto done = platform::parse_program_arguments(
-            argc, argv, {"--dump", "--import", "--save", "--export"}, {}, kUsage,
+            argc, argv, {"--dump", "--import", "--save", "--export", "--tabs"}, {"--auto"}, kUsage,
             "Plandor version 1.0.2 - Ostrelo", cl, 1)) {
         return *done;
     }
+    const bool importing = cl.has("--import") || cl.has("--save");
+    const bool planning = cl.has("--auto");
+    if (planning || cl.has("--tabs")) {
+        const int tabs = tab_count(cl.value("--tabs", "2"));
+        const char* mistake = !planning ? "--tabs va avec --auto."
+                              : !(cl.has("--import") && cl.has("--save"))
+                                  ? "--auto demande --import et --save."
+                              : cl.has("--dump") || !cl.positional.empty() ? "Argument inattendu."
+                              : tabs < 0 ? "--tabs attend un nombre entier de 0 à 50."
+                                         : nullptr;
+        if (mistake != nullptr) {
+            std::fprintf(stderr, "%s\n%s", mistake, kUsage);
+            return 1;
+        }
+        return plan_and_save(cl.value("--import"), cl.value("--save"), tabs, cl.value("--export"));
+    }
     const bool exporting = cl.has("--export");
     const size_t positional = exporting ? 1 : 0;
-    const bool importing = cl.has("--import") || cl.has("--save");
     const int jobs = (cl.has("--dump") ? 1 : 0) + (importing ? 1 : 0) + (exporting ? 1 : 0);
     if (cl.positional.size() != positional || jobs > 1 ||
         (importing && !(cl.has("--import") && cl.has("--save")))) {
