@@ -20,9 +20,11 @@ namespace {
 // What the plan knows of one closed outline before it touches the document.
 struct Outline {
     int index = 0;
-    std::vector<PlanePoint> points;  // closing point included
-    double area = 0;                 // absolute
-    PlanePoint low;                  // bounding box
+    std::unique_ptr<CPolyline> trial;  // the points the plan gives the polyline
+    int dropped = 0;                   // repeated points left out of them
+    std::vector<PlanePoint> points;    // closing point included
+    double area = 0;                   // absolute
+    PlanePoint low;                    // bounding box
     PlanePoint high;
     int depth = 0;    // outlines around it
     int parent = -1;  // place in the outline list of the smallest one around it
@@ -38,10 +40,34 @@ double distance(PlanePoint a, PlanePoint b) {
     return std::hypot(a.x - b.x, a.y - b.y);
 }
 
-Outline describe(const CPolyline& p, int index) {
+// The outline's points without those lying within 0.01 mm of the point
+// before them: a segment of no length has no direction, and its offset would
+// fold the contour back onto the outline. A group keeps its points, which its
+// explode takes back by count.
+std::unique_ptr<CPolyline> trial_points(const CPolyline& p, int& dropped) {
+    auto trial = std::make_unique<CPolyline>();
+    dropped = 0;
+    for (int k = 0; k < p.nbPoints && k < common::kPointSlots; ++k) {
+        const common::Point3& q = p.points[static_cast<size_t>(k)];
+        if (trial->nbPoints > 0 && p.nbMembers == 0) {
+            const common::Point3& before = trial->points[static_cast<size_t>(trial->nbPoints - 1)];
+            if (std::hypot(static_cast<double>(q.x) - before.x,
+                           static_cast<double>(q.y) - before.y) <= kClosedOutlineWithin) {
+                ++dropped;
+                continue;
+            }
+        }
+        trial->points[static_cast<size_t>(trial->nbPoints++)] = q;
+    }
+    return trial;
+}
+
+Outline describe(std::unique_ptr<CPolyline> trial, int dropped, const CPolyline& p, int index) {
     Outline o;
     o.index = index;
-    o.points = outline_points(p);
+    o.trial = std::move(trial);
+    o.dropped = dropped;
+    o.points = outline_points(*o.trial);
     o.area = std::fabs(signed_area(o.points));
     o.low = o.high = o.points[0];
     for (const PlanePoint& q : o.points) {
@@ -89,14 +115,11 @@ void nest(std::vector<Outline>& outlines) {
 
 // The contour the cutter would follow, on the side that keeps it off the
 // part: outside a part, inside a hole, whichever way the outline was drawn.
-void choose_contour(Outline& o, const CPolyline& drawn, float radius) {
+void choose_contour(Outline& o, float radius) {
     const bool anticlockwise = signed_area(o.points) > 0;
     o.side = o.hole == anticlockwise ? 1 : 2;  // left of an anticlockwise run is inside
-    CPolyline trial;
-    trial.nbPoints = drawn.nbPoints;
-    trial.points = drawn.points;
-    trial.offset(o.side, radius, true);
-    o.contour = contour_points(trial);
+    o.trial->offset(o.side, radius, true);
+    o.contour = contour_points(*o.trial);
     o.cut = contour_clear_of_outline(o.points, o.contour, radius, o.hole);
 }
 
@@ -284,15 +307,18 @@ PlanReport plan_automatically(CPlandorDoc& doc, const PlanOptions& options) {
     std::vector<Outline> outlines;
     for (int i = 0; i < doc.polylineCount; ++i) {
         const CPolyline* p = doc.polylines[static_cast<size_t>(i)].get();
-        if (p != nullptr && is_closed_outline(*p) && signed_area(outline_points(*p)) != 0) {
-            outlines.push_back(describe(*p, i));
+        int dropped = 0;
+        std::unique_ptr<CPolyline> trial = p != nullptr ? trial_points(*p, dropped) : nullptr;
+        if (trial != nullptr && is_closed_outline(*p) && is_closed_outline(*trial) &&
+            signed_area(outline_points(*trial)) != 0) {
+            outlines.push_back(describe(std::move(trial), dropped, *p, i));
         } else {
             report.openPolylines.push_back(i);
         }
     }
     nest(outlines);
     for (Outline& o : outlines) {
-        choose_contour(o, *doc.polylines[static_cast<size_t>(o.index)], doc.cutterRadius);
+        choose_contour(o, doc.cutterRadius);
         (o.hole ? report.holes : report.parts) += 1;
         if (!o.cut) {
             (o.hole ? report.holesTooSmall : report.partsGouged).push_back(o.index);
@@ -317,6 +343,12 @@ PlanReport plan_automatically(CPlandorDoc& doc, const PlanOptions& options) {
     std::string error;
     for (const Step& step : steps) {
         const Outline& o = outlines[static_cast<size_t>(step.outline)];
+        if (o.dropped > 0) {
+            CPolyline& drawn = *doc.polylines[static_cast<size_t>(o.index)];
+            drawn.points = o.trial->points;
+            drawn.nbPoints = o.trial->nbPoints;
+            report.pointsDropped += o.dropped;
+        }
         if (step.vertex != 0) {
             doc.rotate_outline_start(o.index, step.vertex, error);
         }
@@ -395,6 +427,10 @@ std::string plan_report_text(const PlanReport& report, const PlanOptions& option
     text += "Trous : " + std::to_string(report.holes) + "\n";
     if (!report.openPolylines.empty()) {
         text += "Polylines ouverts laissés sans contour : " + numbers(report.openPolylines) + "\n";
+    }
+    if (report.pointsDropped > 0) {
+        text +=
+            "Points répétés retirés des contours : " + std::to_string(report.pointsDropped) + "\n";
     }
     if (!report.holesTooSmall.empty()) {
         text +=

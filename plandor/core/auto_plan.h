@@ -29,6 +29,7 @@ struct PlanReport {
     std::vector<int> openPolylines;  // polylines left without contour: not closed
     std::vector<int> holesTooSmall;  // holes without a contour the cutter can follow
     std::vector<int> partsGouged;    // parts whose contour would cut into them
+    int pointsDropped = 0;  // points within 0.01 mm of the one before, left out of cut outlines
     int tabsAsked = 0;
     int tabsPlaced = 0;
     int links = 0;
