@@ -4,7 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <functional>
-#include <numeric>
+#include <memory>
 
 #include "edit_commands.h"
 #include "link_editor.h"
