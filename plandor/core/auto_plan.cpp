@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <functional>
 #include <memory>
 
 #include "edit_commands.h"
@@ -197,9 +196,10 @@ bool adjacent(int a, int b, int segments) {
     return std::abs(a - b) == 1 || (std::min(a, b) == 1 && std::max(a, b) == segments);
 }
 
-// Up to `wanted` segments of the contour for the tabs: the longest first,
-// then in turn the longest in each equal share of the perimeter after it, off
-// the segments next to those chosen when the share allows.
+// Up to `wanted` segments of the contour that hold a tab: the longest first,
+// then one in each equal share of the perimeter after it, the longest there
+// that is not next to a chosen one; a share without such a segment takes the
+// one nearest its place, off the neighbours of those chosen when it can.
 std::vector<int> tab_segments(const CPolyline& p, float width, int wanted) {
     const int segments = p.nbOffsetPoints - 1;
     std::vector<double> length(static_cast<size_t>(segments) + 1, 0);
@@ -231,26 +231,35 @@ std::vector<int> tab_segments(const CPolyline& p, float width, int wanted) {
                             [&](int c) { return adjacent(s, c, segments); });
     };
     for (int j = 0; j < wanted && chosen.size() < fitting.size(); ++j) {
-        // The share of the perimeter j/wanted round from the first tab.
-        auto in_share = [&](int s) {
+        // How far round from the place of tab j, a share of the perimeter
+        // after the first; within half a share the segment is in its share.
+        auto off_target = [&](int s) {
             const double along = std::fmod(
-                middle[static_cast<size_t>(s)] - first + perimeter + share / 2, perimeter);
-            return along >= j * share && along < (j + 1) * share;
+                middle[static_cast<size_t>(s)] - first - j * share + 2 * perimeter, perimeter);
+            return std::min(along, perimeter - along);
         };
-        const std::vector<std::function<bool(int)>> preferences = {
-            [&](int s) { return in_share(s) && free_of_neighbours(s); },
-            [&](int s) { return free_of_neighbours(s); },
-            [](int) { return true; },
+        auto unchosen = [&](int s) {
+            return std::find(chosen.begin(), chosen.end(), s) == chosen.end();
         };
-        for (const auto& accept : preferences) {
-            auto found = std::find_if(fitting.begin(), fitting.end(), [&](int s) {
-                return std::find(chosen.begin(), chosen.end(), s) == chosen.end() && accept(s);
-            });
+        // The longest free segment in the share; else the free one nearest
+        // the place; else the nearest one left.
+        auto found = std::find_if(fitting.begin(), fitting.end(), [&](int s) {
+            return unchosen(s) && free_of_neighbours(s) && off_target(s) < share / 2;
+        });
+        for (bool need_free : {true, false}) {
             if (found != fitting.end()) {
-                chosen.push_back(*found);
                 break;
             }
+            double nearest = INFINITY;
+            for (auto it = fitting.begin(); it != fitting.end(); ++it) {
+                if (unchosen(*it) && (!need_free || free_of_neighbours(*it)) &&
+                    off_target(*it) < nearest) {
+                    nearest = off_target(*it);
+                    found = it;
+                }
+            }
         }
+        chosen.push_back(*found);
     }
     return chosen;
 }

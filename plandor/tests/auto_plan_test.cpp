@@ -225,15 +225,21 @@ TEST(AutoPlan, TabsGoOnTheLongestSegmentsSpreadRoundThePart) {
         int placed;
         bool neighbours_allowed;
         double shortest_side;  // no tab on a side of the contour shorter than this
+        bool spread;           // the tabs lie at least half an equal share of the perimeter apart
     };
+    // A bar whose top has two long sides either side of a short one and
+    // whose bottom is four shorter sides: one tab must go below.
+    const Ring bar = {{0, 0},    {25, 0},  {50, 0},  {75, 0}, {100, 0},
+                      {100, 20}, {55, 20}, {45, 20}, {0, 20}};
     const std::vector<Case> cases = {
-        {"long rectangle: one tab on each long side", rect(0, 0, 100, 20), 2, 2, false, 100},
-        {"square: four sides, four tabs", rect(0, 0, 30, 30, false), 4, 4, true, 30},
-        {"octagon: three tabs apart", circle(50, 50, 20, 8), 3, 3, false, 0},
-        {"triangle: two tabs side by side", {{0, 0}, {40, 0}, {20, 30}}, 2, 2, true, 0},
-        {"more tabs than segments", rect(0, 0, 40, 20), 6, 4, true, 0},
-        {"segments shorter than a tab", circle(20, 20, 5, 40), 2, 0, true, 0},
-        {"no tab asked", rect(0, 0, 100, 20), 0, 0, true, 0},
+        {"long rectangle: one tab on each long side", rect(0, 0, 100, 20), 2, 2, false, 100, true},
+        {"bar: spread round, not on the longest two", bar, 2, 2, false, 0, true},
+        {"square: four sides, four tabs", rect(0, 0, 30, 30, false), 4, 4, true, 30, true},
+        {"octagon: three tabs apart", circle(50, 50, 20, 8), 3, 3, false, 0, true},
+        {"triangle: two tabs side by side", {{0, 0}, {40, 0}, {20, 30}}, 2, 2, true, 0, false},
+        {"more tabs than segments", rect(0, 0, 40, 20), 6, 4, true, 0, false},
+        {"segments shorter than a tab", circle(20, 20, 5, 40), 2, 0, true, 0, false},
+        {"no tab asked", rect(0, 0, 100, 20), 0, 0, true, 0, false},
     };
     for (const Case& c : cases) {
         platform::MemorySettingsStore settings;
@@ -245,12 +251,24 @@ TEST(AutoPlan, TabsGoOnTheLongestSegmentsSpreadRoundThePart) {
         ASSERT_EQ(report.done, 1) << c.name;
         const CPolyline& p = *doc.polylines[static_cast<size_t>(index)];
         std::vector<int> segments;
+        std::vector<double> along;  // where the tabs' middles lie along the contour
+        double perimeter = 0;
         for (int s = 1; s < p.nbOffsetPoints; ++s) {
+            const common::Point3& a = p.offsetPoints[static_cast<size_t>(s - 1)];
+            const common::Point3& e = p.offsetPoints[static_cast<size_t>(s)];
             if (p.has_tab(s)) {
                 segments.push_back(s);
-                const common::Point3& a = p.offsetPoints[static_cast<size_t>(s - 1)];
-                const common::Point3& e = p.offsetPoints[static_cast<size_t>(s)];
                 EXPECT_GE(std::hypot(e.x - a.x, e.y - a.y), c.shortest_side) << c.name;
+                const common::CAttache& t = *p.tabs[static_cast<size_t>(s)];
+                along.push_back(perimeter +
+                                std::hypot((t.x1 + t.x2) / 2 - a.x, (t.y1 + t.y2) / 2 - a.y));
+            }
+            perimeter += std::hypot(e.x - a.x, e.y - a.y);
+        }
+        for (size_t i = 0; i < along.size() && c.spread; ++i) {
+            for (size_t j = i + 1; j < along.size(); ++j) {
+                const double gap = std::fabs(along[i] - along[j]);
+                EXPECT_GE(std::min(gap, perimeter - gap), perimeter / c.asked / 2) << c.name;
             }
         }
         EXPECT_EQ(static_cast<int>(segments.size()), c.placed) << c.name;
