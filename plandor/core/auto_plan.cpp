@@ -273,6 +273,10 @@ std::string options_error(const PlanOptions& options, const CPlandorDoc& doc) {
         !std::isfinite(options.travelSpeed)) {
         return "Les vitesses de découpe et de déplacement doivent être positives.";
     }
+    if ((options.tabsPerPart > 0 || options.tabsPerHole > 0) &&
+        (!(doc.tabWidth > 0) || !std::isfinite(doc.tabWidth))) {
+        return "La largeur des points d'accroche doit être positive.";
+    }
     if (!(doc.cutterRadius >= 0) || !std::isfinite(doc.cutterRadius)) {
         return "Le rayon de fraise doit être positif ou nul.";
     }

@@ -290,6 +290,7 @@ TEST(AutoPlan, RefusalsLeaveThePlanAsItWas) {
         const char* name;
         plandor::PlanOptions options;
         float radius;
+        float tab_width;
         bool only_open;
         const char* message;
     };
@@ -300,22 +301,21 @@ TEST(AutoPlan, RefusalsLeaveThePlanAsItWas) {
     plandor::PlanOptions no_speed;
     no_speed.travelSpeed = 0;
     const std::vector<Case> cases = {
-        {"tabs below 0", negative_tabs, 1, false, "entre 0 et 50"},
-        {"tabs above 50", too_many_tabs, 1, false, "entre 0 et 50"},
-        {"speed 0", no_speed, 1, false, "vitesses"},
-        {"negative cutter radius", {}, -1, false, "rayon de fraise"},
-        {"nothing closed", {}, 1, true, "Aucun contour fermé"},
+        {"tabs below 0", negative_tabs, 1, 5, false, "entre 0 et 50"},
+        {"tabs above 50", too_many_tabs, 1, 5, false, "entre 0 et 50"},
+        {"speed 0", no_speed, 1, 5, false, "vitesses"},
+        {"negative cutter radius", {}, -1, 5, false, "rayon de fraise"},
+        {"tabs of no width", {}, 1, 0, false, "largeur des points d'accroche"},
+        {"nothing closed", {}, 1, 5, true, "Aucun contour fermé"},
     };
     for (const Case& c : cases) {
         platform::MemorySettingsStore settings;
         CPlandorDoc doc(settings);
-        const int first = add(doc, c.only_open ? Ring{{0, 0}, {10, 0}} : rect(0, 0, 40, 20), false);
+        // A plate with a slot, or a line only, and another line.
+        const int first =
+            add(doc, c.only_open ? Ring{{0, 0}, {10, 0}} : rect(0, 0, 40, 20), !c.only_open);
         add(doc, {{0, 30}, {10, 30}}, false);
         if (!c.only_open) {
-            // A plate drawn as an open outline closed by hand, then a slot in it.
-            doc.polylines[static_cast<size_t>(first)]->points[4] =
-                doc.polylines[static_cast<size_t>(first)]->points[0];
-            doc.polylines[static_cast<size_t>(first)]->nbPoints = 5;
             add(doc, rect(10, 5, 30, 15));
         }
         // A plan made by hand: a contour on the first polyline, linked from the origin.
@@ -325,6 +325,7 @@ TEST(AutoPlan, RefusalsLeaveThePlanAsItWas) {
         ASSERT_EQ(editor.link_offered_points(doc, plandor::kOrigin, first), 0) << c.name;
         const common::Point3 start = own.offsetPoints[0];
         doc.cutterRadius = c.radius;
+        doc.tabWidth = c.tab_width;
         const plandor::PlanReport report = plandor::plan_automatically(doc, c.options);
         EXPECT_EQ(report.done, 0) << c.name;
         EXPECT_NE(report.error.find(c.message), std::string::npos) << c.name << report.error;
