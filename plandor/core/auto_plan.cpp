@@ -371,14 +371,19 @@ PlanReport plan_automatically(CPlandorDoc& doc, const PlanOptions& options) {
         const int wanted = o.hole ? options.tabsPerHole : options.tabsPerPart;
         report.tabsAsked += wanted;
         double tabs_width = 0;
+        int placed = 0;
         const EditState tab{EditMode::Tab, 1, o.index, 0};
         for (int segment : tab_segments(p, doc.tabWidth, wanted)) {
             p.selectedSegment = segment;  // as a click on the segment sets it
             if (add_tab(doc, tab) == common::TabOutcome::Stored) {
-                ++report.tabsPlaced;
+                ++placed;
                 tabs_width += p.tabs[static_cast<size_t>(segment)]->largeur;
             }
         }
+        if (placed < wanted) {
+            report.shortOfTabs.push_back(o.index);
+        }
+        report.tabsPlaced += placed;
         report.cutLength += path_length(contour_points(p)) - tabs_width;
     }
 
@@ -456,6 +461,10 @@ std::string plan_report_text(const PlanReport& report, const PlanOptions& option
     }
     text += "Points d'accroche : " + std::to_string(report.tabsPlaced) + " placés sur " +
             std::to_string(report.tabsAsked) + " demandés\n";
+    if (!report.shortOfTabs.empty()) {
+        text += "Contours aux segments trop courts pour tous leurs points d'accroche : " +
+                numbers(report.shortOfTabs) + "\n";
+    }
     text += "Liaisons : " + std::to_string(report.links) + "\n";
     text += "Déplacements : " + decimal(report.travelBefore, 1) + " mm dans l'ordre du dessin, " +
             decimal(report.travelAfter, 1) + " mm dans l'ordre choisi\n";

@@ -32,6 +32,7 @@ struct PlanReport {
     int pointsDropped = 0;  // points within 0.01 mm of the one before, left out of cut outlines
     int tabsAsked = 0;
     int tabsPlaced = 0;
+    std::vector<int> shortOfTabs;  // outlines given fewer tabs than asked: too few long segments
     int links = 0;
     double travelBefore = 0;  // mm: from the origin through the contours in drawing order
     double travelAfter = 0;   // mm: along the links made

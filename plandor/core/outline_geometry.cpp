@@ -86,8 +86,9 @@ bool contour_clear_of_outline(const std::vector<PlanePoint>& outline,
     if (outline.size() < 2 || contour.size() < 2) {
         return false;
     }
-    // The contour is kept in single precision: allow for its rounding.
-    const double least = radius - (1e-3 * radius + 1e-3);
+    // The offset takes a segment under 0.01 mm wide in x for a vertical one
+    // and keeps its contour in single precision: allow for both.
+    const double least = radius - (0.02 + 1e-3 * radius);
     for (const PlanePoint& q : contour) {
         if (distance_to_path(outline, q) < least ||
             (radius > 0 && inside_ring(outline, q) != inside)) {

@@ -36,8 +36,8 @@ bool inside_ring(const std::vector<PlanePoint>& ring, PlanePoint q);
 double distance_to_path(const std::vector<PlanePoint>& path, PlanePoint q);
 
 // Whether every point of the contour lies at least `radius` from the outline
-// and every outline point at least `radius` from the contour (a small
-// rounding allowance aside), the contour lying inside the closed outline
+// and every outline point at least `radius` from the contour (0.02 mm and
+// rounding aside), the contour lying inside the closed outline
 // (`inside`) or outside it. A contour that folds over itself, in a hole
 // narrower than the cutter or a notch of a part, comes closer than that.
 bool contour_clear_of_outline(const std::vector<PlanePoint>& outline,

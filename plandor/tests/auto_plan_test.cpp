@@ -274,6 +274,9 @@ TEST(AutoPlan, TabsGoOnTheLongestSegmentsSpreadRoundThePart) {
         EXPECT_EQ(static_cast<int>(segments.size()), c.placed) << c.name;
         EXPECT_EQ(report.tabsPlaced, c.placed) << c.name;
         EXPECT_EQ(report.tabsAsked, c.asked) << c.name;
+        EXPECT_EQ(report.shortOfTabs,
+                  c.placed < c.asked ? std::vector<int>{index} : std::vector<int>{})
+            << c.name;
         const int last = p.nbOffsetPoints - 1;
         for (size_t i = 0; i < segments.size() && !c.neighbours_allowed; ++i) {
             for (size_t j = i + 1; j < segments.size(); ++j) {
