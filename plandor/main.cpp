@@ -164,7 +164,6 @@ int main(int argc, char** argv) {
             "Plandor version 1.0.2 - Ostrelo", cl, 1)) {
         return *done;
     }
-    const bool importing = cl.has("--import") || cl.has("--save");
     const bool planning = cl.has("--auto");
     if (planning || cl.has("--tabs")) {
         const int tabs = tab_count(cl.value("--tabs", "2"));
@@ -182,6 +181,7 @@ int main(int argc, char** argv) {
     }
     const bool exporting = cl.has("--export");
     const size_t positional = exporting ? 1 : 0;
+    const bool importing = cl.has("--import") || cl.has("--save");
     const int jobs = (cl.has("--dump") ? 1 : 0) + (importing ? 1 : 0) + (exporting ? 1 : 0);
     if (cl.positional.size() != positional || jobs > 1 ||
         (importing && !(cl.has("--import") && cl.has("--save")))) {
