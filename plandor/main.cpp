@@ -1,7 +1,8 @@
 // Plandor: the cut-planning editor, as a window (on a plan or a drawing named
 // on the command line) or from the command line: --dump shows what the import
 // of a DXF drawing gives, --import/--save makes a plan of a drawing (with
-// --curves the import reads every curve of the drawing), --export writes the
+// --curves the import reads every curve of the drawing, --auto plans its cut),
+// --export writes the
 // cut of a plan and --screenshot renders the window to a PNG.
 
 #include <QApplication>
@@ -12,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "auto_plan.h"
 #include "c_format.h"
 #include "command_line.h"
 #include "file_errors.h"
@@ -29,6 +31,8 @@ constexpr const char* kUsage =
     "        plandor --screenshot IMAGE.png [--mode MODE] [PLAN.cmg | DESSIN.dxf]\n"
     "        plandor --dump FICHIER.dxf [--curves]\n"
     "        plandor --import FICHIER.dxf [--curves] -o PLAN.cmg\n"
+"        plandor --import FICHIER.dxf [--curves] --auto [--tabs N] -o PLAN.cmg\n"
+    "               [--export SORTIE.dxf]\n"
     "        plandor --export SORTIE.dxf PLAN.cmg\n"
     "  --dump FICHIER.dxf  importe le dessin dans un document nouveau et affiche,\n"
     "                      pour chaque polyline i, la ligne \"POLYLINE i n\" puis\n"
@@ -41,6 +45,10 @@ constexpr const char* kUsage =
     "  --curves            importe toutes les courbes du dessin (arcs, cercles,\n"
     "                      ellipses, splines, blocs, polylignes légères), pièces\n"
     "                      chaînées en contours, en mm quelles que soient ses unités\n"
+    "  --auto              planifie toute la découpe : contour à l'extérieur des pièces\n"
+    "                      et à l'intérieur des trous, points d'accroche, trous avant\n"
+    "                      leur pièce, liaisons depuis l'origine par le plus court\n"
+    "  --tabs N            points d'accroche par pièce avec --auto (2 par défaut, 0 à 50)\n"
     "  --export SORTIE.dxf PLAN.cmg\n"
     "                      ouvre le plan et écrit ses contours dans l'ordre des\n"
     "                      liaisons, coupés aux points d'accroche, dans SORTIE.dxf\n"
@@ -126,6 +134,64 @@ int import_and_save(const std::string& dxf, const std::string& cmg, bool curves)
     std::fputs(report.c_str(), stdout);
     std::printf("%d polylines importés, plan enregistré dans %s\n", doc.polylineCount, cmg.c_str());
     return 0;
+}
+
+// The machine's speeds for the time estimate: Vexor's settings, whole mm/s.
+plandor::PlanOptions machine_speeds(plandor::PlanOptions options) {
+    const auto vexor = platform::make_user_settings("Vexor");
+    options.cutSpeed = static_cast<float>(vexor->read_int("Decoupe", "SpeedXY", 2));
+    options.travelSpeed = static_cast<float>(vexor->read_int("Deplacement", "SpeedXY", 5));
+    return options;
+}
+
+int plan_and_save(const std::string& dxf, const std::string& cmg, int tabs,
+                  const std::string& export_to, bool curves) {
+    if (!has_cmg_extension(cmg)) {
+        return fail(std::string(plandor::kNotCmgMessage) + " : " + cmg);
+    }
+    const auto settings = platform::make_user_settings("Plandor");
+    plandor::CPlandorDoc doc(*settings);
+    print_notices(doc);
+    std::string imported;
+    if (!import_drawing(doc, dxf, curves, imported)) {
+        return fail(imported);
+    }
+    std::fputs(imported.c_str(), stdout);
+    std::string error;
+    if (!platform::make_output_folder(platform::folder_of(cmg), error) ||
+        (!export_to.empty() &&
+         !platform::make_output_folder(platform::folder_of(export_to), error))) {
+        return fail(error);
+    }
+    plandor::PlanOptions options;
+    options.tabsPerPart = tabs;
+    options = machine_speeds(options);
+    const plandor::PlanReport report = plandor::plan_automatically(doc, options);
+    if (report.done == 0) {
+        return fail(report.error);
+    }
+    std::fputs(plandor::plan_report_text(report, options).c_str(), stdout);
+    if (!doc.save_document(cmg, error)) {
+        return fail(error);
+    }
+    std::printf("Plan enregistré dans %s\n", cmg.c_str());
+    if (!export_to.empty()) {
+        if (!doc.export_dxf(export_to, error)) {
+            return fail(error);
+        }
+        std::printf("%d contours exportés dans %s\n", report.links, export_to.c_str());
+    }
+    return 0;
+}
+
+// A whole number of tabs, 0 to 50; -1 for any other text.
+int tab_count(const std::string& text) {
+    int value = -1;
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos ||
+        !common::scan_d(text.c_str(), value) || value > plandor::kMaxTabsPerOutline) {
+        return -1;
+    }
+    return value;
 }
 
 int open_and_export(const std::string& cmg, const std::string& dxf) {
@@ -241,16 +307,33 @@ int main(int argc, char** argv) {
     platform::CommandLine cl;
     if (auto done = platform::parse_program_arguments(
             argc, argv,
-            {"--dump", "--import", "--save", "-o", "--export", "--screenshot", "--mode", "--zoom"},
-            {"--curves"}, kUsage, "Plandor 1.0.2", cl, 1)) {
+            {"--dump", "--import", "--save", "-o", "--export", "--screenshot", "--mode", "--zoom",
+             "--tabs"},
+            {"--curves", "--auto"}, kUsage, "Plandor 1.0.2", cl, 1)) {
         return platform::finish_output(*done);
     }
     // -o (--out) is the plan written by --import, as --save.
     const bool saving = cl.has("--save") || cl.has("-o");
     const std::string plan = cl.value("--save", cl.value("-o"));
-    const bool batch = cl.has("--dump") || cl.has("--import") || saving || cl.has("--export");
+    const bool batch = cl.has("--dump") || cl.has("--import") || saving || cl.has("--export") ||
+                       cl.has("--auto") || cl.has("--tabs");
     if (!batch) {
         return run_window(argc, argv, cl);
+    }
+    const bool planning = cl.has("--auto");
+    if (planning || cl.has("--tabs")) {
+        const int tabs = tab_count(cl.value("--tabs", "2"));
+        const char* mistake = !planning ? "--tabs va avec --auto"
+                              : !(cl.has("--import") && saving)
+                                  ? "--auto demande --import et -o (ou --save)"
+                              : cl.has("--dump") || !cl.positional.empty() ? "Argument inattendu"
+                              : tabs < 0 ? "--tabs attend un nombre entier de 0 à 50"
+                                         : nullptr;
+        if (mistake != nullptr) {
+            return platform::usage_mistake(cl, mistake);
+        }
+        return platform::finish_output(plan_and_save(cl.value("--import"), plan, tabs,
+                                                     cl.value("--export"), cl.has("--curves")));
     }
     const bool exporting = cl.has("--export");
     const size_t positional = exporting ? 1 : 0;

@@ -39,6 +39,14 @@ for drawing in nervure_courbes couple_courbes; do
   "$top/$build/plandor/plandor" --import "$top/examples/$drawing.dxf" --curves --save "$drawing.cmg"
 done
 
+echo "== Plandor : planification automatique de la nervure examples/nervure.dxf, puis sa découpe simulée"
+echo "   (temps estimé aux vitesses de la machine de examples/Vexor.conf)"
+mkdir -p "$out/config/Ostrelo"
+cp "$top/examples/Vexor.conf" "$out/config/Ostrelo/Vexor.conf"
+XDG_CONFIG_HOME="$out/config" "$top/$build/plandor/plandor" --import "$top/examples/nervure.dxf" \
+  --auto --tabs 2 --save nervure_auto.cmg --export nervure_auto.dxf
+XDG_CONFIG_HOME="$out/config" "$top/$build/vexor/vexor" --simulate nervure_auto.dxf
+
 echo
 echo "== Alyra : tronçon effilé, en flèche et vrillé (NACA 2412 -> NACA 0012)"
 "$top/$build/alyra/alyra" --root "$top/examples/naca2412.dat" --tip "$top/examples/naca0012.dat" \

@@ -166,6 +166,33 @@ ClickAnswer LinkEditor::click(CPlandorDoc& doc, double x_mm, double y_mm, float 
     return answer;
 }
 
+int LinkEditor::link_offered_points(CPlandorDoc& doc, int start, int end) {
+    auto offered = [&](int index) {
+        for (const OfferedPoint& point : offered_points(doc)) {
+            if (point.index == index) {
+                return true;
+            }
+        }
+        return false;
+    };
+    choosingStart = 1;
+    if (!offered(start)) {
+        return -1;
+    }
+    choosingStart = 0;
+    const bool end_offered = offered(end);
+    choosingStart = 1;
+    bandDrawn = 0;
+    if (!end_offered) {
+        return -1;
+    }
+    startIndex = start;
+    endIndex = end;
+    const int made = make_link(doc);
+    deselect(doc);
+    return made;
+}
+
 int LinkEditor::make_link(CPlandorDoc& doc) {
     // The start was chosen before: the drawing may have changed since.
     CPolyline* start = startIndex == kOrigin ? nullptr : polyline_at(doc, startIndex);

@@ -84,6 +84,13 @@ class LinkEditor {
     // The band must be drawn afresh (after a zoom or a scroll).
     void restart_band() { bandDrawn = 0; }
 
+    // What a click on the point offered by `start` (kOrigin or a polyline)
+    // and then one on the point offered by `end` do, without the positions:
+    // two contour ends may lie within one click square. The link is made only
+    // when both points are offered then; returns its place in the array, or
+    // -1 with nothing changed.
+    int link_offered_points(CPlandorDoc& doc, int start, int end);
+
     bool can_remove_link(const CPlandorDoc& doc) const;
 
     // Removes the selected link and clears the link flags it set, unless

@@ -6,6 +6,7 @@
 #include "cmg_file.h"
 #include "dxf_file.h"
 #include "import_report.h"
+#include "outline_geometry.h"
 
 namespace plandor {
 
@@ -144,6 +145,35 @@ int CPlandorDoc::explode_polyline(int index, std::string& error) {
         return 0;
     }
     return polyline.explode(polylines, polylineCount, error);
+}
+
+int CPlandorDoc::rotate_outline_start(int index, int vertex, std::string& error) {
+    if (index < 0 || index >= polylineCount) {
+        error = "Aucun polyline dont changer le départ.";
+        return 0;
+    }
+    CPolyline& p = *polylines[static_cast<size_t>(index)];
+    if (p.is_linked()) {
+        error = "Un polyline relié par une liaison ne peut pas changer de départ.";
+        return 0;
+    }
+    if (p.nbMembers > 0) {
+        error = "Un polyline joint ne peut pas changer de départ : décomposez-le d'abord.";
+        return 0;
+    }
+    if (!is_closed_outline(p)) {
+        error = "Seul un contour fermé peut changer de départ.";
+        return 0;
+    }
+    const int ring = p.nbPoints - 1;  // the last point repeats the first
+    if (vertex < 0 || vertex >= ring) {
+        error = "Ce point n'est pas un sommet du contour.";
+        return 0;
+    }
+    std::rotate(p.points.begin(), p.points.begin() + vertex, p.points.begin() + ring);
+    p.points[static_cast<size_t>(ring)] = p.points[0];
+    p.remove_offset();
+    return 1;
 }
 
 int CPlandorDoc::import_dxf(const std::string& file, std::string& error, std::string* report) {

@@ -70,6 +70,15 @@ class CPlandorDoc {
     // array cannot take them.
     int explode_polyline(int index, std::string& error);
 
+    // Makes point `vertex` the start (and the end) of the closed outline
+    // `index` (ends within 0.01 mm, 4 points or more): the points keep their
+    // order round the outline, the old closing point is dropped and the new
+    // start is repeated at the end. The offset contour and its tabs are
+    // discarded, as for every change of the points. Refused, with nothing
+    // changed, for a linked polyline, a group (its explode takes back the
+    // points from the start) or an open one.
+    int rotate_outline_start(int index, int vertex, std::string& error);
+
     // Imports the POLYLINE and LINE entities of a DXF file after the current
     // polylines (at most 199 in all) and sets content loaded, also when the
     // file cannot be read. Refused when content is already loaded: an import

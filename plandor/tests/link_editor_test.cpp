@@ -226,3 +226,39 @@ TEST(LinkEditor, ModeSwitchesAndAnEmptiedDocument) {
     EXPECT_EQ(plan.editor.choosingStart, 1);
     EXPECT_EQ(plan.offered(), (std::vector<int>{-1}));
 }
+
+// Linking two offered points by their indices makes the links two clicks on
+// them make, and refuses what the clicks could not pick.
+TEST(LinkEditor, LinkingOfferedPointsMakesWhatTheClicksMake) {
+    Plan clicked;
+    Plan named;
+    ASSERT_EQ(clicked.click(0, 0), LinkClick::StartChosen);
+    ASSERT_EQ(clicked.click(30, 10), LinkClick::LinkMade);
+    ASSERT_EQ(clicked.click(40, 10), LinkClick::StartChosen);
+    ASSERT_EQ(clicked.click(100, 100), LinkClick::LinkMade);
+    EXPECT_EQ(named.editor.link_offered_points(named.doc, plandor::kOrigin, 1), 0);
+    EXPECT_EQ(named.editor.link_offered_points(named.doc, 1, 3), 1);
+    ASSERT_EQ(named.doc.linkCount, clicked.doc.linkCount);
+    for (int j = 0; j < named.doc.linkCount; ++j) {
+        const plandor::CLiaison& a = *named.doc.links[static_cast<size_t>(j)];
+        const plandor::CLiaison& b = *clicked.doc.links[static_cast<size_t>(j)];
+        EXPECT_EQ(std::vector<float>(
+                      {float(a.startIndex), float(a.endIndex), a.startX, a.startY, a.endX, a.endY}),
+                  std::vector<float>({float(b.startIndex), float(b.endIndex), b.startX, b.startY,
+                                      b.endX, b.endY}));
+    }
+    EXPECT_EQ(named.editor.originLinked, 1);
+
+    named.doc.polylines[2]->nbOffsetPoints = 0;  // no contour: nothing to click on
+    const std::vector<std::pair<int, int>> refused = {
+        {plandor::kOrigin, 0},  // the origin already starts a link
+        {1, 0},                 // B already starts one
+        {0, 2},                 // C has no contour
+        {0, 0},                 // one point
+    };
+    for (auto [start, end] : refused) {
+        EXPECT_EQ(named.editor.link_offered_points(named.doc, start, end), -1) << start << end;
+    }
+    EXPECT_EQ(named.doc.linkCount, 2);
+    EXPECT_EQ(named.doc.polylines[0]->start_linked(), 0);
+}
