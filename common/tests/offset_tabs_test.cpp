@@ -239,6 +239,16 @@ TEST(Tabs, ForwardIsTheDirectionOfTravelOnEverySegment) {
     EXPECT_NEAR(sloped.tabs[1]->y2, 5.6f, 1e-5);
 }
 
+TEST(Tabs, KeepTheirWidthOnASteepSegment) {
+    CPolyline p;
+    segment(p, {-64, -36, 0}, {-64.01f, -9, 0});
+    ASSERT_EQ(p.place_tab(1, 4.0f, 0), TabOutcome::Stored);
+    const CAttache& tab = *p.tabs[1];
+    EXPECT_NEAR(tab.y1, -24.5, 1e-4);
+    EXPECT_NEAR(tab.y2, -20.5, 1e-4);
+    EXPECT_NEAR(std::hypot(tab.x2 - tab.x1, tab.y2 - tab.y1), 4.0, 1e-4);
+}
+
 TEST(Tabs, OnlySegmentsOfTheContourTakeATab) {
     CPolyline p;
     segment(p, {0, 0, 0}, {10, 0, 0});
