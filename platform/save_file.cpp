@@ -14,7 +14,10 @@ bool save_file(const std::string& path, std::string_view bytes, std::string* err
         return false;
     };
     if (name.isEmpty()) {
-        return fail("Aucun nom de fichier n'est donné :");
+        if (error) {
+            *error = "Aucun nom de fichier n'est donné.";
+        }
+        return false;
     }
     QSaveFile file(name);
     if (!file.open(QIODevice::WriteOnly)) {

@@ -45,7 +45,7 @@ int run_batch(const platform::CommandLine& cl) {
     }
     const std::string path = cl.value("-o", name);
     stelmo::SaveReport report;
-    if (!star.sauve(path, fields, pointfile::system_decimal_separator(), report, error)) {
+    if (!star.sauve(path, pointfile::system_decimal_separator(), report, error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
     }

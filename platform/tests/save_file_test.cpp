@@ -35,6 +35,7 @@ TEST(SaveFile, AFailedSaveReportsAndKeepsTheOldFile) {
     EXPECT_FALSE(platform::save_file((dir / "absent" / "x.dat").string(), "x", &error));
     EXPECT_NE(error.find("Impossible de créer le fichier"), std::string::npos);
     EXPECT_FALSE(platform::save_file("", "x", &error));
+    EXPECT_EQ(error, "Aucun nom de fichier n'est donné.");
 
     // A target that is a folder cannot be replaced.
     fs::create_directories(dir / "dossier");
