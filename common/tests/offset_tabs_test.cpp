@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <random>
 #include <sstream>
 #include <vector>
@@ -82,7 +83,7 @@ std::vector<Point3> random_outline(std::mt19937& random, bool closed) {
     auto uniform = [&random](double lo, double hi) {
         return std::uniform_real_distribution<double>(lo, hi)(random);
     };
-    constexpr double kTurn = 2 * M_PI;
+    constexpr double kTurn = 2 * std::numbers::pi;
     for (;;) {
         const double cx = uniform(-500, 500);
         const double cy = uniform(-500, 500);
