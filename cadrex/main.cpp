@@ -108,7 +108,10 @@ int screenshot(const platform::CommandLine& cl, int& argc, char** argv) {
     QApplication app(argc, argv);
     cadrex::CaractDim window;
     bool refused = false;
-    window.set_message_sink(platform::stderr_message_sink(&refused));
+    window.set_message_sink(
+        [sink = platform::stderr_message_sink(&refused)](QWidget*, const QString& title,
+                                                         const QString& text,
+                                                         bool error) { sink(title, text, error); });
     window.show();
     QCoreApplication::processEvents();
     window.set_fields(fields_from(cl));

@@ -1,7 +1,10 @@
 // The cutter-radius offset of a polyline: each segment's line is moved by the
 // radius to the chosen side and each contour point is where the lines of its
 // two segments meet. Slopes, intercepts and offset components are kept in
-// single precision from one step to the next, as the stored contour is.
+// single precision from one step to the next, as the stored contour is; a
+// corner is one step, worked in double precision from the lines it meets and
+// rounded only when stored. On a steep line, a y taken from an x already
+// rounded to single precision would be off by the slope times that rounding.
 
 #include <cmath>
 
@@ -70,8 +73,8 @@ Point3 moved(const Point3& p, const OffsetSegment& s) {
             static_cast<float>(static_cast<double>(p.y) + s.oy), 0};
 }
 
-Point3 on_line(const Line& line, float x) {
-    return {x, static_cast<float>(static_cast<double>(line.m) * x + line.b), 0};
+Point3 on_line(const Line& line, double x) {
+    return {static_cast<float>(x), static_cast<float>(line.m * x + line.b), 0};
 }
 
 // Where two lines meet, or nothing when both are vertical or parallel.
@@ -80,8 +83,8 @@ bool meet(const Line& first, const Line& second, Point3& out) {
         if (!(std::fabs(first.m - second.m) > kParallelWithin)) {
             return false;
         }
-        const float x = static_cast<float>((static_cast<double>(second.b) - first.b) /
-                                           (static_cast<double>(first.m) - second.m));
+        const double x =
+            (static_cast<double>(second.b) - first.b) / (static_cast<double>(first.m) - second.m);
         out = on_line(first, x);
         return true;
     }

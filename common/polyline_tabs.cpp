@@ -23,42 +23,52 @@ TabOutcome CPolyline::place_tab(int segment, float w, float move) {
     tab.decalage = old_shift + move;
     const float shift = tab.decalage;
 
-    float x1 = a.x;
-    float y1 = a.y;
-    float x2 = b.x;
-    float y2 = b.y;
-    if (std::fabs(b.x - a.x) >= 0.01) {  // the offset's own rule for a vertical segment
-        const float m = (b.y - a.y) / (b.x - a.x);
-        const float intercept = a.y - m * a.x;
-        const float length = std::sqrt((b.y - a.y) * (b.y - a.y) + (b.x - a.x) * (b.x - a.x));
-        const float k = std::sqrt(m * m + 1);
-        const float sign = b.x - a.x <= 0 ? -1.0f : 1.0f;
-        const float s1 = length / 2 + shift - w / 2;
+    // One placement is one step, worked in double precision; the ends are
+    // stored in single precision, and compared with the segment's ends as
+    // stored. On a steep segment a y taken from a single-precision x would be
+    // off by the slope times the rounding of x.
+    double x1 = a.x;
+    double y1 = a.y;
+    double x2 = b.x;
+    double y2 = b.y;
+    const double ax = a.x;
+    const double ay = a.y;
+    const double run = static_cast<double>(b.x) - ax;
+    const double rise = static_cast<double>(b.y) - ay;
+    if (std::fabs(run) >= 0.01) {  // the offset's own rule for a vertical segment
+        const double m = rise / run;
+        const double intercept = ay - m * ax;
+        const double length = std::sqrt(rise * rise + run * run);
+        const double k = std::sqrt(m * m + 1);
+        const double sign = run <= 0 ? -1.0 : 1.0;
+        const double s1 = length / 2 + shift - w / 2.0;
         if (s1 >= 0) {
-            x1 = a.x + sign * (s1 / k);
+            x1 = ax + sign * (s1 / k);
             y1 = m * x1 + intercept;
         }
-        const float s2 = (length + w) / 2 + shift;
+        const double s2 = (length + w) / 2 + shift;
         if (s2 <= length) {
-            x2 = a.x + sign * (s2 / k);
+            x2 = ax + sign * (s2 / k);
             y2 = m * x2 + intercept;
         }
     } else {
-        const float length = std::fabs(b.y - a.y);
-        const float sign = b.y - a.y <= 0 ? -1.0f : 1.0f;
-        const float s1 = length / 2 + shift - w / 2;
+        const double length = std::fabs(rise);
+        const double sign = rise <= 0 ? -1.0 : 1.0;
+        const double s1 = length / 2 + shift - w / 2.0;
         if (s1 >= 0) {
-            y1 = a.y + sign * s1;
+            y1 = ay + sign * s1;
         }
-        const float s2 = (length + w) / 2 + shift;
+        const double s2 = (length + w) / 2 + shift;
         if (s2 <= length) {
-            y2 = a.y + sign * s2;
-            x2 = a.x;
+            y2 = ay + sign * s2;
+            x2 = ax;
         }
     }
+    const Point3 start{static_cast<float>(x1), static_cast<float>(y1), 0};
+    const Point3 end{static_cast<float>(x2), static_cast<float>(y2), 0};
 
-    const bool start_at_a = x1 == a.x && y1 == a.y;
-    const bool end_at_b = x2 == b.x && y2 == b.y;
+    const bool start_at_a = start.x == a.x && start.y == a.y;
+    const bool end_at_b = end.x == b.x && end.y == b.y;
     if (start_at_a && end_at_b) {
         slot.reset();
         return TabOutcome::Removed;
@@ -71,10 +81,10 @@ TabOutcome CPolyline::place_tab(int segment, float w, float move) {
         }
         return TabOutcome::Refused;
     }
-    tab.x1 = x1;
-    tab.y1 = y1;
-    tab.x2 = x2;
-    tab.y2 = y2;
+    tab.x1 = start.x;
+    tab.y1 = start.y;
+    tab.x2 = end.x;
+    tab.y2 = end.y;
     tab.largeur = w;
     return TabOutcome::Stored;
 }

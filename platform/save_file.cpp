@@ -114,7 +114,10 @@ bool AtomicFile::open(const std::string& path, std::string* error) {
     path_ = path;
     errno_ = 0;
     if (path.empty()) {
-        return fail("Aucun nom de fichier n'est donné :", error);
+        if (error) {
+            *error = "Aucun nom de fichier n'est donné.";
+        }
+        return false;
     }
     target_ = final_target(path);
     fd_ = create_temp(target_, temp_);

@@ -63,7 +63,7 @@ int run_batch(const platform::CommandLine& cl) {
         return fail(error);
     }
     stelmo::SaveReport report;
-    if (!star.sauve(path, fields, pointfile::system_decimal_separator(), report, error)) {
+    if (!star.sauve(path, pointfile::system_decimal_separator(), report, error)) {
         return fail(error);
     }
     std::printf("%s\n%s\n", report.title.c_str(), report.text.c_str());

@@ -129,9 +129,16 @@ bool HalfFormer::dessin_demi_forme(const FormerDimensions& d, std::string& error
             {(d.xse + d.xie * std::cos(Rad(theta))) / h, d.ye * std::sin(Rad(theta)) / h});
     }
 
+    // Coordinates are fractions of the total outer height: beside a height
+    // under a millimetre, the other dimensions may give coordinates that no
+    // point line can hold; otherwise only huge dimensions do.
     for (const PlotPoint& p : points) {
         if (!std::isfinite(p.x) || !std::isfinite(static_cast<float>(p.y))) {
-            error = "Une des dimensions est trop grande pour être calculée.";
+            error = std::fabs(h) < 1
+                        ? "La hauteur extérieure totale (Xsup + Xinf) est trop petite devant les "
+                          "autres dimensions : les coordonnées, qui en sont des fractions, ne "
+                          "peuvent pas être écrites."
+                        : "Une des dimensions est trop grande pour être calculée.";
             return false;
         }
     }

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
@@ -161,29 +162,76 @@ TEST_F(CaractDimTest, ConstantThicknessFollowsEachKeystroke) {
     EXPECT_TRUE(messages.empty());
 }
 
+// A click, Enter or keypad Enter on "Enregistrer le .DAT" saves; the message
+// opens over the plot window and names the file in its text too, since a
+// window manager may cut a long title.
 TEST_F(CaractDimTest, SaveWritesThePointsAndReports) {
     test_files::TempDir temp("cadrex_window_test");
     const fs::path& dir = temp.path;
-    const fs::path file = dir / "Couple 100 - 40 - e 6.3.dat";
     cadrex::TraceWindow* trace = window.trace();
     QLineEdit* name = trace->findChild<QLineEdit*>("txt_nomfich");
-    name->setText(QString::fromStdString(file.string()));
-
+    QPushButton* save = trace->findChild<QPushButton*>("Command1");
     // What the dimensions window shows meanwhile does not matter until the next computation.
     clear("txt_ye");
-    QTest::mouseClick(trace->findChild<QPushButton*>("Command1"), Qt::LeftButton);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_FALSE(messages[0].error);
-    EXPECT_EQ(messages[0].title, "Nom du fichier : " + QString::fromStdString(file.string()));
-    EXPECT_EQ(messages[0].text, "Enregistrement effectué avec succés.");
-    EXPECT_EQ(test_files::read_bytes(file), golden("Couple 100 - 40 - e 6.3.dat"));
+
+    enum class Press { Click, Return, KeypadEnter };
+    for (Press press : {Press::Click, Press::Return, Press::KeypadEnter}) {
+        const fs::path file = dir / ("Couple " + std::to_string(static_cast<int>(press)) + ".dat");
+        name->setText(QString::fromStdString(file.string()));
+        messages.clear();
+        if (press == Press::Click) {
+            QTest::mouseClick(save, Qt::LeftButton);
+        } else {
+            save->setFocus();
+            QTest::keyClick(save, press == Press::Return ? Qt::Key_Return : Qt::Key_Enter,
+                            press == Press::Return ? Qt::NoModifier : Qt::KeypadModifier);
+        }
+        ASSERT_EQ(messages.size(), 1u) << static_cast<int>(press);
+        const QString title = "Nom du fichier : " + QString::fromStdString(file.string());
+        EXPECT_FALSE(messages[0].error);
+        EXPECT_EQ(messages[0].parent, trace);
+        EXPECT_EQ(messages[0].title, title);
+        EXPECT_EQ(messages[0].text, "Enregistrement effectué avec succés.\n" + title);
+        EXPECT_EQ(test_files::read_bytes(file), golden("Couple 100 - 40 - e 6.3.dat"));
+    }
 
     name->setText(QString::fromStdString((dir / "absent" / "x.dat").string()));
-    QTest::mouseClick(trace->findChild<QPushButton*>("Command1"), Qt::LeftButton);
-    ASSERT_EQ(messages.size(), 2u);
-    EXPECT_TRUE(messages[1].error);
-    EXPECT_TRUE(messages[1].text.startsWith("Impossible de créer le fichier"));
+    messages.clear();
+    QTest::mouseClick(save, Qt::LeftButton);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].error);
+    EXPECT_EQ(messages[0].parent, trace);
+    EXPECT_TRUE(messages[0].text.startsWith("Impossible de créer le fichier"));
     EXPECT_FALSE(fs::exists(dir / "absent"));
+}
+
+// Enter presses "Tracer / Mettre à jour" when it has the focus; in a
+// dimension field it does not recompute.
+TEST_F(CaractDimTest, EnterPressesTheFocusedButtonOnly) {
+    clear("txt_xse");
+    QTest::keyClicks(child<QLineEdit>("txt_xse"), "70");
+    QTest::keyClick(child<QLineEdit>("txt_xse"), Qt::Key_Return);
+    EXPECT_EQ(nomfich(), "Couple 100 - 40 - e 6.3.dat");
+    QPushButton* trace = child<QPushButton>("bt_trace");
+    trace->setFocus();
+    QTest::keyClick(trace, Qt::Key_Return);
+    EXPECT_EQ(nomfich(), "Couple 110 - 40 - e 8.8.dat");
+}
+
+// After start-up both windows lie wholly on the screen, title bars included,
+// and side by side when the screen is wide enough for the two. The test runs
+// on the default offscreen screen, narrower than the two, and on a wide one.
+TEST_F(CaractDimTest, BothWindowsStartOnTheScreenBesideEachOther) {
+    QCoreApplication::processEvents();
+    const QRect screen = window.screen()->availableGeometry();
+    const QRect dims = window.frameGeometry();
+    const QRect plot = window.trace()->frameGeometry();
+    EXPECT_TRUE(screen.contains(dims)) << dims.x() << "," << dims.y();
+    EXPECT_TRUE(screen.contains(plot)) << plot.x() << "," << plot.y();
+    const bool room = screen.width() >= dims.width() + 8 + plot.width();
+    EXPECT_EQ(dims.intersects(plot), !room)
+        << "screen " << screen.width() << "x" << screen.height() << ", windows " << dims.width()
+        << " and " << plot.width() << " wide";
 }
 
 TEST_F(CaractDimTest, ZeroHeightIsRefusedAndChangesNothing) {
@@ -193,6 +241,7 @@ TEST_F(CaractDimTest, ZeroHeightIsRefusedAndChangesNothing) {
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_TRUE(messages[0].error);
     EXPECT_TRUE(messages[0].text.contains("vaut 0"));
+    EXPECT_EQ(messages[0].parent, &window);
     EXPECT_EQ(nomfich(), "Couple 100 - 40 - e 6.3.dat");
     EXPECT_EQ(window.trace()->former().file_text('.'), golden("Couple 100 - 40 - e 6.3.dat"));
 }

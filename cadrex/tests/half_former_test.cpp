@@ -159,17 +159,20 @@ TEST(HalfFormer, RefusesWhatCannotBeComputedAndKeepsTheLastOutline) {
     HalfFormer former = computed(FormerDimensions{});
     const std::string before = former.file_text('.');
 
-    FormerDimensions flat, opposite, infinite, overflowing, huge_v;
+    FormerDimensions flat, opposite, infinite, overflowing, huge, huge_v;
     flat.xse = 0;
     flat.xie = 0;
     opposite.xie = -60;
     infinite.ye = INFINITY;
     overflowing.xse = 1e-300;  // total height 1e-300: every ordinate overflows a single
     overflowing.xie = 0;
+    huge.xse = 1e308;  // each finite, their sum (the total height) is not
+    huge.xie = 1e308;
     huge_v.prof = INFINITY;
     for (const auto& [d, message] :
          {std::pair{flat, "vaut 0"}, std::pair{opposite, "vaut 0"},
-          std::pair{infinite, "trop grande"}, std::pair{overflowing, "trop grande"},
+          std::pair{infinite, "trop grande"},
+          std::pair{overflowing, "trop petite devant les autres"}, std::pair{huge, "trop grande"},
           std::pair{huge_v, "trop grande"}}) {
         std::string error;
         EXPECT_FALSE(former.dessin_demi_forme(d, error));

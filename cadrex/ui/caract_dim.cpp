@@ -12,8 +12,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <utility>
+
+#include "enter_key.h"
 
 namespace cadrex {
 
@@ -22,14 +26,18 @@ namespace {
 QString label_name(const QString& field_name) {
     return "lbl_" + field_name.mid(4);
 }
+
+ScreenRect screen_rect(const QRect& r) {
+    return {r.x(), r.y(), r.width(), r.height()};
+}
+
+constexpr int kWindowGap = 8;  // between the two windows' frames
 }  // namespace
 
 CaractDim::CaractDim(QWidget* parent) : QWidget(parent) {
     setObjectName("Caract_dim");
     setWindowTitle("Cadrex - Tracé d'un demi-couple elliptique - v1.3");
-    show_message_ = [this](const QString& title, const QString& text, bool error) {
-        show_message_box(this, title, text, error);
-    };
+    show_message_ = show_message_box;
 
     auto* heading = new QLabel("Caractéristiques dimentionnelles :", this);
     heading->setObjectName("lbl_titre");
@@ -124,6 +132,7 @@ CaractDim::CaractDim(QWidget* parent) : QWidget(parent) {
             }
         });
     }
+    platform::press_buttons_with_enter(this);
 }
 
 QLineEdit* CaractDim::add_field(QGridLayout* grid, int row, int column, const QString& name,
@@ -200,6 +209,7 @@ void CaractDim::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!loaded_) {
         loaded_ = true;
+        windowHandle()->installEventFilter(this);
         Form_Load();
     }
 }
@@ -246,7 +256,7 @@ bool CaractDim::bt_trace_Click() {
     TraceRequest request;
     std::string error;
     if (!trace_request(fields(), request, error)) {
-        show_message_("Erreur", QString::fromStdString(error), true);
+        show_message_(this, "Erreur", QString::fromStdString(error), true);
         return false;
     }
     const bool created = !trace_;
@@ -258,17 +268,68 @@ bool CaractDim::bt_trace_Click() {
         if (created) {
             delete trace_.data();
         }
-        show_message_("Erreur", QString::fromStdString(error), true);
+        show_message_(this, "Erreur", QString::fromStdString(error), true);
         return false;
     }
     trace_->set_nomfich(QString::fromStdString(request.nomfich));
-    if (created) {
-        // Beside the dimensions window, where the user looks next.
-        trace_->move(frameGeometry().topRight() + QPoint(8, 0));
+    // Until this window is where the window manager puts it, there is nothing
+    // to place the plot window beside: it waits for this window's exposure.
+    if (on_screen_) {
+        if (created) {
+            place_trace();
+        }
+        trace_->show();
+        trace_->raise();
     }
-    trace_->show();
-    trace_->raise();
     return true;
+}
+
+bool CaractDim::eventFilter(QObject* watched, QEvent* event) {
+    if (!on_screen_ && watched == windowHandle() && event->type() == QEvent::Expose &&
+        windowHandle()->isExposed()) {
+        on_screen_ = true;
+        const ScreenRect available = screen_rect(screen()->availableGeometry());
+        const ScreenRect here = screen_rect(frameGeometry());
+        ScreenRect there = keep_inside(available, here);
+        if (trace_) {
+            const QSize size = framed_trace_size();
+            const PairPlacement both =
+                place_pair(available, here, size.width(), size.height(), kWindowGap);
+            there = both.anchor;
+            move_trace(both.window);
+            trace_->show();
+        }
+        if (!(there == here)) {
+            move(there.x, there.y);
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+QMargins CaractDim::frame_margins() const {
+    const QRect outer = frameGeometry();
+    const QRect inner = geometry();
+    return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+            outer.bottom() - inner.bottom()};
+}
+
+// The plot window is not framed before it is first shown; the window manager
+// gives it the frame this window has.
+QSize CaractDim::framed_trace_size() const {
+    trace_->adjustSize();
+    return trace_->size().grownBy(frame_margins());
+}
+
+void CaractDim::move_trace(const ScreenRect& frame) {
+    const QMargins margins = frame_margins();
+    trace_->setGeometry(
+        QRect(QPoint(frame.x + margins.left(), frame.y + margins.top()), trace_->size()));
+}
+
+void CaractDim::place_trace() {
+    const QSize size = framed_trace_size();
+    move_trace(place_beside(screen_rect(screen()->availableGeometry()),
+                            screen_rect(frameGeometry()), size.width(), size.height(), kWindowGap));
 }
 
 }  // namespace cadrex

@@ -9,13 +9,16 @@
 
 #include "dimension_fields.h"
 #include "trace_window.h"
+#include "window_placement.h"
 
 class QButtonGroup;
 class QCheckBox;
 class QGridLayout;
 class QLabel;
 class QLineEdit;
+class QMargins;
 class QPushButton;
+class QSize;
 
 namespace cadrex {
 
@@ -41,6 +44,9 @@ class CaractDim : public QWidget {
   protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    // The first exposure of this window: it is then where the window manager
+    // put it, and the plot window can be placed beside it.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     DimensionFields fields() const;
@@ -48,6 +54,10 @@ class CaractDim : public QWidget {
     void Opt_pos_Click(int index);
     void chk_ep_const_Click();
     void derive_inner_fields();
+    QMargins frame_margins() const;
+    QSize framed_trace_size() const;
+    void move_trace(const ScreenRect& frame);
+    void place_trace();
 
     QLineEdit* add_field(QGridLayout* grid, int row, int column, const QString& name,
                          const QString& label, const QString& text, bool unit);
@@ -75,6 +85,7 @@ class CaractDim : public QWidget {
     MessageSink show_message_;
     std::int16_t pos_ve_ = kSans;
     bool loaded_ = false;
+    bool on_screen_ = false;
 };
 
 }  // namespace cadrex

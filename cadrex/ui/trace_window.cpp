@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "enter_key.h"
 #include "former_plot.h"
 #include "number_reading.h"
 
@@ -23,9 +24,7 @@ TraceWindow::TraceWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName("Trace");
     setWindowTitle("Allure du demi-couple");
     setAttribute(Qt::WA_DeleteOnClose);
-    show_message_ = [this](const QString& title, const QString& text, bool error) {
-        show_message_box(this, title, text, error);
-    };
+    show_message_ = show_message_box;
 
     pic_couple_ = new FormerPlot(former_, this);
     auto* haut = new QLabel("Haut du fuselage", this);
@@ -55,6 +54,7 @@ TraceWindow::TraceWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     main->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(Command1_, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    platform::press_buttons_with_enter(this);
 }
 
 bool TraceWindow::dessin_demi_forme(const FormerDimensions& d, std::string& error) {
@@ -75,10 +75,12 @@ bool TraceWindow::Command1_Click() {
     SaveReport report;
     std::string error;
     if (!former_.Command1_Click(path, pointfile::system_decimal_separator(), report, error)) {
-        show_message_("Erreur", QString::fromStdString(error), true);
+        show_message_(this, "Erreur", QString::fromStdString(error), true);
         return false;
     }
-    show_message_(QString::fromStdString(report.title), QString::fromStdString(report.text), false);
+    // A window manager may cut a long title: the file name is in the text too.
+    show_message_(this, QString::fromStdString(report.title),
+                  QString::fromStdString(report.text + "\n" + report.title), false);
     return true;
 }
 

@@ -17,8 +17,10 @@ class FormerPlot;
 
 class TraceWindow : public QWidget {
   public:
-    // Shows a message; `error` is true for a refusal.
-    using MessageSink = std::function<void(const QString& title, const QString& text, bool error)>;
+    // Shows a message over `parent`, the window whose command raised it;
+    // `error` is true for a refusal.
+    using MessageSink =
+        std::function<void(QWidget* parent, const QString& title, const QString& text, bool error)>;
 
     explicit TraceWindow(QWidget* parent = nullptr);
 

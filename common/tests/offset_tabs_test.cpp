@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <numbers>
+#include <random>
+#include <sstream>
 #include <vector>
 
 #include "polyline.h"
@@ -38,6 +42,91 @@ double distance(Point3 a, Point3 b, Point3 c) {
 }
 
 const std::vector<Point3> kSquare = {{0, 0, 0}, {10, 0, 0}, {10, 10, 0}, {0, 10, 0}, {0, 0, 0}};
+
+// Whether an outline suits the random offset test: within a metre of the
+// origin, every segment at least 40 mm long, exactly vertical or at least
+// 0.02 mm wide in x, and turning by at most 120 degrees from the one before
+// (round the start too when closed). A segment under 0.01 mm wide is taken as
+// vertical, which moves its line by up to that width; and the closing corner
+// is found from lines through contour points, which a sharp turn beside a
+// short segment may bring under 0.01 mm of x extent.
+bool well_shaped(const std::vector<Point3>& pts, bool closed) {
+    const size_t n = pts.size();
+    for (size_t k = 0; k < n; ++k) {
+        if (std::fabs(pts[k].x) > 1000 || std::fabs(pts[k].y) > 1000) {
+            return false;
+        }
+    }
+    for (size_t k = 1; k < n; ++k) {
+        const float wide = std::fabs(pts[k].x - pts[k - 1].x);
+        if ((wide > 0 && wide < 0.02f) ||
+            std::hypot(pts[k].x - pts[k - 1].x, pts[k].y - pts[k - 1].y) < 40.0) {
+            return false;
+        }
+    }
+    auto gentle = [](Point3 z, Point3 a, Point3 q) {
+        const double dot = (a.x - z.x) * (q.x - a.x) + (a.y - z.y) * (q.y - a.y);
+        return dot >= -0.5 * std::hypot(a.x - z.x, a.y - z.y) * std::hypot(q.x - a.x, q.y - a.y);
+    };
+    for (size_t k = 1; k + 1 < n; ++k) {
+        if (!gentle(pts[k - 1], pts[k], pts[k + 1])) {
+            return false;
+        }
+    }
+    return !closed || gentle(pts[n - 2], pts[0], pts[1]);
+}
+
+// A random outline: a closed ring of 4 to 10 corners round a centre, or an
+// open walk of 2 to 11 points; some segments are then made vertical or steep;
+// it runs either way.
+std::vector<Point3> random_outline(std::mt19937& random, bool closed) {
+    auto uniform = [&random](double lo, double hi) {
+        return std::uniform_real_distribution<double>(lo, hi)(random);
+    };
+    constexpr double kTurn = 2 * std::numbers::pi;
+    for (;;) {
+        const double cx = uniform(-500, 500);
+        const double cy = uniform(-500, 500);
+        const double size = uniform(50, 250);
+        std::vector<Point3> pts;
+        if (closed) {
+            const int corners = static_cast<int>(uniform(4, 11));
+            const double start = uniform(0, kTurn);
+            for (int i = 0; i < corners; ++i) {
+                const double phi = start + kTurn * (i + uniform(-0.3, 0.3)) / corners;
+                const double rho = size * uniform(0.6, 1.0);
+                pts.push_back({static_cast<float>(cx + rho * std::cos(phi)),
+                               static_cast<float>(cy + rho * std::sin(phi)), 0});
+            }
+            pts.push_back(pts.front());
+        } else {
+            const int n = static_cast<int>(uniform(2, 12));
+            double heading = uniform(0, kTurn);
+            double x = cx;
+            double y = cy;
+            for (int i = 0; i < n; ++i) {
+                pts.push_back({static_cast<float>(x), static_cast<float>(y), 0});
+                heading += uniform(-kTurn / 3, kTurn / 3);
+                const double length = uniform(40, size);
+                x += length * std::cos(heading);
+                y += length * std::sin(heading);
+            }
+        }
+        const size_t last_moved = closed ? pts.size() - 1 : pts.size();
+        for (size_t k = 1; k < last_moved; ++k) {
+            if (uniform(0, 1) < 0.3) {  // a vertical or steep segment ends here
+                const double dx = uniform(0, 1) < 0.4 ? 0.0 : uniform(0.02, 0.05);
+                pts[k].x = static_cast<float>(pts[k - 1].x + (uniform(0, 1) < 0.5 ? dx : -dx));
+            }
+        }
+        if (uniform(0, 1) < 0.5) {
+            std::reverse(pts.begin(), pts.end());
+        }
+        if (well_shaped(pts, closed)) {
+            return pts;
+        }
+    }
+}
 
 }  // namespace
 
@@ -144,6 +233,111 @@ TEST(Offset, MitredCornersOfASlopedOutlineAndRadiusZero) {
     }
 }
 
+TEST(Offset, CornersOnSteepSegmentsReachTheirVertexAtRadiusZero) {
+    // A steep line multiplies any rounding of x by its slope: a corner's y is
+    // taken from its x before that x is rounded to single precision.
+    struct Case {
+        const char* what;
+        int side;
+        std::vector<Point3> points;
+        std::vector<int> corners;  // contour points that must lie on their vertex
+    };
+    const Case cases[] = {
+        {"corner after a steep segment", 2, {{77, 5, 0}, {76.99f, 53, 0}, {104.99f, 30, 0}}, {1}},
+        {"closing corner after a steep first segment",
+         1,
+         {{-69, -42, 0}, {-69.01f, -2, 0}, {-43, -74, 0}, {-69, -42, 0}},
+         {0, 1, 2, 3}},
+    };
+    for (const Case& c : cases) {
+        CPolyline p;
+        outline(p, c.points);
+        ASSERT_EQ(p.offset(c.side, 0.0f, true), 1) << c.what;
+        for (int k : c.corners) {
+            const Point3 o = p.offsetPoints[static_cast<size_t>(k)];
+            EXPECT_NEAR(o.x, c.points[static_cast<size_t>(k)].x, 1e-4) << c.what << ", point " << k;
+            EXPECT_NEAR(o.y, c.points[static_cast<size_t>(k)].y, 1e-4) << c.what << ", point " << k;
+        }
+    }
+}
+
+// Random outlines, open and closed, run both ways, with vertical and steep
+// segments: every contour point lies at the radius from the lines of its two
+// segments, closed contours end where they start, and a tab placed on a
+// contour segment is as wide as asked and centred on it.
+TEST(Offset, ContourPointsLieAtTheRadiusFromTheirSegmentsOnRandomOutlines) {
+    std::mt19937 random(20261208);
+    auto uniform = [&random](double lo, double hi) {
+        return std::uniform_real_distribution<double>(lo, hi)(random);
+    };
+    auto chance = [&](double p) { return uniform(0, 1) < p; };
+
+    int faults = 0;
+    std::ostringstream first_fault;
+    auto fault = [&](int outline_no, const std::string& what) {
+        if (faults++ == 0) {
+            first_fault << "outline " << outline_no << ": " << what;
+        }
+    };
+    for (int no = 0; no < 4000; ++no) {
+        const bool closed = no % 2 == 1;
+        const std::vector<Point3> pts = random_outline(random, closed);
+        const int side = chance(0.5) ? 1 : 2;
+        const float r = static_cast<float>(chance(0.1) ? 0.0 : uniform(0, 5));
+        CPolyline p;
+        outline(p, pts);
+        ASSERT_EQ(p.offset(side, r, true), 1);
+        const int n = p.nbOffsetPoints;
+        auto seg_distance = [&](int segment, Point3 o) {
+            return distance(pts[static_cast<size_t>(segment - 1)],
+                            pts[static_cast<size_t>(segment)], o);
+        };
+        for (int k = 0; k < n; ++k) {
+            const Point3 o = p.offsetPoints[static_cast<size_t>(k)];
+            std::vector<int> segments;
+            if (k > 0) {
+                segments.push_back(k);
+            }
+            if (k < n - 1) {
+                segments.push_back(k + 1);
+            }
+            if (closed && (k == 0 || k == n - 1)) {
+                segments = {1, n - 1};
+            }
+            for (int s : segments) {
+                const double d = seg_distance(s, o);
+                if (std::fabs(d - r) > 0.005) {
+                    std::ostringstream what;
+                    what << "point " << k << " is " << d << " from segment " << s << ", r " << r;
+                    fault(no, what.str());
+                }
+            }
+        }
+        if (closed && p.offsetPoints[0] != p.offsetPoints[static_cast<size_t>(n - 1)]) {
+            fault(no, "closed contour with two ends");
+        }
+        for (int s = 1; s < n; ++s) {
+            const Point3 a = p.offsetPoints[static_cast<size_t>(s - 1)];
+            const Point3 b = p.offsetPoints[static_cast<size_t>(s)];
+            if (p.place_tab(s, 2.0f, 0) != TabOutcome::Stored) {
+                fault(no, "a 2 mm tab refused on segment " + std::to_string(s));
+                continue;
+            }
+            const CAttache& tab = *p.tabs[static_cast<size_t>(s)];
+            const double width = std::hypot(tab.x2 - tab.x1, tab.y2 - tab.y1);
+            const double off_middle =
+                std::hypot((tab.x1 + tab.x2 - a.x - b.x) / 2, (tab.y1 + tab.y2 - a.y - b.y) / 2);
+            if (std::fabs(width - 2.0) > 1e-3 || off_middle > 0.01) {
+                std::ostringstream what;
+                what << "tab on segment " << s << " is " << width << " wide, " << off_middle
+                     << " from the middle";
+                fault(no, what.str());
+            }
+        }
+    }
+    EXPECT_EQ(faults, 0) << first_fault.str();
+}
+
 TEST(Offset, RefusalsAndTheTabTable) {
     CPolyline single;
     outline(single, {{1, 1, 0}});
@@ -237,6 +431,16 @@ TEST(Tabs, ForwardIsTheDirectionOfTravelOnEverySegment) {
     EXPECT_NEAR(sloped.tabs[1]->y1, 2.4f, 1e-5);
     EXPECT_NEAR(sloped.tabs[1]->x2, 4.2f, 1e-5);
     EXPECT_NEAR(sloped.tabs[1]->y2, 5.6f, 1e-5);
+}
+
+TEST(Tabs, KeepTheirWidthOnASteepSegment) {
+    CPolyline p;
+    segment(p, {-64, -36, 0}, {-64.01f, -9, 0});
+    ASSERT_EQ(p.place_tab(1, 4.0f, 0), TabOutcome::Stored);
+    const CAttache& tab = *p.tabs[1];
+    EXPECT_NEAR(tab.y1, -24.5, 1e-4);
+    EXPECT_NEAR(tab.y2, -20.5, 1e-4);
+    EXPECT_NEAR(std::hypot(tab.x2 - tab.x1, tab.y2 - tab.y1), 4.0, 1e-4);
 }
 
 TEST(Tabs, OnlySegmentsOfTheContourTakeATab) {

@@ -73,6 +73,7 @@ TEST(SaveFile, AFailedSaveReportsAndKeepsTheOldFile) {
     EXPECT_EQ(error, "Impossible de créer le fichier « " + (dir / "absent" / "x.dat").string() +
                          " » : dossier « " + (dir / "absent").string() + " » introuvable.");
     EXPECT_FALSE(platform::save_file("", "x", &error));
+    EXPECT_EQ(error, "Aucun nom de fichier n'est donné.");
 
     // A target that is a folder cannot be replaced.
     fs::create_directories(dir / "dossier");

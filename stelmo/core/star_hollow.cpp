@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <optional>
 #include <string>
 
 #include "number_format.h"
@@ -47,16 +46,6 @@ class PointWriter {
     PointTable& table_;
     bool full_ = false;
 };
-
-// The title converts the diameters with the system's separator; a point is
-// accepted as well, so that "50.5" typed under a comma locale (which the
-// computation read as 50.5) does not block the save.
-std::optional<double> title_number(const std::string& text, char decimal_sep) {
-    if (auto v = pointfile::system_number(text, decimal_sep)) {
-        return v;
-    }
-    return pointfile::system_number(text, '.');
-}
 
 // The refusal of a field that reads 0: its text is no number, or a 0.
 std::string zero_message(const std::string& text, const char* field, const char* zero) {
@@ -143,12 +132,14 @@ bool StarHollow::calcul_etoile(const StarFields& fields, std::string& nomfich, s
             "ou par segment radial.";
         return false;
     }
-    // A tiny outer diameter (or a huge clearance) gives coordinates that no
-    // point line can hold ("Inf").
+    // Coordinates are fractions of the outer diameter: beside a tiny one, the
+    // other dimensions give coordinates that no point line can hold ("Inf").
     for (int i = 1; i <= scratch_.nb_pts; ++i) {
         if (!std::isfinite(scratch_.tab_x[static_cast<size_t>(i)]) ||
             !std::isfinite(scratch_.tab_y[static_cast<size_t>(i)])) {
-            error = "Une des dimensions est trop grande pour être calculée.";
+            error =
+                "Le diamètre extérieur est trop petit devant les autres dimensions : les "
+                "coordonnées, qui en sont des fractions, ne peuvent pas être écrites.";
             return false;
         }
     }
@@ -158,31 +149,20 @@ bool StarHollow::calcul_etoile(const StarFields& fields, std::string& nomfich, s
     std::copy_n(scratch_.tab_y.begin() + 1, n, points_.tab_y.begin() + 1);
     points_.nb_pts = scratch_.nb_pts;
     nb_pts_etoile_ = static_cast<std::int16_t>(star_points);
+    dext_ = dext;
+    dint_ = dint;
 
     nomfich = "Etoile" + pointfile::signed_space(dext) + pointfile::signed_space(dint) +
               pointfile::signed_space(dega) + ".dat";
     return true;
 }
 
-bool StarHollow::file_text(const StarFields& fields, char decimal_sep, std::string& text,
-                           std::string& error) const {
+bool StarHollow::file_text(char decimal_sep, std::string& text, std::string& error) const {
     if (points_.nb_pts == 0) {
         error = "Aucun point à enregistrer : tracez d'abord l'évidement.";
         return false;
     }
-    const auto dext = title_number(fields.dext, decimal_sep);
-    if (!dext) {
-        error = "Le diamètre extérieur « " + fields.dext +
-                " » n'est pas un nombre : le fichier n'est pas enregistré.";
-        return false;
-    }
-    const auto dint = title_number(fields.dint, decimal_sep);
-    if (!dint) {
-        error = "Le diamètre intérieur « " + fields.dint +
-                " » n'est pas un nombre : le fichier n'est pas enregistré.";
-        return false;
-    }
-    text = "Couple :" + pointfile::signed_space(*dext) + " x" + pointfile::signed_space(*dint) +
+    text = "Couple :" + pointfile::signed_space(dext_) + " x" + pointfile::signed_space(dint_) +
            " - Etoile - Ostrelo - v1.1";
     text += pointfile::kLineEnd;
     for (int i = 1; i <= points_.nb_pts; ++i) {
@@ -191,10 +171,10 @@ bool StarHollow::file_text(const StarFields& fields, char decimal_sep, std::stri
     return true;
 }
 
-bool StarHollow::sauve(const std::string& path, const StarFields& fields, char decimal_sep,
-                       SaveReport& report, std::string& error) const {
+bool StarHollow::sauve(const std::string& path, char decimal_sep, SaveReport& report,
+                       std::string& error) const {
     std::string text;
-    if (!file_text(fields, decimal_sep, text, error)) {
+    if (!file_text(decimal_sep, text, error)) {
         return false;
     }
     if (!platform::save_file(path, text, &error)) {

@@ -40,17 +40,16 @@ class StarHollow {
     // says why in French and the tables keep the last good computation.
     bool calcul_etoile(const StarFields& fields, std::string& nomfich, std::string& error);
 
-    // The bytes of the point file: the title line, built from the diameters as
-    // the fields hold them now (read with the system's
-    // decimal separator, or a point), then
-    // the points of the last computation; lines end CR LF.
-    bool file_text(const StarFields& fields, char decimal_sep, std::string& text,
-                   std::string& error) const;
+    // The bytes of the point file: the title line, naming the outer and inner
+    // diameters of the last computation, then its points; lines end CR LF.
+    // The numbers are formatted with `decimal_sep` and then given a point.
+    bool file_text(char decimal_sep, std::string& text, std::string& error) const;
 
     // Writes the file of the last computation to `path` and gives the success
-    // message. Nothing is written when the title or the file cannot be made.
-    bool sauve(const std::string& path, const StarFields& fields, char decimal_sep,
-               SaveReport& report, std::string& error) const;
+    // message. Nothing is written when there are no points or the file cannot
+    // be made.
+    bool sauve(const std::string& path, char decimal_sep, SaveReport& report,
+               std::string& error) const;
 
     int nb_pts() const { return points_.nb_pts; }
     int nb_pts_etoile() const { return nb_pts_etoile_; }
@@ -61,6 +60,9 @@ class StarHollow {
     PointTable points_;
     PointTable scratch_;
     std::int16_t nb_pts_etoile_ = 0;
+    // The diameters the points were computed from, for the title line.
+    double dext_ = 0;
+    double dint_ = 0;
 };
 
 }  // namespace stelmo

@@ -36,7 +36,7 @@ TEST(StarHollow, DefaultsGiveTheKnownOutlineAndFile) {
     EXPECT_EQ(star.nb_pts_etoile(), 322);
 
     std::string text;
-    ASSERT_TRUE(star.file_text(StarFields{}, '.', text, error)) << error;
+    ASSERT_TRUE(star.file_text('.', text, error)) << error;
     EXPECT_EQ(text, read_bytes(fs::path(STELMO_TEST_DATA) / "Etoile 50 30 10.dat"));
 
     const auto lines = crlf_lines(text);
@@ -110,8 +110,8 @@ TEST(StarHollow, RefusedInputsKeepTheLastGoodComputation) {
     too_many = with_counts("200", "200");
     boundary_over = with_counts("2", "373");  // just past the last slot
     huge.dext = "1e999";
-    tiny_ext.dext = "1e-300";  // ordinates beyond single precision
-    huge_dega.dega = "3e38";   // twice that, once divided by the outer diameter
+    tiny_ext.dext = "1e-320";  // coordinates beyond even double precision
+    huge_dega.dega = "3e38";   // twice single precision, once divided by the outer diameter
     huge_dega.dext = ".5";
     for (const Case& c :
          {Case{no_number_ext, "Le diamètre extérieur « abc » n'est pas un nombre."},
@@ -120,7 +120,8 @@ TEST(StarHollow, RefusedInputsKeepTheLastGoodComputation) {
           Case{zero_rad, "par segment radial « ,5 » n'est pas un nombre"},
           Case{equal, "différent du diamètre intérieur"}, Case{too_many, "3000 points"},
           Case{boundary_over, "3000 points"}, Case{huge, "trop grande"},
-          Case{tiny_ext, "trop grande"}, Case{huge_dega, "trop grande"}}) {
+          Case{tiny_ext, "diamètre extérieur est trop petit"},
+          Case{huge_dega, "diamètre extérieur est trop petit"}}) {
         std::string refused_name = "inchangé";
         error.clear();
         EXPECT_FALSE(star.calcul_etoile(c.fields, refused_name, error));
@@ -137,25 +138,28 @@ TEST(StarHollow, RefusedInputsKeepTheLastGoodComputation) {
     EXPECT_EQ(star.x(3000), star.x(1));
 }
 
-TEST(StarHollow, WriterForcesThePointWhateverTheSeparator) {
-    StarHollow star;
-    std::string name, error, with_point, with_comma;
-    StarFields f;
-    ASSERT_TRUE(star.calcul_etoile(f, name, error));
-    ASSERT_TRUE(star.file_text(f, '.', with_point, error));
-    ASSERT_TRUE(star.file_text(f, ',', with_comma, error));
-    EXPECT_EQ(with_comma, with_point);
-
-    // The title converts the diameters with the system's own separator.
-    f.dext = "50,5";
-    ASSERT_TRUE(star.file_text(f, ',', with_comma, error)) << error;
-    EXPECT_EQ(crlf_lines(with_comma)[0], "Couple : 50.5 x 30 - Etoile - Ostrelo - v1.1");
-    EXPECT_FALSE(star.file_text(f, '.', with_point, error));
-    EXPECT_NE(error.find("« 50,5 » n'est pas un nombre"), std::string::npos) << error;
-    // A point is understood under a comma locale too, as the computation reads it.
-    f.dext = "50.5";
-    ASSERT_TRUE(star.file_text(f, ',', with_comma, error)) << error;
-    EXPECT_EQ(crlf_lines(with_comma)[0], "Couple : 50.5 x 30 - Etoile - Ostrelo - v1.1");
+// The title names the diameters the points were computed from, so a comma
+// (which ends the number) gives 50 in the title as in the name and the
+// points, and the bytes do not depend on the system's separator.
+TEST(StarHollow, FileIsTheSameWhateverTheSeparator) {
+    struct Case {
+        const char* dext;
+        const char* title;
+    };
+    for (const Case& c : {Case{"50", "Couple : 50 x 30 - Etoile - Ostrelo - v1.1"},
+                          Case{"50,5", "Couple : 50 x 30 - Etoile - Ostrelo - v1.1"},
+                          Case{"50.5", "Couple : 50.5 x 30 - Etoile - Ostrelo - v1.1"},
+                          Case{"0.5e2xyz", "Couple : 50 x 30 - Etoile - Ostrelo - v1.1"}}) {
+        StarHollow star;
+        std::string name, error, with_point, with_comma;
+        StarFields f;
+        f.dext = c.dext;
+        ASSERT_TRUE(star.calcul_etoile(f, name, error)) << error;
+        ASSERT_TRUE(star.file_text('.', with_point, error)) << error;
+        ASSERT_TRUE(star.file_text(',', with_comma, error)) << error;
+        EXPECT_EQ(with_comma, with_point) << c.dext;
+        EXPECT_EQ(crlf_lines(with_point)[0], c.title) << c.dext;
+    }
 }
 
 TEST(StarHollow, SavingWritesTheLastComputationOnly) {
@@ -163,32 +167,29 @@ TEST(StarHollow, SavingWritesTheLastComputationOnly) {
     StarHollow star;
     std::string name, error;
     stelmo::SaveReport report;
-    EXPECT_FALSE(star.sauve((dir.path / "vide.dat").string(), StarFields{}, '.', report, error))
+    EXPECT_FALSE(star.sauve((dir.path / "vide.dat").string(), '.', report, error))
         << "nothing computed yet";
     EXPECT_FALSE(fs::exists(dir.path / "vide.dat"));
 
     ASSERT_TRUE(star.calcul_etoile(StarFields{}, name, error));
     const fs::path file = dir.path / name;
-    ASSERT_TRUE(star.sauve(file.string(), StarFields{}, '.', report, error)) << error;
+    ASSERT_TRUE(star.sauve(file.string(), '.', report, error)) << error;
     EXPECT_EQ(report.title, "Nom du fichier : " + file.string());
     EXPECT_EQ(report.text, "Enregistrement de 324 points effectué avec succés.");
     const std::string first = read_bytes(file);
 
-    // Editing a field without recomputing changes only the title line.
-    StarFields edited;
-    edited.dext = "60";
-    edited.nbang = "4";
-    ASSERT_TRUE(star.sauve(file.string(), edited, '.', report, error));
-    const std::string second = read_bytes(file);
-    EXPECT_EQ(crlf_lines(second)[0], "Couple : 60 x 30 - Etoile - Ostrelo - v1.1");
-    EXPECT_EQ(second.substr(second.find("\r\n")), first.substr(first.find("\r\n")));
+    // A refused computation leaves the last good star, saved under its own
+    // diameters, not those of the refused fields.
+    StarFields refused;
+    refused.dext = "0";
+    refused.dint = "12";
+    EXPECT_FALSE(star.calcul_etoile(refused, name, error));
+    ASSERT_TRUE(star.sauve(file.string(), '.', report, error)) << error;
+    EXPECT_EQ(read_bytes(file), first);
+    EXPECT_EQ(crlf_lines(first)[0], "Couple : 50 x 30 - Etoile - Ostrelo - v1.1");
 
-    // A refused title or an impossible folder writes nothing and keeps the old file.
-    edited.dint = "trente";
-    EXPECT_FALSE(star.sauve(file.string(), edited, '.', report, error));
-    EXPECT_EQ(read_bytes(file), second);
-    EXPECT_FALSE(
-        star.sauve((dir.path / "absent" / "x.dat").string(), StarFields{}, '.', report, error));
+    // An impossible folder writes nothing.
+    EXPECT_FALSE(star.sauve((dir.path / "absent" / "x.dat").string(), '.', report, error));
     EXPECT_NE(error.find("Impossible"), std::string::npos) << error;
     EXPECT_FALSE(fs::exists(dir.path / "absent"));
 }

@@ -81,3 +81,31 @@ TEST_F(StelmoWindowTest, RefusedInputShowsItsMessageAndChangesNothing) {
     EXPECT_EQ(messages.size(), 2u);
     EXPECT_EQ(window.star().nb_pts(), 324);
 }
+
+// The saved file is always the one its points make, title included: after a
+// refused computation, and after "50,5" (read as 50) under a comma locale.
+// Enter and keypad Enter on the focused "Sauver" save.
+TEST_F(StelmoWindowTest, EnterOnSauverSavesTheFileOfTheComputedPoints) {
+    test_files::TempDir dir("stelmo_window_enter");
+    const std::string golden =
+        test_files::read_bytes(fs::path(STELMO_TEST_DATA) / "Etoile 50 30 10.dat");
+    struct Case {
+        const char* dext;
+        bool refused;
+        Qt::Key key;
+    };
+    const Case cases[] = {{"0", true, Qt::Key_Return}, {"50,5", false, Qt::Key_Enter}};
+    for (const Case& c : cases) {
+        messages.clear();
+        retype("txt_dext", c.dext);
+        ASSERT_EQ(messages.size(), c.refused ? 1u : 0u) << c.dext;
+        const fs::path file = dir.path / (std::string(c.dext) + ".dat");
+        child<QLineEdit>("txt_nomfich")->setText(QString::fromStdString(file.string()));
+        QPushButton* sauve = child<QPushButton>("bt_sauve");
+        sauve->setFocus();
+        QTest::keyClick(sauve, c.key, c.key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        ASSERT_EQ(messages.size(), c.refused ? 2u : 1u) << c.dext;
+        EXPECT_FALSE(messages.back().error) << messages.back().text.toStdString();
+        EXPECT_EQ(test_files::read_bytes(file), golden) << c.dext;
+    }
+}

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "enter_key.h"
 #include "number_reading.h"
 #include "star_plot.h"
 
@@ -80,6 +81,7 @@ StelmoWindow::StelmoWindow(QWidget* parent) : QWidget(parent) {
     for (QLineEdit* field : {txt_dint_, txt_dext_, txt_dega_, txt_nbang_, txt_nbrad_}) {
         connect(field, &QLineEdit::returnPressed, this, [this] { bt_trace_Click(); });
     }
+    platform::press_buttons_with_enter(this);
 }
 
 QLineEdit* StelmoWindow::add_field(QGridLayout* grid, int row, const char* name,
@@ -139,7 +141,7 @@ bool StelmoWindow::bt_trace_Click() {
 bool StelmoWindow::bt_sauve_Click() {
     SaveReport report;
     std::string error;
-    if (!star_.sauve(QFile::encodeName(txt_nomfich_->text()).toStdString(), fields(),
+    if (!star_.sauve(QFile::encodeName(txt_nomfich_->text()).toStdString(),
                      pointfile::system_decimal_separator(), report, error)) {
         show_message_("Erreur", QString::fromStdString(error), true);
         return false;

@@ -8,22 +8,33 @@
 #include <QTest>
 #include <vector>
 
+class QWidget;
+
 namespace window_test {
 
 struct Message {
     QString title;
     QString text;
     bool error = false;
+    QWidget* parent = nullptr;  // for sinks that are told the window raising the message
 };
 
-// Window must offer set_message_sink(void(title, text, error)).
+// Window must offer set_message_sink(void(title, text, error)) or
+// set_message_sink(void(parent, title, text, error)).
 template <class Window>
 class WindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        window.set_message_sink([this](const QString& t, const QString& x, bool e) {
-            messages.push_back({t, x, e});
-        });
+        using ParentSink = void (*)(QWidget*, const QString&, const QString&, bool);
+        if constexpr (requires(Window & w, ParentSink sink) { w.set_message_sink(sink); }) {
+            window.set_message_sink([this](QWidget* p, const QString& t, const QString& x, bool e) {
+                messages.push_back({t, x, e, p});
+            });
+        } else {
+            window.set_message_sink([this](const QString& t, const QString& x, bool e) {
+                messages.push_back({t, x, e});
+            });
+        }
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     }
