@@ -15,9 +15,10 @@ const char* const kUsage =
     "Usage : alyra [--screenshot FICHIER.png] [--root A.dat --tip B.dat ... | --project F]\n"
     "        alyra --root A.dat --tip B.dat [--corde-empl T] [--href-empl T] [--vril-empl T]\n"
     "              [--corde-saum T] [--href-saum T] [--vril-saum T] [--fleche T] [--long T]\n"
-    "              [--prerot-empl T] [--prerot-saum T] [--nom P] [--out DOSSIER]\n"
+    "              [--prerot-empl T] [--prerot-saum T] [--vrillage-integre] [--nom P]\n"
+    "              [--out DOSSIER]\n"
     "              [--save-project FICHIER.alyra]\n"
-    "        alyra --project FICHIER.alyra [--out DOSSIER]\n"
+    "        alyra --project FICHIER.alyra [--vrillage-integre] [--out DOSSIER]\n"
     "Calcule les profils d'emplanture et de saumon d'un tronçon d'aile effilé, en flèche\n"
     "et vrillé, et enregistre les deux fichiers de points et la fiche du tronçon sous\n"
     "leurs noms proposés dans DOSSIER (le dossier courant par défaut).\n"
@@ -33,6 +34,9 @@ const char* const kUsage =
     "  --long T            longueur du tronçon (défaut 400)\n"
     "  --prerot-empl T     rotation préalable du profil d'emplanture (défaut 0)\n"
     "  --prerot-saum T     rotation préalable du profil du saumon (défaut 0)\n"
+    "  --vrillage-integre  met les vrillages dans les profils calculés (ils sont coupés\n"
+    "                      tels quels ; les vrillages indiqués sont ce qu'il reste à\n"
+    "                      appliquer) ; un projet peut aussi le demander\n"
     "  --nom P             nom du projet (défaut Alyra)\n"
     "  --out DOSSIER       dossier des fichiers calculés\n"
     "  --save-project F    enregistre aussi le projet dans F\n"
@@ -87,6 +91,10 @@ void print_results(const AlyraModel& m) {
     std::printf("Emplanture : %s (%d points)\n", m.empl().label.c_str(), m.empl().points.nb_pts);
     std::printf("Saumon : %s (%d points)\n", m.saum().label.c_str(), m.saum().points.nb_pts);
     std::printf("%s\n", r.rotation_caption.c_str());
+    if (r.vrillage_integre) {
+        std::printf(
+            "Vrillage intégré aux profils : les vrillages sont ce qu'il reste à appliquer\n");
+    }
     const std::pair<const char*, const ShownNumber*> rows[] = {
         {"Corde profils :   ", &r.Txt_Corde_Final},
         {"Longueur :        ", &r.Txt_Lg_Final},
@@ -119,7 +127,7 @@ const std::set<std::string>& batch_value_options() {
 }
 
 const std::set<std::string>& batch_flags() {
-    static const std::set<std::string> flags = {"--help", "--version"};
+    static const std::set<std::string> flags = {"--help", "--version", "--vrillage-integre"};
     return flags;
 }
 
@@ -146,7 +154,11 @@ bool load_from_command_line(const platform::CommandLine& cl, AlyraModel& model,
                 return false;
             }
         }
-        return model.Charge_Projet(cl.value("--project"), error);
+        if (!model.Charge_Projet(cl.value("--project"), error)) {
+            return false;
+        }
+        model.fields.chk_vrillage_integre |= cl.has("--vrillage-integre");
+        return true;
     }
     if (!cl.has("--root") || !cl.has("--tip")) {
         error = "Indiquez les deux profils : --root et --tip (ou un projet : --project).";
@@ -156,6 +168,7 @@ bool load_from_command_line(const platform::CommandLine& cl, AlyraModel& model,
         model.fields.*field = cl.value(name, model.fields.*field);
     }
     model.Txt_Nom_proj = cl.value("--nom", model.Txt_Nom_proj);
+    model.fields.chk_vrillage_integre = cl.has("--vrillage-integre");
     return model.Charge_Profil_Empl(cl.value("--root"), error) &&
            model.Charge_Profil_Saum(cl.value("--tip"), error);
 }

@@ -33,6 +33,7 @@ bool read_inputs(const WingFields& fields, WingInputs& in, std::string& error) {
             return false;
         }
     }
+    read.vrillage_integre = fields.chk_vrillage_integre;
     in = read;
     return true;
 }

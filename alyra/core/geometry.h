@@ -49,7 +49,15 @@ struct WingInputs {
     double As = 0;  // tip pre-rotation
     double F = 0;   // sweep: aft offset of the tip leading edge
     double L = 0;   // panel length
+    // The twists turn the 3-D sections like the pre-rotations, so the new
+    // profiles come out as they are cut; otherwise they are only reported.
+    bool vrillage_integre = false;
 };
+
+// The angle (degrees) each 3-D section is turned by about its leading edge:
+// the pre-rotation, plus the twist when it is put inside the profiles.
+double root_section_angle(const WingInputs& in);
+double tip_section_angle(const WingInputs& in);
 
 // A section in space: slots 0 .. nb - 1.
 struct Section {
@@ -64,7 +72,7 @@ struct Section {
     }
 };
 
-// The 3-D sections from the loaded profiles (pre-rotations applied, twists not).
+// The 3-D sections from the loaded profiles, turned by their section angles.
 void build_root_section(const PointTable& profile, const WingInputs& in, Section& out);
 void build_tip_section(const PointTable& profile, const WingInputs& in, Section& out);
 
@@ -77,6 +85,9 @@ struct FinalTwists {
     double HsF = 0;
     double VeF = 0;
     double VsF = 0;
+    // X' where the trailing-edge line crosses the root and the tip end plane.
+    double root_te_x = 0;
+    double tip_te_x = 0;
 };
 
 // The final twists and heights from the trailing-edge line of the turned
@@ -103,6 +114,17 @@ struct TurnedPanel {
     double InterpolYSaum(double x, int sens) const;
     double InterpolZSaum(double x, int sens) const;
 };
+
+// The twist (degrees, positive: trailing edge down) a new profile holds: the
+// angle of its chord line, from its leading edge (0, `href`) to its chord end
+// at X' = `te_x`, where the panel's trailing edge crosses its plane. The
+// profile's first points, its upper trailing-edge facet, lie in the plane of
+// that facet, so its first segment, extended where `te_x` lies beyond it,
+// passes `te_gap` above the chord end (the height of the profile's upper
+// trailing-edge point above its chord). Refused when `te_x` is 0 or the
+// profile has no upper surface.
+bool chord_line_twist(const PointTable& profile, double href, double te_x, double te_gap,
+                      double& twist, std::string& error);
 
 // The new root profile in the plane Z' = 0 and the new tip profile in the
 // plane of the tip trailing edge, both (X', Y) in mm, ordered trailing edge,
