@@ -128,13 +128,21 @@ bool AlyraModel::compute(std::string& error) {
         return false;
     }
     if (in.vrillage_integre) {
-        // What is left to turn: the panel's twist less the one each profile holds.
+        // What is left to turn: the panel's twist less the one each profile
+        // holds. The gap is the height of a section's first point above its
+        // chord end (none for a closed trailing edge), taken along the
+        // trailing edge to the root plane.
+        const double tip_gap =
+            tip3->Y[0] - (in.Hs - in.Cs * std::sin(deg_to_rad(tip_section_angle(in))));
+        const double root_gap =
+            root3->Y[0] - (in.He - in.Ce * std::sin(deg_to_rad(root_section_angle(in))));
+        const double gap_at_root = root_gap + (tip_gap - root_gap) * twists.root_te_along;
         double root_inside = 0;
         double tip_inside = 0;
-        if (!chord_line_twist((*finals)[0], twists.HeF, twists.root_te_x, empl_.points.y[0] * in.Ce,
-                              root_inside, error) ||
-            !chord_line_twist((*finals)[1], twists.HsF, twists.tip_te_x, saum_.points.y[0] * in.Cs,
-                              tip_inside, error)) {
+        if (!chord_line_twist((*finals)[0], twists.HeF, twists.root_te_x, gap_at_root, root_inside,
+                              error) ||
+            !chord_line_twist((*finals)[1], twists.HsF, twists.tip_te_x, tip_gap, tip_inside,
+                              error)) {
             return false;
         }
         // A residual too small to show is none ("0.00", not "-0.00").

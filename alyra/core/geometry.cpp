@@ -136,6 +136,7 @@ bool Calc_Vrillage_Final(const WingInputs& in, FinalTwists& out, std::string& er
     f.VeF = rad_to_deg(std::atan((h0 - in.He) / u0));
     f.VsF = rad_to_deg(std::atan((h_t - HsF) / u_t));
     f.root_te_x = u0;
+    f.root_te_along = t;
     f.tip_te_x = u_t;
     if (!all_finite({f.HeF, f.HsF, f.VeF, f.VsF})) {
         error = degenerate("les vrillages finaux ne sont pas calculables");

@@ -85,9 +85,12 @@ struct FinalTwists {
     double HsF = 0;
     double VeF = 0;
     double VsF = 0;
-    // X' where the trailing-edge line crosses the root and the tip end plane.
+    // X' where the trailing-edge line crosses the root and the tip end plane,
+    // and where the root plane's crossing lies along that line (0 at the
+    // root trailing edge, 1 at the tip's).
     double root_te_x = 0;
     double tip_te_x = 0;
+    double root_te_along = 0;
 };
 
 // The final twists and heights from the trailing-edge line of the turned
