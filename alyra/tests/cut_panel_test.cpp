@@ -180,7 +180,6 @@ Measures measure(const CutPanel& cut, const Panel& w, const alyra::PointTable& r
                 outline.push_back(cut.section_point(u, false, z));
             }
         }
-        std::reverse(outline.begin(), outline.end());
         *gap = outline_gap(outline, asked);
     }
     // The asked trailing-edge corners, turned: each surface must run along
