@@ -185,8 +185,12 @@ bool AlyraModel::optimiser_values(OptimiserValues& out, std::string& error) {
             "l'optimisation est impossible.";
         return false;
     }
+    // The trailing edges at their twists; inside the profiles, the sections
+    // also hold their pre-rotations.
+    const double ve = in.vrillage_integre ? root_section_angle(in) : in.Ve;
+    const double vs = in.vrillage_integre ? tip_section_angle(in) : in.Vs;
     const double align =
-        in.He - in.Ce * std::sin(deg_to_rad(in.Ve)) + in.Cs * std::sin(deg_to_rad(in.Vs));
+        in.He - in.Ce * std::sin(deg_to_rad(ve)) + in.Cs * std::sin(deg_to_rad(vs));
     const double m_low = (T.Y[last_t] - T.Y[last_t - 1]) / low_run;
     const double m_up = (T.Y[0] - T.Y[1]) / up_run;
     OptimiserValues v;
