@@ -23,8 +23,9 @@ struct WingFields {
     bool chk_vrillage_integre = false;  // "Vrillage intégré aux profils"
 };
 
-// Reads every field (and the check box) with the leading-number scan ("12,5" is 12, no number is
-// 0). Refused with a French message when a value is too large to compute.
+// Reads every field with the leading-number scan ("12,5" is 12, no number is
+// 0), and the check box. Refused with a French message when a value is too
+// large to compute.
 bool read_inputs(const WingFields& fields, WingInputs& in, std::string& error);
 
 }  // namespace alyra

@@ -120,12 +120,12 @@ struct TurnedPanel {
 
 // The twist (degrees, positive: trailing edge down) a new profile holds: the
 // angle of its chord line, from its leading edge (0, `href`) to its chord end
-// at X' = `te_x`, where the panel's trailing edge crosses its plane. The
-// profile's first points, its upper trailing-edge facet, lie in the plane of
-// that facet, so its first segment, extended where `te_x` lies beyond it,
-// passes `te_gap` above the chord end (the height of the profile's upper
-// trailing-edge point above its chord). Refused when `te_x` is 0 or the
-// profile has no upper surface.
+// at X' = `te_x`, where the panel's trailing edge crosses the profile's plane.
+// The chord end lies `te_gap` below the upper surface there (the height of the
+// upper trailing-edge corner above the chord end, 0 for a closed trailing
+// edge). The profile's first segment lies on the panel's upper trailing-edge
+// facet, so it is extended where `te_x` lies beyond it. Refused when `te_x`
+// is 0 or the profile has no upper surface.
 bool chord_line_twist(const PointTable& profile, double href, double te_x, double te_gap,
                       double& twist, std::string& error);
 
