@@ -17,9 +17,9 @@ const char* const kUsage =
     "Usage : alyra [--screenshot FICHIER.png] [--root A.dat --tip B.dat ... | --project F]\n"
     "        alyra --root A.dat --tip B.dat [--corde-empl T] [--href-empl T] [--vril-empl T]\n"
     "              [--corde-saum T] [--href-saum T] [--vril-saum T] [--fleche T] [--long T]\n"
-    "              [--prerot-empl T] [--prerot-saum T] [--nom P] [-o DOSSIER]\n"
-    "              [--save-project FICHIER.alyra]\n"
-    "        alyra --project FICHIER.alyra [-o DOSSIER]\n"
+    "              [--prerot-empl T] [--prerot-saum T] [--vrillage-integre] [--nom P]\n"
+    "              [-o DOSSIER] [--save-project FICHIER.alyra]\n"
+    "        alyra --project FICHIER.alyra [--vrillage-integre] [-o DOSSIER]\n"
     "Calcule les profils d'emplanture et de saumon d'un tronçon d'aile effilé, en flèche\n"
     "et vrillé, et enregistre les deux fichiers de points et la fiche du tronçon sous\n"
     "leurs noms proposés dans DOSSIER. Rien n'est écrit si le calcul est refusé.\n"
@@ -36,6 +36,9 @@ const char* const kUsage =
     "  --long T            longueur du tronçon en mm (défaut 400)\n"
     "  --prerot-empl T     rotation préalable du profil d'emplanture en degrés (défaut 0)\n"
     "  --prerot-saum T     rotation préalable du profil du saumon en degrés (défaut 0)\n"
+    "  --vrillage-integre  met les vrillages dans les profils calculés (ils sont coupés\n"
+    "                      tels quels ; les vrillages indiqués sont ce qu'il reste à\n"
+    "                      appliquer ; défaut : non) ; un projet peut aussi le demander\n"
     "  --nom P             nom du projet, début des noms de fichiers (défaut Alyra)\n"
     "  -o, --out DOSSIER   dossier des fichiers calculés (défaut : le dossier courant ;\n"
     "                      créé s'il n'existe pas)\n"
@@ -94,6 +97,10 @@ void print_results(const AlyraModel& m) {
     std::printf("Saumon : %s (%d points)\n", platform::printable(m.saum().label).c_str(),
                 m.saum().points.nb_pts);
     std::printf("%s\n", r.rotation_caption.c_str());
+    if (r.vrillage_integre) {
+        std::printf(
+            "Vrillage intégré aux profils : les vrillages sont ce qu'il reste à appliquer\n");
+    }
     const std::pair<const char*, const ShownNumber*> rows[] = {
         {"Corde profils :   ", &r.Txt_Corde_Final},
         {"Longueur :        ", &r.Txt_Lg_Final},
@@ -126,7 +133,7 @@ const std::set<std::string>& batch_value_options() {
 }
 
 const std::set<std::string>& batch_flags() {
-    static const std::set<std::string> flags = {"--help", "--version"};
+    static const std::set<std::string> flags = {"--help", "--version", "--vrillage-integre"};
     return flags;
 }
 
@@ -152,7 +159,11 @@ int load_from_command_line(const platform::CommandLine& cl, AlyraModel& model, s
                 return 2;
             }
         }
-        return model.Charge_Projet(cl.value("--project"), error) ? 0 : 1;
+        if (!model.Charge_Projet(cl.value("--project"), error)) {
+            return 1;
+        }
+        model.fields.chk_vrillage_integre |= cl.has("--vrillage-integre");
+        return 0;
     }
     if (!cl.has("--root") || !cl.has("--tip")) {
         error = "Indiquez les deux profils : --root et --tip (ou un projet : --project)";
@@ -162,6 +173,7 @@ int load_from_command_line(const platform::CommandLine& cl, AlyraModel& model, s
         model.fields.*field = cl.value(name, model.fields.*field);
     }
     model.Txt_Nom_proj = cl.value("--nom", model.Txt_Nom_proj);
+    model.fields.chk_vrillage_integre = cl.has("--vrillage-integre");
     return model.Charge_Profil_Empl(cl.value("--root"), error) &&
                    model.Charge_Profil_Saum(cl.value("--tip"), error)
                ? 0

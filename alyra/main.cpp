@@ -42,6 +42,10 @@ int main(int argc, char** argv) {
         if (screenshot && !window.Bt_Calc_Click()) {
             return 1;
         }
+    } else if (cl.has("--vrillage-integre")) {
+        alyra::AlyraModel model;
+        model.fields.chk_vrillage_integre = true;
+        window.adopt(model);
     }
     if (screenshot) {
         std::string error;

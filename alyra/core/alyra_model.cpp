@@ -52,8 +52,12 @@ bool AlyraModel::redraw_values(const WingInputs& in, Section& root3, Section& ti
     }
     build_root_section(empl_.points, in, root3);
     build_tip_section(saum_.points, in, tip3);
-    const double chord = in.Ce * std::cos(deg_to_rad(in.Ae)) * std::cos(alpha);
-    const double length = in.L * std::cos(alpha) + (in.F + in.Cs) * std::sin(alpha);
+    // With the twists inside the sections, the chord and the length follow
+    // the turned sections: the root trailing edge and the tip end plane.
+    const double chord = in.Ce * std::cos(deg_to_rad(root_section_angle(in))) * std::cos(alpha);
+    const double tip_aft =
+        in.vrillage_integre ? in.Cs * std::cos(deg_to_rad(tip_section_angle(in))) : in.Cs;
+    const double length = in.L * std::cos(alpha) + (in.F + tip_aft) * std::sin(alpha);
     if (!std::isfinite(chord) || !std::isfinite(length)) {
         error = "Les dimensions du tronçon sont trop grandes pour être calculées.";
         return false;
@@ -61,6 +65,7 @@ bool AlyraModel::redraw_values(const WingInputs& in, Section& root3, Section& ti
     results.Txt_Corde_Final = shown_number(chord, "#.00");
     results.Txt_Lg_Final = shown_number(length, "#.00");
     results.Txt_Fleche_Final = shown_number(0, "0.00");
+    results.vrillage_integre = in.vrillage_integre;
     // The caption keeps the ten-digit value of pi it was always shown with.
     results.rotation_caption = "Position après rotation de " +
                                pointfile::format_pattern(alpha * 180 / 3.141592654, "0#.##") + "°";
@@ -100,8 +105,14 @@ bool AlyraModel::compute(std::string& error) {
     if (!redraw_values(in, *root3, *tip3, results, error)) {
         return false;
     }
+    // The final twists of the panel with its sections as they are built.
+    WingInputs panel = in;
+    if (in.vrillage_integre) {
+        panel.Ve = root_section_angle(in);
+        panel.Vs = tip_section_angle(in);
+    }
     FinalTwists twists;
-    if (!Calc_Vrillage_Final(in, twists, error)) {
+    if (!Calc_Vrillage_Final(panel, twists, error)) {
         return false;
     }
     double alpha = 0;
@@ -116,6 +127,31 @@ bool AlyraModel::compute(std::string& error) {
     auto finals = std::make_unique<std::array<PointTable, 2>>();
     if (!new_profiles(*turned, (*finals)[0], (*finals)[1], error)) {
         return false;
+    }
+    if (in.vrillage_integre) {
+        // What is left to turn: the panel's twist less the one each profile
+        // holds. The gap is the height of a section's first point above its
+        // chord end (none for a closed trailing edge), taken along the
+        // trailing edge to the root plane.
+        const double tip_gap =
+            tip3->Y[0] - (in.Hs - in.Cs * std::sin(deg_to_rad(tip_section_angle(in))));
+        const double root_gap =
+            root3->Y[0] - (in.He - in.Ce * std::sin(deg_to_rad(root_section_angle(in))));
+        const double gap_at_root = root_gap + (tip_gap - root_gap) * twists.root_te_along;
+        double root_inside = 0;
+        double tip_inside = 0;
+        if (!chord_line_twist((*finals)[0], twists.HeF, twists.root_te_x, gap_at_root, root_inside,
+                              error) ||
+            !chord_line_twist((*finals)[1], twists.HsF, twists.tip_te_x, tip_gap, tip_inside,
+                              error)) {
+            return false;
+        }
+        // A residual too small to show is none ("0.00", not "-0.00").
+        const auto residual = [](double v) {
+            return shown_number(v, "#0.00").shown == 0 ? 0.0 : v;
+        };
+        twists.VeF = residual(twists.VeF - root_inside);
+        twists.VsF = residual(twists.VsF - tip_inside);
     }
     results.Txt_Href_Empl_final = shown_number(twists.HeF, "#0.00");
     results.Txt_Href_Saum_final = shown_number(twists.HsF, "#0.00");
@@ -150,8 +186,12 @@ bool AlyraModel::optimiser_values(OptimiserValues& out, std::string& error) {
             "l'optimisation est impossible.";
         return false;
     }
+    // The trailing edges at their twists; inside the profiles, the sections
+    // also hold their pre-rotations.
+    const double ve = in.vrillage_integre ? root_section_angle(in) : in.Ve;
+    const double vs = in.vrillage_integre ? tip_section_angle(in) : in.Vs;
     const double align =
-        in.He - in.Ce * std::sin(deg_to_rad(in.Ve)) + in.Cs * std::sin(deg_to_rad(in.Vs));
+        in.He - in.Ce * std::sin(deg_to_rad(ve)) + in.Cs * std::sin(deg_to_rad(vs));
     const double m_low = (T.Y[last_t] - T.Y[last_t - 1]) / low_run;
     const double m_up = (T.Y[0] - T.Y[1]) / up_run;
     OptimiserValues v;
@@ -197,6 +237,7 @@ bool AlyraModel::Sauve_Projet(const std::string& path, const std::string& date, 
     p.txt_vril_saum2 = fields.txt_vril_saum2;
     p.empl = {empl_.points, empl_.label};
     p.saum = {saum_.points, saum_.label};
+    p.vrillage_integre = fields.chk_vrillage_integre;
     std::string text;
     if (!project_text(p, date, decimal_sep, text, error) ||
         !platform::save_file(path, text, &error)) {
@@ -221,6 +262,7 @@ bool AlyraModel::Charge_Projet(const std::string& path, std::string& error) {
     fields.txt_corde_saum = p->txt_corde_saum;
     fields.txt_href_saum = p->txt_href_saum;
     fields.txt_vril_saum2 = p->txt_vril_saum2;
+    fields.chk_vrillage_integre = p->vrillage_integre;
     empl_ = {p->empl.points, p->empl.label, p->txt_prof_empl, true};
     saum_ = {p->saum.points, p->saum.label, p->txt_prof_saum, true};
     computed_ = false;

@@ -73,8 +73,11 @@ UserPoint turned_plan_point(double x, double z, double alpha) {
 Drawing initial_profiles_drawing(const Section& root3, const Section& tip3, const WingInputs& in) {
     const double s = std::max(in.Ce, in.F + in.Cs);
     Drawing d{profile_scale(s), axes(s)};
-    d.strokes.push_back(section_stroke(root3, 0, in.He, in.Ve, kRootInitial));
-    d.strokes.push_back(section_stroke(tip3, -in.F, in.Hs, in.Vs, kTipInitial));
+    // Sections that already hold their twists are drawn as they stand.
+    const double ve = in.vrillage_integre ? 0 : in.Ve;
+    const double vs = in.vrillage_integre ? 0 : in.Vs;
+    d.strokes.push_back(section_stroke(root3, 0, in.He, ve, kRootInitial));
+    d.strokes.push_back(section_stroke(tip3, -in.F, in.Hs, vs, kTipInitial));
     return d;
 }
 

@@ -57,12 +57,13 @@ struct Drawing {
 // "Profils initiaux": S = the larger of Ce and F + Cs; left 0.05·S, width
 // −1.1·S, top 1.05·S/4, height −1.1·S/4; the axes, then the 3-D root (red)
 // and tip (light orange) sections, each turned by its twist about its
-// leading edge.
+// leading edge (sections that hold their twists, as they stand).
 Drawing initial_profiles_drawing(const Section& root3, const Section& tip3, const WingInputs& in);
 
 // "Profils projetés": the same orientation, scaled to the X' extent of the
 // new profiles; the axes, the new root (blue) and tip (green) profiles, each
-// turned by its final twist about (0, final height). Only the axes while
+// turned by its final twist about (0, final height): as they are cut, the
+// final twists being what is left to turn when the profiles hold the twists. Only the axes while
 // `root` or `tip` is empty.
 Drawing projected_profiles_drawing(const PointTable& root, const PointTable& tip,
                                    const WingResults& results);

@@ -39,6 +39,7 @@ bool read_inputs(const WingFields& fields, WingInputs& in, std::string& error) {
         error = "La longueur du tronçon « " + fields.Txt_Long + " » n'est pas un nombre.";
         return false;
     }
+    read.vrillage_integre = fields.chk_vrillage_integre;
     in = read;
     return true;
 }

@@ -20,10 +20,12 @@ struct WingFields {
     std::string txt_vril_saum = "0";   // tip pre-rotation, not kept in projects
     std::string txt_fleche = "350";
     std::string Txt_Long = "400";
+    bool chk_vrillage_integre = false;  // "Vrillage intégré aux profils"
 };
 
 // Reads every field with the leading-number scan ("12,5" is 12, no number is
-// 0). Refused with a French message when a value is too large to compute.
+// 0), and the check box. Refused with a French message when a value is too
+// large to compute.
 bool read_inputs(const WingFields& fields, WingInputs& in, std::string& error);
 
 }  // namespace alyra

@@ -37,8 +37,15 @@ void Rotation(double x, double y, double z, double a, double& xr, double& yr, do
     zr = z * std::cos(a) - x * std::sin(a);
 }
 
+double root_section_angle(const WingInputs& in) {
+    return in.vrillage_integre ? in.Ae + in.Ve : in.Ae;
+}
+double tip_section_angle(const WingInputs& in) {
+    return in.vrillage_integre ? in.As + in.Vs : in.As;
+}
+
 void build_root_section(const PointTable& profile, const WingInputs& in, Section& out) {
-    const double a = deg_to_rad(in.Ae);
+    const double a = deg_to_rad(root_section_angle(in));
     out.nb = profile.nb_pts;
     for (std::size_t k = 0; k < static_cast<std::size_t>(profile.nb_pts); ++k) {
         const double x = profile.x[k];
@@ -50,7 +57,7 @@ void build_root_section(const PointTable& profile, const WingInputs& in, Section
 }
 
 void build_tip_section(const PointTable& profile, const WingInputs& in, Section& out) {
-    const double b = deg_to_rad(in.As);
+    const double b = deg_to_rad(tip_section_angle(in));
     out.nb = profile.nb_pts;
     for (std::size_t k = 0; k < static_cast<std::size_t>(profile.nb_pts); ++k) {
         const double x = profile.x[k];
@@ -128,6 +135,9 @@ bool Calc_Vrillage_Final(const WingInputs& in, FinalTwists& out, std::string& er
     f.HsF = HsF;
     f.VeF = rad_to_deg(std::atan((h0 - in.He) / u0));
     f.VsF = rad_to_deg(std::atan((h_t - HsF) / u_t));
+    f.root_te_x = u0;
+    f.root_te_along = t;
+    f.tip_te_x = u_t;
     if (!all_finite({f.HeF, f.HsF, f.VeF, f.VsF})) {
         error = degenerate("les vrillages finaux ne sont pas calculables");
         return false;
@@ -194,6 +204,45 @@ double TurnedPanel::InterpolYSaum(double x, int sens) const {
 }
 double TurnedPanel::InterpolZSaum(double x, int sens) const {
     return partner_value(tip, x, sens, true, tip_le_depth);
+}
+
+namespace {
+
+// Y at abscissa x of the surface running from point `te_end` to point
+// `le_end`: on its first segment that spans x, or else on its end segment
+// at the trailing edge, extended.
+double surface_height(const PointTable& p, int te_end, int le_end, double x) {
+    const int step = le_end > te_end ? 1 : -1;
+    auto at = [&p](int k) { return static_cast<std::size_t>(k); };
+    int k = te_end;
+    for (int i = te_end; i != le_end; i += step) {
+        if ((p.x[at(i)] - x) * (p.x[at(i + step)] - x) <= 0) {
+            k = i;
+            break;
+        }
+    }
+    const double x0 = p.x[at(k)], x1 = p.x[at(k + step)];
+    const double y0 = p.y[at(k)], y1 = p.y[at(k + step)];
+    return x1 == x0 ? (y0 + y1) / 2 : y0 + (y1 - y0) * (x - x0) / (x1 - x0);
+}
+
+}  // namespace
+
+bool chord_line_twist(const PointTable& profile, double href, double te_x, double te_gap,
+                      double& twist, std::string& error) {
+    const int n = profile.nb_pts;
+    const int le =
+        n < 1 ? 0
+              : static_cast<int>(std::max_element(profile.x.begin(), profile.x.begin() + n) -
+                                 profile.x.begin());
+    if (le == 0 || te_x == 0) {
+        error =
+            degenerate("un nouveau profil n'a pas de bord de fuite distinct de son bord d'attaque");
+        return false;
+    }
+    const double chord_end = surface_height(profile, 0, le, te_x) - te_gap;
+    twist = rad_to_deg(std::atan((chord_end - href) / te_x));
+    return true;
 }
 
 bool new_profiles(const TurnedPanel& panel, PointTable& root, PointTable& tip, std::string& error) {

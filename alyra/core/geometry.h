@@ -49,7 +49,15 @@ struct WingInputs {
     double As = 0;  // tip pre-rotation
     double F = 0;   // sweep: aft offset of the tip leading edge
     double L = 0;   // panel length
+    // The twists turn the 3-D sections like the pre-rotations, so the new
+    // profiles come out as they are cut; otherwise they are only reported.
+    bool vrillage_integre = false;
 };
+
+// The angle (degrees) each 3-D section is turned by about its leading edge:
+// the pre-rotation, plus the twist when it is put inside the profiles.
+double root_section_angle(const WingInputs& in);
+double tip_section_angle(const WingInputs& in);
 
 // A section in space: slots 0 .. nb - 1.
 struct Section {
@@ -64,7 +72,7 @@ struct Section {
     }
 };
 
-// The 3-D sections from the loaded profiles (pre-rotations applied, twists not).
+// The 3-D sections from the loaded profiles, turned by their section angles.
 void build_root_section(const PointTable& profile, const WingInputs& in, Section& out);
 void build_tip_section(const PointTable& profile, const WingInputs& in, Section& out);
 
@@ -77,6 +85,12 @@ struct FinalTwists {
     double HsF = 0;
     double VeF = 0;
     double VsF = 0;
+    // X' where the trailing-edge line crosses the root and the tip end plane,
+    // and where the root plane's crossing lies along that line (0 at the
+    // root trailing edge, 1 at the tip's).
+    double root_te_x = 0;
+    double tip_te_x = 0;
+    double root_te_along = 0;
 };
 
 // The final twists and heights from the trailing-edge line of the turned
@@ -103,6 +117,17 @@ struct TurnedPanel {
     double InterpolYSaum(double x, int sens) const;
     double InterpolZSaum(double x, int sens) const;
 };
+
+// The twist (degrees, positive: trailing edge down) a new profile holds: the
+// angle of its chord line, from its leading edge (0, `href`) to its chord end
+// at X' = `te_x`, where the panel's trailing edge crosses the profile's plane.
+// The chord end lies `te_gap` below the upper surface there (the height of the
+// upper trailing-edge corner above the chord end, 0 for a closed trailing
+// edge). The profile's first segment lies on the panel's upper trailing-edge
+// facet, so it is extended where `te_x` lies beyond it. Refused when `te_x`
+// is 0 or the profile has no upper surface.
+bool chord_line_twist(const PointTable& profile, double href, double te_x, double te_gap,
+                      double& twist, std::string& error);
 
 // The new root profile in the plane Z' = 0 and the new tip profile in the
 // plane of the tip trailing edge, both (X', Y) in mm, ordered trailing edge,

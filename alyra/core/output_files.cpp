@@ -11,6 +11,15 @@ std::string one_decimal(double value, char decimal_sep) {
     return pointfile::format_pattern(value, "#.0", decimal_sep);
 }
 
+// What follows a twist when the twist is inside the profiles: the file names
+// and texts then give only what is left to turn.
+std::string name_mark(const WingResults& r) {
+    return r.vrillage_integre ? "_vrillage_integre" : "";
+}
+std::string text_mark(const WingResults& r) {
+    return r.vrillage_integre ? " (vrillage intégré)" : "";
+}
+
 }  // namespace
 
 ProposedNames proposed_names(const std::string& project, const WingResults& r, char decimal_sep) {
@@ -18,24 +27,25 @@ ProposedNames proposed_names(const std::string& project, const WingResults& r, c
     ProposedNames names;
     names.root = project + "_Empl" + chord + "_H" +
                  one_decimal(r.Txt_Href_Empl_final.shown, decimal_sep) + "_L0.0_V" +
-                 one_decimal(r.Txt_Vrill_Empl_Final.shown, decimal_sep) + ".dat";
+                 one_decimal(r.Txt_Vrill_Empl_Final.shown, decimal_sep) + name_mark(r) + ".dat";
     names.tip = project + "_Saum" + chord + "_H" +
                 one_decimal(r.Txt_Href_Saum_final.shown, decimal_sep) + "_L" +
                 one_decimal(r.Txt_Lg_Final.shown, decimal_sep) + "_V" +
-                one_decimal(r.Txt_Vrill_Saum_Final.shown, decimal_sep) + ".dat";
+                one_decimal(r.Txt_Vrill_Saum_Final.shown, decimal_sep) + name_mark(r) + ".dat";
     names.data = project + "_Data_Troncon.txt";
     return names;
 }
 
 std::string root_title(const std::string& profile_name, const WingResults& r) {
     return "Emplanture base " + profile_name + " - Corde " + r.Txt_Corde_Final.text + "mm - Href " +
-           r.Txt_Href_Empl_final.text + "mm - Vrillage " + r.Txt_Vrill_Empl_Final.text + "deg";
+           r.Txt_Href_Empl_final.text + "mm - Vrillage " + r.Txt_Vrill_Empl_Final.text + "deg" +
+           text_mark(r);
 }
 
 std::string tip_title(const std::string& profile_name, const WingResults& r) {
     return "Saumon base " + profile_name + " - Corde " + r.Txt_Corde_Final.text + "mm - Href " +
            r.Txt_Href_Saum_final.text + "mm - Longueur " + r.Txt_Lg_Final.text + "mm - Vrillage " +
-           r.Txt_Vrill_Saum_Final.text + "deg";
+           r.Txt_Vrill_Saum_Final.text + "deg" + text_mark(r);
 }
 
 std::string data_sheet_text(const ProposedNames& names, const WingResults& r) {
@@ -47,11 +57,11 @@ std::string data_sheet_text(const ProposedNames& names, const WingResults& r) {
         "  Profil d'emplanture   : " + names.root,
         "    Corde               : " + r.Txt_Corde_Final.text + " mm",
         "    Haut. ligne de base : " + r.Txt_Href_Empl_final.text + " mm",
-        "    Vrillage            : " + r.Txt_Vrill_Empl_Final.text + " °",
+        "    Vrillage            : " + r.Txt_Vrill_Empl_Final.text + " °" + text_mark(r),
         "  Profil du saumon      : " + names.tip,
         "    Corde               : " + r.Txt_Corde_Final.text + " mm",
         "    Haut. ligne de base : " + r.Txt_Href_Saum_final.text + " mm",
-        "    Vrillage            : " + r.Txt_Vrill_Saum_Final.text + " °",
+        "    Vrillage            : " + r.Txt_Vrill_Saum_Final.text + " °" + text_mark(r),
         " ",
         "-= [ EOF ]=-",
     };

@@ -18,11 +18,14 @@ struct ProposedNames {
 };
 
 // The names built from the project name and the shown results, each number
-// "#.0" with the locale's decimal mark `decimal_sep`.
+// "#.0" with the locale's decimal mark `decimal_sep`; with the twist inside
+// the profiles, "_vrillage_integre" ends both profile names.
 ProposedNames proposed_names(const std::string& project, const WingResults& r, char decimal_sep);
 
 // Title lines of the two profile files; `profile_name` is the name in the
-// profile's text box.
+// profile's text box. With the twist inside the profiles, the twists (what is
+// left to turn) are followed by " (vrillage intégré)", here and in the data
+// sheet.
 std::string root_title(const std::string& profile_name, const WingResults& r);
 std::string tip_title(const std::string& profile_name, const WingResults& r);
 

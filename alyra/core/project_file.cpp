@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cmath>
+#include <optional>
 
 #include "list_input.h"
 #include "number_format.h"
@@ -94,6 +95,9 @@ bool project_text(const ProjectData& p, const std::string& date, char decimal_se
         error = "Un profil du projet est vide : le projet n'est pas enregistré.";
         return false;
     }
+    if (p.vrillage_integre) {
+        append_line(out, std::string(kVrillageIntegreLine));
+    }
     text = std::move(out);
     return true;
 }
@@ -155,6 +159,15 @@ class ProjectReader {
         return true;
     }
 
+    // The line after the profiles, if any (blanks at its end dropped).
+    std::optional<std::string> extra_line() {
+        auto l = in_.next_line();
+        if (l) {
+            l->erase(l->find_last_not_of(" \t") + 1);
+        }
+        return l;
+    }
+
   private:
     ListInput in_;
     int line_number_ = 0;
@@ -179,6 +192,7 @@ bool read_project(std::string_view bytes, ProjectData& out, std::string& error) 
     if (!r.profile(p.empl, "d'emplanture", error) || !r.profile(p.saum, "du saumon", error)) {
         return false;
     }
+    p.vrillage_integre = r.extra_line() == kVrillageIntegreLine;
     out = std::move(p);
     return true;
 }

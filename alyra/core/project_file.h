@@ -3,7 +3,9 @@
 // one item per line, lines ending CR LF:
 //   header line (skipped when read), project name, the ten field texts,
 //   root count, root title, root points "x  y", tip count, tip title, tip
-//   points; coordinates "#0.000000" with a decimal point.
+//   points; coordinates "#0.000000" with a decimal point. A project whose
+//   twists go inside the profiles ends with one more line,
+//   kVrillageIntegreLine, which readers of the older form never reach.
 
 #include <string>
 #include <string_view>
@@ -13,6 +15,7 @@
 namespace alyra {
 
 inline constexpr const char* kProjectExtension = ".alyra";
+inline constexpr std::string_view kVrillageIntegreLine = "Vrillage intégré aux profils";
 
 struct ProjectData {
     std::string name;
@@ -28,6 +31,7 @@ struct ProjectData {
     std::string txt_vril_saum2;
     LoadedProfile empl;  // points and the caption of the root label
     LoadedProfile saum;
+    bool vrillage_integre = false;
 };
 
 // `path`, with ".alyra" added when its name does not end so.

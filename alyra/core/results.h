@@ -30,6 +30,9 @@ struct WingResults {
     ShownNumber Txt_Href_Saum_final;
     ShownNumber Txt_Vrill_Empl_Final;
     ShownNumber Txt_Vrill_Saum_Final;
+    // The twists are inside the new profiles; the final twists are what is
+    // left to turn.
+    bool vrillage_integre = false;
 };
 
 }  // namespace alyra

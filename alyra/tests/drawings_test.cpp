@@ -26,10 +26,14 @@ bool holds(const UserScale& s, const UserPoint& p) {
 TEST(Drawings, InitialProfilesScaleToTheLargerExtentAndTurnAboutTheirLeadingEdges) {
     struct Case {
         double Ce, Cs, F, Ve, Vs, S;
+        bool integre;
     };
     // S is the root chord, or the tip's reach aft when the tip lies further aft.
-    const Case cases[] = {
-        {400, 100, 350, 0, 0, 450}, {400, 100, 0, 3, -2, 400}, {280, 160, 90, -1, 4, 280}};
+    // Sections that hold their twists draw the same.
+    const Case cases[] = {{400, 100, 350, 0, 0, 450, false},
+                          {400, 100, 0, 3, -2, 400, false},
+                          {280, 160, 90, -1, 4, 280, false},
+                          {280, 160, 90, -1, 4, 280, true}};
     for (const Case& c : cases) {
         WingInputs in;
         in.Ce = c.Ce;
@@ -40,6 +44,7 @@ TEST(Drawings, InitialProfilesScaleToTheLargerExtentAndTurnAboutTheirLeadingEdge
         in.He = 20;
         in.Hs = 25;
         in.L = 500;
+        in.vrillage_integre = c.integre;
         Section root, tip;
         build_root_section(placeholder_profile(), in, root);
         build_tip_section(placeholder_profile(), in, tip);

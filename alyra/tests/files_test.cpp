@@ -242,3 +242,52 @@ TEST(SettingsFile, WritesFourteenLinesAndReadsBackWhateverIsThere) {
     EXPECT_EQ(read_bytes(dir.path / "alyra.ini"), text);
     EXPECT_FALSE(alyra::save_settings("/nonexistent/alyra.ini", s, "d", error));
 }
+
+TEST(ResultFiles, TwistInsideTheProfilesIsNamedWrittenAndKeptInTheProject) {
+    TempDir dir("integre");
+    AlyraModel m = panel_model("naca2412.dat", "naca0012.dat");
+    set_golden_panel(m);
+    m.fields.chk_vrillage_integre = true;
+    std::string error;
+    ASSERT_TRUE(m.redraw(error) && m.compute(error)) << error;
+    // The chord and length follow the twisted sections: 280·cos 7.88°, and
+    // the tip trailing edge 160·(1 - cos 2°) less aft.
+    EXPECT_EQ(m.results().Txt_Corde_Final.text, "277.35");
+    EXPECT_EQ(m.results().Txt_Lg_Final.text, "678.13");
+    const auto names = m.proposed_names('.');
+    EXPECT_EQ(names.root, "Aile_Empl_C277.4_H20.0_L0.0_V.0_vrillage_integre.dat");
+    EXPECT_EQ(names.tip, "Aile_Saum_C277.4_H25.2_L678.1_V.0_vrillage_integre.dat");
+    SaveReport report;
+    ASSERT_TRUE(m.Sauve_Fichiers(dir.path.string(), '.', report, error)) << error;
+    EXPECT_EQ(crlf_lines(read_bytes(dir.path / names.root))[0],
+              "Emplanture base naca2412.dat - Corde 277.35mm - Href 20.00mm - Vrillage "
+              "0.00deg (vrillage intégré)");
+    const auto sheet = crlf_lines(read_bytes(dir.path / names.data));
+    EXPECT_EQ(sheet[7], "    Vrillage            : 0.00 ° (vrillage intégré)");
+    EXPECT_EQ(sheet[11], "    Vrillage            : 0.00 ° (vrillage intégré)");
+
+    // The project keeps the choice on one more line; a project without it,
+    // or with another last line, leaves the twists outside.
+    ASSERT_TRUE(m.Sauve_Projet(dir / "p.alyra", "d", '.', report, error)) << error;
+    const std::string saved = read_bytes(dir.path / "p.alyra");
+    const auto lines = crlf_lines(saved);
+    ASSERT_EQ(lines.size(), 12u + 2 + 81 + 2 + 81 + 1);
+    EXPECT_EQ(lines.back(), alyra::kVrillageIntegreLine);
+    const std::string without = saved.substr(0, saved.size() - lines.back().size() - 2);
+    const struct {
+        std::string bytes;
+        bool integre;
+    } projects[] = {
+        {saved, true},
+        {without + std::string(alyra::kVrillageIntegreLine) + "  \n", true},
+        {without, false},
+        {without + "Vrillage\r\n", false},
+    };
+    for (const auto& p : projects) {
+        write_bytes(dir.path / "q.alyra", p.bytes);
+        AlyraModel back;
+        back.fields.chk_vrillage_integre = !p.integre;
+        ASSERT_TRUE(back.Charge_Projet(dir / "q.alyra", error)) << error;
+        EXPECT_EQ(back.fields.chk_vrillage_integre, p.integre) << p.bytes.substr(without.size());
+    }
+}

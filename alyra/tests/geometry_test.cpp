@@ -243,4 +243,11 @@ TEST(Optimiser, ProposesHeightsFromTheTrailingEdges) {
     ASSERT_TRUE(m.optimiser_values(v, error)) << error;
     EXPECT_EQ(v.Txt_Align.text, "20.00");
     EXPECT_EQ(m.results().Txt_Vrill_Empl_Final.text, "0.00");
+
+    // With the twists inside the profiles, a pre-rotation lowers the root
+    // trailing edge like a twist.
+    m.fields.chk_vrillage_integre = true;
+    m.fields.txt_vril_empl = "1";
+    ASSERT_TRUE(m.optimiser_values(v, error)) << error;
+    EXPECT_EQ(v.Txt_Align.text, "15.11");  // 20 - 280·sin 1°
 }

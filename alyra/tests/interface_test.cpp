@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QDialog>
 #include <QGroupBox>
 #include <QImage>
@@ -188,6 +189,17 @@ TEST_F(InterfaceTest, EveryRedrawDisablesSavingTheResults) {
         {"click on the initial profiles", nullptr,
          [&](QLineEdit*) { QTest::mouseClick(child<QWidget>("Pic_Prof_Ini"), Qt::LeftButton); },
          true},
+        {"ticking and unticking the twist choice", nullptr,
+         [&](QLineEdit*) {
+             for (int i = 0; i < 2; ++i) {
+                 QTest::mouseClick(main<QCheckBox>("chk_vrillage_integre"), Qt::LeftButton);
+                 EXPECT_FALSE(enabled("Bt_Sauve_Prof"));
+                 QTest::mouseClick(child<QWidget>("Pic_Prof_Proj"), Qt::LeftButton);
+             }
+             EXPECT_FALSE(main<QCheckBox>("chk_vrillage_integre")->isChecked());
+             QTest::mouseClick(child<QWidget>("Pic_Prof_Ini"), Qt::LeftButton);
+         },
+         true},
         {"Enter in a twist", "txt_vril_empl2", [&](QLineEdit* b) { type_enter(b, "1"); }, false},
     };
     for (const Case& c : cases) {
@@ -318,7 +330,10 @@ TEST_F(InterfaceTest, SavingTheResultsWritesTheBatchFilesAndAsksBeforeReplacing)
 
 TEST_F(InterfaceTest, AProjectSavedAndReopenedGivesTheSameResults) {
     load_panel();
+    // With the twists inside the profiles, nothing is left to turn.
+    QTest::mouseClick(main<QCheckBox>("chk_vrillage_integre"), Qt::LeftButton);
     QTest::mouseClick(child<QPushButton>("Bt_Calc"), Qt::LeftButton);
+    EXPECT_EQ(main<QLineEdit>("Txt_Vrill_Saum_Final")->text(), "0.00");
     files = {scratch() / "aile1"};
     QTest::mouseClick(child<QPushButton>("Bt_Save_Proj"), Qt::LeftButton);
     ASSERT_EQ(messages.size(), 1u);
@@ -336,6 +351,7 @@ TEST_F(InterfaceTest, AProjectSavedAndReopenedGivesTheSameResults) {
     EXPECT_EQ(other.model().Txt_Nom_proj, "aile1");
     EXPECT_EQ(other.findChild<QLineEdit*>("txt_prof_saum")->text(), "naca0012.dat");
     EXPECT_EQ(other.findChild<QLabel*>("Lbl_prof_empl")->text(), "NACA 2412");
+    EXPECT_TRUE(other.findChild<QCheckBox*>("chk_vrillage_integre")->isChecked());
     EXPECT_TRUE(other.findChild<QPushButton*>("Bt_Calc")->isEnabled());
     QTest::mouseClick(other.findChild<QPushButton*>("Bt_Calc"), Qt::LeftButton);
     for (const char* name :

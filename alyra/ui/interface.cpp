@@ -1,5 +1,6 @@
 #include "interface.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QDir>
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include "drawing_view.h"
@@ -112,6 +114,14 @@ void Interface::build_layout() {
     QLineEdit* vril_empl = field("txt_vril_empl", &WingFields::txt_vril_empl);
     vril_empl->setMaximumWidth(40);
     ge->addWidget(vril_empl, 3, 2);
+    // One choice for both twists: the profiles hold them, or the user turns
+    // each template by its final twist.
+    chk_vrillage_integre_ = new QCheckBox("Vrillage intégré aux profils");
+    chk_vrillage_integre_->setObjectName("chk_vrillage_integre");
+    chk_vrillage_integre_->setToolTip(
+        "Les vrillages sont mis dans les profils calculés, qui se coupent tels quels ; "
+        "les vrillages finaux sont ce qu'il reste à appliquer.");
+    ge->addWidget(chk_vrillage_integre_, 3, 4);
     ge->setColumnStretch(4, 1);
 
     auto* saum = new QGroupBox("Saumon");
@@ -245,6 +255,9 @@ void Interface::build_layout() {
         f.box->installEventFilter(this);
         connect(f.box, &QLineEdit::returnPressed, this, [this] { Trace_Profil_Ini(); });
     }
+    // The choice changes what the results mean: redraw, so the last results
+    // can no longer be saved under the other choice.
+    connect(chk_vrillage_integre_, &QCheckBox::toggled, this, [this] { Trace_Profil_Ini(); });
     Pic_Prof_Ini_->on_click([this] { Trace_Profil_Ini(); });
     Pic_Prof_Proj_->on_click([this] {
         if (Bt_Calc_->isEnabled()) {
@@ -281,12 +294,15 @@ void Interface::read_fields() {
     for (const Field& f : fields_) {
         model_->fields.*f.text = f.box->text().toStdString();
     }
+    model_->fields.chk_vrillage_integre = chk_vrillage_integre_->isChecked();
 }
 
 void Interface::show_fields() {
     for (const Field& f : fields_) {
         f.box->setText(qt(model_->fields.*f.text));
     }
+    const QSignalBlocker quiet(chk_vrillage_integre_);
+    chk_vrillage_integre_->setChecked(model_->fields.chk_vrillage_integre);
 }
 
 void Interface::show_profiles() {

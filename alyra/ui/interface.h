@@ -15,6 +15,7 @@
 #include "settings_file.h"
 #include "window_hooks.h"
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -84,6 +85,7 @@ class Interface : public QWidget {
     WindowHooks hooks_;
     std::vector<Field> fields_;
 
+    QCheckBox* chk_vrillage_integre_ = nullptr;
     QLineEdit* txt_prof_empl_ = nullptr;
     QLineEdit* txt_prof_saum_ = nullptr;
     QLabel* Lbl_prof_empl_ = nullptr;
