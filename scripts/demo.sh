@@ -39,12 +39,12 @@ for drawing in nervure_courbes couple_courbes; do
   "$top/$build/plandor/plandor" --import "$top/examples/$drawing.dxf" --curves --save "$drawing.cmg"
 done
 
-echo "== Plandor : planification automatique de la nervure examples/nervure.dxf, puis sa découpe simulée"
-echo "   (temps estimé aux vitesses de la machine de examples/Vexor.conf)"
+echo "== Plandor : planification automatique de la nervure moderne examples/nervure_courbes.dxf,"
+echo "   exportée puis découpée en simulation (temps estimé aux vitesses de examples/Vexor.conf)"
 mkdir -p "$out/config/Ostrelo"
 cp "$top/examples/Vexor.conf" "$out/config/Ostrelo/Vexor.conf"
-XDG_CONFIG_HOME="$out/config" "$top/$build/plandor/plandor" --import "$top/examples/nervure.dxf" \
-  --auto --tabs 2 --save nervure_auto.cmg --export nervure_auto.dxf
+XDG_CONFIG_HOME="$out/config" "$top/$build/plandor/plandor" --import "$top/examples/nervure_courbes.dxf" \
+  --curves --auto --tabs 2 -o nervure_auto.cmg --export nervure_auto.dxf
 XDG_CONFIG_HOME="$out/config" "$top/$build/vexor/vexor" --simulate nervure_auto.dxf
 
 echo
