@@ -31,7 +31,7 @@ constexpr const char* kUsage =
     "        plandor --screenshot IMAGE.png [--mode MODE] [PLAN.cmg | DESSIN.dxf]\n"
     "        plandor --dump FICHIER.dxf [--curves]\n"
     "        plandor --import FICHIER.dxf [--curves] -o PLAN.cmg\n"
-"        plandor --import FICHIER.dxf [--curves] --auto [--tabs N] -o PLAN.cmg\n"
+    "        plandor --import FICHIER.dxf [--curves] --auto [--tabs N] -o PLAN.cmg\n"
     "               [--export SORTIE.dxf]\n"
     "        plandor --export SORTIE.dxf PLAN.cmg\n"
     "  --dump FICHIER.dxf  importe le dessin dans un document nouveau et affiche,\n"
@@ -136,14 +136,6 @@ int import_and_save(const std::string& dxf, const std::string& cmg, bool curves)
     return 0;
 }
 
-// The machine's speeds for the time estimate: Vexor's settings, whole mm/s.
-plandor::PlanOptions machine_speeds(plandor::PlanOptions options) {
-    const auto vexor = platform::make_user_settings("Vexor");
-    options.cutSpeed = static_cast<float>(vexor->read_int("Decoupe", "SpeedXY", 2));
-    options.travelSpeed = static_cast<float>(vexor->read_int("Deplacement", "SpeedXY", 5));
-    return options;
-}
-
 int plan_and_save(const std::string& dxf, const std::string& cmg, int tabs,
                   const std::string& export_to, bool curves) {
     if (!has_cmg_extension(cmg)) {
@@ -165,7 +157,7 @@ int plan_and_save(const std::string& dxf, const std::string& cmg, int tabs,
     }
     plandor::PlanOptions options;
     options.tabsPerPart = tabs;
-    options = machine_speeds(options);
+    options = plandor::machine_speeds(*platform::make_user_settings("Vexor"), options);
     const plandor::PlanReport report = plandor::plan_automatically(doc, options);
     if (report.done == 0) {
         return fail(report.error);
@@ -265,7 +257,10 @@ int run_window(int argc, char** argv, const platform::CommandLine& cl) {
     platform::use_offscreen_for_screenshot(argc, argv);
     QApplication app(argc, argv);
     const auto settings = platform::make_user_settings("Plandor");
+    // The machine's speeds give the automatic plan its time estimate.
+    const auto machine = platform::make_user_settings("Vexor");
     plandor::CMainFrame frame(*settings, !screenshot);
+    frame.set_machine_settings(*machine);
     if (screenshot) {
         frame.set_message_sink([](const QString&, const QString& text, bool) {
             std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());

@@ -437,6 +437,12 @@ std::string duration(double seconds) {
 
 }  // namespace
 
+PlanOptions machine_speeds(const platform::SettingsStore& machine, PlanOptions options) {
+    options.cutSpeed = static_cast<float>(machine.read_int("Decoupe", "SpeedXY", 2));
+    options.travelSpeed = static_cast<float>(machine.read_int("Deplacement", "SpeedXY", 5));
+    return options;
+}
+
 std::string plan_report_text(const PlanReport& report, const PlanOptions& options) {
     if (report.done == 0) {
         return report.error + "\n";

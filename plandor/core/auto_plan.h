@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "plandor_doc.h"
+#include "settings_store.h"
 
 namespace plandor {
 
@@ -39,6 +40,10 @@ struct PlanReport {
     double cutLength = 0;     // mm of contour cut (tabs left out)
     double seconds = 0;       // estimated machine time, descents left out
 };
+
+// `options` with the machine's speeds for the time estimate: the cutting and
+// travel speeds of the machine controller's settings, whole mm/s.
+PlanOptions machine_speeds(const platform::SettingsStore& machine, PlanOptions options);
 
 // Whether planning would replace what the user made: a link or a contour.
 bool has_plan_to_replace(const CPlandorDoc& doc);

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
@@ -15,8 +16,10 @@
 #include <QToolButton>
 #include <QUndoStack>
 #include <QWheelEvent>
+#include <set>
 
 #include "cmg_file.h"
+#include "import_report.h"
 #include "logical_units.h"
 #include "plandor_view.h"
 #include "preferences_dialog.h"
@@ -381,4 +384,118 @@ TEST_F(PlandorWindowTest, SavePromptOnlyForAChangedPlan) {
     ASSERT_EQ(window.offered.size(), 1u);
     EXPECT_EQ(window.offered[0], "sans nom.cmg");
     EXPECT_TRUE(fs::exists(plan));
+}
+
+TEST_F(PlandorWindowTest, BothImportsReportAndTheCurveImportIsUndone) {
+    EXPECT_TRUE(QString(plandor::kCurveImportMenu)
+                    .contains("Fichier > " + child<QAction>("importDxfCurves")->text()));
+    const QString curves =
+        QString::fromStdString((fs::path(OSTRELO_EXAMPLES) / "couple_courbes.dxf").string());
+
+    // A drawing that cannot be read changes nothing and leaves no undo step.
+    window.chosen = curves + ".absent";
+    child<QAction>("importDxfCurves")->trigger();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].title, "ERREUR");
+    EXPECT_EQ(doc().polylineCount, 0);
+    EXPECT_EQ(window.undo_stack()->count(), 0);
+    EXPECT_TRUE(child<QAction>("importDxfCurves")->isEnabled());
+
+    window.chosen = curves;
+    child<QAction>("importDxfCurves")->trigger();
+    EXPECT_EQ(window.offered.back(), "*.dxf");
+    ASSERT_EQ(doc().polylineCount, 3);
+    for (int i = 0; i < 3; ++i) {
+        const CPolyline& p = *doc().polylines[static_cast<size_t>(i)];
+        EXPECT_EQ(p.points[0], p.points[static_cast<size_t>(p.nbPoints - 1)]) << "closed " << i;
+    }
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_FALSE(messages[1].error);
+    EXPECT_TRUE(messages[1].text.contains("Entités lues : LWPOLYLINE 1, CIRCLE 1, LINE 3, ARC 1"))
+        << messages[1].text.toStdString();
+    EXPECT_FALSE(child<QAction>("importDxfCurves")->isEnabled()) << "into a new plan only";
+    EXPECT_FALSE(child<QAction>("importDxf")->isEnabled());
+
+    child<QAction>("editUndo")->trigger();
+    EXPECT_EQ(doc().polylineCount, 0);
+    EXPECT_TRUE(child<QAction>("importDxfCurves")->isEnabled());
+
+    // The exact import tells what it read too.
+    window.chosen = QString::fromStdString((fs::path(PLANDOR_TEST_DATA) / "plaque.dxf").string());
+    child<QAction>("importDxf")->trigger();
+    EXPECT_EQ(doc().polylineCount, 8);
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_EQ(messages[2].title, "Import Dxf");
+    EXPECT_TRUE(messages[2].text.contains("Entités lues : POLYLINE 8"));
+}
+
+TEST_F(PlandorWindowTest, AutoPlanLinksEveryOutlineAsksBeforeReplacingAndIsUndone) {
+    test_files::TempDir dir("plandor_window_auto_plan");
+    platform::MemorySettingsStore machine;
+    machine.write_int("Decoupe", "SpeedXY", 4);
+    machine.write_int("Deplacement", "SpeedXY", 10);
+    window.set_machine_settings(machine);
+
+    // Accepts the dialog with `part_tabs`, after checking its defaults.
+    auto plan = [this](int part_tabs) {
+        QTimer::singleShot(0, [part_tabs] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            auto* part = dialog->findChild<QSpinBox*>("spin_attaches_piece");
+            EXPECT_EQ(part->value(), 2);
+            EXPECT_EQ(dialog->findChild<QSpinBox*>("spin_attaches_trou")->value(), 0);
+            part->setValue(part_tabs);
+            QTest::mouseClick(dialog->findChild<QPushButton*>("IDOK"), Qt::LeftButton);
+        });
+        child<QAction>("autoPlan")->trigger();
+    };
+
+    // Nothing closed to plan: refused, nothing changed, no undo step.
+    add(outline({{0, 0, 0}, {40, 0, 0}}));
+    const std::string open_line = plan_text();
+    plan(2);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].title, "ERREUR");
+    EXPECT_EQ(plan_text(), open_line);
+    EXPECT_EQ(window.undo_stack()->count(), 0);
+
+    // Three parts, four holes (one too small for the cutter), an open line.
+    window.file_new();
+    ASSERT_TRUE(window.open_file(
+        QString::fromStdString((fs::path(PLANDOR_TEST_DATA) / "plaque.dxf").string())));
+    window.chosen = QString::fromStdString((dir.path / "plan.cmg").string());
+    ASSERT_TRUE(window.file_save());
+    const std::string saved = test_files::read_bytes(dir.path / "plan.cmg");
+    const size_t shown = messages.size();
+    const int steps = window.undo_stack()->count();
+    plan(3);
+    EXPECT_TRUE(window.questions.empty()) << "no links nor contours to replace";
+    ASSERT_EQ(messages.size(), shown + 1);
+    EXPECT_FALSE(messages.back().error);
+    EXPECT_TRUE(messages.back().text.contains("Points d'accroche : 9 placés sur 9 demandés"));
+    EXPECT_TRUE(messages.back().text.contains("à 4.0 mm/s, déplacements à 10.0 mm/s"))
+        << messages.back().text.toStdString();
+    const std::vector<int> order = doc().cut_order();
+    EXPECT_EQ(order.size(), 6u);
+    EXPECT_EQ(doc().linkCount, 6);
+    EXPECT_EQ(std::set<int>(order.begin(), order.end()).size(), order.size());
+    for (int index : order) {
+        EXPECT_GT(doc().polylines[static_cast<size_t>(index)]->nbOffsetPoints, 0) << index;
+    }
+    EXPECT_TRUE(child<QAction>("exportDxf")->isEnabled());
+    const std::string planned = plan_text();
+
+    // A second run asks first; "Non" keeps the plan as it was.
+    window.answer = false;
+    plan(1);
+    ASSERT_EQ(window.questions.size(), 1u);
+    EXPECT_TRUE(window.questions[0].startsWith("ATTENTION|Les liaisons et les contours"));
+    EXPECT_EQ(plan_text(), planned);
+    EXPECT_EQ(window.undo_stack()->count(), steps + 1);
+
+    child<QAction>("editUndo")->trigger();
+    ASSERT_TRUE(window.file_save());
+    EXPECT_EQ(test_files::read_bytes(dir.path / "plan.cmg"), saved);
+    child<QAction>("editRedo")->trigger();
+    EXPECT_EQ(plan_text(), planned);
 }

@@ -13,6 +13,8 @@
 #include <QToolBar>
 #include <QUndoStack>
 
+#include "auto_plan.h"
+#include "auto_plan_dialog.h"
 #include "doc_snapshot.h"
 #include "plandor_view.h"
 #include "preferences_dialog.h"
@@ -25,6 +27,9 @@ namespace {
 constexpr int kRecentFiles = 4;
 const QString kCmgFilter = "Fichier (*.cmg)";
 const QString kDxfFilter = "Dxf Files (*.dxf)";
+const QString kExactImportName = "Import Dxf";
+const QString kCurveImportName = "Importer un dessin DXF (toutes courbes)";
+const QString kAutoPlanName = "Planification automatique";
 
 }  // namespace
 
@@ -147,6 +152,10 @@ void CMainFrame::build_menus_and_toolbar() {
                    "Enregistre le document actif sous un nouveau nom", [this] { file_save_as(); });
     QAction* import_action = add_command(Command::ImportDxf, "importDxf", "&Import Dxf",
                                          "Importe un fichier dxf", QIcon());
+    curveImport_ = add_action("importDxfCurves", kCurveImportName + "…",
+                              "Importe toutes les courbes d'un fichier dxf : arcs, cercles, "
+                              "ellipses, splines, blocs, polylignes légères",
+                              [this] { import_dxf(true); });
     QAction* export_action = add_command(Command::ExportDxf, "exportDxf", "E&xport Dxf",
                                          "Exporte les pièces détourées au format dxf", QIcon());
     QAction* quit_action =
@@ -215,6 +224,10 @@ void CMainFrame::build_menus_and_toolbar() {
         add_command(Command::LinkModeMenu, "menuLinkMode", "Liaison", link_prompt, QIcon(), true);
     QAction* normal = add_command(Command::NormalMode, "normalMode", "Mode &Normal",
                                   "Mode affichage simple", QIcon(), true);
+    QAction* auto_plan_action =
+        add_action("autoPlan", kAutoPlanName + "…",
+                   "Détoure, attache et relie toutes les pièces et tous les trous du dessin",
+                   [this] { auto_plan(); });
     QAction* prefs = add_command(Command::Preferences, "preferences", "&Préférences",
                                  "Modifie les valeurs par défaut du logiciel", QIcon());
 
@@ -222,7 +235,7 @@ void CMainFrame::build_menus_and_toolbar() {
     file->setObjectName("menuFichier");
     file->addActions({file_new_action, file_open_action, file_save_action, file_save_as_action});
     file->addSeparator();
-    file->addActions({import_action, export_action});
+    file->addActions({import_action, curveImport_, export_action});
     file->addSeparator();
     for (int i = 0; i < kRecentFiles; ++i) {
         QAction* recent = add_action(("recentFile" + std::to_string(i + 1)).c_str(), QString(),
@@ -306,6 +319,7 @@ void CMainFrame::build_menus_and_toolbar() {
     tools->setObjectName("menuOutils");
     tools->addActions({menu_cut, menu_tab, menu_link});
     tools->addSeparator();
+    tools->addAction(auto_plan_action);
     tools->addAction(prefs);
 
     QMenu* help = menuBar()->addMenu("&?");
@@ -319,7 +333,7 @@ void CMainFrame::run_command(Command command) {
             view_->reset_view();
             break;
         case Command::ImportDxf:
-            import_dxf();
+            import_dxf(false);
             break;
         case Command::ExportDxf:
             export_dxf();
@@ -357,6 +371,7 @@ void CMainFrame::refresh() {
             action->setChecked(editor_.checked(command));
         }
     }
+    curveImport_->setEnabled(editor_.enabled(Command::ImportDxf));
     view_->viewport()->update();
 }
 
@@ -442,10 +457,7 @@ bool CMainFrame::open_file(const QString& path) {
         }
         doc_.new_document();
         document_replaced();
-        bool ok = false;
-        run_edit([&](std::string& e) { return (ok = doc_.import_dxf(path.toStdString(), e)); },
-                 "Import Dxf");
-        return ok;
+        return import_drawing(path, false);
     }
     if (!doc_.check_open(path.toStdString(), message)) {
         error(QString::fromStdString(message));
@@ -504,12 +516,65 @@ void CMainFrame::open_recent(int index) {
     }
 }
 
-void CMainFrame::import_dxf() {
+void CMainFrame::import_dxf(bool curves) {
     const QString path = choose_file_(false, "Importer", "*.dxf", kDxfFilter);
-    if (path.isEmpty()) {
+    if (!path.isEmpty()) {
+        import_drawing(path, curves);
+    }
+}
+
+bool CMainFrame::import_drawing(const QString& path, bool curves) {
+    const std::string file = path.toStdString();
+    std::string report;
+    int done = 0;
+    const QString name = curves ? kCurveImportName : kExactImportName;
+    run_edit(
+        [&](std::string& error) {
+            if (!curves) {
+                return done = doc_.import_dxf(file, error, &report);
+            }
+            done = doc_.import_dxf_curves(file, report);
+            if (done == 0) {
+                error = report;  // why the drawing was refused
+            }
+            return done;
+        },
+        name);
+    if (done != 0 && !report.empty()) {
+        show_message_(name, QString::fromStdString(report).trimmed(), false);
+    }
+    return done != 0;
+}
+
+void CMainFrame::auto_plan() {
+    CAutoPlanDialog dialog(this);
+    if (dialog.exec() != QDialog::Accepted) {
         return;
     }
-    run_edit([&](std::string& e) { return doc_.import_dxf(path.toStdString(), e); }, "Import Dxf");
+    const PlanOptions options =
+        dialog.options(machine_ != nullptr ? machine_speeds(*machine_, {}) : PlanOptions{});
+    if (has_plan_to_replace(doc_) &&
+        !ask_("ATTENTION",
+              "Les liaisons et les contours du plan vont être remplacés.\nContinuer ?")) {
+        return;
+    }
+    PlanReport report;
+    run_edit(
+        [&](std::string& error) {
+            report = plan_automatically(doc_, options);
+            if (report.done == 0) {
+                error = report.error;
+                return 0;
+            }
+            // The links were made outside the editor: it starts afresh.
+            editor_.document_restored();
+            return 1;
+        },
+        kAutoPlanName);
+    if (report.done != 0) {
+        show_message_(kAutoPlanName,
+                      QString::fromStdString(plan_report_text(report, options)).trimmed(), false);
+    }
 }
 
 void CMainFrame::export_dxf() {

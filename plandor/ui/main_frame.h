@@ -1,7 +1,8 @@
 #pragma once
 // CMainFrame: Plandor's main window. Menus, the toolbar, the status bar
 // with the mouse position, the view of the plan, the file commands with
-// their save prompt, and undo over every change of the plan.
+// their save prompt, the two DXF imports, the automatic plan, and undo over
+// every change of the plan.
 
 #include <QMainWindow>
 #include <QStringList>
@@ -39,6 +40,9 @@ class CMainFrame : public QMainWindow {
     void set_message_sink(MessageSink sink) { show_message_ = std::move(sink); }
     void set_question_sink(QuestionSink sink) { ask_ = std::move(sink); }
     void set_file_chooser(FileChooser chooser) { choose_file_ = std::move(chooser); }
+    // The machine controller's settings, whose speeds give the automatic
+    // plan its time estimate (the plan's default speeds without them).
+    void set_machine_settings(const platform::SettingsStore& machine) { machine_ = &machine; }
 
     // Opens a .cmg plan, or imports a .dxf drawing into a new plan, as the
     // command line asks. False, with the French message shown, on refusal.
@@ -79,7 +83,9 @@ class CMainFrame : public QMainWindow {
     void add_recent(const QString& path);
     void show_recent();
     void open_recent(int index);
-    void import_dxf();
+    void import_dxf(bool curves);
+    bool import_drawing(const QString& path, bool curves);
+    void auto_plan();
     void export_dxf();
     void preferences();
     void about();
@@ -91,7 +97,9 @@ class CMainFrame : public QMainWindow {
     Editor editor_{doc_};
     CPlandorView* view_ = nullptr;
     QUndoStack* undo_ = nullptr;
+    const platform::SettingsStore* machine_ = nullptr;
     std::map<Command, QAction*> commands_;
+    QAction* curveImport_ = nullptr;
     std::vector<QAction*> recentActions_;
     QStringList recent_;
     MessageSink show_message_;

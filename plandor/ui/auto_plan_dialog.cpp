@@ -1,0 +1,53 @@
+#include "auto_plan_dialog.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+namespace plandor {
+
+namespace {
+
+QSpinBox* tab_count_box(QWidget* parent, const char* name, int value) {
+    auto* box = new QSpinBox(parent);
+    box->setObjectName(name);
+    box->setRange(0, kMaxTabsPerOutline);
+    box->setValue(value);
+    return box;
+}
+
+}  // namespace
+
+CAutoPlanDialog::CAutoPlanDialog(QWidget* parent) : QDialog(parent) {
+    setObjectName("autoPlan");
+    setWindowTitle("Planification automatique");
+    const PlanOptions defaults;
+    tabsPerPart_ = tab_count_box(this, "spin_attaches_piece", defaults.tabsPerPart);
+    tabsPerHole_ = tab_count_box(this, "spin_attaches_trou", defaults.tabsPerHole);
+
+    auto* form = new QFormLayout;
+    form->addRow("Points d'accroche par pièce", tabsPerPart_);
+    form->addRow("Points d'accroche par trou", tabsPerHole_);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    buttons->button(QDialogButtonBox::Ok)->setObjectName("IDOK");
+    buttons->button(QDialogButtonBox::Ok)->setText("OK");
+    buttons->button(QDialogButtonBox::Cancel)->setObjectName("IDCANCEL");
+    buttons->button(QDialogButtonBox::Cancel)->setText("Annuler");
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+}
+
+PlanOptions CAutoPlanDialog::options(PlanOptions base) const {
+    base.tabsPerPart = tabsPerPart_->value();
+    base.tabsPerHole = tabsPerHole_->value();
+    return base;
+}
+
+}  // namespace plandor
