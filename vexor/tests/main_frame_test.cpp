@@ -435,4 +435,7 @@ TEST_F(ThreadFrameTest, AJogRunsInTheSteppingThreadAndTheWindowShowsWhereItEnded
     EXPECT_EQ(snap.tally.stepsX, 1000u);
     EXPECT_EQ(window.port.writes.load(), 2000u);
     EXPECT_TRUE(messages.empty());
+    // The status bar says how the thread runs.
+    EXPECT_TRUE(window.findChild<QLabel*>("panePort")->toolTip().contains("Pilote : fil de pas"))
+        << window.findChild<QLabel*>("panePort")->toolTip().toStdString();
 }

@@ -250,9 +250,6 @@ void CMainFrame::build_status_bar() {
     paneZ_ = pane("paneZ", "Z=     mm", 100);
     paneJob_ = pane("paneJob", "", 0);
     panePort_ = pane("panePort", QString::fromStdString(machine_.port_label()), 0);
-    if (!machine_.port().notice.empty()) {
-        panePort_->setToolTip(QString::fromStdString(machine_.port().notice));
-    }
     statusBar()->showMessage(machine_.simulated() ? "Simulation" : "Prêt");
 }
 
@@ -284,6 +281,11 @@ void CMainFrame::refresh() {
     actions_["motorsOff"]->setChecked(!snap.motorsOn);
     actions_["motorsOn"]->setChecked(snap.motorsOn);
     panePort_->setText(QString::fromStdString(machine_.port_label()));
+    // How the driver runs (the stepping thread says which priority it got).
+    QString tip = QString::fromStdString(machine_.port().notice);
+    tip += (tip.isEmpty() ? "" : "\n") + QString("Pilote : ") +
+           QString::fromStdString(runner_.status());
+    panePort_->setToolTip(tip);
     if (!snap.running && busy_) {
         busy_ = false;
         bar_->set_fields_enabled(true);
