@@ -76,11 +76,6 @@ std::string today() {
     return text;
 }
 
-int fail(const std::string& message) {
-    std::fprintf(stderr, "%s\n", message.c_str());
-    return 1;
-}
-
 void print_report(const SaveReport& report) {
     std::string text = report.text;
     for (std::size_t p; (p = text.find('\r')) != std::string::npos;) {
@@ -187,7 +182,7 @@ int run_batch(const platform::CommandLine& cl) {
     std::string error;
 
     if (const int refused = load_from_command_line(cl, model, error)) {
-        return refused == 2 ? platform::usage_mistake(cl, error) : fail(error);
+        return refused == 2 ? platform::usage_mistake(cl, error) : platform::refuse(error);
     }
     // Everything that can be checked is checked before the first file is
     // written: the computation, then the folders (made when missing).
@@ -195,13 +190,13 @@ int run_batch(const platform::CommandLine& cl) {
     if (!model.redraw(error) || !model.compute(error) ||
         !platform::make_output_folder(cl.value("--out"), error) ||
         (!project.empty() && !platform::make_output_folder(platform::folder_of(project), error))) {
-        return fail(error);
+        return platform::refuse(error);
     }
     print_results(model);
     if (cl.has("--save-project")) {
         SaveReport report;
         if (!model.Sauve_Projet(project, today(), sep, report, error)) {
-            return fail(error);
+            return platform::refuse(error);
         }
         print_report(report);
     }
@@ -210,7 +205,7 @@ int run_batch(const platform::CommandLine& cl) {
         if (cl.has("--save-project")) {
             error += " Le projet « " + project + " » est enregistré.";
         }
-        return fail(error);
+        return platform::refuse(error);
     }
     print_report(report);
     return 0;

@@ -74,11 +74,6 @@ cadrex::DimensionFields fields_from(const platform::CommandLine& cl) {
     return fields;
 }
 
-int fail(const std::string& message) {
-    std::fprintf(stderr, "%s\n", message.c_str());
-    return platform::kExitRefused;
-}
-
 int run_batch(const platform::CommandLine& cl) {
     const cadrex::DimensionFields fields = fields_from(cl);
     cadrex::TraceRequest request;
@@ -86,15 +81,15 @@ int run_batch(const platform::CommandLine& cl) {
     std::string error;
     if (!cadrex::trace_request(fields, request, error) ||
         !former.dessin_demi_forme(request.dims, error)) {
-        return fail(error);
+        return platform::refuse(error);
     }
     const std::string path = cl.value("-o", request.nomfich);
     if (!platform::make_output_folder(platform::folder_of(path), error)) {
-        return fail(error);
+        return platform::refuse(error);
     }
     cadrex::SaveReport report;
     if (!former.Command1_Click(path, pointfile::system_decimal_separator(), report, error)) {
-        return fail(error);
+        return platform::refuse(error);
     }
     std::printf("%s\n%s\n", report.title.c_str(), report.text.c_str());
     return 0;
@@ -108,10 +103,10 @@ int screenshot(const platform::CommandLine& cl, int& argc, char** argv) {
     QApplication app(argc, argv);
     cadrex::CaractDim window;
     bool refused = false;
-    window.set_message_sink(
-        [sink = platform::stderr_message_sink(&refused)](QWidget*, const QString& title,
-                                                         const QString& text,
-                                                         bool error) { sink(title, text, error); });
+    window.set_message_sink([sink = platform::stderr_message_sink(&refused)](
+                                QWidget*, const QString& title, const QString& text, bool error) {
+        sink(title, text, error);
+    });
     window.show();
     QCoreApplication::processEvents();
     window.set_fields(fields_from(cl));
@@ -124,7 +119,7 @@ int screenshot(const platform::CommandLine& cl, int& argc, char** argv) {
     QCoreApplication::processEvents();
     std::string error;
     if (!platform::save_screenshot({&window, window.trace()}, cl.value("--screenshot"), &error)) {
-        return fail(error);
+        return platform::refuse(error);
     }
     return 0;
 }

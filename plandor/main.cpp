@@ -97,11 +97,6 @@ int dump(const std::string& path, bool curves) {
     return std::fflush(stdout) == 0 ? 0 : 1;
 }
 
-int fail(const std::string& message) {
-    std::fprintf(stderr, "%s\n", message.c_str());
-    return 1;
-}
-
 // The stored settings replaced by their defaults, one line each.
 void print_notices(const plandor::CPlandorDoc& doc) {
     for (const std::string& notice : doc.settingsNotices) {
@@ -117,19 +112,19 @@ bool has_cmg_extension(const std::string& path) {
 int import_and_save(const std::string& dxf, const std::string& cmg, bool curves) {
     // A plan saved under another name could not be opened again.
     if (!has_cmg_extension(cmg)) {
-        return fail(std::string(plandor::kNotCmgMessage) + " : " + cmg);
+        return platform::refuse(std::string(plandor::kNotCmgMessage) + " : " + cmg);
     }
     const auto settings = platform::make_user_settings("Plandor");
     plandor::CPlandorDoc doc(*settings);
     print_notices(doc);
     std::string report;
     if (!import_drawing(doc, dxf, curves, report)) {
-        return fail(report);
+        return platform::refuse(report);
     }
     std::string error;
     if (!platform::make_output_folder(platform::folder_of(cmg), error) ||
         !doc.save_document(cmg, error)) {
-        return fail(error);
+        return platform::refuse(error);
     }
     std::fputs(report.c_str(), stdout);
     std::printf("%d polylines importés, plan enregistré dans %s\n", doc.polylineCount, cmg.c_str());
@@ -139,37 +134,37 @@ int import_and_save(const std::string& dxf, const std::string& cmg, bool curves)
 int plan_and_save(const std::string& dxf, const std::string& cmg, int tabs,
                   const std::string& export_to, bool curves) {
     if (!has_cmg_extension(cmg)) {
-        return fail(std::string(plandor::kNotCmgMessage) + " : " + cmg);
+        return platform::refuse(std::string(plandor::kNotCmgMessage) + " : " + cmg);
     }
     const auto settings = platform::make_user_settings("Plandor");
     plandor::CPlandorDoc doc(*settings);
     print_notices(doc);
     std::string imported;
     if (!import_drawing(doc, dxf, curves, imported)) {
-        return fail(imported);
+        return platform::refuse(imported);
     }
     std::fputs(imported.c_str(), stdout);
     std::string error;
     if (!platform::make_output_folder(platform::folder_of(cmg), error) ||
         (!export_to.empty() &&
          !platform::make_output_folder(platform::folder_of(export_to), error))) {
-        return fail(error);
+        return platform::refuse(error);
     }
     plandor::PlanOptions options;
     options.tabsPerPart = tabs;
     options = plandor::machine_speeds(*platform::make_user_settings("Vexor"), options);
     const plandor::PlanReport report = plandor::plan_automatically(doc, options);
     if (report.done == 0) {
-        return fail(report.error);
+        return platform::refuse(report.error);
     }
     std::fputs(plandor::plan_report_text(report, options).c_str(), stdout);
     if (!doc.save_document(cmg, error)) {
-        return fail(error);
+        return platform::refuse(error);
     }
     std::printf("Plan enregistré dans %s\n", cmg.c_str());
     if (!export_to.empty()) {
         if (!doc.export_dxf(export_to, error)) {
-            return fail(error);
+            return platform::refuse(error);
         }
         std::printf("%d contours exportés dans %s\n", report.links, export_to.c_str());
     }
@@ -192,14 +187,14 @@ int open_and_export(const std::string& cmg, const std::string& dxf) {
     print_notices(doc);
     std::string error;
     if (!doc.open_document(cmg, error)) {
-        return fail(error);
+        return platform::refuse(error);
     }
     if (doc.linkCount == 0) {
-        return fail("Le plan n'a aucune liaison : il n'y a rien à exporter.");
+        return platform::refuse("Le plan n'a aucune liaison : il n'y a rien à exporter.");
     }
     if (!platform::make_output_folder(platform::folder_of(dxf), error) ||
         !doc.export_dxf(dxf, error)) {
-        return fail(error);
+        return platform::refuse(error);
     }
     // A chained polyline without offset contour writes nothing.
     int written = 0;

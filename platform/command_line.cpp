@@ -105,6 +105,11 @@ int usage_mistake(const CommandLine& cl, const std::string& message) {
     return kExitUsage;
 }
 
+int refuse(const std::string& message) {
+    std::fprintf(stderr, "%s\n", message.c_str());
+    return kExitRefused;
+}
+
 int finish_output(int rc) {
     if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
         std::fprintf(stderr, "La sortie standard n'a pas pu être écrite en entier.\n");

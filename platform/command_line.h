@@ -57,6 +57,10 @@ std::optional<int> parse_program_arguments(int argc, char** argv,
 // together, a missing one): prints "<message> (voir « prog --help »)" on
 // stderr and returns 2.
 int usage_mistake(const CommandLine& cl, const std::string& message);
+
+// A refused input or a failed piece of work: prints the French message on
+// stderr and returns 1.
+int refuse(const std::string& message);
 // The exit code of a program that has written to the standard output: `rc`,
 // or 1 with a French message on stderr when the output could not be written
 // whole (a full disk, a closed file), so no failure passes for a success.

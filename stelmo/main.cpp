@@ -45,26 +45,21 @@ stelmo::StarFields fields_from(const platform::CommandLine& cl) {
     return fields;
 }
 
-int fail(const std::string& message) {
-    std::fprintf(stderr, "%s\n", message.c_str());
-    return platform::kExitRefused;
-}
-
 int run_batch(const platform::CommandLine& cl) {
     const stelmo::StarFields fields = fields_from(cl);
     stelmo::StarHollow star;
     std::string name;
     std::string error;
     if (!star.calcul_etoile(fields, name, error)) {
-        return fail(error);
+        return platform::refuse(error);
     }
     const std::string path = cl.value("-o", name);
     if (!platform::make_output_folder(platform::folder_of(path), error)) {
-        return fail(error);
+        return platform::refuse(error);
     }
     stelmo::SaveReport report;
     if (!star.sauve(path, pointfile::system_decimal_separator(), report, error)) {
-        return fail(error);
+        return platform::refuse(error);
     }
     std::printf("%s\n%s\n", report.title.c_str(), report.text.c_str());
     return 0;
@@ -89,7 +84,7 @@ int screenshot(const platform::CommandLine& cl, int& argc, char** argv) {
     }
     std::string error;
     if (!platform::save_screenshot({&window}, cl.value("--screenshot"), &error)) {
-        return fail(error);
+        return platform::refuse(error);
     }
     return 0;
 }

@@ -49,11 +49,6 @@ constexpr const char* kUsage =
     "  --trace FICHIER.csv     enregistre chaque écriture sur le port : temps en µs,\n"
     "                          port, octet (défaut : aucune trace)\n";
 
-int fail(const std::string& message) {
-    std::fprintf(stderr, "%s\n", message.c_str());
-    return 1;
-}
-
 // The window, rendered offscreen; with `after` seconds, during a simulated
 // job of the drawing.
 int screenshot(QApplication& app, const platform::CommandLine& cl, const QString& drawing) {
@@ -80,12 +75,12 @@ int screenshot(QApplication& app, const platform::CommandLine& cl, const QString
     });
     frame.show();
     if (!drawing.isEmpty() && !frame.open_file(drawing)) {
-        return fail(problem);
+        return platform::refuse(problem);
     }
     if (after >= 0) {
         frame.start_job();
         if (!problem.empty()) {
-            return fail(problem);
+            return platform::refuse(problem);
         }
         QElapsedTimer clock;
         clock.start();
@@ -96,7 +91,7 @@ int screenshot(QApplication& app, const platform::CommandLine& cl, const QString
     }
     std::string error;
     if (!platform::save_screenshot({&frame}, cl.value("--screenshot"), &error)) {
-        return fail(error);
+        return platform::refuse(error);
     }
     return 0;
 }

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "command_line.h"
 #include "cut_simulation.h"
 #include "file_errors.h"
 #include "save_file.h"
@@ -15,11 +16,6 @@
 namespace vexor {
 
 namespace {
-
-int fail(const std::string& message) {
-    std::fprintf(stderr, "%s\n", message.c_str());
-    return 1;
-}
 
 // The shortest text that reads back as the same single ("157.48").
 std::string number(float value) {
@@ -89,7 +85,7 @@ int run_simulate_command(const SimulateOptions& options) {
     const std::unique_ptr<platform::SettingsStore> store =
         open_settings(options.settings, source, error);
     if (!store) {
-        return fail(error);
+        return platform::refuse(error);
     }
     platform::SteadyCounter real_counter;
     CutSimulation simulation(*store, options.realtime ? &real_counter : nullptr);
@@ -102,10 +98,10 @@ int run_simulate_command(const SimulateOptions& options) {
     if (!options.trace.empty() &&
         (!platform::make_output_folder(platform::folder_of(options.trace), error) ||
          !simulation.open_trace(options.trace, error))) {
-        return fail(error);
+        return platform::refuse(error);
     }
     if (!simulation.start(options.drawing, error)) {
-        return fail(error);
+        return platform::refuse(error);
     }
     std::string runner;
     if (options.realtime) {
@@ -119,7 +115,7 @@ int run_simulate_command(const SimulateOptions& options) {
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);
     if (!simulation.finish(error)) {
-        return fail(error);
+        return platform::refuse(error);
     }
     return report.pulsesOk ? 0 : 1;
 }
