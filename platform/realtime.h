@@ -2,9 +2,9 @@
 // Real-time scheduling for the thread that paces the machine's motors: the
 // process's memory locked (no page fault between two edges of a pulse) and
 // SCHED_FIFO priority for the calling thread, where the platform and the
-// user's rights allow it. Where they do not, nothing changes and the thread
-// runs at normal priority; the grant says what was obtained, and the budget
-// the kernel leaves to real-time threads when it has one.
+// user's rights allow it and the kernel does not cut real-time threads off
+// for part of each second. Otherwise the thread runs at normal priority; the
+// grant says what was obtained and why.
 
 #include <string>
 
