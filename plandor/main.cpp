@@ -6,9 +6,7 @@
 // cut of a plan and --screenshot renders the window to a PNG.
 
 #include <QApplication>
-#include <QMessageBox>
 #include <QString>
-#include <QStringList>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -264,13 +262,7 @@ int run_window(int argc, char** argv, const platform::CommandLine& cl) {
         frame.show();
         // Stored settings that could not be used were replaced by their
         // defaults: the user is told which.
-        QStringList notices;
-        for (const std::string& notice : frame.doc().settingsNotices) {
-            notices << QString::fromStdString(notice);
-        }
-        if (!notices.isEmpty()) {
-            QMessageBox::warning(&frame, "ATTENTION", notices.join("\n"));
-        }
+        platform::show_settings_notices(&frame, "ATTENTION", frame.doc().settingsNotices);
     }
     if (!cl.positional.empty() &&
         !frame.open_file(QString::fromLocal8Bit(cl.positional[0].c_str())) && screenshot) {

@@ -2,9 +2,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QMessageBox>
 #include <QSettings>
-#include <QStringList>
 #include <QTemporaryDir>
 #include <clocale>
 #include <cstdio>
@@ -143,14 +141,7 @@ int main(int argc, char** argv) {
     frame.show();
     // Stored settings that could not be used were replaced by their
     // defaults: the user is told which, before the machine moves.
-    const std::vector<std::string>& notices = machine->doc().settings_notices();
-    if (!notices.empty()) {
-        QStringList lines;
-        for (const std::string& notice : notices) {
-            lines << QString::fromStdString(notice);
-        }
-        QMessageBox::warning(&frame, "Réglages", lines.join("\n"));
-    }
+    platform::show_settings_notices(&frame, "Réglages", machine->doc().settings_notices());
     if (!drawing.isEmpty()) {
         frame.open_file(drawing);
     }

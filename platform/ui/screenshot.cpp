@@ -3,8 +3,11 @@
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QImage>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
+#include <QStringList>
+#include <QStringList>
 #include <QWidget>
 #include <cstdio>
 #include <cstring>
@@ -65,6 +68,18 @@ std::function<void(const QString&, const QString&, bool)> stderr_message_sink(bo
             *refused = true;
         }
     };
+}
+
+void show_settings_notices(QWidget* window, const QString& title,
+                           const std::vector<std::string>& notices) {
+    if (notices.empty()) {
+        return;
+    }
+    QStringList lines;
+    for (const std::string& notice : notices) {
+        lines << QString::fromStdString(notice);
+    }
+    QMessageBox::warning(window, title, lines.join("\n"));
 }
 
 }  // namespace platform

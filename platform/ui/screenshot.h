@@ -1,6 +1,7 @@
 #pragma once
 // Start-up helpers shared by the programs' windows: offscreen rendering for
-// --screenshot, and saving what the user would see as a PNG.
+// --screenshot, saving what the user would see as a PNG, and the notices of
+// stored settings replaced at start.
 
 #include <QString>
 #include <functional>
@@ -23,5 +24,10 @@ bool save_screenshot(const std::vector<QWidget*>& windows, const std::string& pa
 // stderr; `*refused` becomes true on a refusal.
 std::function<void(const QString& title, const QString& text, bool error)> stderr_message_sink(
     bool* refused);
+
+// Stored settings that could not be used were replaced by their defaults:
+// one warning over `window` lists them, none when there are none.
+void show_settings_notices(QWidget* window, const QString& title,
+                           const std::vector<std::string>& notices);
 
 }  // namespace platform
