@@ -10,6 +10,7 @@
 
 #include "caract_dim.h"
 #include "command_line.h"
+#include "french_qt.h"
 #include "dimension_fields.h"
 #include "file_errors.h"
 #include "half_former.h"
@@ -101,6 +102,7 @@ int run_batch(const platform::CommandLine& cl) {
 int screenshot(const platform::CommandLine& cl, int& argc, char** argv) {
     platform::use_offscreen_for_screenshot(argc, argv);
     QApplication app(argc, argv);
+    platform::install_qt_french(app);
     cadrex::CaractDim window;
     bool refused = false;
     window.set_message_sink([sink = platform::stderr_message_sink(&refused)](
@@ -151,6 +153,7 @@ int main(int argc, char** argv) {
         return platform::finish_output(run_batch(cl));
     }
     QApplication app(argc, argv);
+    platform::install_qt_french(app);
     cadrex::CaractDim window;
     window.show();
     return app.exec();

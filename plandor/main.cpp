@@ -14,6 +14,7 @@
 #include "auto_plan.h"
 #include "c_format.h"
 #include "command_line.h"
+#include "french_qt.h"
 #include "file_errors.h"
 #include "logical_units.h"
 #include "main_frame.h"
@@ -249,6 +250,7 @@ int run_window(int argc, char** argv, const platform::CommandLine& cl) {
     const bool screenshot = cl.has("--screenshot");
     platform::use_offscreen_for_screenshot(argc, argv);
     QApplication app(argc, argv);
+    platform::install_qt_french(app);
     const auto settings = platform::make_user_settings("Plandor");
     // The machine's speeds give the automatic plan its time estimate.
     const auto machine = platform::make_user_settings("Vexor");

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "command_line.h"
+#include "french_qt.h"
 #include "file_errors.h"
 #include "number_reading.h"
 #include "screenshot.h"
@@ -70,6 +71,7 @@ int run_batch(const platform::CommandLine& cl) {
 int screenshot(const platform::CommandLine& cl, int& argc, char** argv) {
     platform::use_offscreen_for_screenshot(argc, argv);
     QApplication app(argc, argv);
+    platform::install_qt_french(app);
     stelmo::StelmoWindow window;
     bool refused = false;
     window.set_message_sink(platform::stderr_message_sink(&refused));
@@ -110,6 +112,7 @@ int main(int argc, char** argv) {
         return platform::finish_output(run_batch(cl));
     }
     QApplication app(argc, argv);
+    platform::install_qt_french(app);
     stelmo::StelmoWindow window;
     window.show();
     return app.exec();

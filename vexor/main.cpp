@@ -9,6 +9,7 @@
 #include <string>
 
 #include "command_line.h"
+#include "french_qt.h"
 #include "field_checks.h"
 #include "main_frame.h"
 #include "screenshot.h"
@@ -128,6 +129,7 @@ int main(int argc, char** argv) {
 
     platform::use_offscreen_for_screenshot(argc, argv);
     QApplication app(argc, argv);
+    platform::install_qt_french(app);
     QApplication::setOrganizationName("Ostrelo");
     QApplication::setApplicationName("Vexor");
     const QString drawing =
