@@ -7,7 +7,6 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QStringList>
-#include <QStringList>
 #include <QWidget>
 #include <cstdio>
 #include <cstring>

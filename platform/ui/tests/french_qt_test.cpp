@@ -20,7 +20,7 @@ TEST(FrenchQt, StandardButtonsAndFileDialogsReadFrenchUnderTheCLocale) {
 
     QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel |
                              QDialogButtonBox::Yes | QDialogButtonBox::No);
-    EXPECT_EQ(buttons.button(QDialogButtonBox::Cancel)->text(), "&Annuler");
+    EXPECT_EQ(buttons.button(QDialogButtonBox::Cancel)->text(), "Annuler");
     EXPECT_EQ(buttons.button(QDialogButtonBox::Yes)->text(), "&Oui");
     EXPECT_EQ(buttons.button(QDialogButtonBox::No)->text(), "&Non");
 
@@ -30,12 +30,13 @@ TEST(FrenchQt, StandardButtonsAndFileDialogsReadFrenchUnderTheCLocale) {
     auto* box = open_dialog.findChild<QDialogButtonBox*>();
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(box->button(QDialogButtonBox::Open)->text(), "&Ouvrir");
-    EXPECT_EQ(box->button(QDialogButtonBox::Cancel)->text(), "&Annuler");
-    bool look_in_french = false;
+    EXPECT_EQ(box->button(QDialogButtonBox::Cancel)->text(), "Annuler");
+    QStringList labels;
     for (auto* label : open_dialog.findChildren<QLabel*>()) {
-        look_in_french = look_in_french || label->text().contains("Regarder dans");
+        labels << label->text();
     }
-    EXPECT_TRUE(look_in_french);
+    EXPECT_TRUE(labels.contains("Voir dans :")) << labels.join('|').toStdString();
+    EXPECT_TRUE(labels.contains("&Nom de fichier :")) << labels.join('|').toStdString();
 }
 
 TEST(FrenchQt, ADialogIsWideEnoughForItsTitle) {
