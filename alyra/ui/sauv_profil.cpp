@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "french_qt.h"
 #include "number_reading.h"
 
 namespace alyra {
@@ -67,6 +68,7 @@ SauvProfil::SauvProfil(QWidget* parent, AlyraModel& model, const WindowHooks& ho
     main->addLayout(form);
     main->addLayout(buttons);
     setMinimumWidth(520);
+    platform::fit_title(this);
 
     // The names follow the project name as it is typed; Enter saves.
     connect(Txt_Nom_proj_, &QLineEdit::textEdited, this, [this](const QString& text) {
@@ -110,9 +112,16 @@ bool SauvProfil::Bt_Enregistrer_Click() {
         for (const std::string& name : existing) {
             list += "\n" + QString::fromStdString(name);
         }
-        if (!hooks_.ask("Sauvegarde des profils calculés",
-                        "Ces fichiers existent déjà dans le dossier :" + list +
-                            "\n\nVoulez-vous les remplacer ?")) {
+        const Reply reply = hooks_.ask("Sauvegarde des profils calculés",
+                                       "Ces fichiers existent déjà dans le dossier :" + list +
+                                           "\n\nVoulez-vous les remplacer ?");
+        if (reply != Reply::Oui) {
+            // Nothing is written. "Non": the files stay, another project
+            // name gives other names.
+            if (reply == Reply::Non) {
+                Txt_Nom_proj_->setFocus();
+                Txt_Nom_proj_->selectAll();
+            }
             return false;
         }
     }
