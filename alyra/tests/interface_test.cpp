@@ -169,6 +169,12 @@ TEST_F(InterfaceTest, ProfilesEnableTheComputationWhichFillsTheResults) {
     EXPECT_TRUE(enabled("Bt_Sauve_Prof"));
     EXPECT_TRUE(shows_colour(child<QWidget>("Pic_Prof_Proj"), QColor(0, 0, 255)));
     EXPECT_TRUE(shows_colour(child<QWidget>("Pic_Prof_Proj"), QColor(0, 255, 0)));
+    // The tip template crosses itself; the window says so without a message
+    // box, until the next redraw.
+    EXPECT_TRUE(child<QLabel>("Lbl_Avis")->isVisible());
+    EXPECT_TRUE(child<QLabel>("Lbl_Avis")->text().contains("saumon se croise à 57 % de la corde"));
+    QTest::mouseClick(child<QWidget>("Pic_Prof_Ini"), Qt::LeftButton);
+    EXPECT_FALSE(child<QLabel>("Lbl_Avis")->isVisible());
     EXPECT_TRUE(messages.empty());
 }
 

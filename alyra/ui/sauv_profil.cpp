@@ -5,14 +5,19 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include "french_qt.h"
 #include "number_reading.h"
+#include "text_width.h"
 
 namespace alyra {
 
 namespace {
+
+// Room kept free on each side of the window when a long name widens it.
+constexpr int kScreenMargin = 60;
 
 QLineEdit* shown_box(QWidget* parent, const char* name) {
     auto* box = new QLineEdit(parent);
@@ -101,6 +106,11 @@ void SauvProfil::build_names() {
     Txt_Nom_Fich_Empl_->setText(QString::fromStdString(names.root));
     Txt_Nom_Fich_Saum_->setText(QString::fromStdString(names.tip));
     Txt_Nom_Fich_Data_->setText(QString::fromStdString(names.data));
+    // The names grow the window with the project name, up to the screen.
+    const int cap = screen()->availableGeometry().width() - 2 * kScreenMargin;
+    for (QLineEdit* box : {Txt_Nom_Fich_Empl_, Txt_Nom_Fich_Saum_, Txt_Nom_Fich_Data_}) {
+        fit_text(box, cap);
+    }
 }
 
 bool SauvProfil::Bt_Enregistrer_Click() {
