@@ -193,6 +193,11 @@ int run_batch(const platform::CommandLine& cl) {
         return platform::refuse(error);
     }
     print_results(model);
+    // A template that crosses itself is still written as computed; the user
+    // is told where it leaves the panel.
+    for (const std::string& notice : model.crossing_notices()) {
+        std::fprintf(stderr, "%s\n", notice.c_str());
+    }
     if (cl.has("--save-project")) {
         SaveReport report;
         if (!model.Sauve_Projet(project, today(), sep, report, error)) {

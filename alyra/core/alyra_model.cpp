@@ -6,6 +6,7 @@
 #include <memory>
 #include <utility>
 
+#include "crossing.h"
 #include "number_format.h"
 #include "number_reading.h"
 #include "point_line.h"
@@ -72,16 +73,30 @@ bool AlyraModel::redraw_values(const WingInputs& in, Section& root3, Section& ti
     return true;
 }
 
-bool AlyraModel::redraw(std::string& error) {
+bool AlyraModel::read_and_redraw(WingInputs& in, Section& root3, Section& tip3,
+                                 WingResults& results, std::string& error,
+                                 FieldText* refused) const {
+    FieldText field = nullptr;
+    bool ok = read_inputs(fields, in, error, &field);
+    if (ok && !redraw_values(in, root3, tip3, results, error)) {
+        // Only a zero length stops the turn; other refusals are about the
+        // panel as a whole.
+        field = in.L == 0 ? &WingFields::Txt_Long : nullptr;
+        ok = false;
+    }
+    if (!ok && refused) {
+        *refused = field;
+    }
+    return ok;
+}
+
+bool AlyraModel::redraw(std::string& error, FieldText* refused) {
     computed_ = false;
     WingInputs in;
-    if (!read_inputs(fields, in, error)) {
-        return false;
-    }
     auto root3 = std::make_unique<Section>();
     auto tip3 = std::make_unique<Section>();
     WingResults results = results_;
-    if (!redraw_values(in, *root3, *tip3, results, error)) {
+    if (!read_and_redraw(in, *root3, *tip3, results, error, refused)) {
         return false;
     }
     root3_ = *root3;
@@ -90,19 +105,19 @@ bool AlyraModel::redraw(std::string& error) {
     return true;
 }
 
-bool AlyraModel::compute(std::string& error) {
+bool AlyraModel::compute(std::string& error, FieldText* refused) {
+    if (refused) {
+        *refused = nullptr;
+    }
     if (!can_compute()) {
         error = "Choisissez d'abord les profils d'emplanture et de saumon.";
         return false;
     }
     WingInputs in;
-    if (!read_inputs(fields, in, error)) {
-        return false;
-    }
     auto root3 = std::make_unique<Section>();
     auto tip3 = std::make_unique<Section>();
     WingResults results = results_;
-    if (!redraw_values(in, *root3, *tip3, results, error)) {
+    if (!read_and_redraw(in, *root3, *tip3, results, error, refused)) {
         return false;
     }
     // The final twists of the panel with its sections as they are built.
@@ -166,6 +181,13 @@ bool AlyraModel::compute(std::string& error) {
     results_ = results;
     computed_ = true;
     return true;
+}
+
+std::vector<std::string> AlyraModel::crossing_notices() const {
+    if (!computed_) {
+        return {};
+    }
+    return alyra::crossing_notices(root_final_, tip_final_);
 }
 
 bool AlyraModel::optimiser_values(OptimiserValues& out, std::string& error) {

@@ -57,12 +57,19 @@ class AlyraModel {
 
     // What every redraw of the initial views computes: the 3-D sections and
     // the results that follow from the inputs alone (chord, length, sweep,
-    // rotation caption). Disables saving the results.
-    bool redraw(std::string& error);
+    // rotation caption). Disables saving the results. `refused`, when given,
+    // names the field a refusal is about (null when it is about no one field).
+    bool redraw(std::string& error, FieldText* refused = nullptr);
 
     // "Calculer les nouveaux profils": the redraw values, the final twists
     // and heights, the turn and the new profiles, from the current fields.
-    bool compute(std::string& error);
+    // `refused` as for redraw.
+    bool compute(std::string& error, FieldText* refused = nullptr);
+
+    // What the user must know about the last computation's new profiles:
+    // one notice per profile that crosses itself (crossing.h); none before a
+    // computation or after a redraw.
+    std::vector<std::string> crossing_notices() const;
 
     // The optimiser's proposals after a fresh computation.
     bool optimiser_values(OptimiserValues& out, std::string& error);
@@ -101,6 +108,10 @@ class AlyraModel {
     // The redraw values into `results`, the sections into `root3`, `tip3`.
     bool redraw_values(const WingInputs& in, Section& root3, Section& tip3, WingResults& results,
                        std::string& error) const;
+    // The fields read into `in`, then the redraw values; `refused` as for
+    // redraw.
+    bool read_and_redraw(WingInputs& in, Section& root3, Section& tip3, WingResults& results,
+                         std::string& error, FieldText* refused) const;
     bool load_profile(const std::string& path, ProfileSlot& slot, std::string& error);
 
     ProfileSlot empl_;

@@ -6,30 +6,38 @@
 
 namespace alyra {
 
-bool read_inputs(const WingFields& fields, WingInputs& in, std::string& error) {
+bool read_inputs(const WingFields& fields, WingInputs& in, std::string& error, FieldText* refused) {
     struct Field {
+        FieldText member;
         const std::string& text;
         double& value;
         const char* caption;
     };
     WingInputs read;
     const Field all[] = {
-        {fields.txt_corde_empl, read.Ce, "la corde d'emplanture"},
-        {fields.txt_href_empl, read.He, "la hauteur de référence d'emplanture"},
-        {fields.txt_vril_empl2, read.Ve, "le vrillage d'emplanture"},
-        {fields.txt_vril_empl, read.Ae, "la rotation du profil d'emplanture"},
-        {fields.txt_corde_saum, read.Cs, "la corde du saumon"},
-        {fields.txt_href_saum, read.Hs, "la hauteur de référence du saumon"},
-        {fields.txt_vril_saum2, read.Vs, "le vrillage du saumon"},
-        {fields.txt_vril_saum, read.As, "la rotation du profil du saumon"},
-        {fields.txt_fleche, read.F, "la flèche"},
-        {fields.Txt_Long, read.L, "la longueur du tronçon"},
+        {&WingFields::txt_corde_empl, fields.txt_corde_empl, read.Ce, "la corde d'emplanture"},
+        {&WingFields::txt_href_empl, fields.txt_href_empl, read.He,
+         "la hauteur de référence d'emplanture"},
+        {&WingFields::txt_vril_empl2, fields.txt_vril_empl2, read.Ve, "le vrillage d'emplanture"},
+        {&WingFields::txt_vril_empl, fields.txt_vril_empl, read.Ae,
+         "la rotation du profil d'emplanture"},
+        {&WingFields::txt_corde_saum, fields.txt_corde_saum, read.Cs, "la corde du saumon"},
+        {&WingFields::txt_href_saum, fields.txt_href_saum, read.Hs,
+         "la hauteur de référence du saumon"},
+        {&WingFields::txt_vril_saum2, fields.txt_vril_saum2, read.Vs, "le vrillage du saumon"},
+        {&WingFields::txt_vril_saum, fields.txt_vril_saum, read.As,
+         "la rotation du profil du saumon"},
+        {&WingFields::txt_fleche, fields.txt_fleche, read.F, "la flèche"},
+        {&WingFields::Txt_Long, fields.Txt_Long, read.L, "la longueur du tronçon"},
     };
     for (const Field& f : all) {
         f.value = pointfile::leading_number(f.text);
         if (!std::isfinite(f.value)) {
             error = std::string("La valeur de ") + f.caption + " (« " + f.text +
                     " ») est trop grande pour être calculée.";
+            if (refused) {
+                *refused = f.member;
+            }
             return false;
         }
     }
@@ -37,11 +45,25 @@ bool read_inputs(const WingFields& fields, WingInputs& in, std::string& error) {
     // what the user is told.
     if (read.L == 0 && !pointfile::begins_with_number(fields.Txt_Long)) {
         error = "La longueur du tronçon « " + fields.Txt_Long + " » n'est pas un nombre.";
+        if (refused) {
+            *refused = &WingFields::Txt_Long;
+        }
         return false;
     }
     read.vrillage_integre = fields.chk_vrillage_integre;
     in = read;
     return true;
+}
+
+bool RefusalMemory::is_news(const WingFields& fields, FieldText field, const std::string& message) {
+    const bool same =
+        told_ && field == field_ &&
+        (field ? fields.*field == fields_.*field : message == message_ && fields == fields_);
+    told_ = true;
+    field_ = field;
+    message_ = message;
+    fields_ = fields;
+    return !same;
 }
 
 }  // namespace alyra

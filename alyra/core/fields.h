@@ -21,11 +21,35 @@ struct WingFields {
     std::string txt_fleche = "350";
     std::string Txt_Long = "400";
     bool chk_vrillage_integre = false;  // "Vrillage intégré aux profils"
+
+    bool operator==(const WingFields&) const = default;
 };
+
+// A text box of WingFields.
+using FieldText = std::string WingFields::*;
 
 // Reads every field with the leading-number scan ("12,5" is 12, no number is
 // 0), and the check box. Refused with a French message when a value is too
-// large to compute.
-bool read_inputs(const WingFields& fields, WingInputs& in, std::string& error);
+// large to compute or the length is no number; `refused`, when given, then
+// names the field.
+bool read_inputs(const WingFields& fields, WingInputs& in, std::string& error,
+                 FieldText* refused = nullptr);
+
+// Whether a refusal of the fields is worth a message: a field whose text was
+// refused is not refused again until its text changes, so leaving box after
+// box tells it once. A refusal about no one field (`field` null) is told
+// again when any text changed. Forget what was refused once the fields are
+// accepted.
+class RefusalMemory {
+  public:
+    bool is_news(const WingFields& fields, FieldText field, const std::string& message);
+    void forget() { told_ = false; }
+
+  private:
+    bool told_ = false;
+    FieldText field_ = nullptr;
+    std::string message_;
+    WingFields fields_;
+};
 
 }  // namespace alyra

@@ -8,12 +8,16 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 
 #include "test_files.h"
+#include "text_width.h"
 #include "window_test.h"
 
 namespace fs = std::filesystem;
@@ -129,7 +133,7 @@ class InterfaceTest : public window_test::WindowTest<TestInterface> {
     std::vector<QString> opened_in;
     std::vector<QString> proposals;
     std::vector<QString> questions;
-    bool answer = false;
+    alyra::Reply answer = alyra::Reply::Non;
 };
 
 const QStringList kGoldenResults = {"277.35", "678.15", "0.00", "20.00", "25.17", "0.13", "-1.96"};
@@ -165,6 +169,12 @@ TEST_F(InterfaceTest, ProfilesEnableTheComputationWhichFillsTheResults) {
     EXPECT_TRUE(enabled("Bt_Sauve_Prof"));
     EXPECT_TRUE(shows_colour(child<QWidget>("Pic_Prof_Proj"), QColor(0, 0, 255)));
     EXPECT_TRUE(shows_colour(child<QWidget>("Pic_Prof_Proj"), QColor(0, 255, 0)));
+    // The tip template crosses itself; the window says so without a message
+    // box, until the next redraw.
+    EXPECT_TRUE(child<QLabel>("Lbl_Avis")->isVisible());
+    EXPECT_TRUE(child<QLabel>("Lbl_Avis")->text().contains("saumon se croise à 57 % de la corde"));
+    QTest::mouseClick(child<QWidget>("Pic_Prof_Ini"), Qt::LeftButton);
+    EXPECT_FALSE(child<QLabel>("Lbl_Avis")->isVisible());
     EXPECT_TRUE(messages.empty());
 }
 
@@ -319,7 +329,7 @@ TEST_F(InterfaceTest, SavingTheResultsWritesTheBatchFilesAndAsksBeforeReplacing)
     const fs::path tip_file = out / tip.toStdString();
     std::ofstream(tip_file) << "ancien";
     for (bool yes : {false, true}) {
-        answer = yes;
+        answer = yes ? alyra::Reply::Oui : alyra::Reply::Non;
         QTest::mouseClick(child<QPushButton>("Bt_Sauve_Prof"), Qt::LeftButton);
         QTest::mouseClick(dialog->findChild<QPushButton*>("Bt_Enregistrer"), Qt::LeftButton);
         EXPECT_EQ(test_files::read_bytes(tip_file) == "ancien", !yes);
@@ -386,4 +396,104 @@ TEST_F(InterfaceTest, FoldersAreWrittenAtExitAndReadAtTheNextStart) {
     TestInterface short_ini;
     EXPECT_EQ(short_ini.folder(FileWindow::Charge_Proj), "/");
     EXPECT_EQ(short_ini.folder(FileWindow::Charge_Fichier), here);
+}
+
+TEST_F(InterfaceTest, ARefusedLengthIsToldOnceUntilItsTextChanges) {
+    load_panel();
+    QLineEdit* longueur = main<QLineEdit>("Txt_Long");
+    auto empty_then_wander = [&] {
+        longueur->setFocus();
+        longueur->selectAll();
+        QTest::keyClick(longueur, Qt::Key_Delete);
+        ASSERT_TRUE(longueur->text().isEmpty());
+        // Enter, then box after box, back through the empty one, and a
+        // computation asked for meanwhile.
+        QTest::keyClick(longueur, Qt::Key_Return);
+        for (const char* name : {"txt_fleche", "txt_corde_empl", "Txt_Long", "txt_href_saum",
+                                 "Txt_Long", "txt_corde_saum"}) {
+            main<QLineEdit>(name)->setFocus();
+        }
+        QTest::mouseClick(child<QWidget>("Pic_Prof_Ini"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>("Bt_Calc"), Qt::LeftButton);
+    };
+    empty_then_wander();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_TRUE(messages[0].error);
+    EXPECT_TRUE(messages[0].text.contains("longueur du tronçon")) << messages[0].text.toStdString();
+    // The refusal stays in the window while the length is empty.
+    EXPECT_TRUE(child<QLabel>("Lbl_Avis")->isVisible());
+    EXPECT_EQ(child<QLabel>("Lbl_Avis")->text(), messages[0].text);
+    EXPECT_FALSE(enabled("Bt_Sauve_Prof"));
+
+    retype("Txt_Long", "650");
+    main<QLineEdit>("txt_fleche")->setFocus();
+    EXPECT_EQ(messages.size(), 1u);
+    empty_then_wander();
+    EXPECT_EQ(messages.size(), 2u);
+}
+
+TEST_F(InterfaceTest, EscapeOnTheReplaceQuestionWritesNothing) {
+    const fs::path out = scratch() / "echap";
+    fs::create_directories(out);
+    load_panel();
+    QTest::mouseClick(child<QPushButton>("Bt_Calc"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>("Bt_Sauve_Prof"), Qt::LeftButton);
+    auto* dialog = child<QDialog>("Sauv_Profil");
+    dialog->findChild<QLineEdit*>("Txt_Dossier")->setText(QString::fromStdString(out.string()));
+    std::vector<fs::path> existing;
+    for (const char* name : {"Txt_Nom_Fich_Empl", "Txt_Nom_Fich_Saum", "Txt_Nom_Fich_Data"}) {
+        existing.push_back(out / dialog->findChild<QLineEdit*>(name)->text().toStdString());
+        std::ofstream(existing.back()) << "ancien";
+    }
+
+    // The real question, answered by a stray Escape.
+    window.hooks().ask = alyra::desktop_hooks(&window).ask;
+    QStringList buttons;
+    QString escape;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        for (QAbstractButton* b : box->buttons()) {
+            buttons << b->text().remove('&');
+        }
+        QTest::keyClick(box, Qt::Key_Escape);
+        if (box->escapeButton()) {
+            escape = box->escapeButton()->text().remove('&');
+        }
+        if (box->isVisible()) {
+            box->reject();
+        }
+    });
+    QTest::mouseClick(dialog->findChild<QPushButton*>("Bt_Enregistrer"), Qt::LeftButton);
+
+    buttons.sort();
+    EXPECT_EQ(buttons, QStringList({"Annuler", "Non", "Oui"}));
+    EXPECT_EQ(escape, "Annuler");
+    for (const fs::path& file : existing) {
+        EXPECT_EQ(test_files::read_bytes(file), "ancien") << file;
+    }
+    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(dialog->isVisible());
+}
+
+TEST_F(InterfaceTest, TheWindowOpensOnTheScreenAndShrinksWithoutCuttingATextBox) {
+    const QRect free = window.screen()->availableGeometry();
+    EXPECT_TRUE(free.contains(window.frameGeometry())) << free.width() << "x" << free.height();
+
+    load_panel();
+    QTest::mouseClick(child<QPushButton>("Bt_Calc"), Qt::LeftButton);
+    QTest::mouseClick(child<QPushButton>("Bt_Sauve_Prof"), Qt::LeftButton);
+    auto* dialog = child<QDialog>("Sauv_Profil");
+    window.resize(800, 560);
+    dialog->resize(dialog->minimumSizeHint());
+    QApplication::processEvents();
+    for (QWidget* w : {static_cast<QWidget*>(&window), static_cast<QWidget*>(dialog)}) {
+        for (QLineEdit* box : w->findChildren<QLineEdit*>()) {
+            if (box->isVisible()) {
+                EXPECT_GE(alyra::text_room(box), box->fontMetrics().horizontalAdvance(box->text()))
+                    << box->objectName().toStdString() << " « " << box->text().toStdString()
+                    << " »";
+            }
+        }
+    }
 }

@@ -12,14 +12,19 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QSignalBlocker>
+#include <QStringList>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "drawing_view.h"
 #include "number_reading.h"
 #include "opti_href.h"
 #include "project_file.h"
 #include "sauv_profil.h"
+#include "text_width.h"
 
 namespace alyra {
 
@@ -27,6 +32,17 @@ namespace {
 
 constexpr const char* kProfileFilter = "Profils (*.dat)";
 constexpr const char* kProjectFilter = "Projets Alyra (*.alyra)";
+
+// The window's size where the screen has room for it.
+constexpr QSize kPreferredSize(1180, 720);
+// Room left around the window for its frame and title bar, which the window
+// manager adds outside its geometry.
+constexpr QSize kFrameRoom(16, 48);
+// The widest numbers the dimension and result boxes show whole, and the
+// widest a profile's file name grows its box.
+constexpr const char* kWidestNumber = "-0000.00";
+constexpr const char* kWidestPreRotation = "-00.0";
+constexpr int kFileNameCap = 32;  // average characters
 
 QString qt(const std::string& text) {
     return QString::fromStdString(text);
@@ -85,7 +101,10 @@ Interface::~Interface() = default;
 QLineEdit* Interface::field(const char* name, std::string WingFields::*text) {
     auto* box = new QLineEdit(qt(model_->fields.*text));
     box->setObjectName(name);
-    box->setMaximumWidth(70);
+    const bool narrow = text == &WingFields::txt_vril_empl || text == &WingFields::txt_vril_saum;
+    const int width = width_for(box, narrow ? kWidestPreRotation : kWidestNumber);
+    box->setMinimumWidth(width);
+    box->setMaximumWidth(std::max(width, narrow ? 40 : 70));
     fields_.push_back({text, box});
     return box;
 }
@@ -112,7 +131,6 @@ void Interface::build_layout() {
     ge->addWidget(caption("Vrillage :"), 3, 0);
     ge->addWidget(field("txt_vril_empl2", &WingFields::txt_vril_empl2), 3, 1);
     QLineEdit* vril_empl = field("txt_vril_empl", &WingFields::txt_vril_empl);
-    vril_empl->setMaximumWidth(40);
     ge->addWidget(vril_empl, 3, 2);
     // One choice for both twists: the profiles hold them, or the user turns
     // each template by its final twist.
@@ -144,7 +162,6 @@ void Interface::build_layout() {
     gs->addWidget(caption("Vrillage :"), 3, 0);
     gs->addWidget(field("txt_vril_saum2", &WingFields::txt_vril_saum2), 3, 1);
     QLineEdit* vril_saum = field("txt_vril_saum", &WingFields::txt_vril_saum);
-    vril_saum->setMaximumWidth(40);
     gs->addWidget(vril_saum, 3, 2);
     gs->setColumnStretch(4, 1);
 
@@ -204,7 +221,9 @@ void Interface::build_layout() {
         auto* box = new QLineEdit;
         box->setObjectName(r.name);
         box->setReadOnly(true);
-        box->setMaximumWidth(70);
+        const int width = width_for(box, kWidestNumber);
+        box->setMinimumWidth(width);
+        box->setMaximumWidth(std::max(width, 70));
         gr->addWidget(caption(r.caption), r.row, r.column);
         gr->addWidget(box, r.row, r.column + 1);
         gr->addWidget(caption(r.unit), r.row, r.column + 2);
@@ -240,11 +259,34 @@ void Interface::build_layout() {
     auto* middle = new QHBoxLayout;
     middle->addWidget(initial, 1);
     middle->addWidget(final_frame, 1);
-    auto* main = new QVBoxLayout(this);
+    // Refusals of the fields and what the last computation's profiles mean
+    // for the cut.
+    Lbl_Avis_ = new QLabel;
+    Lbl_Avis_->setObjectName("Lbl_Avis");
+    Lbl_Avis_->setWordWrap(true);
+    Lbl_Avis_->setStyleSheet("color: rgb(170, 0, 0)");
+    Lbl_Avis_->hide();
+
+    // Below its minimum size the window scrolls rather than squeeze a box
+    // narrower than its text.
+    auto* content = new QWidget;
+    content->setObjectName("Contenu");
+    auto* main = new QVBoxLayout(content);
     main->addLayout(top);
     main->addLayout(middle, 1);
+    main->addWidget(Lbl_Avis_);
     main->addLayout(buttons);
-    resize(1000, 720);
+    auto* scroll = new QScrollArea;
+    scroll->setObjectName("Defilement");
+    scroll->setFrameShape(QFrame::NoFrame);
+    // A click on a drawing leaves the focus in its box.
+    scroll->setFocusPolicy(Qt::NoFocus);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(content);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(scroll);
+    fit_to_screen();
 
     // Enter or leaving one of the eight dimension boxes redraws; the twist
     // boxes wait for the next redraw or computation.
@@ -273,6 +315,16 @@ void Interface::build_layout() {
     connect(bt_load_proj, &QPushButton::clicked, this, [this] { Bt_Load_Proj_Click(); });
     connect(Bt_Save_Proj_, &QPushButton::clicked, this, [this] { Bt_Save_Proj_Click(); });
     connect(bt_quit, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void Interface::fit_to_screen() {
+    // Wholly on the screen's free area (without its panels), frame and title
+    // bar included, centred there.
+    const QRect free = screen()->availableGeometry();
+    const QSize size = kPreferredSize.boundedTo(free.size() - kFrameRoom);
+    resize(size);
+    move(free.x() + std::max(0, (free.width() - size.width() - kFrameRoom.width()) / 2),
+         free.y() + std::max(0, (free.height() - size.height() - kFrameRoom.height()) / 2));
 }
 
 QString Interface::folder(FileWindow window) const {
@@ -311,6 +363,9 @@ void Interface::show_profiles() {
     const QString none = QString::fromUtf8(kPasDeProfil.data(), kPasDeProfil.size());
     txt_prof_empl_->setText(e.chosen ? qt(e.file_name) : none);
     txt_prof_saum_->setText(s.chosen ? qt(s.file_name) : none);
+    const int cap = width_for(txt_prof_empl_, QString(kFileNameCap, 'n'));
+    fit_text(txt_prof_empl_, cap);
+    fit_text(txt_prof_saum_, cap);
     Lbl_prof_empl_->setText(qt(e.label));
     Lbl_Prof_Saum_->setText(qt(s.label));
 }
@@ -323,6 +378,16 @@ void Interface::show_results() {
     if (!r.rotation_caption.empty()) {
         Label32_->setText(qt(r.rotation_caption));
     }
+    show_notice();
+}
+
+void Interface::show_notice() {
+    QStringList lines;
+    for (const std::string& notice : model_->crossing_notices()) {
+        lines << qt(notice);
+    }
+    Lbl_Avis_->setText(lines.join("\n"));
+    Lbl_Avis_->setVisible(!lines.isEmpty());
 }
 
 void Interface::update_buttons() {
@@ -335,6 +400,14 @@ void Interface::update_buttons() {
 
 void Interface::report(const std::string& error) {
     hooks_.message("Erreur", message_text(error), true);
+}
+
+void Interface::refuse_fields(const std::string& error, FieldText field) {
+    Lbl_Avis_->setText(message_text(error));
+    Lbl_Avis_->show();
+    if (refusals_.is_news(model_->fields, field, error)) {
+        report(error);
+    }
 }
 
 void Interface::draw_initial_views() {
@@ -362,14 +435,16 @@ void Interface::draw_projected_profiles() {
 bool Interface::Trace_Profil_Ini() {
     read_fields();
     std::string error;
-    const bool ok = model_->redraw(error);
+    FieldText refused = nullptr;
+    const bool ok = model_->redraw(error, &refused);
     if (ok) {
+        refusals_.forget();
         draw_initial_views();
         show_results();
     }
     update_buttons();
     if (!ok) {
-        report(error);
+        refuse_fields(error, refused);
     }
     return ok;
 }
@@ -377,10 +452,12 @@ bool Interface::Trace_Profil_Ini() {
 bool Interface::Bt_Calc_Click() {
     read_fields();
     std::string error;
-    if (!model_->compute(error)) {
-        report(error);
+    FieldText refused = nullptr;
+    if (!model_->compute(error, &refused)) {
+        refuse_fields(error, refused);
         return false;
     }
+    refusals_.forget();
     draw_projected_profiles();
     show_results();
     update_buttons();
@@ -389,6 +466,7 @@ bool Interface::Bt_Calc_Click() {
 
 void Interface::adopt(const AlyraModel& model) {
     *model_ = model;
+    refusals_.forget();
     show_fields();
     show_profiles();
     Trace_Profil_Ini();
@@ -414,6 +492,8 @@ void Interface::choose_profile(bool root) {
         report(error);
         return;
     }
+    // Other profiles: a refusal is news again.
+    refusals_.forget();
     show_profiles();
     Trace_Profil_Ini();
 }
@@ -460,6 +540,7 @@ void Interface::Bt_Load_Proj_Click() {
         report(error);
         return;
     }
+    refusals_.forget();
     show_fields();
     show_profiles();
     Trace_Profil_Ini();

@@ -70,6 +70,12 @@ class Interface : public QWidget {
     void draw_initial_views();
     void draw_projected_profiles();
     void report(const std::string& error);
+    // A refusal of the fields: a message unless this field's text was
+    // already refused, and the refusal in the notice line until the fields
+    // are accepted.
+    void refuse_fields(const std::string& error, FieldText field);
+    void show_notice();
+    void fit_to_screen();
 
     void choose_profile(bool root);
     void Bt_Opt_Href_Saum_Click();
@@ -84,6 +90,7 @@ class Interface : public QWidget {
     std::array<QString, 4> folders_;
     WindowHooks hooks_;
     std::vector<Field> fields_;
+    RefusalMemory refusals_;
 
     QCheckBox* chk_vrillage_integre_ = nullptr;
     QLineEdit* txt_prof_empl_ = nullptr;
@@ -91,6 +98,7 @@ class Interface : public QWidget {
     QLabel* Lbl_prof_empl_ = nullptr;
     QLabel* Lbl_Prof_Saum_ = nullptr;
     QLabel* Label32_ = nullptr;
+    QLabel* Lbl_Avis_ = nullptr;
     std::vector<std::pair<ShownNumber WingResults::*, QLineEdit*>> results_;
     DrawingView* Pic_Prof_Ini_ = nullptr;
     DrawingView* Pic_Prof_Proj_ = nullptr;

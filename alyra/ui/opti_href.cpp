@@ -8,6 +8,8 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
+#include "french_qt.h"
+
 namespace alyra {
 
 namespace {
@@ -80,6 +82,7 @@ OptiHref::OptiHref(QWidget* parent, std::function<void(const ShownNumber&)> on_t
     main->addWidget(note);
     main->addLayout(grid);
     setMinimumWidth(580);
+    platform::fit_title(this);
 
     connect(Curseur_, &QScrollBar::valueChanged, this, [this] { Curseur_Change(); });
     connect(bt_nop, &QPushButton::clicked, this, [this] { take(values_.Txt_NOP); });

@@ -5,13 +5,19 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
+#include "french_qt.h"
 #include "number_reading.h"
+#include "text_width.h"
 
 namespace alyra {
 
 namespace {
+
+// Room kept free on each side of the window when a long name widens it.
+constexpr int kScreenMargin = 60;
 
 QLineEdit* shown_box(QWidget* parent, const char* name) {
     auto* box = new QLineEdit(parent);
@@ -67,6 +73,7 @@ SauvProfil::SauvProfil(QWidget* parent, AlyraModel& model, const WindowHooks& ho
     main->addLayout(form);
     main->addLayout(buttons);
     setMinimumWidth(520);
+    platform::fit_title(this);
 
     // The names follow the project name as it is typed; Enter saves.
     connect(Txt_Nom_proj_, &QLineEdit::textEdited, this, [this](const QString& text) {
@@ -99,6 +106,11 @@ void SauvProfil::build_names() {
     Txt_Nom_Fich_Empl_->setText(QString::fromStdString(names.root));
     Txt_Nom_Fich_Saum_->setText(QString::fromStdString(names.tip));
     Txt_Nom_Fich_Data_->setText(QString::fromStdString(names.data));
+    // The names grow the window with the project name, up to the screen.
+    const int cap = screen()->availableGeometry().width() - 2 * kScreenMargin;
+    for (QLineEdit* box : {Txt_Nom_Fich_Empl_, Txt_Nom_Fich_Saum_, Txt_Nom_Fich_Data_}) {
+        fit_text(box, cap);
+    }
 }
 
 bool SauvProfil::Bt_Enregistrer_Click() {
@@ -110,9 +122,16 @@ bool SauvProfil::Bt_Enregistrer_Click() {
         for (const std::string& name : existing) {
             list += "\n" + QString::fromStdString(name);
         }
-        if (!hooks_.ask("Sauvegarde des profils calculés",
-                        "Ces fichiers existent déjà dans le dossier :" + list +
-                            "\n\nVoulez-vous les remplacer ?")) {
+        const Reply reply = hooks_.ask("Sauvegarde des profils calculés",
+                                       "Ces fichiers existent déjà dans le dossier :" + list +
+                                           "\n\nVoulez-vous les remplacer ?");
+        if (reply != Reply::Oui) {
+            // Nothing is written. "Non": the files stay, another project
+            // name gives other names.
+            if (reply == Reply::Non) {
+                Txt_Nom_proj_->setFocus();
+                Txt_Nom_proj_->selectAll();
+            }
             return false;
         }
     }

@@ -1,6 +1,6 @@
 #pragma once
-// What Alyra's windows ask of the desktop: message boxes, a yes/no question
-// and the file and folder choosers. The main window fills them with Qt's
+// What Alyra's windows ask of the desktop: message boxes, a question and the
+// file and folder choosers. The main window fills them with Qt's
 // dialogs; tests replace them.
 
 #include <QString>
@@ -13,11 +13,15 @@ class QWidget;
 
 namespace alyra {
 
+// The answer to a question: its "Oui", its "Non", or "Annuler" (also Escape
+// and closing the box), which always leaves everything as it was.
+enum class Reply { Oui, Non, Annuler };
+
 struct WindowHooks {
     // Shows a message; `error` is true for a refusal.
     std::function<void(const QString& title, const QString& text, bool error)> message;
-    // Asks a yes/no question; true for yes.
-    std::function<bool(const QString& title, const QString& text)> ask;
+    // Asks a question answered "Oui", "Non" or "Annuler".
+    std::function<Reply(const QString& title, const QString& text)> ask;
     // A file to open (Charge_Fichier, Charge_Proj) or to save to (Sauv_Proj),
     // starting in `folder`, proposing `proposed` when saving; empty when the
     // user cancels.
@@ -32,7 +36,8 @@ struct WindowHooks {
 // breaks.
 QString message_text(const std::string& text);
 
-// The hooks on Qt's message boxes and file dialogs, parented to `parent`.
+// The hooks on Qt's message boxes and file dialogs, parented to `parent`,
+// each as wide as its title.
 WindowHooks desktop_hooks(QWidget* parent);
 
 }  // namespace alyra

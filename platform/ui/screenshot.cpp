@@ -18,7 +18,11 @@ namespace platform {
 void use_offscreen_for_screenshot(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], "--screenshot", 12) == 0) {
-            qputenv("QT_QPA_PLATFORM", "offscreen");
+            // An offscreen platform chosen with its options (a screen size:
+            // offscreen:size=1024x768) is kept.
+            if (!qgetenv("QT_QPA_PLATFORM").startsWith("offscreen")) {
+                qputenv("QT_QPA_PLATFORM", "offscreen");
+            }
             return;
         }
     }
