@@ -105,8 +105,8 @@ std::vector<std::string> crossing_notices(const PointTable& root, const PointTab
             notices.push_back(std::string("Le profil projeté ") + end + " se croise à " +
                               std::to_string(percent) +
                               " % de la corde : en arrière de ce point, son plan de coupe passe "
-                              "au-delà du tronçon, et la partie du gabarit en arrière de ce "
-                              "point est hors du tronçon.");
+                              "au-delà du tronçon et cette partie du gabarit est hors du "
+                              "tronçon.");
         }
     }
     return notices;

@@ -406,15 +406,13 @@ TEST_F(InterfaceTest, ARefusedLengthIsToldOnceUntilItsTextChanges) {
         longueur->selectAll();
         QTest::keyClick(longueur, Qt::Key_Delete);
         ASSERT_TRUE(longueur->text().isEmpty());
-        // Enter, then box after box, back through the empty one, and a
-        // computation asked for meanwhile.
+        // Enter, then box after box, back through the empty one.
         QTest::keyClick(longueur, Qt::Key_Return);
         for (const char* name : {"txt_fleche", "txt_corde_empl", "Txt_Long", "txt_href_saum",
                                  "Txt_Long", "txt_corde_saum"}) {
             main<QLineEdit>(name)->setFocus();
         }
         QTest::mouseClick(child<QWidget>("Pic_Prof_Ini"), Qt::LeftButton);
-        QTest::mouseClick(child<QPushButton>("Bt_Calc"), Qt::LeftButton);
     };
     empty_then_wander();
     ASSERT_EQ(messages.size(), 1u);
@@ -424,12 +422,15 @@ TEST_F(InterfaceTest, ARefusedLengthIsToldOnceUntilItsTextChanges) {
     EXPECT_TRUE(child<QLabel>("Lbl_Avis")->isVisible());
     EXPECT_EQ(child<QLabel>("Lbl_Avis")->text(), messages[0].text);
     EXPECT_FALSE(enabled("Bt_Sauve_Prof"));
+    // A computation the user asks for is always answered.
+    QTest::mouseClick(child<QPushButton>("Bt_Calc"), Qt::LeftButton);
+    EXPECT_EQ(messages.size(), 2u);
 
     retype("Txt_Long", "650");
     main<QLineEdit>("txt_fleche")->setFocus();
-    EXPECT_EQ(messages.size(), 1u);
-    empty_then_wander();
     EXPECT_EQ(messages.size(), 2u);
+    empty_then_wander();
+    EXPECT_EQ(messages.size(), 3u);
 }
 
 TEST_F(InterfaceTest, EscapeOnTheReplaceQuestionWritesNothing) {

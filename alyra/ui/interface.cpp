@@ -402,10 +402,10 @@ void Interface::report(const std::string& error) {
     hooks_.message("Erreur", message_text(error), true);
 }
 
-void Interface::refuse_fields(const std::string& error, FieldText field) {
+void Interface::refuse_fields(const std::string& error, FieldText field, bool asked) {
     Lbl_Avis_->setText(message_text(error));
     Lbl_Avis_->show();
-    if (refusals_.is_news(model_->fields, field, error)) {
+    if (refusals_.is_news(model_->fields, field, error) || asked) {
         report(error);
     }
 }
@@ -454,7 +454,7 @@ bool Interface::Bt_Calc_Click() {
     std::string error;
     FieldText refused = nullptr;
     if (!model_->compute(error, &refused)) {
-        refuse_fields(error, refused);
+        refuse_fields(error, refused, true);
         return false;
     }
     refusals_.forget();

@@ -73,7 +73,9 @@ class Interface : public QWidget {
     // A refusal of the fields: a message unless this field's text was
     // already refused, and the refusal in the notice line until the fields
     // are accepted.
-    void refuse_fields(const std::string& error, FieldText field);
+    // A refusal is told once until the field changes; one the user asked for
+    // with "Calculer" is always told.
+    void refuse_fields(const std::string& error, FieldText field, bool asked = false);
     void show_notice();
     void fit_to_screen();
 
