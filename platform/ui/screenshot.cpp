@@ -7,11 +7,11 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QStringList>
-#include <QStringList>
 #include <QWidget>
 #include <cstdio>
 #include <cstring>
 
+#include "french_qt.h"
 #include "save_file.h"
 
 namespace platform {
@@ -19,7 +19,11 @@ namespace platform {
 void use_offscreen_for_screenshot(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], "--screenshot", 12) == 0) {
-            qputenv("QT_QPA_PLATFORM", "offscreen");
+            // An offscreen platform already asked for keeps its options
+            // (offscreen:size=1024x768 gives the screen that size).
+            if (!qgetenv("QT_QPA_PLATFORM").startsWith("offscreen")) {
+                qputenv("QT_QPA_PLATFORM", "offscreen");
+            }
             return;
         }
     }
@@ -79,7 +83,9 @@ void show_settings_notices(QWidget* window, const QString& title,
     for (const std::string& notice : notices) {
         lines << QString::fromStdString(notice);
     }
-    QMessageBox::warning(window, title, lines.join("\n"));
+    QMessageBox box(QMessageBox::Warning, title, lines.join("\n"), QMessageBox::Ok, window);
+    fit_title(&box);
+    box.exec();
 }
 
 }  // namespace platform
