@@ -14,8 +14,8 @@
 #include "auto_plan.h"
 #include "c_format.h"
 #include "command_line.h"
-#include "french_qt.h"
 #include "file_errors.h"
+#include "french_qt.h"
 #include "logical_units.h"
 #include "main_frame.h"
 #include "plandor_doc.h"
@@ -257,7 +257,7 @@ int run_window(int argc, char** argv, const platform::CommandLine& cl) {
     plandor::CMainFrame frame(*settings, !screenshot);
     frame.set_machine_settings(*machine);
     if (screenshot) {
-        frame.set_message_sink([](const QString&, const QString& text, bool) {
+        frame.set_message_sink([](const QString&, const QString& text, plandor::MessageKind) {
             std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
         });
     } else {

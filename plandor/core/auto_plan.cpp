@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "edit_commands.h"
+#include "import_report.h"
 #include "link_editor.h"
 #include "outline_geometry.h"
 #include "travel_order.h"
@@ -409,13 +410,6 @@ PlanReport plan_automatically(CPlandorDoc& doc, const PlanOptions& options) {
 
 namespace {
 
-std::string decimal(double value, int decimals) {
-    char text[64];
-    const auto result =
-        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
-    return std::string(text, result.ptr);
-}
-
 std::string numbers(const std::vector<int>& indices) {
     std::string text;
     for (int index : indices) {
@@ -472,11 +466,12 @@ std::string plan_report_text(const PlanReport& report, const PlanOptions& option
                 numbers(report.shortOfTabs) + "\n";
     }
     text += "Liaisons : " + std::to_string(report.links) + "\n";
-    text += "Déplacements : " + decimal(report.travelBefore, 1) + " mm dans l'ordre du dessin, " +
-            decimal(report.travelAfter, 1) + " mm dans l'ordre choisi\n";
+    text += "Déplacements : " + french_decimal(report.travelBefore, 1) +
+            " mm dans l'ordre du dessin, " + french_decimal(report.travelAfter, 1) +
+            " mm dans l'ordre choisi\n";
     text += "Temps de découpe estimé : " + duration(report.seconds) + " (" +
-            decimal(report.cutLength, 1) + " mm à " + decimal(options.cutSpeed, 1) +
-            " mm/s, déplacements à " + decimal(options.travelSpeed, 1) +
+            french_decimal(report.cutLength, 1) + " mm à " + french_decimal(options.cutSpeed, 1) +
+            " mm/s, déplacements à " + french_decimal(options.travelSpeed, 1) +
             " mm/s, descentes non comprises)\n";
     return text;
 }

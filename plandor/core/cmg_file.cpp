@@ -450,7 +450,9 @@ int read_source(CCmgFile& cmg, LineSource& source, common::PolylineArray& polyli
     link_count = 0;
     Parser parser(source);
     Fields fields;
-    if (!parser.next(fields) || fields.keyword != "VERSION-CMG" || fields.number != 1.2f) {
+    const bool first_line = parser.next(fields);
+    cmg.versionLine = first_line && fields.keyword == "VERSION-CMG" ? 1 : 0;
+    if (cmg.versionLine == 0 || fields.number != 1.2f) {
         error = kWrongVersionMessage;
         return 0;
     }

@@ -48,6 +48,9 @@ class CCmgFile {
     float tabStep = 0;
     float tabWidth = 0;
     float cutterRadius = 0;
+    // 1 when the first line read carries the keyword VERSION-CMG, whatever
+    // its number: the file is a plan, perhaps of another version.
+    int versionLine = 0;
 };
 
 }  // namespace plandor

@@ -32,8 +32,13 @@ constexpr std::size_t kListedContours = 10;
 
 }  // namespace
 
+std::string french_decimal(double value, int decimals) {
+    return pointfile::format_pattern(value, "#0." + std::string(std::clamp(decimals, 1, 6), '0'),
+                                     ',');
+}
+
 std::string french_mm(double mm) {
-    return pointfile::format_pattern(mm, "#0.00", ',');
+    return french_decimal(mm, 2);
 }
 
 const char* unit_name(long long insunits) {

@@ -13,6 +13,7 @@ namespace plandor {
 
 inline constexpr const char* kCurveImportMenu =
     "« Fichier > Importer un dessin DXF (toutes courbes)… »";
+inline constexpr const char* kExactImportMenu = "« Fichier > Import Dxf »";
 
 // "Entités lues : LINE 4, ARC 2" and "Entités ignorées : TEXT 1", one line
 // each, for the kinds that have any.
@@ -25,6 +26,10 @@ std::string exact_import_report(const common::DxfImportReport& report, int polyl
 // The report of the curve import; contour k of `result` became polyline
 // `first_slot` + k.
 std::string curve_import_report(const common::CurveImport& result, int first_slot);
+
+// A number with `decimals` decimals (1 to 6) and a decimal comma, as a
+// French text writes it ("86,2").
+std::string french_decimal(double value, int decimals);
 
 // A length in mm with two decimals and a decimal comma ("0,04").
 std::string french_mm(double mm);

@@ -36,11 +36,11 @@ void CPlandorDoc::read_settings(const platform::SettingsStore& settings) {
         return platform::read_checked_int(settings, section, key, default_value, min, max,
                                           settingsNotices);
     };
-    cutterRadius = hundredths(read("FRAISE", "TAILLE", 100, 0, 500));
-    tabWidth = hundredths(read("ATTACHE", "TAILLE", 500, 200, 1000));
-    tabStep = hundredths(read("ATTACHE", "DEPLACEMENT", 500, 100, 1000));
-    boardWidth = read("PLANCHE", "LARGEUR", 100, 10, 1000);
-    boardLength = read("PLANCHE", "LONGUEUR", 1000, 10, 1000);
+    cutterRadius = hundredths(read("FRAISE", "TAILLE", kDefaultRadius, 0, 500));
+    tabWidth = hundredths(read("ATTACHE", "TAILLE", kDefaultTabWidth, 200, 1000));
+    tabStep = hundredths(read("ATTACHE", "DEPLACEMENT", kDefaultTabStep, 100, 1000));
+    boardWidth = read("PLANCHE", "LARGEUR", kDefaultBoardWidth, 10, 1000);
+    boardLength = read("PLANCHE", "LONGUEUR", kDefaultBoardLength, 10, 1000);
 }
 
 void CPlandorDoc::deselect_all() {
@@ -314,7 +314,9 @@ void CPlandorDoc::new_document() {
     contentLoaded = 0;
 }
 
-int CPlandorDoc::check_open(const std::string& file, std::string& error) const {
+int CPlandorDoc::read_plan(const std::string& file, CCmgFile& cmg, common::PolylineArray& read,
+                           int& read_count, LinkArray& read_links, int& read_link_count,
+                           std::string& error) const {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(std::filesystem::path(file), ec)) {
         error = "Impossible d'ouvrir le fichier « " + file + " ».";
@@ -325,25 +327,49 @@ int CPlandorDoc::check_open(const std::string& file, std::string& error) const {
         error = kNotCmgMessage;
         return 0;
     }
-    return 1;
-}
-
-int CPlandorDoc::open_document(const std::string& file, std::string& error) {
-    if (!check_open(file, error)) {
-        return 0;
-    }
-    empty();
-    path.clear();
-    CCmgFile cmg;
     cmg.boardLength = boardLength;
     cmg.boardWidth = boardWidth;
     cmg.tabStep = tabStep;
     cmg.tabWidth = tabWidth;
     cmg.cutterRadius = cutterRadius;
-    if (!cmg.read(file, polylines, polylineCount, links, linkCount, error)) {
-        empty();
+    if (!cmg.read(file, read, read_count, read_links, read_link_count, error)) {
+        // Without a version line the file is no plan at all.
+        if (error == kWrongVersionMessage && cmg.versionLine == 0) {
+            error = kNotCmgMessage;
+        }
         return 0;
     }
+    return 1;
+}
+
+int CPlandorDoc::check_open(const std::string& file, std::string& error) const {
+    CCmgFile cmg;
+    common::PolylineArray read;
+    LinkArray read_links;
+    int read_count = 0;
+    int read_link_count = 0;
+    return read_plan(file, cmg, read, read_count, read_links, read_link_count, error);
+}
+
+int CPlandorDoc::open_document(const std::string& file, std::string& error) {
+    CCmgFile cmg;
+    common::PolylineArray read;
+    LinkArray read_links;
+    int read_count = 0;
+    int read_link_count = 0;
+    if (!read_plan(file, cmg, read, read_count, read_links, read_link_count, error)) {
+        return 0;
+    }
+    empty();
+    path.clear();
+    for (int i = 0; i < read_count; ++i) {
+        polylines[static_cast<size_t>(i)] = std::move(read[static_cast<size_t>(i)]);
+    }
+    polylineCount = read_count;
+    for (int j = 0; j < read_link_count; ++j) {
+        links[static_cast<size_t>(j)] = std::move(read_links[static_cast<size_t>(j)]);
+    }
+    linkCount = read_link_count;
     boardLength = cmg.boardLength;
     boardWidth = cmg.boardWidth;
     tabStep = cmg.tabStep;

@@ -14,7 +14,16 @@
 
 namespace plandor {
 
+class CCmgFile;
+
 inline constexpr int kScrollSize = 20000;  // view extent, tenths of a mm
+
+// The settings a user's store without them gives (lengths in hundredths of a mm).
+inline constexpr int kDefaultRadius = 100;
+inline constexpr int kDefaultTabWidth = 500;
+inline constexpr int kDefaultTabStep = 500;
+inline constexpr int kDefaultBoardWidth = 100;
+inline constexpr int kDefaultBoardLength = 1000;
 
 inline constexpr const char* kNotCmgMessage = "Le fichier n'est pas un CMG";
 inline constexpr const char* kSavePromptText = "Vos modifications vont être perdues\nEnregistrer ?";
@@ -125,14 +134,17 @@ class CPlandorDoc {
     // New: empties the document and clears content loaded.
     void new_document();
 
-    // Whether `file` may be opened: it must be readable and end in ".cmg"
-    // exactly (case included). The document is not touched.
+    // Whether `file` may be opened: it must be readable, end in ".cmg"
+    // exactly (case included) and read as a plan. A file that is no plan at
+    // all (its first line is not a version line) gives kNotCmgMessage, as
+    // another extension does. The document is not touched.
     int check_open(const std::string& file, std::string& error) const;
 
-    // Open: after check_open, empties the document and reads the file into
-    // it, then takes the file's settings (a settings line with another
-    // keyword keeps the current value) and remembers the path. On a failed
-    // read the document stays empty.
+    // Open: reads the file as check_open does and, once it is read whole,
+    // empties the document and puts the file's plan in it with the file's
+    // settings (a settings line with another keyword keeps the current
+    // value), remembering the path. A refused file leaves the document as it
+    // was.
     int open_document(const std::string& file, std::string& error);
 
     // Save: writes the document as a .cmg file through the atomic writer and,
@@ -155,6 +167,11 @@ class CPlandorDoc {
     std::string path;
     int scrollWidth = kScrollSize;
     int scrollHeight = kScrollSize;
+
+  private:
+    int read_plan(const std::string& file, CCmgFile& cmg, common::PolylineArray& read,
+                  int& read_count, LinkArray& read_links, int& read_link_count,
+                  std::string& error) const;
 };
 
 }  // namespace plandor

@@ -73,11 +73,25 @@ void apply_preferences(CPlandorDoc& doc, const Preferences& values,
     doc.tabStep = values.tabStep;
     doc.boardWidth = values.boardWidth;
     doc.boardLength = values.boardLength;
-    settings.write_int("FRAISE", "TAILLE", hundredths(values.cutterRadius));
-    settings.write_int("ATTACHE", "TAILLE", hundredths(values.tabWidth));
-    settings.write_int("ATTACHE", "DEPLACEMENT", hundredths(values.tabStep));
-    settings.write_int("PLANCHE", "LARGEUR", values.boardWidth);
-    settings.write_int("PLANCHE", "LONGUEUR", values.boardLength);
+    write_stored_preferences(settings,
+                             {hundredths(values.cutterRadius), hundredths(values.tabWidth),
+                              hundredths(values.tabStep), values.boardWidth, values.boardLength});
+}
+
+StoredPreferences read_stored_preferences(const platform::SettingsStore& settings) {
+    return {settings.read_int("FRAISE", "TAILLE", kDefaultRadius),
+            settings.read_int("ATTACHE", "TAILLE", kDefaultTabWidth),
+            settings.read_int("ATTACHE", "DEPLACEMENT", kDefaultTabStep),
+            settings.read_int("PLANCHE", "LARGEUR", kDefaultBoardWidth),
+            settings.read_int("PLANCHE", "LONGUEUR", kDefaultBoardLength)};
+}
+
+void write_stored_preferences(platform::SettingsStore& settings, const StoredPreferences& stored) {
+    settings.write_int("FRAISE", "TAILLE", stored.cutterRadius);
+    settings.write_int("ATTACHE", "TAILLE", stored.tabWidth);
+    settings.write_int("ATTACHE", "DEPLACEMENT", stored.tabStep);
+    settings.write_int("PLANCHE", "LARGEUR", stored.boardWidth);
+    settings.write_int("PLANCHE", "LONGUEUR", stored.boardLength);
 }
 
 }  // namespace plandor

@@ -41,6 +41,21 @@ struct Preferences {
 
 Preferences current_preferences(const CPlandorDoc& doc);
 
+// The five entries of the user's store as they stand (lengths in hundredths
+// of a mm), so that a change of the preferences can be undone in the store
+// too. An entry that is missing reads as the document's default.
+struct StoredPreferences {
+    int cutterRadius = 0;
+    int tabWidth = 0;
+    int tabStep = 0;
+    int boardWidth = 0;
+    int boardLength = 0;
+    bool operator==(const StoredPreferences&) const = default;
+};
+
+StoredPreferences read_stored_preferences(const platform::SettingsStore& settings);
+void write_stored_preferences(platform::SettingsStore& settings, const StoredPreferences& stored);
+
 // OK in the dialog: a new cutter radius recomputes every contour and places
 // its tabs again; then the other settings are stored, and the five entries
 // are written to the user's store (lengths in hundredths of a mm).

@@ -354,8 +354,8 @@ TEST(AutoPlan, ReportReadsAsTheUserSeesIt) {
               "Polylines ouverts laissés sans contour : 1\n"
               "Points d'accroche : 2 placés sur 2 demandés\n"
               "Liaisons : 1\n"
-              "Déplacements : 12.7 mm dans l'ordre du dessin, 12.7 mm dans l'ordre choisi\n"
-              "Temps de découpe estimé : 42 s (78.0 mm à 2.0 mm/s, déplacements à 5.0 mm/s, "
+              "Déplacements : 12,7 mm dans l'ordre du dessin, 12,7 mm dans l'ordre choisi\n"
+              "Temps de découpe estimé : 42 s (78,0 mm à 2,0 mm/s, déplacements à 5,0 mm/s, "
               "descentes non comprises)\n");
 }
 

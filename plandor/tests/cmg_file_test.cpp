@@ -212,7 +212,7 @@ TEST(CmgFile, OnlyVersionOnePointTwoIsRead) {
         EXPECT_EQ(r->count, 0);
     }
 
-    // Opening such a file empties the document first: it stays empty.
+    // Opening such a file leaves the document as it was.
     test_files::TempDir dir("cmg_version");
     const fs::path file = dir.path / "ancien.cmg";
     ASSERT_TRUE(platform::save_file(file.string(), "VERSION-CMG 1.3 \n" + kHeader.substr(17)));
@@ -223,20 +223,27 @@ TEST(CmgFile, OnlyVersionOnePointTwoIsRead) {
     std::string error;
     EXPECT_EQ(doc.open_document(file.string(), error), 0);
     EXPECT_EQ(error, plandor::kWrongVersionMessage);
-    EXPECT_EQ(doc.polylineCount, 0);
-    EXPECT_EQ(doc.linkCount, 0);
-    EXPECT_EQ(doc.hasPath, 0);
+    EXPECT_EQ(doc.polylineCount, 4);
+    EXPECT_EQ(doc.contentLoaded, 1);
 }
 
-TEST(CmgFile, OpenRefusesAnotherExtensionAndKeepsTheDocument) {
+TEST(CmgFile, OpenRefusesWhatIsNoPlanAndKeepsTheDocument) {
     test_files::TempDir dir("cmg_extension");
     platform::MemorySettingsStore store;
     CPlandorDoc doc(store);
     sample_plan::fill(doc);
     std::string error;
-    for (const char* name : {"PLAN.CMG", "plan.cmg.bak", "plan", "plan.cmgx"}) {
+    // Other names, and files named as plans that hold none (a drawing, nothing).
+    const std::pair<const char*, std::string> files[] = {
+        {"PLAN.CMG", kHeader + "DEBUT-LIAISON 0\n"},
+        {"plan.cmg.bak", kHeader + "DEBUT-LIAISON 0\n"},
+        {"plan", kHeader + "DEBUT-LIAISON 0\n"},
+        {"plan.cmgx", kHeader + "DEBUT-LIAISON 0\n"},
+        {"dessin.cmg", "  0\nSECTION\n  2\nENTITIES\n  0\nENDSEC\n  0\nEOF\n"},
+        {"vide.cmg", ""}};
+    for (const auto& [name, content] : files) {
         const fs::path file = dir.path / name;
-        ASSERT_TRUE(platform::save_file(file.string(), kHeader + "DEBUT-LIAISON 0\n"));
+        ASSERT_TRUE(platform::save_file(file.string(), content));
         error.clear();
         EXPECT_EQ(doc.check_open(file.string(), error), 0) << name;
         EXPECT_EQ(doc.open_document(file.string(), error), 0) << name;

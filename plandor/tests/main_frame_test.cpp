@@ -6,7 +6,9 @@
 #include <QApplication>
 #include <QImage>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSpinBox>
 #include <QStatusBar>
@@ -22,7 +24,9 @@
 #include "import_report.h"
 #include "logical_units.h"
 #include "plandor_view.h"
+#include "preferences.h"
 #include "preferences_dialog.h"
+#include "save_file.h"
 #include "test_files.h"
 #include "window_test.h"
 
@@ -37,13 +41,14 @@ struct Store {
 };
 
 // The frame on an in-memory settings store; its questions and file dialogs
-// answer what the test says.
+// answer what the test says (with `real_questions`, its questions are the
+// window's own boxes, for the test to answer).
 class TestFrame : public Store, public plandor::CMainFrame {
   public:
     TestFrame() : CMainFrame(settings) {
-        set_question_sink([this](const QString& title, const QString& text) {
+        set_question_sink([this](const QString& title, const QString& text, bool cancel) {
             questions.push_back(title + "|" + text);
-            return answer;
+            return real_questions ? plandor::ask_in_box(this, title, text, cancel) : answer;
         });
         set_file_chooser([this](bool, const QString&, const QString& initial, const QString&) {
             offered.push_back(initial);
@@ -51,7 +56,8 @@ class TestFrame : public Store, public plandor::CMainFrame {
         });
     }
     std::vector<QString> questions;
-    bool answer = false;
+    Answer answer = Answer::No;
+    bool real_questions = false;
     std::vector<QString> offered;
     QString chosen;
 };
@@ -92,6 +98,22 @@ class PlandorWindowTest : public window_test::WindowTest<TestFrame> {
         doc().add_polyline(std::move(p));
         doc().contentLoaded = 1;
     }
+    // Opens the preferences; each edit sets a field and presses OK; a dialog
+    // still open at the end is cancelled.
+    void run_dialog(const std::vector<std::pair<const char*, QString>>& edits) {
+        QTimer::singleShot(0, [edits] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            for (const auto& [name, text] : edits) {
+                dialog->findChild<QLineEdit*>(name)->setText(text);
+                QTest::mouseClick(dialog->findChild<QPushButton*>("IDOK"), Qt::LeftButton);
+            }
+            if (dialog->isVisible()) {
+                dialog->reject();
+            }
+        });
+        child<QAction>("preferences")->trigger();
+    }
     std::string plan_text() {
         return plandor::CCmgFile().text(doc().polylines, doc().polylineCount, doc().links,
                                         doc().linkCount);
@@ -102,6 +124,8 @@ class PlandorWindowTest : public window_test::WindowTest<TestFrame> {
 
 TEST_F(PlandorWindowTest, DrawsAtTheWorkedCoordinatesAndShowsTheMousePosition) {
     EXPECT_EQ(window.windowTitle(), "sans nom[*] - Plandor");
+    EXPECT_TRUE(window.screen()->availableGeometry().contains(window.frameGeometry()))
+        << "the window opens wholly on a screen smaller than its usual size";
     QStringList buttons;
     for (QAction* action : child<QToolBar>("toolBar")->actions()) {
         buttons << (action->isSeparator() ? "|" : action->objectName());
@@ -307,22 +331,11 @@ TEST_F(PlandorWindowTest, PreferencesRefuseBadValuesAndKeepContoursOnUnchangedRa
     add(std::move(square));
     const std::string before = plan_text();
 
-    auto run_dialog = [this](const std::vector<std::pair<const char*, QString>>& edits) {
-        QTimer::singleShot(0, [edits] {
-            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            ASSERT_NE(dialog, nullptr);
-            for (const auto& [name, text] : edits) {
-                dialog->findChild<QLineEdit*>(name)->setText(text);
-                QTest::mouseClick(dialog->findChild<QPushButton*>("IDOK"), Qt::LeftButton);
-            }
-            if (dialog->isVisible()) {
-                dialog->reject();
-            }
-        });
-        child<QAction>("preferences")->trigger();
-    };
     run_dialog({{"edit_rayon", "2,5"}, {"edit_rayon", "1"}, {"edit_largeur_attache", "11"}});
     ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].title, "ATTENTION") << "the caption of the program's warnings";
+    EXPECT_TRUE(messages[0].warning);
+    EXPECT_FALSE(messages[0].error);
     EXPECT_EQ(messages[0].text, "Tapez un nombre.");
     EXPECT_EQ(messages[1].text, "Tapez un nombre compris entre 2 et 10.");
     EXPECT_EQ(doc().tabWidth, 5.0f) << "a refused dialog changes nothing";
@@ -377,13 +390,173 @@ TEST_F(PlandorWindowTest, SavePromptOnlyForAChangedPlan) {
     // Yes on an imported drawing: the save dialog proposes "sans nom.cmg".
     ASSERT_TRUE(window.open_file(
         QString::fromStdString((fs::path(PLANDOR_TEST_DATA) / "nervure.dxf").string())));
-    window.answer = true;
+    window.answer = plandor::Answer::Yes;
     window.chosen = QString::fromStdString(plan.string());
     window.close();
     EXPECT_FALSE(window.isVisible());
     ASSERT_EQ(window.offered.size(), 1u);
     EXPECT_EQ(window.offered[0], "sans nom.cmg");
     EXPECT_TRUE(fs::exists(plan));
+}
+
+// The save prompt in the window's own box, before the plan is emptied (Ctrl+N)
+// or the window closed (Alt+F4): Annuler, which Escape presses, goes on with
+// nothing; Yes saves; No drops the changes.
+TEST(PlandorSavePrompt, EscapeKeepsThePlanYesSavesNoDiscards) {
+    struct Case {
+        const char* name;
+        bool closing;       // the window closes rather than a new plan
+        const char* press;  // the button clicked; nullptr presses Escape
+        bool kept;          // the plan and the window stay as they were
+        bool saved;
+    };
+    const Case cases[] = {
+        {"Ctrl+N, Escape", false, nullptr, true, false},
+        {"Alt+F4, Escape", true, nullptr, true, false},
+        {"Ctrl+N, Annuler", false, "IDCANCEL", true, false},
+        {"Ctrl+N, Oui", false, "IDYES", false, true},
+        {"Alt+F4, Oui", true, "IDYES", false, true},
+        {"Ctrl+N, Non", false, "IDNO", false, false},
+        {"Alt+F4, Non", true, "IDNO", false, false},
+    };
+    for (const Case& c : cases) {
+        test_files::TempDir dir("plandor_prompt_box");
+        const fs::path plan = dir.path / "plan.cmg";
+        TestFrame frame;
+        std::vector<QString> shown;
+        frame.set_message_sink([&shown](const QString&, const QString& text, plandor::MessageKind) {
+            shown.push_back(text);
+        });
+        frame.real_questions = true;
+        frame.chosen = QString::fromStdString(plan.string());
+        frame.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&frame));
+        frame.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&frame));
+        // An imported drawing: a plan that was never saved.
+        ASSERT_TRUE(frame.open_file(
+            QString::fromStdString((fs::path(PLANDOR_TEST_DATA) / "nervure.dxf").string())));
+        const int count = frame.doc().polylineCount;
+        ASSERT_GT(count, 0);
+        shown.clear();  // the import's report
+
+        bool asked = false;
+        QTimer::singleShot(0, [&asked, &c] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr) << c.name;
+            asked = true;
+            auto* annuler = box->findChild<QPushButton*>("IDCANCEL");
+            EXPECT_NE(annuler, nullptr) << c.name;
+            if (annuler != nullptr) {
+                EXPECT_EQ(annuler->text(), "Annuler");
+                EXPECT_EQ(box->escapeButton(), annuler) << c.name;
+            }
+            EXPECT_EQ(box->defaultButton(), box->findChild<QPushButton*>("IDYES"));
+            EXPECT_EQ(box->icon(), QMessageBox::Warning);
+            if (c.press == nullptr) {
+                QTest::keyClick(box, Qt::Key_Escape);
+            } else if (auto* button = box->findChild<QPushButton*>(c.press)) {
+                QTest::mouseClick(button, Qt::LeftButton);
+            }
+            if (box->isVisible()) {
+                box->reject();  // never left open
+            }
+        });
+        if (c.closing) {
+            frame.close();
+        } else {
+            QTest::keyClick(frame.view(), Qt::Key_N, Qt::ControlModifier);
+        }
+        EXPECT_TRUE(asked) << c.name;
+        ASSERT_EQ(frame.questions.size(), 1u) << c.name;
+        EXPECT_EQ(frame.questions[0],
+                  "ATTENTION|Vos modifications vont être perdues\nEnregistrer ?");
+        EXPECT_EQ(frame.isVisible(), c.kept || !c.closing) << c.name;
+        EXPECT_EQ(frame.doc().polylineCount, c.kept || c.closing ? count : 0) << c.name;
+        EXPECT_EQ(frame.isWindowModified(), c.kept || (c.closing && !c.saved)) << c.name;
+        EXPECT_EQ(fs::exists(plan), c.saved) << c.name;
+        EXPECT_EQ(frame.offered.size(), c.saved ? 1u : 0u) << c.name;
+        EXPECT_TRUE(shown.empty()) << c.name;
+    }
+}
+
+// Open takes plans only: a drawing, or a file named as a plan that holds
+// none, is refused with a message that names the imports, before the save
+// prompt, and the changed plan stays as it was.
+TEST_F(PlandorWindowTest, OpenRefusesADrawingAndKeepsThePlan) {
+    test_files::TempDir dir("plandor_window_open");
+    ASSERT_TRUE(window.open_file(
+        QString::fromStdString((fs::path(PLANDOR_TEST_DATA) / "plan_complet.cmg").string())));
+    window.select_mode(plandor::EditMode::Cut);
+    const CPolyline& group = *doc().polylines[2];  // not linked
+    click_at((group.points[0].x + group.points[1].x) / 2,
+             (group.points[0].y + group.points[1].y) / 2);
+    button("bt_reverse");
+    ASSERT_TRUE(window.isWindowModified());
+    const std::string before = plan_text();
+    const QString title = window.windowTitle();
+    const int steps = window.undo_stack()->count();
+
+    const fs::path drawing = fs::path(PLANDOR_TEST_DATA) / "nervure.dxf";
+    const fs::path renamed = dir.path / "nervure.cmg";
+    ASSERT_TRUE(platform::save_file(renamed.string(), test_files::read_bytes(drawing)));
+    for (const fs::path& file : {drawing, renamed}) {
+        const size_t shown = messages.size();
+        window.chosen = QString::fromStdString(file.string());
+        QTest::keyClick(view(), Qt::Key_O, Qt::ControlModifier);
+        ASSERT_EQ(messages.size(), shown + 1) << file;
+        const window_test::Message& refusal = messages.back();
+        EXPECT_EQ(refusal.title, "ERREUR");
+        EXPECT_TRUE(refusal.error);
+        EXPECT_TRUE(refusal.text.startsWith(QString(plandor::kNotCmgMessage) + "\n"))
+            << refusal.text.toStdString();
+        for (const char* import : {"importDxf", "importDxfCurves"}) {
+            const QString entry = "Fichier > " + child<QAction>(import)->text().remove('&');
+            EXPECT_TRUE(refusal.text.contains(entry)) << refusal.text.toStdString();
+        }
+        EXPECT_TRUE(window.questions.empty()) << "refused before the save prompt";
+        EXPECT_EQ(plan_text(), before) << file;
+        EXPECT_EQ(window.windowTitle(), title);
+        EXPECT_TRUE(window.isWindowModified());
+        EXPECT_EQ(window.undo_stack()->count(), steps);
+    }
+}
+
+// A change of the preferences is one undo step for the plan and the user's
+// stored settings: undone, the next plan gets the settings of before.
+TEST_F(PlandorWindowTest, PreferencesChangeIsUndoneAndRedoneInTheStoredSettings) {
+    window.settings.write_int("FRAISE", "TAILLE", 100);
+    const plandor::Preferences stored_before =
+        plandor::current_preferences(plandor::CPlandorDoc(window.settings));
+    // The plan's settings come from its file, not from the store.
+    ASSERT_TRUE(window.open_file(
+        QString::fromStdString((fs::path(PLANDOR_TEST_DATA) / "plan_complet.cmg").string())));
+    const plandor::Preferences plan_before = plandor::current_preferences(doc());
+    const std::string before = plan_text();
+
+    run_dialog({{"edit_rayon", "4"}, {"edit_largeur_planche", "250"}});
+    const plandor::Preferences changed = plandor::current_preferences(doc());
+    ASSERT_EQ(changed.cutterRadius, 4.0f);
+    ASSERT_EQ(changed.boardWidth, 250);
+    EXPECT_EQ(window.settings.read_int("FRAISE", "TAILLE", 0), 400);
+    EXPECT_EQ(window.settings.read_int("PLANCHE", "LARGEUR", 0), 250);
+    ASSERT_EQ(window.undo_stack()->count(), 1);
+
+    const auto next_plan = [this] {
+        return plandor::current_preferences(plandor::CPlandorDoc(window.settings));
+    };
+    for (int round = 0; round < 2; ++round) {
+        child<QAction>("editUndo")->trigger();
+        EXPECT_EQ(plan_text(), before) << round;
+        EXPECT_EQ(plandor::current_preferences(doc()), plan_before) << round;
+        EXPECT_EQ(window.settings.read_int("FRAISE", "TAILLE", 0), 100) << round;
+        EXPECT_EQ(next_plan(), stored_before) << "the next plan, after the undo " << round;
+
+        child<QAction>("editRedo")->trigger();
+        EXPECT_EQ(plandor::current_preferences(doc()), changed) << round;
+        EXPECT_EQ(window.settings.read_int("FRAISE", "TAILLE", 0), 400) << round;
+        EXPECT_EQ(next_plan(), changed) << "the next plan, after the redo " << round;
+    }
 }
 
 TEST_F(PlandorWindowTest, BothImportsReportAndTheCurveImportIsUndone) {
@@ -441,6 +614,11 @@ TEST_F(PlandorWindowTest, AutoPlanLinksEveryOutlineAsksBeforeReplacingAndIsUndon
         QTimer::singleShot(0, [part_tabs] {
             auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
             ASSERT_NE(dialog, nullptr);
+            QFont title_font = dialog->font();
+            title_font.setBold(true);
+            EXPECT_GT(dialog->minimumWidth(),
+                      QFontMetrics(title_font).horizontalAdvance(dialog->windowTitle()) + 100)
+                << "room for the whole title on the title bar";
             auto* part = dialog->findChild<QSpinBox*>("spin_attaches_piece");
             EXPECT_EQ(part->value(), 2);
             EXPECT_EQ(dialog->findChild<QSpinBox*>("spin_attaches_trou")->value(), 0);
@@ -473,7 +651,7 @@ TEST_F(PlandorWindowTest, AutoPlanLinksEveryOutlineAsksBeforeReplacingAndIsUndon
     ASSERT_EQ(messages.size(), shown + 1);
     EXPECT_FALSE(messages.back().error);
     EXPECT_TRUE(messages.back().text.contains("Points d'accroche : 9 placés sur 9 demandés"));
-    EXPECT_TRUE(messages.back().text.contains("à 4.0 mm/s, déplacements à 10.0 mm/s"))
+    EXPECT_TRUE(messages.back().text.contains("à 4,0 mm/s, déplacements à 10,0 mm/s"))
         << messages.back().text.toStdString();
     const std::vector<int> order = doc().cut_order();
     EXPECT_EQ(order.size(), 6u);
@@ -486,7 +664,7 @@ TEST_F(PlandorWindowTest, AutoPlanLinksEveryOutlineAsksBeforeReplacingAndIsUndon
     const std::string planned = plan_text();
 
     // A second run asks first; "Non" keeps the plan as it was.
-    window.answer = false;
+    window.answer = plandor::Answer::No;
     plan(1);
     ASSERT_EQ(window.questions.size(), 1u);
     EXPECT_TRUE(window.questions[0].startsWith("ATTENTION|Les liaisons et les contours"));

@@ -6,6 +6,8 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "french_qt.h"
+
 namespace plandor {
 
 namespace {
@@ -42,6 +44,7 @@ CAutoPlanDialog::CAutoPlanDialog(QWidget* parent) : QDialog(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
     layout->addWidget(buttons);
+    platform::fit_title(this);
 }
 
 PlanOptions CAutoPlanDialog::options(PlanOptions base) const {

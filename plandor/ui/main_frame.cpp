@@ -6,16 +6,19 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenuBar>
-#include <QMessageBox>
+#include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
 #include <QUndoStack>
+#include <optional>
 
 #include "auto_plan.h"
 #include "auto_plan_dialog.h"
 #include "doc_snapshot.h"
+#include "french_qt.h"
+#include "import_report.h"
 #include "plandor_view.h"
 #include "preferences_dialog.h"
 #include "toolbar_icons.h"
@@ -35,11 +38,17 @@ const QString kAutoPlanName = "Planification automatique";
 
 // One change of the plan. It keeps the state of the document the other side
 // of the change: the state before while the change is done, the state after
-// once it is undone (a plan at capacity is kept once, not twice).
+// once it is undone (a plan at capacity is kept once, not twice). A change of
+// the preferences keeps the user's stored settings the same way.
 class SnapshotCommand : public QUndoCommand {
   public:
-    SnapshotCommand(CMainFrame* frame, DocSnapshot before, const QString& text)
-        : QUndoCommand(text), frame_(frame), other_(std::move(before)) {}
+    SnapshotCommand(CMainFrame* frame, DocSnapshot before, const QString& text,
+                    const StoredPreferences* stored)
+        : QUndoCommand(text), frame_(frame), other_(std::move(before)) {
+        if (stored != nullptr) {
+            otherStored_ = *stored;
+        }
+    }
 
     void undo() override { swap_with_document(); }
     void redo() override {
@@ -55,31 +64,39 @@ class SnapshotCommand : public QUndoCommand {
         DocSnapshot current = take_snapshot(frame_->doc_);
         restore_snapshot(frame_->doc_, other_);
         other_ = std::move(current);
+        if (otherStored_) {
+            const StoredPreferences stored = read_stored_preferences(frame_->settings_);
+            write_stored_preferences(frame_->settings_, *otherStored_);
+            otherStored_ = stored;
+        }
         frame_->editor_.document_restored();
         frame_->refresh();
     }
 
     CMainFrame* frame_;
     DocSnapshot other_;
+    std::optional<StoredPreferences> otherStored_;
     bool first_ = true;
 };
 
 CMainFrame::CMainFrame(platform::SettingsStore& settings, bool keep_recent_files, QWidget* parent)
     : QMainWindow(parent), settings_(settings), keepRecent_(keep_recent_files), doc_(settings) {
     setObjectName("CMainFrame");
-    show_message_ = [this](const QString& title, const QString& text, bool is_error) {
-        QMessageBox box(is_error ? QMessageBox::Critical : QMessageBox::Information, title, text,
-                        QMessageBox::Ok, this);
-        box.exec();
+    show_message_ = [this](const QString& title, const QString& text, MessageKind kind) {
+        show_message_box(this, title, text, kind);
     };
-    ask_ = [this](const QString& title, const QString& text) {
-        return QMessageBox::warning(this, title, text, QMessageBox::Yes | QMessageBox::No) ==
-               QMessageBox::Yes;
+    ask_ = [this](const QString& title, const QString& text, bool cancel) {
+        return ask_in_box(this, title, text, cancel);
     };
     choose_file_ = [this](bool save, const QString& title, const QString& initial,
                           const QString& filter) {
-        return save ? QFileDialog::getSaveFileName(this, title, initial, filter)
-                    : QFileDialog::getOpenFileName(this, title, initial, filter);
+        QFileDialog dialog(this, title, initial, filter);
+        dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+        platform::fit_title(&dialog);
+        return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()
+                   ? dialog.selectedFiles().first()
+                   : QString();
     };
 
     undo_ = new QUndoStack(this);
@@ -104,9 +121,27 @@ CMainFrame::CMainFrame(platform::SettingsStore& settings, bool keep_recent_files
     build_menus_and_toolbar();
     show_recent();
     connect(undo_, &QUndoStack::cleanChanged, this, [this] { update_title(); });
-    resize(1000, 700);
+    fit_on_screen();
     update_title();
     refresh();
+}
+
+void CMainFrame::fit_on_screen() {
+    // 1000 x 700 where the screen has room; on a smaller screen (1024 x 768
+    // with a panel) the window keeps inside the part the desktop leaves free,
+    // title bar and borders included.
+    constexpr int kFrameWidth = 16;
+    constexpr int kFrameHeight = 40;
+    const QScreen* shown_on = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+    if (shown_on == nullptr) {
+        resize(1000, 700);
+        return;
+    }
+    const QRect free = shown_on->availableGeometry();
+    const QSize size = QSize(1000, 700).boundedTo(free.size() - QSize(kFrameWidth, kFrameHeight));
+    resize(size);
+    move(free.left() + (free.width() - size.width() - kFrameWidth) / 2,
+         free.top() + (free.height() - size.height() - kFrameHeight) / 2);
 }
 
 CMainFrame::~CMainFrame() {
@@ -351,7 +386,8 @@ void CMainFrame::run_command(Command command) {
     refresh();
 }
 
-void CMainFrame::run_edit(const std::function<int(std::string&)>& edit, const QString& name) {
+void CMainFrame::run_edit(const std::function<int(std::string&)>& edit, const QString& name,
+                          const StoredPreferences* stored) {
     DocSnapshot before = take_snapshot(doc_);
     std::string message;
     const int changed = edit(message);
@@ -359,7 +395,7 @@ void CMainFrame::run_edit(const std::function<int(std::string&)>& edit, const QS
         error(QString::fromStdString(message));
     }
     if (changed != 0) {
-        undo_->push(new SnapshotCommand(this, std::move(before), name));
+        undo_->push(new SnapshotCommand(this, std::move(before), name, stored));
     }
     refresh();
 }
@@ -383,7 +419,7 @@ void CMainFrame::update_title() {
 }
 
 void CMainFrame::error(const QString& text) {
-    show_message_("ERREUR", text, true);
+    show_message_("ERREUR", text, MessageKind::Error);
 }
 
 bool CMainFrame::ask_save() {
@@ -391,8 +427,9 @@ bool CMainFrame::ask_save() {
     if (prompt == SavePrompt::None || undo_->isClean()) {
         return true;
     }
-    if (!ask_(kSavePromptCaption, kSavePromptText)) {
-        return true;
+    const Answer answer = ask_(kSavePromptCaption, kSavePromptText, true);
+    if (answer != Answer::Yes) {
+        return answer == Answer::No;  // Annuler (Escape): nothing goes on
     }
     // Yes: the plan is kept unless it was saved.
     return prompt == SavePrompt::SaveToPath ? save_to(QString::fromStdString(doc_.path))
@@ -445,12 +482,11 @@ void CMainFrame::file_new() {
 void CMainFrame::file_open() {
     const QString path = choose_file_(false, "Ouvrir", QString(), kCmgFilter);
     if (!path.isEmpty()) {
-        open_file(path);
+        open_plan(path);
     }
 }
 
 bool CMainFrame::open_file(const QString& path) {
-    std::string message;
     if (path.endsWith(".dxf", Qt::CaseInsensitive)) {
         if (!ask_save()) {
             return false;
@@ -459,21 +495,31 @@ bool CMainFrame::open_file(const QString& path) {
         document_replaced();
         return import_drawing(path, false);
     }
+    return open_plan(path);
+}
+
+bool CMainFrame::open_plan(const QString& path) {
+    std::string message;
+    // Refused before the save prompt: the plan stays as it was.
     if (!doc_.check_open(path.toStdString(), message)) {
-        error(QString::fromStdString(message));
+        QString text = QString::fromStdString(message);
+        if (message == kNotCmgMessage) {
+            text += QString("\nUn dessin DXF s'importe par ") + kExactImportMenu + " ou " +
+                    kCurveImportMenu + ".";
+        }
+        error(text);
         return false;
     }
     if (!ask_save()) {
         return false;
     }
-    const bool ok = doc_.open_document(path.toStdString(), message) != 0;
-    if (!ok) {
+    if (doc_.open_document(path.toStdString(), message) == 0) {
         error(QString::fromStdString(message));
-    } else {
-        add_recent(QFileInfo(path).absoluteFilePath());
+        return false;
     }
+    add_recent(QFileInfo(path).absoluteFilePath());
     document_replaced();
-    return ok;
+    return true;
 }
 
 void CMainFrame::select_mode(EditMode mode) {
@@ -512,7 +558,7 @@ void CMainFrame::show_recent() {
 
 void CMainFrame::open_recent(int index) {
     if (index < recent_.size()) {
-        open_file(recent_[index]);
+        open_plan(recent_[index]);
     }
 }
 
@@ -541,7 +587,7 @@ bool CMainFrame::import_drawing(const QString& path, bool curves) {
         },
         name);
     if (done != 0 && !report.empty()) {
-        show_message_(name, QString::fromStdString(report).trimmed(), false);
+        show_message_(name, QString::fromStdString(report).trimmed(), MessageKind::Information);
     }
     return done != 0;
 }
@@ -553,9 +599,10 @@ void CMainFrame::auto_plan() {
     }
     const PlanOptions options =
         dialog.options(machine_ != nullptr ? machine_speeds(*machine_, {}) : PlanOptions{});
+    // Escape, as No, keeps the plan.
     if (has_plan_to_replace(doc_) &&
-        !ask_("ATTENTION",
-              "Les liaisons et les contours du plan vont être remplacés.\nContinuer ?")) {
+        ask_("ATTENTION", "Les liaisons et les contours du plan vont être remplacés.\nContinuer ?",
+             false) != Answer::Yes) {
         return;
     }
     PlanReport report;
@@ -573,7 +620,8 @@ void CMainFrame::auto_plan() {
         kAutoPlanName);
     if (report.done != 0) {
         show_message_(kAutoPlanName,
-                      QString::fromStdString(plan_report_text(report, options)).trimmed(), false);
+                      QString::fromStdString(plan_report_text(report, options)).trimmed(),
+                      MessageKind::Information);
     }
 }
 
@@ -596,17 +644,20 @@ void CMainFrame::preferences() {
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }
+    // The store as it was, for the undo of the change.
+    const StoredPreferences stored = read_stored_preferences(settings_);
     run_edit(
         [&](std::string&) {
             const bool changed = !(current_preferences(doc_) == dialog.values());
             apply_preferences(doc_, dialog.values(), settings_);
             return changed ? 1 : 0;
         },
-        "Préférences");
+        "Préférences", &stored);
 }
 
 void CMainFrame::about() {
-    show_message_("À propos de Plandor", "Plandor version 1.0.2\nOstrelo", false);
+    show_message_("À propos de Plandor", "Plandor version 1.0.2\nOstrelo",
+                  MessageKind::Information);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

@@ -11,7 +11,9 @@
 #include <memory>
 
 #include "editor.h"
+#include "message_box.h"
 #include "plandor_doc.h"
+#include "preferences.h"
 #include "settings_store.h"
 
 class QAction;
@@ -23,9 +25,10 @@ class CPlandorView;
 
 class CMainFrame : public QMainWindow {
   public:
-    using MessageSink = std::function<void(const QString& title, const QString& text, bool error)>;
-    // Yes (true) or No to a question.
-    using QuestionSink = std::function<bool(const QString& title, const QString& text)>;
+    using MessageKind = plandor::MessageKind;
+    using MessageSink = plandor::MessageSink;
+    using Answer = plandor::Answer;
+    using QuestionSink = plandor::QuestionSink;
     // A file to open (`save` false) or to save to; empty when cancelled.
     using FileChooser = std::function<QString(bool save, const QString& title,
                                               const QString& initial, const QString& filter)>;
@@ -47,6 +50,10 @@ class CMainFrame : public QMainWindow {
     // Opens a .cmg plan, or imports a .dxf drawing into a new plan, as the
     // command line asks. False, with the French message shown, on refusal.
     bool open_file(const QString& path);
+    // Opens a .cmg plan, as Open and the recent files do: anything else (a
+    // drawing among them) is refused with a message that names the imports,
+    // before the save prompt, and the plan stays as it was.
+    bool open_plan(const QString& path);
     // Switches a mode on as its menu item does.
     void select_mode(EditMode mode);
 
@@ -74,9 +81,15 @@ class CMainFrame : public QMainWindow {
                         const std::function<void()>& run);
     void build_menus_and_toolbar();
     void run_command(Command command);
-    void run_edit(const std::function<int(std::string&)>& edit, const QString& name);
+    // Runs an edit as one undo step; with `stored` (the user's store as it was
+    // before) the step undoes and redoes the store's preferences too.
+    void run_edit(const std::function<int(std::string&)>& edit, const QString& name,
+                  const StoredPreferences* stored = nullptr);
     void refresh();
     void update_title();
+    void fit_on_screen();
+    // The save prompt before the plan is emptied or the window closed: false
+    // when the user cancels it (or a save fails), and nothing may go on.
     bool ask_save();
     bool save_to(const QString& path);
     void document_replaced();

@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "french_qt.h"
+
 namespace plandor {
 
 CPreferencesDialog::CPreferencesDialog(const Preferences& values, MessageSink show_message,
@@ -43,6 +45,7 @@ CPreferencesDialog::CPreferencesDialog(const Preferences& values, MessageSink sh
     layout->addLayout(grid);
     layout->addWidget(board);
     layout->addWidget(buttons);
+    platform::fit_title(this);
 }
 
 QLineEdit* CPreferencesDialog::add_field(QGridLayout* grid, int row, const char* name,
@@ -72,7 +75,7 @@ void CPreferencesDialog::accept() {
     for (Field& f : fields) {
         std::string message;
         if (!read_preference(f.edit->text().toStdString(), f.range, f.value, message)) {
-            show_message_("Plandor", QString::fromStdString(message), true);
+            show_message_("ATTENTION", QString::fromStdString(message), MessageKind::Warning);
             f.edit->setFocus();
             f.edit->selectAll();
             return;

@@ -1,11 +1,12 @@
 #pragma once
 // The preferences dialog ("Préférence"): cutter radius, tab width and step,
 // board size. OK reads every field; a refused one shows the standard French
-// message and the dialog stays open.
+// message (caption ATTENTION, warning icon) and the dialog stays open.
 
 #include <QDialog>
 #include <functional>
 
+#include "message_box.h"
 #include "preferences.h"
 
 class QGridLayout;
@@ -15,8 +16,6 @@ namespace plandor {
 
 class CPreferencesDialog : public QDialog {
   public:
-    using MessageSink = std::function<void(const QString& title, const QString& text, bool error)>;
-
     CPreferencesDialog(const Preferences& values, MessageSink show_message,
                        QWidget* parent = nullptr);
 

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "french_qt.h"
 #include "save_file.h"
 
 namespace platform {
@@ -18,8 +19,8 @@ namespace platform {
 void use_offscreen_for_screenshot(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], "--screenshot", 12) == 0) {
-            // An offscreen platform chosen with its options (a screen size:
-            // offscreen:size=1024x768) is kept.
+            // An offscreen platform chosen with its options (a screen of its
+            // own: offscreen:configfile=screen.json) is kept.
             if (!qgetenv("QT_QPA_PLATFORM").startsWith("offscreen")) {
                 qputenv("QT_QPA_PLATFORM", "offscreen");
             }
@@ -82,7 +83,9 @@ void show_settings_notices(QWidget* window, const QString& title,
     for (const std::string& notice : notices) {
         lines << QString::fromStdString(notice);
     }
-    QMessageBox::warning(window, title, lines.join("\n"));
+    QMessageBox box(QMessageBox::Warning, title, lines.join("\n"), QMessageBox::Ok, window);
+    fit_title(&box);
+    box.exec();
 }
 
 }  // namespace platform
