@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -257,6 +258,10 @@ TEST_F(MainFrameTest, JogMovesTheShownPositionAndAZeroSpeedMovesNothing) {
 TEST_F(MainFrameTest, SettingsDialogsRefuseBadFieldsAndTheNextJogUsesNewSteps) {
     on_dialog([this](QDialog* dialog) {
         EXPECT_EQ(dialog->windowTitle(), "Machine");
+        EXPECT_EQ(dialog->findChild<QDialogButtonBox*>("buttons")
+                      ->button(QDialogButtonBox::Cancel)
+                      ->text(),
+                  "Annuler");
         EXPECT_EQ(dialog->findChild<QLineEdit*>("StepX")->text(), "100");
         const char* refusals[][3] = {
             {"StepX", "2,5", "Tapez un nombre."},
@@ -288,6 +293,7 @@ TEST_F(MainFrameTest, SettingsDialogsRefuseBadFieldsAndTheNextJogUsesNewSteps) {
 
     on_dialog([this](QDialog* dialog) {
         EXPECT_EQ(dialog->windowTitle(), "Port Parallèle");
+        EXPECT_LT(dialog->sizeHint().width(), 600) << "as wide as its three axes";
         const char* refusals[][3] = {
             {"PinXClk", "10", "Tapez un nombre entier compris entre 2 et 9."},
             {"PinZDir", "2.5", "Tapez un nombre entier."},

@@ -49,6 +49,7 @@ QString duration(std::int64_t us) {
 void show_message_box(QWidget* parent, const QString& title, const QString& text, bool error) {
     QMessageBox box(error ? QMessageBox::Warning : QMessageBox::Information, title, text,
                     QMessageBox::Ok, parent);
+    platform::fit_title(&box);
     box.exec();
 }
 
@@ -527,11 +528,13 @@ void CMainFrame::about() {
     auto* row = new QHBoxLayout;
     row->addWidget(icon);
     row->addWidget(new QLabel("Vexor version 1.0.3", &box));
+    row->addStretch();
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &box);
     connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
     auto* layout = new QVBoxLayout(&box);
     layout->addLayout(row);
     layout->addWidget(buttons);
+    platform::fit_title(&box);
     box.exec();
 }
 
