@@ -3,12 +3,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCursor>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QHoverEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -16,6 +18,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <cmath>
 
@@ -46,11 +49,33 @@ QString duration(std::int64_t us) {
         .arg(s % 60, 2, 10, QChar('0'));
 }
 
+// While a modal box is up, Qt delivers no Leave to the widgets of the
+// windows it blocks, and when it closes the widget under the mouse gets its
+// Enter without the button that was hovered getting its Leave: a toolbar
+// button clicked just before (a jog, the start command and its box) kept
+// its hover frame until the mouse crossed it again. The buttons the mouse
+// is no longer over are told it has left.
+void forget_stale_hover(QWidget* window) {
+    const QPoint cursor = QCursor::pos();
+    for (QToolButton* button : window->findChildren<QToolButton*>()) {
+        if (!button->underMouse() || button->rect().contains(button->mapFromGlobal(cursor))) {
+            continue;
+        }
+        button->setAttribute(Qt::WA_UnderMouse, false);
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(button, &leave);
+        QHoverEvent hover(QEvent::HoverLeave, QPointF(-1, -1), QPointF(cursor), QPointF(-1, -1));
+        QCoreApplication::sendEvent(button, &hover);
+        button->update();
+    }
+}
+
 void show_message_box(QWidget* parent, const QString& title, const QString& text, bool error) {
     QMessageBox box(error ? QMessageBox::Warning : QMessageBox::Information, title, text,
                     QMessageBox::Ok, parent);
     platform::fit_title(&box);
     box.exec();
+    forget_stale_hover(parent->window());
 }
 
 }  // namespace
@@ -293,7 +318,9 @@ bool CMainFrame::confirm_quit() {
     box.setDefaultButton(QMessageBox::Cancel);
     box.setEscapeButton(QMessageBox::Cancel);
     platform::fit_title(&box);
-    return box.exec() == QMessageBox::Yes;
+    const bool yes = box.exec() == QMessageBox::Yes;
+    forget_stale_hover(this);
+    return yes;
 }
 
 void CMainFrame::refresh() {
@@ -448,7 +475,9 @@ void CMainFrame::machine_dialog() {
     CMachineDlg dialog(
         doc_.settings(),
         [this](const QString& title, const QString& text) { message_(title, text, true); }, this);
-    if (dialog.exec() != QDialog::Accepted) {
+    const int answer = dialog.exec();
+    forget_stale_hover(this);
+    if (answer != QDialog::Accepted) {
         return;
     }
     machine_.runner().command([&](CStepDriver&) {
@@ -464,7 +493,9 @@ void CMainFrame::port_dialog() {
     CPortDlg dialog(
         doc_.settings(),
         [this](const QString& title, const QString& text) { message_(title, text, true); }, this);
-    if (dialog.exec() != QDialog::Accepted) {
+    const int answer = dialog.exec();
+    forget_stale_hover(this);
+    if (answer != QDialog::Accepted) {
         return;
     }
     machine_.runner().command([&](CStepDriver&) { doc_.set_port(dialog.values); });
@@ -536,6 +567,7 @@ void CMainFrame::about() {
     layout->addWidget(buttons);
     platform::fit_title(&box);
     box.exec();
+    forget_stale_hover(this);
 }
 
 }  // namespace vexor
