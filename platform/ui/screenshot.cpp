@@ -19,7 +19,11 @@ namespace platform {
 void use_offscreen_for_screenshot(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::strncmp(argv[i], "--screenshot", 12) == 0) {
-            qputenv("QT_QPA_PLATFORM", "offscreen");
+            // An offscreen platform already asked for keeps its options
+            // (offscreen:size=1024x768 gives a screen of that size).
+            if (!qEnvironmentVariable("QT_QPA_PLATFORM").startsWith("offscreen")) {
+                qputenv("QT_QPA_PLATFORM", "offscreen");
+            }
             return;
         }
     }

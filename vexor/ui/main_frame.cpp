@@ -14,6 +14,9 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QStatusBar>
 #include <QStyle>
@@ -33,6 +36,8 @@ namespace vexor {
 namespace {
 
 constexpr int kRecentFiles = 4;
+// Height a window manager's title bar takes above the window, at most.
+constexpr int kTitleBar = 40;
 constexpr const char* kRecentGroup = "Recent File List";
 
 // "%+08.2f": the sign always, zeros after it.
@@ -109,7 +114,17 @@ CMainFrame::CMainFrame(VexorMachine& machine, QSettings* recent, QWidget* parent
     bar_ = new CParamBar(std::move(handlers));
     auto* dock = new QDockWidget("Paramètres", this);
     dock->setObjectName("paramDock");
-    dock->setWidget(bar_);
+    // In a window shorter than the bar, the bar scrolls instead of being
+    // squeezed: its fields stay readable.
+    auto* scroll = new QScrollArea(dock);
+    scroll->setObjectName("paramScroll");
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(bar_);
+    scroll->setMinimumWidth(bar_->sizeHint().width() +
+                            scroll->verticalScrollBar()->sizeHint().width());
+    dock->setWidget(scroll);
     dock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
     addDockWidget(Qt::LeftDockWidgetArea, dock);
 
@@ -118,7 +133,9 @@ CMainFrame::CMainFrame(VexorMachine& machine, QSettings* recent, QWidget* parent
     build_status_bar();
     failedSeen_ = machine_.failed_writes();
     update_title();
-    resize(900, 650);
+    // Wholly on the screen, its panels left out, with room for a title bar.
+    const QRect screen_area = screen()->availableGeometry();
+    resize(std::min(900, screen_area.width()), std::min(650, screen_area.height() - kTitleBar));
 
     timer_.setInterval(500);
     connect(&timer_, &QTimer::timeout, this, [this] { refresh(); });
