@@ -11,6 +11,7 @@ DriverSnapshot snapshot_of(const CStepDriver& driver) {
     s.running = driver.running();
     s.paused = driver.paused();
     s.motorsOn = driver.motors_on();
+    s.end = driver.end_reason();
     s.tally = driver.tally();
     return s;
 }

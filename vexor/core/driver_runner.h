@@ -4,6 +4,7 @@
 // benchmark); every other part of the program talks to the driver only
 // through commands, applied between two driver states, and snapshots.
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -19,6 +20,7 @@ struct DriverSnapshot {
     bool running = false;
     bool paused = false;
     bool motorsOn = false;
+    EndReason end = EndReason::none;  // of the last move file, once it has ended
     CStepDriver::Tally tally;
 };
 
@@ -31,6 +33,8 @@ class DriverRunner {
     // the command has been applied.
     virtual void command(const std::function<void(CStepDriver&)>& command) = 0;
     virtual DriverSnapshot snapshot() const = 0;
+    // Lets the driver run until it is idle, at most `limit`; true when it is.
+    virtual bool wait_idle(std::chrono::milliseconds limit) = 0;
     // How the runner runs, for the status bar and reports.
     virtual std::string status() const = 0;
 };

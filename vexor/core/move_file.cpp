@@ -109,6 +109,10 @@ bool MoveFileReader::next_line(std::string& line) {
     return true;
 }
 
+bool MoveFileReader::at_end() const {
+    return file_ != nullptr && std::feof(file_) != 0 && std::ferror(file_) == 0;
+}
+
 void MoveFileReader::close() {
     if (file_) {
         std::fclose(file_);

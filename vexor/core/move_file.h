@@ -43,6 +43,9 @@ class MoveFileReader {
     bool is_open() const { return file_ != nullptr; }
     // The next piece of text, line end included; false at the end of the file.
     bool next_line(std::string& line);
+    // After next_line has answered false: true when it was the end of the
+    // file, false after a read error.
+    bool at_end() const;
     void close();
 
   private:

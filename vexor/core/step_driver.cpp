@@ -82,6 +82,7 @@ void CStepDriver::start_move_file() {
 void CStepDriver::start_file(int open_state) {
     close_file();
     stopRequest_ = false;
+    end_ = EndReason::none;
     if (is_stepping_tick(state_)) {
         pendingStart_ = open_state;
     } else {
@@ -103,8 +104,9 @@ void CStepDriver::toggle_pause() {
     paused_ = !paused_;
 }
 
-void CStepDriver::request_stop() {
+void CStepDriver::request_stop(EndReason why) {
     stopRequest_ = true;
+    stopReason_ = why;
     if (paused_) {
         toggle_pause();
     }
@@ -169,10 +171,13 @@ StepResult CStepDriver::step() {
     switch (state_) {
         case kOpenJobFile:
         case kOpenMoveFile:
-            state_ = moveFile_.open(
-                         move_file_path(state_ == kOpenJobFile ? kJobFileName : kMoveFileName))
-                         ? kReadLine
-                         : kIdle;
+            if (moveFile_.open(
+                    move_file_path(state_ == kOpenJobFile ? kJobFileName : kMoveFileName))) {
+                state_ = kReadLine;
+            } else {
+                end_ = EndReason::notOpened;
+                state_ = kIdle;
+            }
             break;
         case kReadLine:
             read_line();
@@ -214,7 +219,7 @@ StepResult CStepDriver::step() {
         case kZDecision:
             if (stopRequest_) {
                 stopRequest_ = false;
-                state_ = kCloseFile;
+                end_with(stopReason_);
             } else if (z_.finished()) {
                 state_ = kReadLine;
             } else {
@@ -244,8 +249,12 @@ StepResult CStepDriver::step() {
 
 void CStepDriver::read_line() {
     MoveLine m;
-    if (!moveFile_.next_line(line_) || !parse_move_line(line_, m)) {
-        state_ = kCloseFile;
+    if (!moveFile_.next_line(line_)) {
+        end_with(moveFile_.at_end() ? EndReason::endOfFile : EndReason::badLine);
+        return;
+    }
+    if (!parse_move_line(line_, m)) {
+        end_with(EndReason::badLine);
         return;
     }
     // A line that would move an axis without a usable step length (a stored
@@ -253,7 +262,7 @@ void CStepDriver::read_line() {
     // the execution like any invalid line.
     if (m.kind == 'P') {
         if ((m.incX != 0 && !x_.usable()) || (m.incY != 0 && !y_.usable())) {
-            state_ = kCloseFile;
+            end_with(EndReason::badLine);
             return;
         }
         x_.target = m.targetX;
@@ -267,7 +276,7 @@ void CStepDriver::read_line() {
         state_ = kXYDecision;
     } else {
         if (m.incZ != 0 && !z_.usable()) {
-            state_ = kCloseFile;
+            end_with(EndReason::badLine);
             return;
         }
         z_.target = m.targetZ;
@@ -282,7 +291,7 @@ void CStepDriver::read_line() {
 void CStepDriver::xy_decision() {
     if (stopRequest_) {
         stopRequest_ = false;
-        state_ = kCloseFile;
+        end_with(stopReason_);
         return;
     }
     const bool x_done = x_.finished();
@@ -320,6 +329,11 @@ void CStepDriver::begin_tick(int state) {
 
 void CStepDriver::close_file() {
     moveFile_.close();
+}
+
+void CStepDriver::end_with(EndReason why) {
+    end_ = why;
+    state_ = kCloseFile;
 }
 
 void CStepDriver::write(int byte) {

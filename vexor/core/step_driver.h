@@ -80,6 +80,17 @@ constexpr bool is_waiting(int state) {
            state == kXYNoStepWait || state == kZNoStepWait;
 }
 
+// Why the driver last stopped executing a move file. A job is done only
+// when it ends at the end of its file; every other end leaves lines unrun.
+enum class EndReason : int {
+    none = 0,     // none has ended since the last start (or none was started)
+    endOfFile,    // its last line ran
+    stopped,      // the stop command or a key
+    portRefused,  // stopped because the port refused bytes
+    notOpened,    // the file could not be opened
+    badLine,      // a line that is not a move line, one no step length can run, or a read error
+};
+
 // What `step` answers; the idle processing keeps calling while it has work.
 enum StepResult : int { kNoWork = 0, kHasWork = 1 };
 
@@ -125,8 +136,9 @@ class CStepDriver {
     void set_move_folder(const std::string& folder) { folder_ = folder; }
     std::string move_file_path(const char* name) const;
 
-    // Stop at the next decision (stopRequest := 1, paused := 0).
-    void request_stop();
+    // Stop at the next decision (stopRequest := 1, paused := 0); `why` is
+    // the end the execution then reports (the last request wins).
+    void request_stop(EndReason why = EndReason::stopped);
     // Pausing twice resumes where the driver was; the time spent paused is
     // not a stall.
     void toggle_pause();
@@ -144,6 +156,8 @@ class CStepDriver {
     bool paused() const { return paused_; }
     bool motors_on() const { return motorsOn_; }
     bool stop_requested() const { return stopRequest_; }
+    // Why the last move file ended; none from its start until it ends.
+    EndReason end_reason() const { return end_; }
     float stepLenX() const { return x_.stepLen; }
     float stepLenY() const { return y_.stepLen; }
     float stepLenZ() const { return z_.stepLen; }
@@ -211,6 +225,8 @@ class CStepDriver {
     int advance_x_only();
     int advance_y_only();
     void close_file();
+    // Ends the execution at the next state (the file is closed there).
+    void end_with(EndReason why);
     void write(int byte);
     // A clock edge, written at the end of a wait.
     void write_edge(int byte);
@@ -245,6 +261,8 @@ class CStepDriver {
     int state_ = 0;
     int pendingStart_ = 0;  // 1 or 11 while a tick completes before a new file
     bool stopRequest_ = false;
+    EndReason stopReason_ = EndReason::stopped;
+    EndReason end_ = EndReason::none;
     bool paused_ = false;
     bool motorsOn_ = false;
     std::int64_t periodUs_ = 500;

@@ -53,6 +53,10 @@ bool CSteppingThread::wait_for(const std::function<bool(const DriverSnapshot&)>&
     return changed_.wait_for(lock, limit, [&] { return done(snapshot_); });
 }
 
+bool CSteppingThread::wait_idle(std::chrono::milliseconds limit) {
+    return wait_for([](const DriverSnapshot& s) { return !s.running; }, limit);
+}
+
 void CSteppingThread::apply_commands() {
     for (const auto* command : queue_) {
         (*command)(driver_);

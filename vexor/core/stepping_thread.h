@@ -45,6 +45,7 @@ class CSteppingThread : public DriverRunner {
 
     void command(const std::function<void(CStepDriver&)>& command) override;
     DriverSnapshot snapshot() const override;
+    bool wait_idle(std::chrono::milliseconds limit) override;
     std::string status() const override;
 
     // Waits until a published snapshot satisfies `done`, at most `limit`;

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
@@ -79,6 +80,36 @@ struct TestMachine {
     }
 };
 
+// Closes `window` and answers the question it asks with `answer` (the
+// button's text, or "Escape" for the key); `question` gets the box's text,
+// empty when none was asked. Returns whether the window closed.
+bool close_and_answer(QWidget& window, const QString& answer, QString& question) {
+    question.clear();
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr) {
+            return;
+        }
+        question = box->windowTitle() + " | " + box->text();
+        if (answer == "Escape") {
+            QTest::keyClick(box, Qt::Key_Escape);
+        } else {
+            for (QAbstractButton* b : box->buttons()) {
+                if (b->text() == answer) {
+                    QTest::mouseClick(b, Qt::LeftButton);
+                    return;
+                }
+            }
+            ADD_FAILURE() << "no button " << answer.toStdString();
+            box->reject();
+        }
+    });
+    return window.close();
+}
+
+const std::string kQuitQuestion =
+    "Vexor | Une découpe est en cours. Arrêter la machine et quitter ?";
+
 struct TestFrame : TestMachine, CMainFrame {
     TestFrame() : CMainFrame(*machine, nullptr) {}
 };
@@ -126,6 +157,20 @@ class MainFrameTest : public window_test::WindowTest<TestFrame> {
         window.machine->runner().command(
             [this](vexor::CStepDriver&) { doc().set_steps(800, 800, 800); });
         if (!window.open_file(QString(OSTRELO_EXAMPLES) + "/decoupe.dxf")) {
+            return false;
+        }
+        trigger("startJob");
+        return snap().running;
+    }
+    // A job of a 1 mm line at 100 steps per mm.
+    bool start_short_job() {
+        window.machine->runner().command(
+            [this](vexor::CStepDriver&) { doc().set_steps(100, 100, 100); });
+        const auto file = window.dir.path / "court.dxf";
+        vexor::test::write_text(file,
+                                "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n 10\n0\n 20\n0\n"
+                                " 11\n1\n 21\n0\n  0\nENDSEC\n  0\nEOF\n");
+        if (!window.open_file(QString::fromStdString(file.string()))) {
             return false;
         }
         trigger("startJob");
@@ -213,6 +258,10 @@ TEST_F(MainFrameTest, JogMovesTheShownPositionAndAZeroSpeedMovesNothing) {
 TEST_F(MainFrameTest, SettingsDialogsRefuseBadFieldsAndTheNextJogUsesNewSteps) {
     on_dialog([this](QDialog* dialog) {
         EXPECT_EQ(dialog->windowTitle(), "Machine");
+        EXPECT_EQ(dialog->findChild<QDialogButtonBox*>("buttons")
+                      ->button(QDialogButtonBox::Cancel)
+                      ->text(),
+                  "Annuler");
         EXPECT_EQ(dialog->findChild<QLineEdit*>("StepX")->text(), "100");
         const char* refusals[][3] = {
             {"StepX", "2,5", "Tapez un nombre."},
@@ -244,6 +293,7 @@ TEST_F(MainFrameTest, SettingsDialogsRefuseBadFieldsAndTheNextJogUsesNewSteps) {
 
     on_dialog([this](QDialog* dialog) {
         EXPECT_EQ(dialog->windowTitle(), "Port Parallèle");
+        EXPECT_LT(dialog->sizeHint().width(), 600) << "as wide as its three axes";
         const char* refusals[][3] = {
             {"PinXClk", "10", "Tapez un nombre entier compris entre 2 et 9."},
             {"PinZDir", "2.5", "Tapez un nombre entier."},
@@ -325,6 +375,66 @@ TEST_F(MainFrameTest, ARunningJobPausesStopsOnAKeyAndLocksTheSettings) {
     EXPECT_NE(snap().posX, 0.0f) << "stopped on its way, not back at the start";
     QTest::keyClick(&window.view(), Qt::Key_PageUp);
     EXPECT_EQ(window.view().zoom().scale, scale * 1.5f);
+}
+
+// Only a job whose last line ran is finished; one stopped by the stop
+// command, a key, a refusing port or a jog that replaced it is not.
+TEST_F(MainFrameTest, TheJobPaneSaysWhetherTheJobRanToItsEnd) {
+    const struct {
+        const char* how;
+        std::function<void()> end;  // null: the job runs to its end
+        const char* shown;
+    } cases[] = {
+        {"stop command", [&] { trigger("stopJob"); }, "Découpe arrêtée après 00:00:"},
+        {"Page Up", [&] { QTest::keyClick(&window.view(), Qt::Key_PageUp); },
+         "Découpe arrêtée après 00:00:"},
+        {"port", [&] { window.port.failing = true; }, "Découpe arrêtée après 00:00:"},
+        {"jog", [&] { trigger("jogZPlus"); }, "Découpe arrêtée après 00:00:"},
+        {"its end", nullptr, "Découpe finie en 00:00:"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.how);
+        ASSERT_TRUE(c.end ? start_plan() : start_short_job());
+        window.refresh();
+        ASSERT_TRUE(pane("paneJob").contains("reste")) << pane("paneJob").toStdString();
+        if (c.end) {
+            spin_until([] { return false; }, 100);
+            ASSERT_TRUE(snap().running) << "the job must still run when it is ended";
+            c.end();
+        }
+        ASSERT_TRUE(wait_idle());
+        spin_until([&] { return !pane("paneJob").contains("reste"); }, 2000);
+        EXPECT_TRUE(pane("paneJob").startsWith(c.shown)) << pane("paneJob").toStdString();
+        window.port.failing = false;
+    }
+}
+
+// Closing while the machine runs asks first; only Oui stops it and closes.
+TEST_F(MainFrameTest, ClosingWhileTheMachineRunsAsksFirst) {
+    QString question;
+    EXPECT_TRUE(close_and_answer(window, "Escape", question));
+    EXPECT_TRUE(question.isEmpty()) << "an idle machine quits at once";
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+    ASSERT_TRUE(start_plan());
+    for (const char* keep : {"Escape", "Annuler"}) {
+        SCOPED_TRACE(keep);
+        const std::int64_t before = snap().tally.tickTimeUs;
+        EXPECT_FALSE(close_and_answer(window, keep, question));
+        EXPECT_EQ(question.toStdString(), kQuitQuestion);
+        EXPECT_TRUE(window.isVisible());
+        ASSERT_TRUE(spin_until([&] { return snap().tally.tickTimeUs > before; }))
+            << "the job goes on";
+    }
+    EXPECT_TRUE(close_and_answer(window, "&Oui", question));
+    EXPECT_EQ(question.toStdString(), kQuitQuestion);
+    EXPECT_FALSE(window.isVisible());
+    const vexor::CStepDriver& driver = doc().driver();
+    EXPECT_EQ(driver.state(), 0) << "stopped before the window closed";
+    EXPECT_EQ(driver.end_reason(), vexor::EndReason::stopped);
+    EXPECT_NE(driver.posX(), 0.0f) << "stopped on its way, not run to its end";
+    EXPECT_FALSE(snap().running);
 }
 
 TEST_F(MainFrameTest, ClicksToggleOverlappingOutlinesInTurn) {
@@ -438,4 +548,26 @@ TEST_F(ThreadFrameTest, AJogRunsInTheSteppingThreadAndTheWindowShowsWhereItEnded
     // The status bar says how the thread runs.
     EXPECT_TRUE(window.findChild<QLabel*>("panePort")->toolTip().contains("Pilote : fil de pas"))
         << window.findChild<QLabel*>("panePort")->toolTip().toStdString();
+}
+
+TEST_F(ThreadFrameTest, QuittingDuringAMoveStopsTheThreadAndLetsGoOfTheDriver) {
+    window.machine->runner().command(
+        [this](vexor::CStepDriver&) { window.machine->doc().set_steps(800, 800, 800); });
+    auto* jogX = window.findChild<QLineEdit*>("jogX");
+    jogX->selectAll();
+    QTest::keyClicks(jogX, "900");
+    QTest::mouseClick(window.findChild<QPushButton*>("applyMoves"), Qt::LeftButton);
+    window.findChild<QAction*>("jogXPlus")->trigger();
+    ASSERT_TRUE(window.machine->runner().snapshot().running);
+    QString question;
+    EXPECT_TRUE(close_and_answer(window, "&Oui", question));
+    EXPECT_EQ(question.toStdString(), kQuitQuestion);
+    // The thread is gone: the driver can be read here without a race, and
+    // a command no longer reaches it.
+    const vexor::CStepDriver& driver = window.machine->doc().driver();
+    EXPECT_EQ(driver.state(), 0);
+    EXPECT_EQ(driver.end_reason(), vexor::EndReason::stopped);
+    EXPECT_LT(driver.posX(), 900.0f);
+    window.machine->runner().command([](vexor::CStepDriver& d) { d.start_move_file(); });
+    EXPECT_EQ(driver.state(), 0);
 }

@@ -331,6 +331,7 @@ TEST_P(StepDriverControl, StopIsHonouredAtTheNextDecision) {
     rig.run();
     EXPECT_EQ(rig.bytes(), (std::vector<int>{2, 3, 2})) << "the tick in progress completes";
     EXPECT_EQ(rig.snapshot().posX, 1.0f);
+    EXPECT_EQ(rig.snapshot().end, vexor::EndReason::stopped);
     bool stop_left = true;
     rig.command([&](vexor::CStepDriver& d) { stop_left = d.stop_requested(); });
     EXPECT_FALSE(stop_left);
@@ -342,6 +343,15 @@ TEST_P(StepDriverControl, StopIsHonouredAtTheNextDecision) {
     rig.start("P 3 1 0 0 30\n");
     rig.run();
     EXPECT_EQ(rig.snapshot().posX, 3.0f);
+    EXPECT_EQ(rig.snapshot().end, vexor::EndReason::endOfFile);
+
+    // A stop for a port that refuses bytes says so; so does the Z decision.
+    rig.start("Z 5 1 30\n");
+    ASSERT_TRUE(rig.hold_at(24));
+    rig.command([](vexor::CStepDriver& d) { d.request_stop(vexor::EndReason::portRefused); });
+    rig.run();
+    EXPECT_EQ(rig.snapshot().posZ, 1.0f);
+    EXPECT_EQ(rig.snapshot().end, vexor::EndReason::portRefused);
 }
 
 // Moves replaced while the driver runs freely, at whatever state the runner
@@ -516,29 +526,38 @@ TEST(StepDriverAccumulator, LongMovesDoNotDrift) {
 }
 
 TEST(StepDriverFile, ExecutionEndsAtTheFirstLineThatIsNotAMove) {
-    const std::vector<std::pair<std::string, float>> files = {
-        {"P 1 1 0 0 5\nQ 4 1 0 0 5\nP 4 1 0 0 5\n", 1.0f},
-        {"P 1 1 0 0 5\n\nP 4 1 0 0 5\n", 1.0f},
-        {"P 1 1 0 0 5\nP 4 1 0 0\nP 4 1 0 0 5\n", 1.0f},
-        {"P 1 1 0 0 5\r\nP 2 1 0 0 5\r\n", 2.0f},
-        {"", 0.0f},
+    using vexor::EndReason;
+    const struct {
+        std::string text;
+        float posX;
+        EndReason why;  // only the end of the file means every line ran
+    } files[] = {
+        {"P 1 1 0 0 5\nQ 4 1 0 0 5\nP 4 1 0 0 5\n", 1.0f, EndReason::badLine},
+        {"P 1 1 0 0 5\n\nP 4 1 0 0 5\n", 1.0f, EndReason::badLine},
+        {"P 1 1 0 0 5\nP 4 1 0 0\nP 4 1 0 0 5\n", 1.0f, EndReason::badLine},
+        {"P 1 1 0 0 5\r\nP 2 1 0 0 5\r\n", 2.0f, EndReason::endOfFile},
+        {"", 0.0f, EndReason::endOfFile},
     };
-    for (const auto& [text, end] : files) {
-        SCOPED_TRACE(text);
+    for (const auto& f : files) {
+        SCOPED_TRACE(f.text);
         DriverRig rig;
-        rig.start(text);
+        rig.start(f.text);
+        EXPECT_EQ(rig.driver.end_reason(), EndReason::none);
         rig.run();
-        EXPECT_EQ(rig.driver.posX(), end);
+        EXPECT_EQ(rig.driver.posX(), f.posX);
         EXPECT_EQ(rig.driver.state(), 0);
+        EXPECT_EQ(rig.driver.end_reason(), f.why);
     }
     DriverRig rig;
     rig.driver.start_move_file();  // no file at all
     EXPECT_EQ(rig.driver.step(), 1);
     EXPECT_EQ(rig.driver.state(), 0);
+    EXPECT_EQ(rig.driver.end_reason(), EndReason::notOpened);
     rig.driver.start_job_file();
     vexor::test::write_text(rig.dir.path / "coupe.dep", "Z -1 -1 5\n");
     rig.run();
     EXPECT_EQ(rig.driver.posZ(), -1.0f);
+    EXPECT_EQ(rig.driver.end_reason(), EndReason::endOfFile);
 }
 
 TEST(StepDriverFile, AxesWithoutAUsableStepLengthNeverMove) {

@@ -18,6 +18,15 @@ void IdlePump::command(const std::function<void(CStepDriver&)>& command) {
     start();
 }
 
+bool IdlePump::wait_idle(std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (driver_.running() && !driver_.paused() && std::chrono::steady_clock::now() < end) {
+        ++calls_;
+        driver_.step();
+    }
+    return !driver_.running();
+}
+
 void IdlePump::run_one() {
     ++calls_;
     if (driver_.step() == kNoWork) {

@@ -23,6 +23,8 @@ class IdlePump : public QObject, public DriverRunner {
     // Commands run at once in the caller's thread, which is the pump's.
     void command(const std::function<void(CStepDriver&)>& command) override;
     DriverSnapshot snapshot() const override { return snapshot_of(driver_); }
+    // Runs the driver's states at once, in the caller's thread.
+    bool wait_idle(std::chrono::milliseconds limit) override;
     std::string status() const override { return "boucle d'événements"; }
     bool active() const { return timer_.isActive(); }
     // Driver states run since the pump was built.

@@ -2,23 +2,31 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QHoverEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <cmath>
 
 #include "field_checks.h"
+#include "french_qt.h"
 #include "param_bar.h"
 #include "settings_dialogs.h"
 #include "vexor_view.h"
@@ -28,6 +36,8 @@ namespace vexor {
 namespace {
 
 constexpr int kRecentFiles = 4;
+// Height a window manager's title bar takes above the window, at most.
+constexpr int kTitleBar = 40;
 constexpr const char* kRecentGroup = "Recent File List";
 
 // "%+08.2f": the sign always, zeros after it.
@@ -44,30 +54,50 @@ QString duration(std::int64_t us) {
         .arg(s % 60, 2, 10, QChar('0'));
 }
 
+// While a modal box is up, Qt delivers no Leave to the widgets of the
+// windows it blocks, and when it closes the widget under the mouse gets its
+// Enter without the button that was hovered getting its Leave: a toolbar
+// button clicked just before (a jog, the start command and its box) kept
+// its hover frame until the mouse crossed it again. The buttons the mouse
+// is no longer over are told it has left.
+void forget_stale_hover(QWidget* window) {
+    const QPoint cursor = QCursor::pos();
+    for (QToolButton* button : window->findChildren<QToolButton*>()) {
+        if (!button->underMouse() || button->rect().contains(button->mapFromGlobal(cursor))) {
+            continue;
+        }
+        button->setAttribute(Qt::WA_UnderMouse, false);
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(button, &leave);
+        QHoverEvent hover(QEvent::HoverLeave, QPointF(-1, -1), QPointF(cursor), QPointF(-1, -1));
+        QCoreApplication::sendEvent(button, &hover);
+        button->update();
+    }
+}
+
 void show_message_box(QWidget* parent, const QString& title, const QString& text, bool error) {
     QMessageBox box(error ? QMessageBox::Warning : QMessageBox::Information, title, text,
                     QMessageBox::Ok, parent);
+    platform::fit_title(&box);
     box.exec();
+    forget_stale_hover(parent->window());
 }
 
 }  // namespace
 
 CMainFrame::CMainFrame(VexorMachine& machine, QSettings* recent, QWidget* parent)
-    : QMainWindow(parent),
-      machine_(machine),
-      doc_(machine.doc()),
-      runner_(machine.runner()),
-      recent_(recent) {
+    : QMainWindow(parent), machine_(machine), doc_(machine.doc()), recent_(recent) {
     setObjectName("CMainFrame");
     setWindowIcon(QIcon(":/icons/vexor.svg"));
     message_ = [this](const QString& title, const QString& text, bool error) {
         show_message_box(this, title, text, error);
     };
 
-    view_ = new CVexorView(doc_,
-                           {[this] { return runner_.snapshot().running; },
-                            [this] { runner_.command([](CStepDriver& d) { d.request_stop(); }); }},
-                           this);
+    view_ = new CVexorView(
+        doc_,
+        {[this] { return machine_.runner().snapshot().running; },
+         [this] { machine_.runner().command([](CStepDriver& d) { d.request_stop(); }); }},
+        this);
     setCentralWidget(view_);
 
     CParamBar::Handlers handlers;
@@ -75,16 +105,26 @@ CMainFrame::CMainFrame(VexorMachine& machine, QSettings* recent, QWidget* parent
         message_(title, text, true);
     };
     handlers.speeds = [this](const CParamBar::Speeds& s) {
-        runner_.command(
+        machine_.runner().command(
             [&](CStepDriver&) { doc_.set_speeds(s.travelXY, s.travelZ, s.cutXY, s.cutZ); });
     };
     handlers.descent = [this](float ZBas) {
-        runner_.command([&](CStepDriver&) { doc_.set_descent(ZBas); });
+        machine_.runner().command([&](CStepDriver&) { doc_.set_descent(ZBas); });
     };
     bar_ = new CParamBar(std::move(handlers));
     auto* dock = new QDockWidget("Paramètres", this);
     dock->setObjectName("paramDock");
-    dock->setWidget(bar_);
+    // In a window shorter than the bar, the bar scrolls instead of being
+    // squeezed: its fields stay readable.
+    auto* scroll = new QScrollArea(dock);
+    scroll->setObjectName("paramScroll");
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(bar_);
+    scroll->setMinimumWidth(bar_->sizeHint().width() +
+                            scroll->verticalScrollBar()->sizeHint().width());
+    dock->setWidget(scroll);
     dock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
     addDockWidget(Qt::LeftDockWidgetArea, dock);
 
@@ -93,7 +133,9 @@ CMainFrame::CMainFrame(VexorMachine& machine, QSettings* recent, QWidget* parent
     build_status_bar();
     failedSeen_ = machine_.failed_writes();
     update_title();
-    resize(900, 650);
+    // Wholly on the screen, its panels left out, with room for a title bar.
+    const QRect screen_area = screen()->availableGeometry();
+    resize(std::min(900, screen_area.width()), std::min(650, screen_area.height() - kTitleBar));
 
     timer_.setInterval(500);
     connect(&timer_, &QTimer::timeout, this, [this] { refresh(); });
@@ -204,27 +246,27 @@ void CMainFrame::build_toolbar() {
     bar->addAction(add_action("goOrigin", "Origine", "Positionne la Fraise à l'origine", "origin",
                               [this] { go_to_origin(); }));
     bar->addAction(add_action("zeroPosition", "Zéro", "Remide à 0 de X Y et Z", "zero", [this] {
-        runner_.command([](CStepDriver& d) { d.zero_position(); });
+        machine_.runner().command([](CStepDriver& d) { d.zero_position(); });
         refresh();
     }));
     bar->addSeparator();
     bar->addAction(
         add_action("startJob", "Démarrer", "Démarre la découpe", "start", [this] { start_job(); }));
     bar->addAction(add_action("stopJob", "Arrêter", "Arrête la découpe", "stop", [this] {
-        runner_.command([](CStepDriver& d) { d.request_stop(); });
+        machine_.runner().command([](CStepDriver& d) { d.request_stop(); });
     }));
     bar->addAction(add_action("pauseJob", "Pause", "Pause", "pause", [this] {
-        runner_.command([](CStepDriver& d) { d.toggle_pause(); });
+        machine_.runner().command([](CStepDriver& d) { d.toggle_pause(); });
         refresh();
     }));
     QAction* off =
         add_action("motorsOff", "Moteurs arrêtés", "Moteurs arrêtés", "motors_off", [this] {
-            runner_.command([](CStepDriver& d) { d.set_motors_on(false); });
+            machine_.runner().command([](CStepDriver& d) { d.set_motors_on(false); });
             refresh();
         });
     QAction* on =
         add_action("motorsOn", "Moteurs en marche", "Moteurs en marche", "motors_on", [this] {
-            runner_.command([](CStepDriver& d) { d.set_motors_on(true); });
+            machine_.runner().command([](CStepDriver& d) { d.set_motors_on(true); });
             refresh();
         });
     off->setCheckable(true);
@@ -270,8 +312,36 @@ void CMainFrame::showEvent(QShowEvent* event) {
     }
 }
 
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (machine_.runner().snapshot().running) {
+        if (!confirm_quit()) {
+            event->ignore();
+            return;
+        }
+        timer_.stop();
+        // A stop is honoured at the next decision: the tick in progress
+        // completes within its period.
+        machine_.shut_down(std::chrono::seconds(5));
+    }
+    QMainWindow::closeEvent(event);
+}
+
+bool CMainFrame::confirm_quit() {
+    QMessageBox box(QMessageBox::Question, "Vexor",
+                    "Une découpe est en cours. Arrêter la machine et quitter ?",
+                    QMessageBox::Yes | QMessageBox::Cancel, this);
+    box.setObjectName("quitWhileRunning");
+    // Neither Escape nor a stray Enter quits.
+    box.setDefaultButton(QMessageBox::Cancel);
+    box.setEscapeButton(QMessageBox::Cancel);
+    platform::fit_title(&box);
+    const bool yes = box.exec() == QMessageBox::Yes;
+    forget_stale_hover(this);
+    return yes;
+}
+
 void CMainFrame::refresh() {
-    const DriverSnapshot snap = runner_.snapshot();
+    const DriverSnapshot snap = machine_.runner().snapshot();
     paneX_->setText("X " + signed_position(snap.posX) + "mm");
     paneY_->setText("Y " + signed_position(snap.posY) + "mm");
     paneZ_->setText("Z " + signed_position(snap.posZ) + "mm");
@@ -284,37 +354,52 @@ void CMainFrame::refresh() {
     // How the driver runs (the stepping thread says which priority it got).
     QString tip = QString::fromStdString(machine_.port().notice);
     tip += (tip.isEmpty() ? "" : "\n") + QString("Pilote : ") +
-           QString::fromStdString(runner_.status());
+           QString::fromStdString(machine_.runner().status());
     panePort_->setToolTip(tip);
     if (!snap.running && busy_) {
         busy_ = false;
         bar_->set_fields_enabled(true);
     }
-    if (jobActive_) {
-        const std::int64_t done = snap.tally.tickTimeUs - jobTickBase_;
-        const std::int64_t elapsed = jobClock_.isValid() ? jobClock_.elapsed() * 1000 : 0;
-        if (snap.running) {
-            paneJob_->setText("Découpe : " + duration(elapsed) + " écoulé, reste " +
-                              duration(jobTimeUs_ - done));
-        } else {
-            jobActive_ = false;
-            paneJob_->setText("Découpe finie en " + duration(elapsed));
-        }
-    }
     // A port that refuses bytes: a moving machine stops instead of stepping
     // into the void, and a move that ended between two refreshes is reported
     // all the same, since its steps never reached the motors.
     const std::uint64_t failed = machine_.failed_writes();
+    if (failed > failedSeen_ && jobActive_) {
+        jobPortFailed_ = true;
+    }
+    if (jobActive_) {
+        const std::int64_t done = snap.tally.tickTimeUs - jobTickBase_;
+        if (snap.running) {
+            const std::int64_t elapsed = jobClock_.isValid() ? jobClock_.elapsed() * 1000 : 0;
+            paneJob_->setText("Découpe : " + duration(elapsed) + " écoulé, reste " +
+                              duration(jobTimeUs_ - done));
+        } else {
+            end_job(snap.end == EndReason::endOfFile && !jobPortFailed_);
+        }
+    }
     if (failed > failedSeen_ && !alarming_) {
         failedSeen_ = failed;
         alarming_ = true;
         if (snap.running) {
-            runner_.command([](CStepDriver& d) { d.request_stop(); });
+            machine_.runner().command(
+                [](CStepDriver& d) { d.request_stop(EndReason::portRefused); });
         }
         error("Le port parallèle (" + machine_.port_label() +
               ") refuse les octets : la machine est arrêtée. Vérifiez le câble, "
               "l'alimentation des moteurs et les droits sur le périphérique.");
         alarming_ = false;
+    }
+}
+
+void CMainFrame::end_job(bool done) {
+    jobActive_ = false;
+    const std::int64_t elapsed = jobClock_.isValid() ? jobClock_.elapsed() * 1000 : 0;
+    paneJob_->setText((done ? "Découpe finie en " : "Découpe arrêtée après ") + duration(elapsed));
+}
+
+void CMainFrame::job_replaced(bool was_running, EndReason end) {
+    if (jobActive_) {
+        end_job(!was_running && end == EndReason::endOfFile && !jobPortFailed_);
     }
 }
 
@@ -327,21 +412,37 @@ void CMainFrame::enter_busy() {
 void CMainFrame::jog(Jog j, float distance) {
     enter_busy();
     bool ok = false;
+    bool was_running = false;
+    EndReason end = EndReason::none;
     std::string text;
-    runner_.command([&](CStepDriver&) { ok = doc_.jog(j, distance, text); });
+    machine_.runner().command([&](CStepDriver& d) {
+        was_running = d.running();
+        end = d.end_reason();
+        ok = doc_.jog(j, distance, text);
+    });
     if (!ok) {
         error(text);
+        return;
     }
+    job_replaced(was_running, end);
 }
 
 void CMainFrame::go_to_origin() {
     enter_busy();
     bool ok = false;
+    bool was_running = false;
+    EndReason end = EndReason::none;
     std::string text;
-    runner_.command([&](CStepDriver&) { ok = doc_.go_to_origin(text); });
+    machine_.runner().command([&](CStepDriver& d) {
+        was_running = d.running();
+        end = d.end_reason();
+        ok = doc_.go_to_origin(text);
+    });
     if (!ok) {
         error(text);
+        return;
     }
+    job_replaced(was_running, end);
 }
 
 void CMainFrame::start_job() {
@@ -350,7 +451,7 @@ void CMainFrame::start_job() {
     std::string text;
     // The job is written and held until the user has read the box: the
     // machine starts when it is closed, as the user expects.
-    runner_.command([&](CStepDriver& d) {
+    machine_.runner().command([&](CStepDriver& d) {
         ok = doc_.start_job(text);
         if (ok && !d.paused()) {
             d.toggle_pause();
@@ -361,11 +462,12 @@ void CMainFrame::start_job() {
         return;
     }
     jobActive_ = true;
+    jobPortFailed_ = false;
     jobTimeUs_ = doc_.jobTimeUs;
-    jobTickBase_ = runner_.snapshot().tally.tickTimeUs;
+    jobTickBase_ = machine_.runner().snapshot().tally.tickTimeUs;
     view_->viewport()->update();
     message_("Vexor", "Appuyer sur une touche pour stopper la machine", false);
-    runner_.command([](CStepDriver& d) {
+    machine_.runner().command([](CStepDriver& d) {
         if (d.paused()) {
             d.toggle_pause();
         }
@@ -376,7 +478,7 @@ void CMainFrame::start_job() {
 }
 
 bool CMainFrame::refuse_while_running() {
-    if (!runner_.snapshot().running) {
+    if (!machine_.runner().snapshot().running) {
         return false;
     }
     error("La machine est en mouvement : arrêtez-la avant de modifier ses paramètres.");
@@ -390,10 +492,12 @@ void CMainFrame::machine_dialog() {
     CMachineDlg dialog(
         doc_.settings(),
         [this](const QString& title, const QString& text) { message_(title, text, true); }, this);
-    if (dialog.exec() != QDialog::Accepted) {
+    const int answer = dialog.exec();
+    forget_stale_hover(this);
+    if (answer != QDialog::Accepted) {
         return;
     }
-    runner_.command([&](CStepDriver&) {
+    machine_.runner().command([&](CStepDriver&) {
         doc_.set_steps(dialog.StepX, dialog.StepY, dialog.StepZ);
         doc_.set_travel(dialog.travelX, dialog.travelY, dialog.travelZ);
     });
@@ -406,10 +510,12 @@ void CMainFrame::port_dialog() {
     CPortDlg dialog(
         doc_.settings(),
         [this](const QString& title, const QString& text) { message_(title, text, true); }, this);
-    if (dialog.exec() != QDialog::Accepted) {
+    const int answer = dialog.exec();
+    forget_stale_hover(this);
+    if (answer != QDialog::Accepted) {
         return;
     }
-    runner_.command([&](CStepDriver&) { doc_.set_port(dialog.values); });
+    machine_.runner().command([&](CStepDriver&) { doc_.set_port(dialog.values); });
     refresh();
 }
 
@@ -470,12 +576,15 @@ void CMainFrame::about() {
     auto* row = new QHBoxLayout;
     row->addWidget(icon);
     row->addWidget(new QLabel("Vexor version 1.0.3", &box));
+    row->addStretch();
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &box);
     connect(buttons, &QDialogButtonBox::accepted, &box, &QDialog::accept);
     auto* layout = new QVBoxLayout(&box);
     layout->addLayout(row);
     layout->addWidget(buttons);
+    platform::fit_title(&box);
     box.exec();
+    forget_stale_hover(this);
 }
 
 }  // namespace vexor

@@ -47,6 +47,9 @@ class CMainFrame : public QMainWindow {
 
   protected:
     void showEvent(QShowEvent* event) override;
+    // While the driver is not idle, closing asks first; when the user
+    // confirms, the machine is stopped and let go of before the window closes.
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     QAction* add_action(const char* name, const QString& text, const QString& prompt,
@@ -55,6 +58,12 @@ class CMainFrame : public QMainWindow {
     void build_toolbar();
     void build_status_bar();
     void enter_busy();
+    // The job being watched has ended; `done` when its last line ran.
+    void end_job(bool done);
+    // After a move file was started in place of whatever ran: the watched
+    // job, if any, ended then (`was_running`) or earlier with `end`.
+    void job_replaced(bool was_running, EndReason end);
+    bool confirm_quit();
     void jog(Jog jog, float distance);
     void go_to_origin();
     void machine_dialog();
@@ -67,7 +76,6 @@ class CMainFrame : public QMainWindow {
 
     VexorMachine& machine_;
     CVexorDoc& doc_;
-    DriverRunner& runner_;
     QSettings* recent_;
     MessageSink message_;
     CParamBar* bar_ = nullptr;
@@ -89,6 +97,7 @@ class CMainFrame : public QMainWindow {
     std::int64_t jobTimeUs_ = 0;
     std::int64_t jobTickBase_ = 0;
     QElapsedTimer jobClock_;
+    bool jobPortFailed_ = false;  // the port refused bytes while the job ran
     std::uint64_t failedSeen_ = 0;
     bool alarming_ = false;
 };

@@ -6,9 +6,12 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QVBoxLayout>
 
 #include "field_checks.h"
+#include "french_qt.h"
 
 namespace vexor {
 
@@ -20,6 +23,21 @@ QDialogButtonBox* ok_cancel(QDialog* dialog) {
     QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
     return buttons;
+}
+
+// A field as wide as `chars` digits, not the seventeen characters a line
+// edit asks for by default (three of those side by side stretched the port
+// dialog across the screen).
+void fit_digits(QLineEdit* edit, int chars) {
+    QStyleOptionFrame option;
+    option.initFrom(edit);
+    option.lineWidth = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit);
+    const QMargins m = edit->textMargins();
+    const QSize text(edit->fontMetrics().horizontalAdvance(QString(chars, QChar('0'))) + m.left() +
+                         m.right() + 4,
+                     edit->fontMetrics().height());
+    edit->setFixedWidth(
+        edit->style()->sizeFromContents(QStyle::CT_LineEdit, &option, text, edit).width());
 }
 
 bool refuse(const DialogMessage& message, QLineEdit* field, const std::string& text) {
@@ -65,6 +83,7 @@ CMachineDlg::CMachineDlg(const MachineSettings& s, DialogMessage message, QWidge
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addWidget(ok_cancel(this));
+    platform::fit_title(this);
 }
 
 QLineEdit* CMachineDlg::field(const char* name, float value) {
@@ -113,6 +132,7 @@ CPortDlg::CPortDlg(const PortSettings& s, DialogMessage message, QWidget* parent
     const auto edit = [this](const char* name, int value, QWidget* parent) {
         auto* e = new QLineEdit(QString::number(value), parent);
         e->setObjectName(name);
+        fit_digits(e, 3);
         edits_.push_back(e);
         return e;
     };
@@ -137,8 +157,10 @@ CPortDlg::CPortDlg(const PortSettings& s, DialogMessage message, QWidget* parent
     row->addWidget(new QLabel("LPT", port));
     row->addWidget(edit("Lpt", s.Lpt, port));
     row->addWidget(new QLabel("1 ou 2", port));
+    row->addStretch();
     layout->addWidget(port);
     layout->addWidget(ok_cancel(this));
+    platform::fit_title(this);
 }
 
 void CPortDlg::accept() {

@@ -27,6 +27,20 @@ class ReadOnlyStore : public platform::SettingsStore {
     std::unique_ptr<platform::SettingsStore> store_;
 };
 
+// The runner of a machine that has been shut down: the driver stays as it
+// was left and nothing reaches it any more.
+class HaltedRunner : public DriverRunner {
+  public:
+    explicit HaltedRunner(const DriverSnapshot& last) : last_(last) {}
+    void command(const std::function<void(CStepDriver&)>&) override {}
+    DriverSnapshot snapshot() const override { return last_; }
+    bool wait_idle(std::chrono::milliseconds) override { return !last_.running; }
+    std::string status() const override { return "arrêté"; }
+
+  private:
+    DriverSnapshot last_;
+};
+
 template <typename Writer>
 std::function<std::uint64_t()> failures_of(platform::PortWriter* writer) {
     auto* w = dynamic_cast<Writer*>(writer);
@@ -60,6 +74,21 @@ VexorMachine::~VexorMachine() {
     doc_.reset();
 }
 
+bool VexorMachine::shut_down(std::chrono::milliseconds limit) {
+    runner_->command([](CStepDriver& d) { d.request_stop(); });
+    const bool idle = runner_->wait_idle(limit);
+    // The runner lets go of the driver first: nothing writes to the port
+    // once it is released.
+    runner_.reset();
+    runner_ = std::make_unique<HaltedRunner>(snapshot_of(doc_->driver()));
+    port_.failedWrites = nullptr;
+    if (port_.release) {
+        port_.release();
+        port_.release = nullptr;
+    }
+    return idle;
+}
+
 std::unique_ptr<VexorMachine> VexorMachine::for_program(bool keep_settings, bool simulate) {
     std::unique_ptr<platform::SettingsStore> store = platform::make_user_settings("Vexor");
     if (!keep_settings) {
@@ -84,6 +113,7 @@ std::unique_ptr<VexorMachine> VexorMachine::for_program(bool keep_settings, bool
     if (!port.failedWrites) {
         port.failedWrites = failures_of<platform::DirectPort>(selection.writer.get());
     }
+    port.release = [] { platform::install_port_output(platform::PortSelection{}); };
     return std::make_unique<VexorMachine>(std::move(store), std::move(counter), std::move(port));
 }
 

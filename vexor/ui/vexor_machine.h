@@ -4,6 +4,7 @@
 // runner that runs the driver. The window reaches the driver only through
 // that runner.
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -32,6 +33,8 @@ class VexorMachine {
         platform::PortBackend backend = platform::PortBackend::simulated;
         std::string notice;
         std::function<std::uint64_t()> failedWrites;
+        // Lets go of the port for good (null: nothing to release).
+        std::function<void()> release;
     };
 
     VexorMachine(std::unique_ptr<platform::SettingsStore> store,
@@ -54,6 +57,13 @@ class VexorMachine {
     // "Port : simulation", "Port : /dev/parport0", "Port : direct 0x378".
     std::string port_label() const;
     std::uint64_t failed_writes() const { return port_.failedWrites ? port_.failedWrites() : 0; }
+
+    // Stops the machine for good, before the program quits: the stop
+    // command, the tick in progress completed (waited for at most `limit`),
+    // the runner's hold on the driver ended (the stepping thread joined) and
+    // the port released. From then on runner() shows the last snapshot and
+    // applies no command. False when the driver was not idle within `limit`.
+    bool shut_down(std::chrono::milliseconds limit);
 
   private:
     std::unique_ptr<platform::SettingsStore> store_;
