@@ -18,6 +18,7 @@
 #include <utility>
 
 #include "enter_key.h"
+#include "french_qt.h"
 
 namespace cadrex {
 
@@ -37,6 +38,7 @@ constexpr int kWindowGap = 8;  // between the two windows' frames
 CaractDim::CaractDim(QWidget* parent) : QWidget(parent) {
     setObjectName("Caract_dim");
     setWindowTitle("Cadrex - Tracé d'un demi-couple elliptique - v1.3");
+    platform::fit_title(this);
     show_message_ = show_message_box;
 
     auto* heading = new QLabel("Caractéristiques dimentionnelles :", this);

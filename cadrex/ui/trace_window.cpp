@@ -10,6 +10,7 @@
 
 #include "enter_key.h"
 #include "former_plot.h"
+#include "french_qt.h"
 #include "number_reading.h"
 
 namespace cadrex {
@@ -17,6 +18,7 @@ namespace cadrex {
 void show_message_box(QWidget* parent, const QString& title, const QString& text, bool error) {
     QMessageBox box(error ? QMessageBox::Warning : QMessageBox::NoIcon, title, text,
                     QMessageBox::Ok, parent);
+    platform::fit_title(&box);
     box.exec();
 }
 

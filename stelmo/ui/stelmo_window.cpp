@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "enter_key.h"
+#include "french_qt.h"
 #include "number_reading.h"
 #include "star_plot.h"
 
@@ -22,6 +23,7 @@ namespace {
 void show_message_box(QWidget* parent, const QString& title, const QString& text, bool error) {
     QMessageBox box(error ? QMessageBox::Warning : QMessageBox::NoIcon, title, text,
                     QMessageBox::Ok, parent);
+    platform::fit_title(&box);
     box.exec();
 }
 
@@ -30,6 +32,7 @@ void show_message_box(QWidget* parent, const QString& title, const QString& text
 StelmoWindow::StelmoWindow(QWidget* parent) : QWidget(parent) {
     setObjectName("stelmo");
     setWindowTitle("Génération de fichier .dat pour un évidement en étoile");
+    platform::fit_title(this);
     show_message_ = [this](const QString& title, const QString& text, bool error) {
         show_message_box(this, title, text, error);
     };
