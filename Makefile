@@ -3,7 +3,7 @@ PRESET ?= release
 BUILD := build/$(PRESET)
 P ?= stelmo
 
-.PHONY: deps build test demo run asan tsan clean
+.PHONY: deps build test demo run asan tsan cores clean
 
 deps:
 	@scripts/install-deps.sh
@@ -32,6 +32,14 @@ tsan: deps
 	@cmake --preset tsan >/dev/null
 	@cmake --build --preset tsan
 	@QT_QPA_PLATFORM=offscreen ctest --preset tsan
+
+# The cores and their tests built without Qt: no Qt
+# package may be found, and the test cores_link_no_qt fails when anything
+# built links a Qt library.
+cores: deps
+	@cmake --preset cores >/dev/null
+	@cmake --build --preset cores
+	@ctest --preset cores
 
 clean:
 	@rm -rf build demo-out

@@ -20,6 +20,7 @@
 #include "main_frame.h"
 #include "plandor_doc.h"
 #include "plandor_view.h"
+#include "qt_settings_store.h"
 #include "screenshot.h"
 #include "settings_store.h"
 

@@ -2,7 +2,6 @@
 // Per-user store of integer settings, read and written by section and key.
 
 #include <map>
-#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -41,15 +40,7 @@ class MemorySettingsStore : public SettingsStore {
     std::map<std::pair<std::string, std::string>, int> values_;
 };
 
-// The user's store: organisation "Ostrelo", application `program`
-// (an INI file under the user's configuration folder on Linux).
-std::unique_ptr<SettingsStore> make_user_settings(const std::string& program);
-
-// The file behind the user's store of `program`, whether it exists or not.
-std::string user_settings_file(const std::string& program);
-
-// A store over the settings file `path`, in the format of the user's store on
-// Linux (INI), for a run that must use other settings than the user's.
-std::unique_ptr<SettingsStore> make_file_settings(const std::string& path);
+// The stores kept by Qt (the user's, one over a settings file) are in
+// qt/qt_settings_store.h, target platform_qt.
 
 }  // namespace platform

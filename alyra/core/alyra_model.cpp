@@ -105,6 +105,36 @@ bool AlyraModel::redraw(std::string& error, FieldText* refused) {
     return true;
 }
 
+namespace {
+
+// With the twists inside the profiles, the final twists become what is left
+// to turn: the panel's twist less the one each new profile holds. The gap is
+// the height of a section's first point above its chord end (none for a
+// closed trailing edge), taken along the trailing edge to the root plane.
+bool twists_left_to_turn(const WingInputs& in, const Section& root3, const Section& tip3,
+                         const std::array<PointTable, 2>& finals, FinalTwists& twists,
+                         std::string& error) {
+    const double tip_gap =
+        tip3.Y[0] - (in.Hs - in.Cs * std::sin(deg_to_rad(tip_section_angle(in))));
+    const double root_gap =
+        root3.Y[0] - (in.He - in.Ce * std::sin(deg_to_rad(root_section_angle(in))));
+    const double gap_at_root = root_gap + (tip_gap - root_gap) * twists.root_te_along;
+    double root_inside = 0;
+    double tip_inside = 0;
+    if (!chord_line_twist(finals[0], twists.HeF, twists.root_te_x, gap_at_root, root_inside,
+                          error) ||
+        !chord_line_twist(finals[1], twists.HsF, twists.tip_te_x, tip_gap, tip_inside, error)) {
+        return false;
+    }
+    // A residual too small to show is none ("0.00", not "-0.00").
+    const auto residual = [](double v) { return shown_number(v, "#0.00").shown == 0 ? 0.0 : v; };
+    twists.VeF = residual(twists.VeF - root_inside);
+    twists.VsF = residual(twists.VsF - tip_inside);
+    return true;
+}
+
+}  // namespace
+
 bool AlyraModel::compute(std::string& error, FieldText* refused) {
     if (refused) {
         *refused = nullptr;
@@ -127,11 +157,10 @@ bool AlyraModel::compute(std::string& error, FieldText* refused) {
         panel.Vs = tip_section_angle(in);
     }
     FinalTwists twists;
-    if (!Calc_Vrillage_Final(panel, twists, error)) {
+    double alpha = 0;
+    if (!Calc_Vrillage_Final(panel, twists, error) || !turn_angle(in, alpha, error)) {
         return false;
     }
-    double alpha = 0;
-    turn_angle(in, alpha, error);
     auto turned = std::make_unique<TurnedPanel>();
     turn_section(*root3, alpha, turned->root);
     turn_section(*tip3, alpha, turned->tip);
@@ -143,30 +172,8 @@ bool AlyraModel::compute(std::string& error, FieldText* refused) {
     if (!new_profiles(*turned, (*finals)[0], (*finals)[1], error)) {
         return false;
     }
-    if (in.vrillage_integre) {
-        // What is left to turn: the panel's twist less the one each profile
-        // holds. The gap is the height of a section's first point above its
-        // chord end (none for a closed trailing edge), taken along the
-        // trailing edge to the root plane.
-        const double tip_gap =
-            tip3->Y[0] - (in.Hs - in.Cs * std::sin(deg_to_rad(tip_section_angle(in))));
-        const double root_gap =
-            root3->Y[0] - (in.He - in.Ce * std::sin(deg_to_rad(root_section_angle(in))));
-        const double gap_at_root = root_gap + (tip_gap - root_gap) * twists.root_te_along;
-        double root_inside = 0;
-        double tip_inside = 0;
-        if (!chord_line_twist((*finals)[0], twists.HeF, twists.root_te_x, gap_at_root, root_inside,
-                              error) ||
-            !chord_line_twist((*finals)[1], twists.HsF, twists.tip_te_x, tip_gap, tip_inside,
-                              error)) {
-            return false;
-        }
-        // A residual too small to show is none ("0.00", not "-0.00").
-        const auto residual = [](double v) {
-            return shown_number(v, "#0.00").shown == 0 ? 0.0 : v;
-        };
-        twists.VeF = residual(twists.VeF - root_inside);
-        twists.VsF = residual(twists.VsF - tip_inside);
+    if (in.vrillage_integre && !twists_left_to_turn(in, *root3, *tip3, *finals, twists, error)) {
+        return false;
     }
     results.Txt_Href_Empl_final = shown_number(twists.HeF, "#0.00");
     results.Txt_Href_Saum_final = shown_number(twists.HsF, "#0.00");
@@ -195,7 +202,9 @@ bool AlyraModel::optimiser_values(OptimiserValues& out, std::string& error) {
         return false;
     }
     WingInputs in;
-    read_inputs(fields, in, error);
+    if (!read_inputs(fields, in, error)) {
+        return false;
+    }
     const Section& R = turned_.root;
     const Section& T = turned_.tip;
     const auto last_r = static_cast<std::size_t>(R.nb - 1);

@@ -46,8 +46,8 @@ class AlyraModel {
     // Load a point file as the root (tip) profile; the label takes the title
     // line or the file name, the text box the file name. The caller redraws;
     // the results of an earlier computation can no longer be saved.
-    bool Charge_Profil_Empl(const std::string& path, std::string& error);
-    bool Charge_Profil_Saum(const std::string& path, std::string& error);
+    [[nodiscard]] bool Charge_Profil_Empl(const std::string& path, std::string& error);
+    [[nodiscard]] bool Charge_Profil_Saum(const std::string& path, std::string& error);
 
     // Both profiles chosen (or a project opened): computing, project saving
     // and the optimiser are possible.
@@ -59,12 +59,12 @@ class AlyraModel {
     // the results that follow from the inputs alone (chord, length, sweep,
     // rotation caption). Disables saving the results. `refused`, when given,
     // names the field a refusal is about (null when it is about no one field).
-    bool redraw(std::string& error, FieldText* refused = nullptr);
+    [[nodiscard]] bool redraw(std::string& error, FieldText* refused = nullptr);
 
     // "Calculer les nouveaux profils": the redraw values, the final twists
     // and heights, the turn and the new profiles, from the current fields.
     // `refused` as for redraw.
-    bool compute(std::string& error, FieldText* refused = nullptr);
+    [[nodiscard]] bool compute(std::string& error, FieldText* refused = nullptr);
 
     // What the user must know about the last computation's new profiles:
     // one notice per profile that crosses itself (crossing.h); none before a
@@ -72,16 +72,16 @@ class AlyraModel {
     std::vector<std::string> crossing_notices() const;
 
     // The optimiser's proposals after a fresh computation.
-    bool optimiser_values(OptimiserValues& out, std::string& error);
+    [[nodiscard]] bool optimiser_values(OptimiserValues& out, std::string& error);
     // Takes a proposed height into txt_href_saum, then redraws and computes.
-    bool apply_tip_height(const ShownNumber& height, std::string& error);
+    [[nodiscard]] bool apply_tip_height(const ShownNumber& height, std::string& error);
 
     // Saves the project to `path` (line 2 from Txt_Nom_proj or the file name).
-    bool Sauve_Projet(const std::string& path, const std::string& date, char decimal_sep,
-                      SaveReport& report, std::string& error) const;
+    [[nodiscard]] bool Sauve_Projet(const std::string& path, const std::string& date,
+                                    char decimal_sep, SaveReport& report, std::string& error) const;
     // Opens a project: name, fields, both profiles. The caller redraws; the
     // results of an earlier computation can no longer be saved.
-    bool Charge_Projet(const std::string& path, std::string& error);
+    [[nodiscard]] bool Charge_Projet(const std::string& path, std::string& error);
 
     // The names proposed for the three result files.
     ProposedNames proposed_names(char decimal_sep) const;
@@ -92,8 +92,8 @@ class AlyraModel {
     // Writes the data sheet, the root and the tip profile under their
     // proposed names into `folder` (empty: the current folder). The three
     // texts are built before anything is written.
-    bool Sauve_Fichiers(const std::string& folder, char decimal_sep, SaveReport& report,
-                        std::string& error) const;
+    [[nodiscard]] bool Sauve_Fichiers(const std::string& folder, char decimal_sep,
+                                      SaveReport& report, std::string& error) const;
 
     const ProfileSlot& empl() const { return empl_; }
     const ProfileSlot& saum() const { return saum_; }
@@ -106,13 +106,14 @@ class AlyraModel {
 
   private:
     // The redraw values into `results`, the sections into `root3`, `tip3`.
-    bool redraw_values(const WingInputs& in, Section& root3, Section& tip3, WingResults& results,
-                       std::string& error) const;
+    [[nodiscard]] bool redraw_values(const WingInputs& in, Section& root3, Section& tip3,
+                                     WingResults& results, std::string& error) const;
     // The fields read into `in`, then the redraw values; `refused` as for
     // redraw.
-    bool read_and_redraw(WingInputs& in, Section& root3, Section& tip3, WingResults& results,
-                         std::string& error, FieldText* refused) const;
-    bool load_profile(const std::string& path, ProfileSlot& slot, std::string& error);
+    [[nodiscard]] bool read_and_redraw(WingInputs& in, Section& root3, Section& tip3,
+                                       WingResults& results, std::string& error,
+                                       FieldText* refused) const;
+    [[nodiscard]] bool load_profile(const std::string& path, ProfileSlot& slot, std::string& error);
 
     ProfileSlot empl_;
     ProfileSlot saum_;

@@ -75,6 +75,7 @@ Drawing projected_profiles_drawing(const PointTable& root, const PointTable& tip
 // the root leading edge, and the two end planes square to the turned leading
 // edge (root blue, tip green, dashed) across the turned panel's chord.
 // Refused (false) when L = 0.
-bool plan_drawings(const WingInputs& in, Drawing& initial, Drawing& turned, std::string& error);
+[[nodiscard]] bool plan_drawings(const WingInputs& in, Drawing& initial, Drawing& turned,
+                                 std::string& error);
 
 }  // namespace alyra

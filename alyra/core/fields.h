@@ -32,8 +32,8 @@ using FieldText = std::string WingFields::*;
 // 0), and the check box. Refused with a French message when a value is too
 // large to compute or the length is no number; `refused`, when given, then
 // names the field.
-bool read_inputs(const WingFields& fields, WingInputs& in, std::string& error,
-                 FieldText* refused = nullptr);
+[[nodiscard]] bool read_inputs(const WingFields& fields, WingInputs& in, std::string& error,
+                               FieldText* refused = nullptr);
 
 // Whether a refusal of the fields is worth a message: a field whose text was
 // refused is not refused again until its text changes, so leaving box after

@@ -245,128 +245,161 @@ bool chord_line_twist(const PointTable& profile, double href, double te_x, doubl
     return true;
 }
 
-bool new_profiles(const TurnedPanel& panel, PointTable& root, PointTable& tip, std::string& error) {
-    const Section& R = panel.root;
-    const Section& T = panel.tip;
-    const int nE = R.nb;
-    const int nS = T.nb;
-    if (nE < 3 || nS < 3) {
-        error = std::string("Le profil ") + (nE < 3 ? "d'emplanture" : "du saumon") +
-                " doit avoir au moins 3 points : aucun résultat n'est calculé.";
-        return false;
-    }
-    const auto X = [](const Section& s, int k) { return s.X[static_cast<std::size_t>(k)]; };
+namespace {
 
-    PointTable new_root;
-    PointTable new_tip;
+const char* const kSquareEdge =
+    "les bords de fuite d'emplanture et de saumon sont à la même abscisse après rotation";
+
+// The two new profiles while they are cut from the turned panel, point by
+// point; `full` once a table refused a point.
+struct ProfileCut {
+    const Section& R;
+    const Section& T;
+    PointTable root;
+    PointTable tip;
     bool full = false;
-    auto cut_into = [&](PointTable& table, const Point3& p1, const Point3& p2, double z) {
+
+    explicit ProfileCut(const TurnedPanel& panel) : R(panel.root), T(panel.tip) {}
+
+    static double X(const Section& s, int k) { return s.X[static_cast<std::size_t>(k)]; }
+
+    void add(PointTable& table, double x, double y) { full = !table.add(x, y) || full; }
+    // Appends the cut of segment p1p2 by the plane Z' = z.
+    void cut_into(PointTable& table, const Point3& p1, const Point3& p2, double z) {
         double x = 0;
         double y = 0;
         XYInterZ(p1, p2, z, x, y);
-        full = !table.add(x, y) || full;
-    };
+        add(table, x, y);
+    }
     // The point B of the trailing-edge line P1P2 at the abscissa of R(k).
-    auto edge_point = [&](const Point3& p1, const Point3& p2, int k, Point3& b) {
+    bool edge_point(const Point3& p1, const Point3& p2, int k, Point3& b) const {
         if (p2.x == p1.x) {
             return false;
         }
         b = {X(R, k), YinterBF(p1, p2, X(R, k)), ZinterBF(p1, p2, X(R, k))};
         return true;
-    };
-    const std::string square_edge =
-        "les bords de fuite d'emplanture et de saumon sont à la même abscisse après rotation";
-
-    // Upper trailing-edge start.
-    Point3 P1 = R.at(0);
-    Point3 P2 = T.at(0);
-    double yQ = 0;
-    if (!plane_height(P1, P2, R.at(1), yQ)) {
-        error = degenerate("le bord de fuite supérieur ne définit pas de plan");
-        return false;
     }
-    cut_into(new_root, P1, {P1.x, yQ, P2.z}, 0);
-    new_tip.add(P1.x, yQ);
-
-    // Root upper-surface points aft of the tip chord.
-    for (int k = 1; k < nE && X(R, k) < X(T, 0); ++k) {
+    // Root point k and its trailing-edge point B, cut into both profiles.
+    bool cut_towards_edge(const Point3& p1, const Point3& p2, int k, std::string& error) {
         Point3 B;
-        if (!edge_point(P1, P2, k, B)) {
-            error = degenerate(square_edge);
+        if (!edge_point(p1, p2, k, B)) {
+            error = degenerate(kSquareEdge);
             return false;
         }
-        cut_into(new_root, R.at(k), B, 0);
-        cut_into(new_tip, R.at(k), B, P2.z);
+        cut_into(root, R.at(k), B, 0);
+        cut_into(tip, R.at(k), B, p2.z);
+        return true;
     }
 
-    // Every tip point, cut from its root partner.
-    const double zT = T.Z[0];
-    for (int k = 0; k < nS; ++k) {
-        const int s = sense_at(T, k);
-        const Point3 partner{X(T, k), panel.InterpolYEmpl(X(T, k), s),
-                             panel.InterpolZEmpl(X(T, k), s)};
-        cut_into(new_tip, partner, T.at(k), zT);
-    }
-
-    // Root points within the tip chord, cut towards their tip partner.
-    for (int k = 0; k < nE; ++k) {
-        if (X(R, k) > X(T, 0)) {
-            const int s = sense_at(R, k);
-            const Point3 partner{X(R, k), panel.InterpolYSaum(X(R, k), s),
-                                 panel.InterpolZSaum(X(R, k), s)};
-            cut_into(new_root, R.at(k), partner, 0);
+    // Upper trailing-edge start, then the root upper-surface points aft of
+    // the tip chord.
+    bool upper_trailing_edge(std::string& error) {
+        const Point3 P1 = R.at(0);
+        const Point3 P2 = T.at(0);
+        double yQ = 0;
+        if (!plane_height(P1, P2, R.at(1), yQ)) {
+            error = degenerate("le bord de fuite supérieur ne définit pas de plan");
+            return false;
         }
-    }
-
-    // Root lower-surface points aft of the tip chord.
-    P1 = R.at(nE - 1);
-    P2 = T.at(nS - 1);
-    for (int k = 1; k <= nE - 2; ++k) {
-        if (X(R, k) < P2.x && X(R, k) - X(R, k - 1) < 0) {
-            Point3 B;
-            if (!edge_point(P1, P2, k, B)) {
-                error = degenerate(square_edge);
+        cut_into(root, P1, {P1.x, yQ, P2.z}, 0);
+        add(tip, P1.x, yQ);
+        for (int k = 1; k < R.nb && X(R, k) < X(T, 0); ++k) {
+            if (!cut_towards_edge(P1, P2, k, error)) {
                 return false;
             }
-            cut_into(new_root, R.at(k), B, 0);
-            cut_into(new_tip, R.at(k), B, P2.z);
         }
-    }
-    if (full) {
-        error = "Le calcul demanderait plus de " + std::to_string(kMaxPoints) +
-                " points par profil : réduisez le nombre de points des profils.";
-        return false;
+        return true;
     }
 
-    // Lower trailing-edge end: replaces the last point of each new profile.
-    if (!plane_height(P1, P2, R.at(nE - 2), yQ)) {
-        error = degenerate("le bord de fuite inférieur ne définit pas de plan");
+    // Every tip point, cut from its root partner; then the root points within
+    // the tip chord, cut towards their tip partner.
+    void within_tip_chord(const TurnedPanel& panel) {
+        const double zT = T.Z[0];
+        for (int k = 0; k < T.nb; ++k) {
+            const int s = sense_at(T, k);
+            const Point3 partner{X(T, k), panel.InterpolYEmpl(X(T, k), s),
+                                 panel.InterpolZEmpl(X(T, k), s)};
+            cut_into(tip, partner, T.at(k), zT);
+        }
+        for (int k = 0; k < R.nb; ++k) {
+            if (X(R, k) > X(T, 0)) {
+                const int s = sense_at(R, k);
+                const Point3 partner{X(R, k), panel.InterpolYSaum(X(R, k), s),
+                                     panel.InterpolZSaum(X(R, k), s)};
+                cut_into(root, R.at(k), partner, 0);
+            }
+        }
+    }
+
+    // Root lower-surface points aft of the tip chord, then the lower
+    // trailing-edge end, which replaces the last point of each new profile.
+    bool lower_trailing_edge(std::string& error) {
+        const Point3 P1 = R.at(R.nb - 1);
+        const Point3 P2 = T.at(T.nb - 1);
+        for (int k = 1; k <= R.nb - 2; ++k) {
+            if (X(R, k) < P2.x && X(R, k) - X(R, k - 1) < 0 &&
+                !cut_towards_edge(P1, P2, k, error)) {
+                return false;
+            }
+        }
+        if (full) {
+            error = "Le calcul demanderait plus de " + std::to_string(kMaxPoints) +
+                    " points par profil : réduisez le nombre de points des profils.";
+            return false;
+        }
+        double yQ = 0;
+        if (!plane_height(P1, P2, R.at(R.nb - 2), yQ)) {
+            error = degenerate("le bord de fuite inférieur ne définit pas de plan");
+            return false;
+        }
+        const auto last_root = static_cast<std::size_t>(root.nb_pts - 1);
+        const auto last_tip = static_cast<std::size_t>(tip.nb_pts - 1);
+        XYInterZ(P1, {P1.x, yQ, P2.z}, 0, root.x[last_root], root.y[last_root]);
+        tip.x[last_tip] = P1.x;
+        tip.y[last_tip] = yQ;
+        return true;
+    }
+};
+
+// A new profile is finite and has a chord.
+bool usable_profile(const PointTable& t, std::string& error) {
+    const auto n = static_cast<std::size_t>(t.nb_pts);
+    const bool finite =
+        std::all_of(t.x.begin(), t.x.begin() + n, [](double v) { return std::isfinite(v); }) &&
+        std::all_of(t.y.begin(), t.y.begin() + n, [](double v) { return std::isfinite(v); });
+    if (!finite) {
+        error = degenerate("les nouveaux profils ne sont pas calculables");
         return false;
     }
-    const auto last_root = static_cast<std::size_t>(new_root.nb_pts - 1);
-    const auto last_tip = static_cast<std::size_t>(new_tip.nb_pts - 1);
-    XYInterZ(P1, {P1.x, yQ, P2.z}, 0, new_root.x[last_root], new_root.y[last_root]);
-    new_tip.x[last_tip] = P1.x;
-    new_tip.y[last_tip] = yQ;
-
-    for (const PointTable* t : {&new_root, &new_tip}) {
-        const auto n = static_cast<std::size_t>(t->nb_pts);
-        const bool finite =
-            std::all_of(t->x.begin(), t->x.begin() + n,
-                        [](double v) { return std::isfinite(v); }) &&
-            std::all_of(t->y.begin(), t->y.begin() + n, [](double v) { return std::isfinite(v); });
-        if (!finite) {
-            error = degenerate("les nouveaux profils ne sont pas calculables");
-            return false;
-        }
-        const auto [lo, hi] = std::minmax_element(t->x.begin(), t->x.begin() + n);
-        if (!(*hi > *lo)) {
-            error = degenerate("un nouveau profil n'a pas de corde");
-            return false;
-        }
+    const auto [lo, hi] = std::minmax_element(t.x.begin(), t.x.begin() + n);
+    if (!(*hi > *lo)) {
+        error = degenerate("un nouveau profil n'a pas de corde");
+        return false;
     }
-    root = new_root;
-    tip = new_tip;
+    return true;
+}
+
+}  // namespace
+
+bool new_profiles(const TurnedPanel& panel, PointTable& root, PointTable& tip, std::string& error) {
+    const int nE = panel.root.nb;
+    const int nS = panel.tip.nb;
+    if (nE < 3 || nS < 3) {
+        error = std::string("Le profil ") + (nE < 3 ? "d'emplanture" : "du saumon") +
+                " doit avoir au moins 3 points : aucun résultat n'est calculé.";
+        return false;
+    }
+    ProfileCut cut(panel);
+    if (!cut.upper_trailing_edge(error)) {
+        return false;
+    }
+    cut.within_tip_chord(panel);
+    if (!cut.lower_trailing_edge(error) || !usable_profile(cut.root, error) ||
+        !usable_profile(cut.tip, error)) {
+        return false;
+    }
+    root = cut.root;
+    tip = cut.tip;
     return true;
 }
 

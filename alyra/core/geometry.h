@@ -77,7 +77,7 @@ void build_root_section(const PointTable& profile, const WingInputs& in, Section
 void build_tip_section(const PointTable& profile, const WingInputs& in, Section& out);
 
 // The angle of the turn, atan(F / L) in radians; refused when L = 0.
-bool turn_angle(const WingInputs& in, double& alpha, std::string& error);
+[[nodiscard]] bool turn_angle(const WingInputs& in, double& alpha, std::string& error);
 
 // Final reference heights and twists (degrees) of the new root and tip.
 struct FinalTwists {
@@ -95,7 +95,7 @@ struct FinalTwists {
 
 // The final twists and heights from the trailing-edge line of the turned
 // panel. Refused with a French message when the geometry gives a zero divisor.
-bool Calc_Vrillage_Final(const WingInputs& in, FinalTwists& out, std::string& error);
+[[nodiscard]] bool Calc_Vrillage_Final(const WingInputs& in, FinalTwists& out, std::string& error);
 
 // Every point of `in` turned by `alpha` about the Y axis.
 void turn_section(const Section& in, double alpha, Section& out);
@@ -126,8 +126,8 @@ struct TurnedPanel {
 // edge). The profile's first segment lies on the panel's upper trailing-edge
 // facet, so it is extended where `te_x` lies beyond it. Refused when `te_x`
 // is 0 or the profile has no upper surface.
-bool chord_line_twist(const PointTable& profile, double href, double te_x, double te_gap,
-                      double& twist, std::string& error);
+[[nodiscard]] bool chord_line_twist(const PointTable& profile, double href, double te_x,
+                                    double te_gap, double& twist, std::string& error);
 
 // The new root profile in the plane Z' = 0 and the new tip profile in the
 // plane of the tip trailing edge, both (X', Y) in mm, ordered trailing edge,
@@ -135,6 +135,7 @@ bool chord_line_twist(const PointTable& profile, double href, double te_x, doubl
 // French message (and `root`, `tip` unchanged) when a section has fewer than
 // 3 points, the geometry gives a zero divisor, the result is not finite or
 // has no chord, or a profile would need more than 1000 points.
-bool new_profiles(const TurnedPanel& panel, PointTable& root, PointTable& tip, std::string& error);
+[[nodiscard]] bool new_profiles(const TurnedPanel& panel, PointTable& root, PointTable& tip,
+                                std::string& error);
 
 }  // namespace alyra

@@ -42,17 +42,19 @@ struct LoadedProfile {
 // the title. A file without a point, with an item that is not a number, with
 // an unpaired last number or with more than 1000 points is refused with a
 // French message and `out` is left unchanged.
-bool read_profile(std::string_view bytes, const std::string& file_name, LoadedProfile& out,
-                  std::string& error);
+[[nodiscard]] bool read_profile(std::string_view bytes, const std::string& file_name,
+                                LoadedProfile& out, std::string& error);
 
 // Reads the point file at `path` (see read_profile).
-bool load_profile_file(const std::string& path, LoadedProfile& out, std::string& error);
+[[nodiscard]] bool load_profile_file(const std::string& path, LoadedProfile& out,
+                                     std::string& error);
 
 // The bytes of a computed profile's point file: `title`, then one line per
 // point, x = -X'/C and y = (Y - href)/C with C the profile's own X' extent,
 // each "#0.00000" with `decimal_sep` forced to "."; lines end CR LF. Refused
 // when the profile has no extent.
-bool profile_file_text(const std::string& title, const PointTable& profile, double href,
-                       char decimal_sep, std::string& text, std::string& error);
+[[nodiscard]] bool profile_file_text(const std::string& title, const PointTable& profile,
+                                     double href, char decimal_sep, std::string& text,
+                                     std::string& error);
 
 }  // namespace alyra

@@ -43,13 +43,13 @@ std::string project_name_line(const std::string& project_name, const std::string
 
 // The file text. `date` goes into the header line. Refused when a text holds
 // a line break (it would shift every later item) or a profile is empty.
-bool project_text(const ProjectData& project, const std::string& date, char decimal_sep,
-                  std::string& text, std::string& error);
+[[nodiscard]] bool project_text(const ProjectData& project, const std::string& date,
+                                char decimal_sep, std::string& text, std::string& error);
 
 // Reads a project. Text items are whole lines (a comma in a field stays in
 // it); counts must be whole numbers from 1 to 1000 and each point line two
 // numbers. A short or malformed file is refused with a French message and
 // `out` is left unchanged.
-bool read_project(std::string_view bytes, ProjectData& out, std::string& error);
+[[nodiscard]] bool read_project(std::string_view bytes, ProjectData& out, std::string& error);
 
 }  // namespace alyra

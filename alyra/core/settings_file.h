@@ -53,7 +53,7 @@ std::string start_folder(const WindowFolder& remembered, const std::string& fall
 WindowFolder remember_folder(const std::string& folder);
 
 // Writes the settings file; false with a French message when it cannot.
-bool save_settings(const std::string& path, const AlyraSettings& settings,
-                   const std::string& date_time, std::string& error);
+[[nodiscard]] bool save_settings(const std::string& path, const AlyraSettings& settings,
+                                 const std::string& date_time, std::string& error);
 
 }  // namespace alyra

@@ -53,6 +53,7 @@ struct TraceRequest {
 // constant-thickness mode, the mean wall thickness otherwise. Refuses a value
 // too large to compute, or a prefix with a path separator or "..", with a
 // French message.
-bool trace_request(const DimensionFields& fields, TraceRequest& request, std::string& error);
+[[nodiscard]] bool trace_request(const DimensionFields& fields, TraceRequest& request,
+                                 std::string& error);
 
 }  // namespace cadrex

@@ -66,6 +66,93 @@ DerivedValues derived_values(const FormerDimensions& d) {
     return v;
 }
 
+namespace {
+
+// The axes, and the outer (green) and inner (red) reference lines.
+void draw_axes(OutlineBuilder& out, const DerivedValues& v) {
+    out.line(PlotColour::Black, false, {-0.03, 0}, {1.03, 0});
+    out.line(PlotColour::Black, false, {0, 0.03}, {0, -0.53});
+    out.line(PlotColour::Green, true, {v.ref_ext, 0.03}, {v.ref_ext, -0.53});
+    out.line(PlotColour::Red, true, {v.ref_int, 0.03}, {v.ref_int, -0.53});
+}
+
+// X along the bottom joint: 0 at the inner contour, 1 at the outer one.
+double bottom_joint_x(const FormerDimensions& d, const DerivedValues& v, double k) {
+    return (d.xse + d.xii - d.dec + k * v.ep_bas) / v.haut_tot;
+}
+
+// Bottom joint, from the bottom of the outer contour to the inner one.
+void bottom_joint(OutlineBuilder& out, const FormerDimensions& d, const DerivedValues& v) {
+    const double v_tip = static_cast<double>(d.prof) / v.haut_tot;
+    auto b = [&](double k) { return bottom_joint_x(d, v, k); };
+    out.start(PlotColour::Blue, {1, 0});
+    out.add({1, 0});
+    for (PlotPoint p : {PlotPoint{b(0.75), 0}, PlotPoint{b(0.5), v_tip}, PlotPoint{b(0.25), 0}}) {
+        out.draw_and_add(p);
+    }
+    out.draw_to({b(0), 0});
+}
+
+// Inner contour, bottom to top, from the end of the bottom joint.
+void inner_contour(OutlineBuilder& out, const FormerDimensions& d, const DerivedValues& v) {
+    const double h = v.haut_tot;
+    out.start(PlotColour::Red, {bottom_joint_x(d, v, 0), 0});
+    for (int theta = 360; theta >= 270; --theta) {
+        out.draw_and_add(
+            {(d.xse + d.xii * std::cos(Rad(theta)) - d.dec) / h, d.yi * std::sin(Rad(theta)) / h});
+    }
+    for (int theta = 269; theta >= 180; --theta) {
+        out.draw_and_add(
+            {(d.xse + d.xsi * std::cos(Rad(theta)) - d.dec) / h, d.yi * std::sin(Rad(theta)) / h});
+    }
+}
+
+// Top joint, from the top of the inner contour to the top of the outer one.
+void top_joint(OutlineBuilder& out, const FormerDimensions& d, const DerivedValues& v) {
+    const double h = v.haut_tot;
+    const double v_tip = static_cast<double>(d.prof) / h;
+    auto t = [&](double k) { return k * v.ep_haut / h; };
+    out.start(PlotColour::Blue, {(d.xse - d.dec - d.xsi) / h, 0});
+    for (PlotPoint p : {PlotPoint{t(0.75), 0}, PlotPoint{t(0.5), v_tip}, PlotPoint{t(0.25), 0}}) {
+        out.draw_and_add(p);
+    }
+    out.draw_to({0, 0});
+}
+
+// Outer contour, top to bottom.
+void outer_contour(OutlineBuilder& out, const FormerDimensions& d, const DerivedValues& v) {
+    const double h = v.haut_tot;
+    out.start(PlotColour::Green, {0, 0});
+    for (int theta = 180; theta <= 270; ++theta) {
+        out.draw_and_add(
+            {(d.xse + d.xse * std::cos(Rad(theta))) / h, d.ye * std::sin(Rad(theta)) / h});
+    }
+    for (int theta = 271; theta <= 360; ++theta) {
+        out.draw_and_add(
+            {(d.xse + d.xie * std::cos(Rad(theta))) / h, d.ye * std::sin(Rad(theta)) / h});
+    }
+}
+
+// Coordinates are fractions of the total outer height `h`: beside a height
+// under a millimetre, the other dimensions may give coordinates that no
+// point line can hold; otherwise only huge dimensions do.
+bool writable_points(const std::array<PlotPoint, kFormerPoints>& points, double h,
+                     std::string& error) {
+    for (const PlotPoint& p : points) {
+        if (!std::isfinite(p.x) || !std::isfinite(static_cast<float>(p.y))) {
+            error = std::fabs(h) < 1
+                        ? "La hauteur extérieure totale (Xsup + Xinf) est trop petite devant les "
+                          "autres dimensions : les coordonnées, qui en sont des fractions, ne "
+                          "peuvent pas être écrites."
+                        : "Une des dimensions est trop grande pour être calculée.";
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
 bool HalfFormer::dessin_demi_forme(const FormerDimensions& d, std::string& error) {
     if (!finite_dimensions(d)) {
         error = "Une des dimensions est trop grande pour être calculée.";
@@ -78,69 +165,17 @@ bool HalfFormer::dessin_demi_forme(const FormerDimensions& d, std::string& error
             "tracé.";
         return false;
     }
-    const double h = v.haut_tot;
-    const double v_tip = static_cast<double>(d.prof) / h;
 
     std::array<PlotPoint, kFormerPoints> points{};
     std::vector<PlotStroke> strokes;
     OutlineBuilder out(points, strokes);
-
-    out.line(PlotColour::Black, false, {-0.03, 0}, {1.03, 0});
-    out.line(PlotColour::Black, false, {0, 0.03}, {0, -0.53});
-    out.line(PlotColour::Green, true, {v.ref_ext, 0.03}, {v.ref_ext, -0.53});
-    out.line(PlotColour::Red, true, {v.ref_int, 0.03}, {v.ref_int, -0.53});
-
-    // Bottom joint, from the bottom of the outer contour to the inner one.
-    auto b = [&](double k) { return (d.xse + d.xii - d.dec + k * v.ep_bas) / h; };
-    out.start(PlotColour::Blue, {1, 0});
-    out.add({1, 0});
-    for (PlotPoint p : {PlotPoint{b(0.75), 0}, PlotPoint{b(0.5), v_tip}, PlotPoint{b(0.25), 0}}) {
-        out.draw_and_add(p);
-    }
-    out.draw_to({b(0), 0});
-
-    // Inner contour, bottom to top.
-    out.start(PlotColour::Red, {b(0), 0});
-    for (int theta = 360; theta >= 270; --theta) {
-        out.draw_and_add(
-            {(d.xse + d.xii * std::cos(Rad(theta)) - d.dec) / h, d.yi * std::sin(Rad(theta)) / h});
-    }
-    for (int theta = 269; theta >= 180; --theta) {
-        out.draw_and_add(
-            {(d.xse + d.xsi * std::cos(Rad(theta)) - d.dec) / h, d.yi * std::sin(Rad(theta)) / h});
-    }
-
-    // Top joint, from the top of the inner contour to the top of the outer one.
-    auto t = [&](double k) { return k * v.ep_haut / h; };
-    out.start(PlotColour::Blue, {(d.xse - d.dec - d.xsi) / h, 0});
-    for (PlotPoint p : {PlotPoint{t(0.75), 0}, PlotPoint{t(0.5), v_tip}, PlotPoint{t(0.25), 0}}) {
-        out.draw_and_add(p);
-    }
-    out.draw_to({0, 0});
-
-    // Outer contour, top to bottom.
-    out.start(PlotColour::Green, {0, 0});
-    for (int theta = 180; theta <= 270; ++theta) {
-        out.draw_and_add(
-            {(d.xse + d.xse * std::cos(Rad(theta))) / h, d.ye * std::sin(Rad(theta)) / h});
-    }
-    for (int theta = 271; theta <= 360; ++theta) {
-        out.draw_and_add(
-            {(d.xse + d.xie * std::cos(Rad(theta))) / h, d.ye * std::sin(Rad(theta)) / h});
-    }
-
-    // Coordinates are fractions of the total outer height: beside a height
-    // under a millimetre, the other dimensions may give coordinates that no
-    // point line can hold; otherwise only huge dimensions do.
-    for (const PlotPoint& p : points) {
-        if (!std::isfinite(p.x) || !std::isfinite(static_cast<float>(p.y))) {
-            error = std::fabs(h) < 1
-                        ? "La hauteur extérieure totale (Xsup + Xinf) est trop petite devant les "
-                          "autres dimensions : les coordonnées, qui en sont des fractions, ne "
-                          "peuvent pas être écrites."
-                        : "Une des dimensions est trop grande pour être calculée.";
-            return false;
-        }
+    draw_axes(out, v);
+    bottom_joint(out, d, v);
+    inner_contour(out, d, v);
+    top_joint(out, d, v);
+    outer_contour(out, d, v);
+    if (!writable_points(points, v.haut_tot, error)) {
+        return false;
     }
 
     for (int i = 0; i < out.count(); ++i) {

@@ -68,7 +68,7 @@ class HalfFormer {
     // points from slot 1. A total outer height of 0 or dimensions too large to
     // compute are refused with a French message in `error`, and the tables and
     // the plot keep the last computation.
-    bool dessin_demi_forme(const FormerDimensions& d, std::string& error);
+    [[nodiscard]] bool dessin_demi_forme(const FormerDimensions& d, std::string& error);
 
     // The point file: one "x y" line per point, no title line, CR LF.
     std::string file_text(char decimal_sep) const;
@@ -76,8 +76,8 @@ class HalfFormer {
     // Writes the points of the last computation to `path` and gives the
     // success message. Nothing is written when there is nothing to write or
     // the file cannot be made.
-    bool Command1_Click(const std::string& path, char decimal_sep, SaveReport& report,
-                        std::string& error) const;
+    [[nodiscard]] bool Command1_Click(const std::string& path, char decimal_sep, SaveReport& report,
+                                      std::string& error) const;
 
     int nb_pts() const { return nb_pts_; }
     double x(int slot) const { return tab_x_[static_cast<size_t>(slot)]; }

@@ -31,6 +31,7 @@ class PointWriter {
         return true;
     }
     bool full() const { return full_; }
+    int count() const { return table_.nb_pts; }
 
     // A counted loop over a real counter advanced by repeated addition; start,
     // end and step are taken once. The end is included when the sums reach it.
@@ -60,42 +61,59 @@ struct Point {
     double y;
 };
 
-}  // namespace
+// The numbers of the five fields.
+struct StarDimensions {
+    double dint = 0;
+    double dext = 0;
+    double nbang = 0;
+    double nbrad = 0;
+    float dega = 0;
+};
 
-bool StarHollow::calcul_etoile(const StarFields& fields, std::string& nomfich, std::string& error) {
-    const double dint = pointfile::leading_number(fields.dint);
-    const double dext = pointfile::leading_number(fields.dext);
-    const double nbang = pointfile::leading_number(fields.nbang);
-    const double nbrad = pointfile::leading_number(fields.nbrad);
-    const float dega = static_cast<float>(pointfile::leading_number(fields.dega));
+// Reads the fields with the leading-number scan; refuses a value too large
+// to compute, a zero that would divide, and equal diameters.
+bool read_dimensions(const StarFields& fields, StarDimensions& d, std::string& error) {
+    d.dint = pointfile::leading_number(fields.dint);
+    d.dext = pointfile::leading_number(fields.dext);
+    d.nbang = pointfile::leading_number(fields.nbang);
+    d.nbrad = pointfile::leading_number(fields.nbrad);
+    d.dega = static_cast<float>(pointfile::leading_number(fields.dega));
 
-    if (!std::isfinite(dint) || !std::isfinite(dext) || !std::isfinite(nbang) ||
-        !std::isfinite(nbrad) || !std::isfinite(dega)) {
+    if (!std::isfinite(d.dint) || !std::isfinite(d.dext) || !std::isfinite(d.nbang) ||
+        !std::isfinite(d.nbrad) || !std::isfinite(d.dega)) {
         error = "Une des dimensions est trop grande pour être calculée.";
         return false;
     }
-    if (dext == 0) {
+    if (d.dext == 0) {
         error = zero_message(fields.dext, "Le diamètre extérieur",
                              "Le diamètre extérieur doit être différent de 0.");
         return false;
     }
-    if (nbang == 0) {
+    if (d.nbang == 0) {
         error = zero_message(fields.nbang, "Le nombre de points par arc de cercle",
                              "Le nombre de points par arc de cercle doit être différent de 0.");
         return false;
     }
-    if (nbrad == 0) {
+    if (d.nbrad == 0) {
         error = zero_message(fields.nbrad, "Le nombre de points par segment radial",
                              "Le nombre de points par segment radial doit être différent de 0.");
         return false;
     }
-    if (dext == dint) {
+    if (d.dext == d.dint) {
         error = "Le diamètre extérieur doit être différent du diamètre intérieur.";
         return false;
     }
+    return true;
+}
 
-    const double pas_ang = Rad(22.5) / nbang;
-    const double pas_rad = ((dext - dint) / 2) / nbrad;
+// The outline: the crenellated half ring, eight radial segments joined by
+// arcs of the outer and inner circle, then the band of the upper clearance.
+// Gives the number of points of the half ring.
+int trace_outline(const StarDimensions& d, PointWriter& out) {
+    const double dext = d.dext;
+    const double dint = d.dint;
+    const double pas_ang = Rad(22.5) / d.nbang;
+    const double pas_rad = ((dext - dint) / 2) / d.nbrad;
 
     auto outer = [](double a) { return Point{1.0 / 2 * std::cos(a) + 1.0 / 2, std::sin(a) / 2}; };
     auto inner = [&](double a) {
@@ -107,8 +125,7 @@ bool StarHollow::calcul_etoile(const StarFields& fields, std::string& nomfich, s
         };
     };
 
-    PointWriter out(scratch_);
-    out.add(1, dega / dext);
+    out.add(1, d.dega / dext);
     out.add(1, 0);
     out.run(-pas_ang, Rad(-11.25), -pas_ang, outer);
     for (int k = 1; k <= 8; ++k) {
@@ -123,25 +140,44 @@ bool StarHollow::calcul_etoile(const StarFields& fields, std::string& nomfich, s
             out.run(Rad(theta_deg) - pas_ang, Rad(next_deg), -pas_ang, outer);
         }
     }
-    const int star_points = scratch_.nb_pts;
-    out.add(0, dega / dext);
-    out.add(1, dega / dext);
+    const int star_points = out.count();
+    out.add(0, d.dega / dext);
+    out.add(1, d.dega / dext);
+    return star_points;
+}
+
+// Coordinates are fractions of the outer diameter: beside a tiny one, the
+// other dimensions give coordinates that no point line can hold ("Inf").
+bool writable_points(const PointTable& table, std::string& error) {
+    for (int i = 1; i <= table.nb_pts; ++i) {
+        if (!std::isfinite(table.tab_x[static_cast<size_t>(i)]) ||
+            !std::isfinite(table.tab_y[static_cast<size_t>(i)])) {
+            error =
+                "Le diamètre extérieur est trop petit devant les autres dimensions : les "
+                "coordonnées, qui en sont des fractions, ne peuvent pas être écrites.";
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+bool StarHollow::calcul_etoile(const StarFields& fields, std::string& nomfich, std::string& error) {
+    StarDimensions d;
+    if (!read_dimensions(fields, d, error)) {
+        return false;
+    }
+    PointWriter out(scratch_);
+    const int star_points = trace_outline(d, out);
     if (out.full()) {
         error =
             "Le tracé demanderait plus de 3000 points : réduisez le nombre de points par arc "
             "ou par segment radial.";
         return false;
     }
-    // Coordinates are fractions of the outer diameter: beside a tiny one, the
-    // other dimensions give coordinates that no point line can hold ("Inf").
-    for (int i = 1; i <= scratch_.nb_pts; ++i) {
-        if (!std::isfinite(scratch_.tab_x[static_cast<size_t>(i)]) ||
-            !std::isfinite(scratch_.tab_y[static_cast<size_t>(i)])) {
-            error =
-                "Le diamètre extérieur est trop petit devant les autres dimensions : les "
-                "coordonnées, qui en sont des fractions, ne peuvent pas être écrites.";
-            return false;
-        }
+    if (!writable_points(scratch_, error)) {
+        return false;
     }
 
     const auto n = static_cast<size_t>(scratch_.nb_pts);
@@ -149,11 +185,11 @@ bool StarHollow::calcul_etoile(const StarFields& fields, std::string& nomfich, s
     std::copy_n(scratch_.tab_y.begin() + 1, n, points_.tab_y.begin() + 1);
     points_.nb_pts = scratch_.nb_pts;
     nb_pts_etoile_ = static_cast<std::int16_t>(star_points);
-    dext_ = dext;
-    dint_ = dint;
+    dext_ = d.dext;
+    dint_ = d.dint;
 
-    nomfich = "Etoile" + pointfile::signed_space(dext) + pointfile::signed_space(dint) +
-              pointfile::signed_space(dega) + ".dat";
+    nomfich = "Etoile" + pointfile::signed_space(d.dext) + pointfile::signed_space(d.dint) +
+              pointfile::signed_space(d.dega) + ".dat";
     return true;
 }
 

@@ -38,18 +38,19 @@ class StarHollow {
     // Computes the outline from the fields. On success the tables hold the new
     // points and `nomfich` the proposed file name. On a refused input `error`
     // says why in French and the tables keep the last good computation.
-    bool calcul_etoile(const StarFields& fields, std::string& nomfich, std::string& error);
+    [[nodiscard]] bool calcul_etoile(const StarFields& fields, std::string& nomfich,
+                                     std::string& error);
 
     // The bytes of the point file: the title line, naming the outer and inner
     // diameters of the last computation, then its points; lines end CR LF.
     // The numbers are formatted with `decimal_sep` and then given a point.
-    bool file_text(char decimal_sep, std::string& text, std::string& error) const;
+    [[nodiscard]] bool file_text(char decimal_sep, std::string& text, std::string& error) const;
 
     // Writes the file of the last computation to `path` and gives the success
     // message. Nothing is written when there are no points or the file cannot
     // be made.
-    bool sauve(const std::string& path, char decimal_sep, SaveReport& report,
-               std::string& error) const;
+    [[nodiscard]] bool sauve(const std::string& path, char decimal_sep, SaveReport& report,
+                             std::string& error) const;
 
     int nb_pts() const { return points_.nb_pts; }
     int nb_pts_etoile() const { return nb_pts_etoile_; }

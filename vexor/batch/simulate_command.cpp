@@ -9,6 +9,7 @@
 #include "command_line.h"
 #include "cut_simulation.h"
 #include "file_errors.h"
+#include "qt_settings_store.h"
 #include "save_file.h"
 #include "settings_store.h"
 #include "stepping_thread.h"

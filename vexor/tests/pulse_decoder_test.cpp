@@ -71,9 +71,7 @@ std::string random_moves(std::mt19937& rng, const MachineSettings& s, int lines)
 
 class PulseDecoderRunners : public testing::TestWithParam<vexor::test::RunnerKind> {};
 INSTANTIATE_TEST_SUITE_P(Runners, PulseDecoderRunners,
-                         testing::Values(vexor::test::RunnerKind::pump,
-                                         vexor::test::RunnerKind::thread),
-                         vexor::test::runner_name);
+                         testing::ValuesIn(vexor::test::runner_kinds()), vexor::test::runner_name);
 
 // The steps on the wires are the steps the driver counts, for any wiring,
 // inversion and port, whatever the lines.

@@ -1,20 +1,25 @@
 #pragma once
 // The driver rig run by one of the two runners: the idle pump, driven by the
-// Qt event loop of the test's thread, or the stepping thread. The clock only
+// Qt event loop of the test's thread, or the stepping thread. A build without
+// Qt (VEXOR_TEST_IDLE_PUMP undefined) has the stepping thread only. The clock only
 // moves inside the runner, when the driver reads it (auto-advance) or
 // through a command, so a run gives the same bytes and positions whatever
 // the timing of the threads.
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <chrono>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "driver_rig.h"
-#include "idle_pump.h"
 #include "stepping_thread.h"
+#ifdef VEXOR_TEST_IDLE_PUMP
+#include <QCoreApplication>
+
+#include "idle_pump.h"
+#endif
 
 namespace vexor::test {
 
@@ -24,32 +29,55 @@ inline std::string runner_name(const testing::TestParamInfo<RunnerKind>& info) {
     return info.param == RunnerKind::pump ? "Pump" : "Thread";
 }
 
+// The runners of this build, for testing::ValuesIn.
+inline std::vector<RunnerKind> runner_kinds() {
+#ifdef VEXOR_TEST_IDLE_PUMP
+    return {RunnerKind::pump, RunnerKind::thread};
+#else
+    return {RunnerKind::thread};
+#endif
+}
+
 struct RunnerRig : DriverRig {
+#ifdef VEXOR_TEST_IDLE_PUMP
     std::unique_ptr<IdlePump> pump;
+#endif
     std::unique_ptr<CSteppingThread> thread;
 
     explicit RunnerRig(RunnerKind kind, const MachineSettings& settings = {},
                        const std::string& tag = "runner")
         : DriverRig(settings, tag) {
+#ifdef VEXOR_TEST_IDLE_PUMP
         if (kind == RunnerKind::pump) {
             static int argc = 1;
             static char name[] = "vexor_tests";
             static char* argv[] = {name, nullptr};
             static QCoreApplication app(argc, argv);  // the pump's event loop
             pump = std::make_unique<IdlePump>(driver);
-        } else {
-            thread = std::make_unique<CSteppingThread>(driver, CSteppingThread::Priority::normal);
+            return;
         }
+#endif
+        EXPECT_EQ(kind, RunnerKind::thread) << "no idle pump in this build";
+        thread = std::make_unique<CSteppingThread>(driver, CSteppingThread::Priority::normal);
     }
     ~RunnerRig() {
         thread.reset();  // before the driver goes
     }
 
     DriverRunner& runner() const {
-        return pump ? static_cast<DriverRunner&>(*pump) : static_cast<DriverRunner&>(*thread);
+#ifdef VEXOR_TEST_IDLE_PUMP
+        if (pump) {
+            return *pump;
+        }
+#endif
+        return *thread;
     }
-    void command(const std::function<void(CStepDriver&)>& command) { runner().command(command); }
-    DriverSnapshot snapshot() const { return runner().snapshot(); }
+    void command(const std::function<void(CStepDriver&)>& command) {
+        runner().command(command);
+    }
+    DriverSnapshot snapshot() const {
+        return runner().snapshot();
+    }
 
     // Lets the runner work until `done` holds; false after a generous limit.
     bool until(const std::function<bool(const DriverSnapshot&)>& done) {
@@ -59,10 +87,19 @@ struct RunnerRig : DriverRig {
                                     std::chrono::duration_cast<std::chrono::milliseconds>(limit));
         }
         const auto end = std::chrono::steady_clock::now() + limit;
-        while (!done(pump->snapshot()) && std::chrono::steady_clock::now() < end) {
+        while (!done(snapshot()) && std::chrono::steady_clock::now() < end) {
+            pump_events();
+        }
+        return done(snapshot());
+    }
+
+    // One pass of the idle pump's event loop; nothing under the thread.
+    void pump_events() {
+#ifdef VEXOR_TEST_IDLE_PUMP
+        if (pump) {
             QCoreApplication::processEvents();
         }
-        return done(pump->snapshot());
+#endif
     }
 
     // Writes "dep.dep" and starts it.

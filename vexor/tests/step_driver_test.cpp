@@ -32,8 +32,7 @@ int count_of(const std::vector<int>& states, int code) {
 }  // namespace
 
 class StepDriverBytes : public testing::TestWithParam<RunnerKind> {};
-INSTANTIATE_TEST_SUITE_P(Runners, StepDriverBytes,
-                         testing::Values(RunnerKind::pump, RunnerKind::thread),
+INSTANTIATE_TEST_SUITE_P(Runners, StepDriverBytes, testing::ValuesIn(vexor::test::runner_kinds()),
                          vexor::test::runner_name);
 
 // One stepping tick per case: the three bytes on the port, and where.
@@ -295,8 +294,7 @@ TEST(StepDriverTiming, ShortAndNegativePeriods) {
 }
 
 class StepDriverControl : public testing::TestWithParam<RunnerKind> {};
-INSTANTIATE_TEST_SUITE_P(Runners, StepDriverControl,
-                         testing::Values(RunnerKind::pump, RunnerKind::thread),
+INSTANTIATE_TEST_SUITE_P(Runners, StepDriverControl, testing::ValuesIn(vexor::test::runner_kinds()),
                          vexor::test::runner_name);
 
 TEST_P(StepDriverControl, PauseFreezesEvenBetweenTheEdges) {
@@ -376,9 +374,7 @@ TEST_P(StepDriverControl, MovesReplacedAtAnyMomentLoseNoPulse) {
             ASSERT_EQ(s.posX, static_cast<float>(s.tally.netX));
             ASSERT_EQ(s.posY, static_cast<float>(s.tally.netY));
             ASSERT_EQ(s.posZ, static_cast<float>(s.tally.netZ));
-            if (rig.pump) {
-                QCoreApplication::processEvents();
-            }
+            rig.pump_events();
         }
     }
     rig.run();

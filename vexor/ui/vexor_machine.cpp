@@ -5,6 +5,7 @@
 
 #include "idle_pump.h"
 #include "machine_settings.h"
+#include "qt_settings_store.h"
 #include "stepping_thread.h"
 
 namespace vexor {

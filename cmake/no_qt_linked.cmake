@@ -1,0 +1,55 @@
+# Fails when anything linked in the Ninja build folder BUILD_DIR links a Qt
+# library: on its link line in build.ninja, or among the shared libraries the
+# loader finds for it (ldd). Every executable and shared library is checked;
+# a build folder with none fails too, so the check cannot pass unseen.
+
+if(NOT BUILD_DIR OR NOT EXISTS "${BUILD_DIR}/build.ninja")
+  message(FATAL_ERROR "no_qt_linked: BUILD_DIR must be a Ninja build folder (got '${BUILD_DIR}')")
+endif()
+find_program(LDD ldd REQUIRED)
+
+# The lines of interest: each build statement, and the link libraries and
+# target file of the linked ones.
+file(STRINGS "${BUILD_DIR}/build.ninja" lines
+     REGEX "^build |^  LINK_LIBRARIES = |^  TARGET_FILE = ")
+set(linking FALSE)
+set(checked 0)
+set(found "")
+foreach(line IN LISTS lines)
+  if(line MATCHES "^build ([^:]+): ([A-Za-z_]+)")
+    set(output "${CMAKE_MATCH_1}")
+    if(CMAKE_MATCH_2 MATCHES "_(EXECUTABLE|SHARED_LIBRARY|MODULE_LIBRARY)_LINKER_")
+      set(linking TRUE)
+    else()
+      set(linking FALSE)
+    endif()
+  elseif(linking AND line MATCHES "^  LINK_LIBRARIES = (.*)")
+    string(REGEX MATCHALL "[^ ]*(Qt6|libQt)[^ ]*" qt "${CMAKE_MATCH_1}")
+    if(qt)
+      list(JOIN qt " " qt)
+      list(APPEND found "${output}: link line: ${qt}")
+    endif()
+  elseif(linking AND line MATCHES "^  TARGET_FILE = (.*)")
+    set(file "${BUILD_DIR}/${CMAKE_MATCH_1}")
+    if(NOT EXISTS "${file}")
+      list(APPEND found "${output}: not built")
+      continue()
+    endif()
+    execute_process(COMMAND ${LDD} "${file}" OUTPUT_VARIABLE libraries ERROR_VARIABLE libraries)
+    string(REGEX MATCHALL "[^ \t\n]*libQt[^ \t\n]*" qt "${libraries}")
+    if(qt)
+      list(JOIN qt " " qt)
+      list(APPEND found "${output}: loads ${qt}")
+    endif()
+    math(EXPR checked "${checked} + 1")
+  endif()
+endforeach()
+
+if(checked EQUAL 0)
+  message(FATAL_ERROR "no_qt_linked: nothing linked in ${BUILD_DIR}")
+endif()
+if(found)
+  list(JOIN found "\n  " found)
+  message(FATAL_ERROR "Qt is linked:\n  ${found}")
+endif()
+message(STATUS "${checked} executables and shared libraries, none links Qt")
