@@ -18,6 +18,18 @@ bool MemorySettingsStore::write_int(const std::string& section, const std::strin
     return true;
 }
 
+std::string MemorySettingsStore::read_text(const std::string& section,
+                                           const std::string& key) const {
+    auto it = texts_.find({section, key});
+    return it == texts_.end() ? std::string() : it->second;
+}
+
+bool MemorySettingsStore::write_text(const std::string& section, const std::string& key,
+                                     const std::string& value) {
+    texts_[{section, key}] = value;
+    return true;
+}
+
 bool MemorySettingsStore::contains(const std::string& section, const std::string& key) const {
     return values_.count({section, key}) != 0;
 }
@@ -74,6 +86,17 @@ class QtSettingsStore : public SettingsStore {
 
     bool write_int(const std::string& section, const std::string& key, int value) override {
         settings_.setValue(path(section, key), value);
+        settings_.sync();
+        return settings_.status() == QSettings::NoError;
+    }
+
+    std::string read_text(const std::string& section, const std::string& key) const override {
+        return settings_.value(path(section, key)).toString().toStdString();
+    }
+
+    bool write_text(const std::string& section, const std::string& key,
+                    const std::string& value) override {
+        settings_.setValue(path(section, key), QString::fromStdString(value));
         settings_.sync();
         return settings_.status() == QSettings::NoError;
     }
