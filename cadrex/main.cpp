@@ -105,10 +105,7 @@ int screenshot(const platform::CommandLine& cl, int& argc, char** argv) {
     platform::install_qt_french(app);
     cadrex::CaractDim window;
     bool refused = false;
-    window.set_message_sink([sink = platform::stderr_message_sink(&refused)](
-                                QWidget*, const QString& title, const QString& text, bool error) {
-        sink(title, text, error);
-    });
+    window.set_message_sink(platform::stderr_message_sink(&refused));
     window.show();
     QCoreApplication::processEvents();
     window.set_fields(fields_from(cl));

@@ -258,9 +258,10 @@ int run_window(int argc, char** argv, const platform::CommandLine& cl) {
     plandor::CMainFrame frame(*settings, !screenshot);
     frame.set_machine_settings(*machine);
     if (screenshot) {
-        frame.set_message_sink([](const QString&, const QString& text, plandor::MessageKind) {
-            std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
-        });
+        frame.set_message_sink(
+            [](QWidget*, const QString&, const QString& text, platform::MessageKind) {
+                std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+            });
     } else {
         frame.show();
         // Stored settings that could not be used were replaced by their

@@ -15,6 +15,18 @@ bool MemorySettingsStore::write_int(const std::string& section, const std::strin
     return true;
 }
 
+std::string MemorySettingsStore::read_text(const std::string& section,
+                                           const std::string& key) const {
+    auto it = texts_.find({section, key});
+    return it == texts_.end() ? std::string() : it->second;
+}
+
+bool MemorySettingsStore::write_text(const std::string& section, const std::string& key,
+                                     const std::string& value) {
+    texts_[{section, key}] = value;
+    return true;
+}
+
 bool MemorySettingsStore::contains(const std::string& section, const std::string& key) const {
     return values_.count({section, key}) != 0;
 }

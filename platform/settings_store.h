@@ -1,5 +1,6 @@
 #pragma once
-// Per-user store of integer settings, read and written by section and key.
+// Per-user store of settings, read and written by section and key: integers,
+// and the texts of the recent-file list.
 
 #include <map>
 #include <string>
@@ -20,6 +21,15 @@ class SettingsStore {
                             std::string& /*text*/) const {
         return false;
     }
+    // A text entry; empty when there is none. A store without texts keeps none.
+    virtual std::string read_text(const std::string& /*section*/,
+                                  const std::string& /*key*/) const {
+        return {};
+    }
+    virtual bool write_text(const std::string& /*section*/, const std::string& /*key*/,
+                            const std::string& /*value*/) {
+        return false;
+    }
 };
 
 // Reads an integer that must lie between `min` and `max`. An entry that is
@@ -34,10 +44,14 @@ class MemorySettingsStore : public SettingsStore {
     int read_int(const std::string& section, const std::string& key,
                  int default_value) const override;
     bool write_int(const std::string& section, const std::string& key, int value) override;
+    std::string read_text(const std::string& section, const std::string& key) const override;
+    bool write_text(const std::string& section, const std::string& key,
+                    const std::string& value) override;
     bool contains(const std::string& section, const std::string& key) const;
 
   private:
     std::map<std::pair<std::string, std::string>, int> values_;
+    std::map<std::pair<std::string, std::string>, std::string> texts_;
 };
 
 // The stores kept by Qt (the user's, one over a settings file) are in

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QSettings>
 #include <QTemporaryDir>
 #include <clocale>
 #include <cstdio>
@@ -67,8 +66,9 @@ int screenshot(QApplication& app, const platform::CommandLine& cl, const QString
     machine->runner().command([&](vexor::CStepDriver& d) { d.set_move_folder(folder); });
     vexor::CMainFrame frame(*machine, nullptr);
     std::string problem;
-    frame.set_message_sink([&problem](const QString& title, const QString& text, bool error) {
-        if (error) {
+    frame.set_message_sink([&problem](QWidget*, const QString& title, const QString& text,
+                                      platform::MessageKind kind) {
+        if (kind == platform::MessageKind::Warning) {
             problem = (title + " : " + text).toStdString();
         }
     });
@@ -138,8 +138,8 @@ int main(int argc, char** argv) {
         return screenshot(app, cl, drawing);
     }
     auto machine = vexor::VexorMachine::for_program(true, false);
-    QSettings recent(QSettings::NativeFormat, QSettings::UserScope, "Ostrelo", "Vexor");
-    vexor::CMainFrame frame(*machine, &recent);
+    const auto recent = platform::make_user_settings("Vexor");
+    vexor::CMainFrame frame(*machine, recent.get());
     frame.show();
     // Stored settings that could not be used were replaced by their
     // defaults: the user is told which, before the machine moves.

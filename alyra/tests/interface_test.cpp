@@ -239,7 +239,7 @@ TEST_F(InterfaceTest, ARefusedProfileOrValueChangesNothing) {
     files = {bad};
     QTest::mouseClick(child<QPushButton>("Bt_Prof_Empl"), Qt::LeftButton);
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_TRUE(messages[0].error);
+    EXPECT_EQ(messages[0].kind, platform::MessageKind::Warning);
     EXPECT_EQ(main<QLineEdit>("txt_prof_empl")->text(), "naca2412.dat");
     EXPECT_EQ(child<QLabel>("Lbl_prof_empl")->text(), "NACA 2412");
     EXPECT_TRUE(enabled("Bt_Sauve_Prof"));
@@ -249,7 +249,7 @@ TEST_F(InterfaceTest, ARefusedProfileOrValueChangesNothing) {
     EXPECT_TRUE(messages[1].text.contains("longueur du tronçon est nulle"));
     EXPECT_EQ(results(), kGoldenResults);
     QTest::mouseClick(child<QPushButton>("Bt_Calc"), Qt::LeftButton);
-    EXPECT_TRUE(messages.back().error);
+    EXPECT_EQ(messages.back().kind, platform::MessageKind::Warning);
     EXPECT_EQ(results(), kGoldenResults);
 }
 
@@ -352,9 +352,10 @@ TEST_F(InterfaceTest, AProjectSavedAndReopenedGivesTheSameResults) {
     ASSERT_TRUE(fs::exists(scratch() / "aile1.alyra"));
 
     TestInterface other;
-    other.set_message_sink([this](const QString& t, const QString& x, bool e) {
-        messages.push_back({t, x, e});
-    });
+    other.set_message_sink(
+        [this](QWidget* p, const QString& t, const QString& x, platform::MessageKind k) {
+            messages.push_back(window_test::captured(p, t, x, k));
+        });
     answer_files(other);
     files = {scratch() / "aile1.alyra"};
     QTest::mouseClick(other.findChild<QPushButton*>("Bt_Load_Proj"), Qt::LeftButton);
@@ -416,7 +417,7 @@ TEST_F(InterfaceTest, ARefusedLengthIsToldOnceUntilItsTextChanges) {
     };
     empty_then_wander();
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_TRUE(messages[0].error);
+    EXPECT_EQ(messages[0].kind, platform::MessageKind::Warning);
     EXPECT_TRUE(messages[0].text.contains("longueur du tronçon")) << messages[0].text.toStdString();
     // The refusal stays in the window while the length is empty.
     EXPECT_TRUE(child<QLabel>("Lbl_Avis")->isVisible());

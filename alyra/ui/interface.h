@@ -16,6 +16,8 @@
 #include "window_hooks.h"
 
 class QCheckBox;
+class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -28,13 +30,11 @@ class SauvProfil;
 
 class Interface : public QWidget {
   public:
-    using MessageSink = decltype(WindowHooks::message);
-
     // `settings_path`: the settings file read now and written at exit.
     explicit Interface(std::string settings_path = kSettingsFile, QWidget* parent = nullptr);
     ~Interface() override;
 
-    void set_message_sink(MessageSink sink) { hooks_.message = std::move(sink); }
+    void set_message_sink(platform::MessageSink sink) { hooks_.message = std::move(sink); }
     WindowHooks& hooks() { return hooks_; }
     const AlyraModel& model() const { return *model_; }
     // The folder each file window opens in, in the order of FileWindow.
@@ -59,7 +59,34 @@ class Interface : public QWidget {
         QLineEdit* box;
     };
 
+    // What tells the Emplanture box from the Saumon box.
+    struct Section {
+        struct Named {
+            const char* name;
+            std::string WingFields::*text;
+        };
+        const char* frame;
+        const char* title;
+        bool root;
+        const char* choose;   // the button that chooses the profile
+        const char* profile;  // the profile's file name
+        const char* href_caption;
+        Named corde;
+        Named href;
+        Named vril2;
+        Named vril;
+    };
+
+    // The controls and their places (interface_layout.cpp).
     void build_layout();
+    // One of the Emplanture and Saumon boxes, `beside_href` beside its
+    // reference height over `beside_href_columns` columns.
+    QGroupBox* section_box(const Section& s, QLineEdit*& profile, QWidget* beside_href,
+                           int beside_href_columns);
+    QGroupBox* projet_initial();
+    QGroupBox* projet_final();
+    QHBoxLayout* command_buttons();
+    void connect_fields_and_drawings();
     QLineEdit* field(const char* name, std::string WingFields::*text);
 
     void read_fields();

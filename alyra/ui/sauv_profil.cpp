@@ -138,12 +138,15 @@ bool SauvProfil::Bt_Enregistrer_Click() {
     SaveReport report;
     std::string error;
     if (!model_.Sauve_Fichiers(folder, sep, report, error)) {
-        hooks_.message("Erreur", message_text(error), true);
+        hooks_.message(parentWidget(), "Erreur", message_text(error),
+                       platform::MessageKind::Warning);
         return false;
     }
     hide();
     saved_(Txt_Dossier_->text());
-    hooks_.message(QString::fromStdString(report.title), message_text(report.text), false);
+    // Over the main window, as the program's other messages.
+    hooks_.message(parentWidget(), QString::fromStdString(report.title), message_text(report.text),
+                   platform::MessageKind::Plain);
     return true;
 }
 

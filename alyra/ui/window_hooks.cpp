@@ -13,12 +13,7 @@ QString message_text(const std::string& text) {
 
 WindowHooks desktop_hooks(QWidget* parent) {
     WindowHooks hooks;
-    hooks.message = [parent](const QString& title, const QString& text, bool error) {
-        QMessageBox box(error ? QMessageBox::Warning : QMessageBox::NoIcon, title, text,
-                        QMessageBox::Ok, parent);
-        platform::fit_title(&box);
-        box.exec();
-    };
+    hooks.message = platform::show_message_box;
     hooks.ask = [parent](const QString& title, const QString& text) {
         QMessageBox box(QMessageBox::Question, title, text,
                         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, parent);

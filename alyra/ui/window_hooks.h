@@ -7,9 +7,10 @@
 #include <functional>
 #include <string>
 
-class QWidget;
-
+#include "message_sink.h"
 #include "settings_file.h"
+
+class QWidget;
 
 namespace alyra {
 
@@ -18,8 +19,8 @@ namespace alyra {
 enum class Reply { Oui, Non, Annuler };
 
 struct WindowHooks {
-    // Shows a message; `error` is true for a refusal.
-    std::function<void(const QString& title, const QString& text, bool error)> message;
+    // Shows a message: a refusal is a warning, a saved file a plain report.
+    platform::MessageSink message;
     // Asks a question answered "Oui", "Non" or "Annuler".
     std::function<Reply(const QString& title, const QString& text)> ask;
     // A file to open (Charge_Fichier, Charge_Proj) or to save to (Sauv_Proj),

@@ -188,7 +188,7 @@ TEST_F(CaractDimTest, SaveWritesThePointsAndReports) {
         }
         ASSERT_EQ(messages.size(), 1u) << static_cast<int>(press);
         const QString title = "Nom du fichier : " + QString::fromStdString(file.string());
-        EXPECT_FALSE(messages[0].error);
+        EXPECT_EQ(messages[0].kind, platform::MessageKind::Plain);
         EXPECT_EQ(messages[0].parent, trace);
         EXPECT_EQ(messages[0].title, title);
         EXPECT_EQ(messages[0].text, "Enregistrement effectué avec succés.\n" + title);
@@ -199,7 +199,7 @@ TEST_F(CaractDimTest, SaveWritesThePointsAndReports) {
     messages.clear();
     QTest::mouseClick(save, Qt::LeftButton);
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_TRUE(messages[0].error);
+    EXPECT_EQ(messages[0].kind, platform::MessageKind::Warning);
     EXPECT_EQ(messages[0].parent, trace);
     EXPECT_TRUE(messages[0].text.startsWith("Impossible de créer le fichier"));
     EXPECT_FALSE(fs::exists(dir / "absent"));
@@ -239,7 +239,7 @@ TEST_F(CaractDimTest, ZeroHeightIsRefusedAndChangesNothing) {
     QTest::keyClicks(child<QLineEdit>("txt_xse"), "-40");
     click("bt_trace");
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_TRUE(messages[0].error);
+    EXPECT_EQ(messages[0].kind, platform::MessageKind::Warning);
     EXPECT_TRUE(messages[0].text.contains("vaut 0"));
     EXPECT_EQ(messages[0].parent, &window);
     EXPECT_EQ(nomfich(), "Couple 100 - 40 - e 6.3.dat");

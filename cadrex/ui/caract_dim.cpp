@@ -39,7 +39,6 @@ CaractDim::CaractDim(QWidget* parent) : QWidget(parent) {
     setObjectName("Caract_dim");
     setWindowTitle("Cadrex - Tracé d'un demi-couple elliptique - v1.3");
     platform::fit_title(this);
-    show_message_ = show_message_box;
 
     auto* heading = new QLabel("Caractéristiques dimentionnelles :", this);
     heading->setObjectName("lbl_titre");
@@ -50,47 +49,9 @@ CaractDim::CaractDim(QWidget* parent) : QWidget(parent) {
     auto* credit = new QLabel("Ostrelo - v1.3 - 10/2003", this);
     credit->setObjectName("lbl_credit");
 
-    auto* exterieur = new QGroupBox("Extérieur", this);
-    exterieur->setObjectName("fra_exterieur");
-    auto* ext = new QGridLayout(exterieur);
-    txt_xse_ = add_field(ext, 0, 0, "txt_xse", "Xsup (hauteur) :", "60", true);
-    txt_nse_ = add_field(ext, 0, 3, "txt_nse", "Nb de pts :", "20", false);
-    txt_xie_ = add_field(ext, 1, 0, "txt_xie", "Xinf (hauteur) :", "40", true);
-    txt_nie_ = add_field(ext, 1, 3, "txt_nie", "Nb de pts :", "20", false);
-    txt_ye_ = add_field(ext, 2, 0, "txt_ye", "Y (largeur) :", "40", true);
-    ext->setColumnMinimumWidth(2, 40);
-    ext->setColumnStretch(6, 1);
-
-    auto* interieur = new QGroupBox("Intérieur", this);
-    interieur->setObjectName("fra_interieur");
-    auto* in = new QGridLayout(interieur);
-    chk_ep_const_ = new QCheckBox("Epaisseur const.", interieur);
-    chk_ep_const_->setObjectName("chk_ep_const");
-    in->addWidget(chk_ep_const_, 0, 0, 1, 2);
-    txt_ep_ = add_field(in, 0, 3, "txt_ep", "Epaisseur :", "6", true);
-    txt_xsi_ = add_field(in, 1, 0, "txt_xsi", "Xsup (hauteur) :", "50", true);
-    txt_nsi_ = add_field(in, 1, 3, "txt_nsi", "Nb de pts :", "20", false);
-    txt_xii_ = add_field(in, 2, 0, "txt_xii", "Xinf (hauteur) :", "35", true);
-    txt_nii_ = add_field(in, 2, 3, "txt_nii", "Nb de pts :", "20", false);
-    txt_yi_ = add_field(in, 3, 0, "txt_yi", "Y (largeur) :", "35", true);
-    txt_dec_ = add_field(in, 4, 0, "txt_dec", "Décal. (>haut)", "5", true);
-    in->setColumnMinimumWidth(2, 40);
-    in->setColumnStretch(6, 1);
-
-    auto* positionnement = new QGroupBox("Positionnement en Vé", this);
-    positionnement->setObjectName("fra_pos");
-    auto* pos = new QGridLayout(positionnement);
-    Opt_pos_ = new QButtonGroup(this);
-    Opt_pos_->setObjectName("Opt_pos");
-    const char* captions[] = {"Sans", "Male", "Femelle"};
-    for (int i = 0; i < 3; ++i) {
-        auto* option = new QRadioButton(captions[i], positionnement);
-        option->setObjectName(QString("Opt_pos_%1").arg(i));
-        Opt_pos_->addButton(option, i);
-        pos->addWidget(option, 0, i);
-    }
-    Opt_pos_->button(kSans)->setChecked(true);
-    txt_prof_ = add_field(pos, 0, 3, "txt_prof", "Prof. :", "2", true);
+    QGroupBox* exterieur = build_exterieur();
+    QGroupBox* interieur = build_interieur();
+    QGroupBox* positionnement = build_positionnement();
 
     auto* prefix_row = new QHBoxLayout;
     auto* prefix_label = new QLabel("Préfixe du nom de fichier :", this);
@@ -118,7 +79,62 @@ CaractDim::CaractDim(QWidget* parent) : QWidget(parent) {
 
     set_field_enabled(txt_ep_, false);
     set_field_enabled(txt_prof_, false);
+    connect_controls();
+    platform::press_buttons_with_enter(this);
+}
 
+QGroupBox* CaractDim::build_exterieur() {
+    auto* exterieur = new QGroupBox("Extérieur", this);
+    exterieur->setObjectName("fra_exterieur");
+    auto* ext = new QGridLayout(exterieur);
+    txt_xse_ = add_field(ext, 0, 0, "txt_xse", "Xsup (hauteur) :", "60", true);
+    txt_nse_ = add_field(ext, 0, 3, "txt_nse", "Nb de pts :", "20", false);
+    txt_xie_ = add_field(ext, 1, 0, "txt_xie", "Xinf (hauteur) :", "40", true);
+    txt_nie_ = add_field(ext, 1, 3, "txt_nie", "Nb de pts :", "20", false);
+    txt_ye_ = add_field(ext, 2, 0, "txt_ye", "Y (largeur) :", "40", true);
+    ext->setColumnMinimumWidth(2, 40);
+    ext->setColumnStretch(6, 1);
+    return exterieur;
+}
+
+QGroupBox* CaractDim::build_interieur() {
+    auto* interieur = new QGroupBox("Intérieur", this);
+    interieur->setObjectName("fra_interieur");
+    auto* in = new QGridLayout(interieur);
+    chk_ep_const_ = new QCheckBox("Epaisseur const.", interieur);
+    chk_ep_const_->setObjectName("chk_ep_const");
+    in->addWidget(chk_ep_const_, 0, 0, 1, 2);
+    txt_ep_ = add_field(in, 0, 3, "txt_ep", "Epaisseur :", "6", true);
+    txt_xsi_ = add_field(in, 1, 0, "txt_xsi", "Xsup (hauteur) :", "50", true);
+    txt_nsi_ = add_field(in, 1, 3, "txt_nsi", "Nb de pts :", "20", false);
+    txt_xii_ = add_field(in, 2, 0, "txt_xii", "Xinf (hauteur) :", "35", true);
+    txt_nii_ = add_field(in, 2, 3, "txt_nii", "Nb de pts :", "20", false);
+    txt_yi_ = add_field(in, 3, 0, "txt_yi", "Y (largeur) :", "35", true);
+    txt_dec_ = add_field(in, 4, 0, "txt_dec", "Décal. (>haut)", "5", true);
+    in->setColumnMinimumWidth(2, 40);
+    in->setColumnStretch(6, 1);
+    return interieur;
+}
+
+QGroupBox* CaractDim::build_positionnement() {
+    auto* positionnement = new QGroupBox("Positionnement en Vé", this);
+    positionnement->setObjectName("fra_pos");
+    auto* pos = new QGridLayout(positionnement);
+    Opt_pos_ = new QButtonGroup(this);
+    Opt_pos_->setObjectName("Opt_pos");
+    const char* captions[] = {"Sans", "Male", "Femelle"};
+    for (int i = 0; i < 3; ++i) {
+        auto* option = new QRadioButton(captions[i], positionnement);
+        option->setObjectName(QString("Opt_pos_%1").arg(i));
+        Opt_pos_->addButton(option, i);
+        pos->addWidget(option, 0, i);
+    }
+    Opt_pos_->button(kSans)->setChecked(true);
+    txt_prof_ = add_field(pos, 0, 3, "txt_prof", "Prof. :", "2", true);
+    return positionnement;
+}
+
+void CaractDim::connect_controls() {
     connect(bt_trace_, &QPushButton::clicked, this, [this] { bt_trace_Click(); });
     connect(Opt_pos_, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
         if (checked) {
@@ -134,7 +150,6 @@ CaractDim::CaractDim(QWidget* parent) : QWidget(parent) {
             }
         });
     }
-    platform::press_buttons_with_enter(this);
 }
 
 QLineEdit* CaractDim::add_field(QGridLayout* grid, int row, int column, const QString& name,
@@ -165,7 +180,7 @@ void CaractDim::set_field_enabled(QLineEdit* field, bool enabled) {
     }
 }
 
-void CaractDim::set_message_sink(MessageSink sink) {
+void CaractDim::set_message_sink(platform::MessageSink sink) {
     show_message_ = std::move(sink);
     if (trace_) {
         trace_->set_message_sink(show_message_);
@@ -258,7 +273,8 @@ bool CaractDim::bt_trace_Click() {
     TraceRequest request;
     std::string error;
     if (!trace_request(fields(), request, error)) {
-        show_message_(this, "Erreur", QString::fromStdString(error), true);
+        show_message_(this, "Erreur", QString::fromStdString(error),
+                      platform::MessageKind::Warning);
         return false;
     }
     const bool created = !trace_;
@@ -270,7 +286,8 @@ bool CaractDim::bt_trace_Click() {
         if (created) {
             delete trace_.data();
         }
-        show_message_(this, "Erreur", QString::fromStdString(error), true);
+        show_message_(this, "Erreur", QString::fromStdString(error),
+                      platform::MessageKind::Warning);
         return false;
     }
     trace_->set_nomfich(QString::fromStdString(request.nomfich));

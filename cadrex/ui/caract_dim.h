@@ -13,6 +13,7 @@
 
 class QButtonGroup;
 class QCheckBox;
+class QGroupBox;
 class QGridLayout;
 class QLabel;
 class QLineEdit;
@@ -24,12 +25,10 @@ namespace cadrex {
 
 class CaractDim : public QWidget {
   public:
-    using MessageSink = TraceWindow::MessageSink;
-
     explicit CaractDim(QWidget* parent = nullptr);
 
     // Also given to every plot window this window creates.
-    void set_message_sink(MessageSink sink);
+    void set_message_sink(platform::MessageSink sink);
     // The plot window, null before the first computation or once closed.
     TraceWindow* trace() const { return trace_; }
     std::int16_t pos_ve() const { return pos_ve_; }
@@ -59,6 +58,11 @@ class CaractDim : public QWidget {
     void move_trace(const ScreenRect& frame);
     void place_trace();
 
+    // The three frames of fields, and the controls' signals.
+    QGroupBox* build_exterieur();
+    QGroupBox* build_interieur();
+    QGroupBox* build_positionnement();
+    void connect_controls();
     QLineEdit* add_field(QGridLayout* grid, int row, int column, const QString& name,
                          const QString& label, const QString& text, bool unit);
     void set_field_enabled(QLineEdit* field, bool enabled);
@@ -82,7 +86,7 @@ class CaractDim : public QWidget {
     QPushButton* bt_trace_ = nullptr;
 
     QPointer<TraceWindow> trace_;
-    MessageSink show_message_;
+    platform::MessageSink show_message_ = platform::show_message_box;
     std::int16_t pos_ve_ = kSans;
     bool loaded_ = false;
     bool on_screen_ = false;

@@ -4,29 +4,19 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 #include "enter_key.h"
 #include "former_plot.h"
-#include "french_qt.h"
 #include "number_reading.h"
 
 namespace cadrex {
-
-void show_message_box(QWidget* parent, const QString& title, const QString& text, bool error) {
-    QMessageBox box(error ? QMessageBox::Warning : QMessageBox::NoIcon, title, text,
-                    QMessageBox::Ok, parent);
-    platform::fit_title(&box);
-    box.exec();
-}
 
 TraceWindow::TraceWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName("Trace");
     setWindowTitle("Allure du demi-couple");
     setAttribute(Qt::WA_DeleteOnClose);
-    show_message_ = show_message_box;
 
     pic_couple_ = new FormerPlot(former_, this);
     auto* haut = new QLabel("Haut du fuselage", this);
@@ -77,12 +67,14 @@ bool TraceWindow::Command1_Click() {
     SaveReport report;
     std::string error;
     if (!former_.Command1_Click(path, pointfile::system_decimal_separator(), report, error)) {
-        show_message_(this, "Erreur", QString::fromStdString(error), true);
+        show_message_(this, "Erreur", QString::fromStdString(error),
+                      platform::MessageKind::Warning);
         return false;
     }
     // A window manager may cut a long title: the file name is in the text too.
     show_message_(this, QString::fromStdString(report.title),
-                  QString::fromStdString(report.text + "\n" + report.title), false);
+                  QString::fromStdString(report.text + "\n" + report.title),
+                  platform::MessageKind::Plain);
     return true;
 }
 

@@ -4,9 +4,9 @@
 // tables; closing it discards them.
 
 #include <QWidget>
-#include <functional>
 
 #include "half_former.h"
+#include "message_sink.h"
 
 class QLineEdit;
 class QPushButton;
@@ -17,14 +17,10 @@ class FormerPlot;
 
 class TraceWindow : public QWidget {
   public:
-    // Shows a message over `parent`, the window whose command raised it;
-    // `error` is true for a refusal.
-    using MessageSink =
-        std::function<void(QWidget* parent, const QString& title, const QString& text, bool error)>;
-
     explicit TraceWindow(QWidget* parent = nullptr);
 
-    void set_message_sink(MessageSink sink) { show_message_ = std::move(sink); }
+    // A refusal is a warning, a saved file a plain report.
+    void set_message_sink(platform::MessageSink sink) { show_message_ = std::move(sink); }
     const HalfFormer& former() const { return former_; }
 
     // Computes, refills the tables and redraws; a refusal leaves the last
@@ -39,10 +35,7 @@ class TraceWindow : public QWidget {
     FormerPlot* pic_couple_ = nullptr;
     QLineEdit* txt_nomfich_ = nullptr;
     QPushButton* Command1_ = nullptr;
-    MessageSink show_message_;
+    platform::MessageSink show_message_ = platform::show_message_box;
 };
-
-// The suite's message box: no icon for a success, a warning for a refusal.
-void show_message_box(QWidget* parent, const QString& title, const QString& text, bool error);
 
 }  // namespace cadrex

@@ -424,9 +424,8 @@ TEST(PlandorSavePrompt, EscapeKeepsThePlanYesSavesNoDiscards) {
         const fs::path plan = dir.path / "plan.cmg";
         TestFrame frame;
         std::vector<QString> shown;
-        frame.set_message_sink([&shown](const QString&, const QString& text, plandor::MessageKind) {
-            shown.push_back(text);
-        });
+        frame.set_message_sink([&shown](QWidget*, const QString&, const QString& text,
+                                        platform::MessageKind) { shown.push_back(text); });
         frame.real_questions = true;
         frame.chosen = QString::fromStdString(plan.string());
         frame.show();

@@ -5,12 +5,8 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QMenuBar>
 #include <QScreen>
-#include <QSettings>
 #include <QStatusBar>
-#include <QStyle>
-#include <QToolBar>
 #include <QUndoStack>
 #include <optional>
 
@@ -21,18 +17,16 @@
 #include "import_report.h"
 #include "plandor_view.h"
 #include "preferences_dialog.h"
-#include "toolbar_icons.h"
 
 namespace plandor {
 
 namespace {
 
-constexpr int kRecentFiles = 4;
+using platform::MessageKind;
+
 const QString kCmgFilter = "Fichier (*.cmg)";
 const QString kDxfFilter = "Dxf Files (*.dxf)";
 const QString kExactImportName = "Import Dxf";
-const QString kCurveImportName = "Importer un dessin DXF (toutes courbes)";
-const QString kAutoPlanName = "Planification automatique";
 
 }  // namespace
 
@@ -80,11 +74,12 @@ class SnapshotCommand : public QUndoCommand {
 };
 
 CMainFrame::CMainFrame(platform::SettingsStore& settings, bool keep_recent_files, QWidget* parent)
-    : QMainWindow(parent), settings_(settings), keepRecent_(keep_recent_files), doc_(settings) {
+    : QMainWindow(parent),
+      settings_(settings),
+      doc_(settings),
+      recent_(keep_recent_files ? &settings : nullptr) {
     setObjectName("CMainFrame");
-    show_message_ = [this](const QString& title, const QString& text, MessageKind kind) {
-        show_message_box(this, title, text, kind);
-    };
+    show_message_ = platform::show_message_box;
     ask_ = [this](const QString& title, const QString& text, bool cancel) {
         return ask_in_box(this, title, text, cancel);
     };
@@ -108,16 +103,6 @@ CMainFrame::CMainFrame(platform::SettingsStore& settings, bool keep_recent_files
     statusBar()->setObjectName("statusBar");
     view_->set_position_sink([this](const QString& text) { statusBar()->showMessage(text); });
 
-    if (keepRecent_) {
-        QSettings store("Ostrelo", "Plandor");
-        for (int i = 1; i <= kRecentFiles; ++i) {
-            const QString file =
-                store.value("Recent File List/File" + QString::number(i)).toString();
-            if (!file.isEmpty()) {
-                recent_.append(file);
-            }
-        }
-    }
     build_menus_and_toolbar();
     show_recent();
     connect(undo_, &QUndoStack::cleanChanged, this, [this] { update_title(); });
@@ -147,219 +132,6 @@ void CMainFrame::fit_on_screen() {
 CMainFrame::~CMainFrame() {
     // The stack outlives this class while QObject deletes the children.
     undo_->disconnect(this);
-}
-
-QAction* CMainFrame::add_action(const char* name, const QString& text, const QString& prompt,
-                                const std::function<void()>& run) {
-    auto* action = new QAction(text, this);
-    action->setObjectName(name);
-    action->setStatusTip(prompt);
-    action->setToolTip(prompt);
-    connect(action, &QAction::triggered, this, run);
-    return action;
-}
-
-QAction* CMainFrame::add_command(Command command, const char* name, const QString& text,
-                                 const QString& prompt, const QIcon& icon, bool checkable) {
-    QAction* action = add_action(name, text, prompt, [this, command] { run_command(command); });
-    action->setIcon(icon);
-    action->setCheckable(checkable);
-    commands_[command] = action;
-    return action;
-}
-
-void CMainFrame::build_menus_and_toolbar() {
-    QStyle* style = QApplication::style();
-    QAction* file_new_action =
-        add_action("fileNew", "&Nouveau", "Crée un nouveau document", [this] { file_new(); });
-    file_new_action->setShortcut(QKeySequence::New);
-    file_new_action->setIcon(style->standardIcon(QStyle::SP_FileIcon));
-    QAction* file_open_action =
-        add_action("fileOpen", "&Ouvrir...", "Ouvre un document existant", [this] { file_open(); });
-    file_open_action->setShortcut(QKeySequence::Open);
-    file_open_action->setIcon(style->standardIcon(QStyle::SP_DialogOpenButton));
-    QAction* file_save_action = add_action("fileSave", "&Enregistrer",
-                                           "Enregistre le document actif", [this] { file_save(); });
-    file_save_action->setShortcut(QKeySequence::Save);
-    file_save_action->setIcon(style->standardIcon(QStyle::SP_DialogSaveButton));
-    QAction* file_save_as_action =
-        add_action("fileSaveAs", "En&registrer sous...",
-                   "Enregistre le document actif sous un nouveau nom", [this] { file_save_as(); });
-    QAction* import_action = add_command(Command::ImportDxf, "importDxf", "&Import Dxf",
-                                         "Importe un fichier dxf", QIcon());
-    curveImport_ = add_action("importDxfCurves", kCurveImportName + "…",
-                              "Importe toutes les courbes d'un fichier dxf : arcs, cercles, "
-                              "ellipses, splines, blocs, polylignes légères",
-                              [this] { import_dxf(true); });
-    QAction* export_action = add_command(Command::ExportDxf, "exportDxf", "E&xport Dxf",
-                                         "Exporte les pièces détourées au format dxf", QIcon());
-    QAction* quit_action =
-        add_action("fileQuit", "&Quitter", "Quitte l'application", [this] { close(); });
-
-    auto disabled = [this](const char* name, const QString& prompt, Icon icon) {
-        QAction* action = add_action(name, QString(), prompt, [] {});
-        action->setIcon(toolbar_icon(icon));
-        action->setEnabled(false);
-        return action;
-    };
-    QAction* cut =
-        disabled("editCut", "Coupe la sélection et la place dans le Presse-papiers", Icon::Cut);
-    QAction* copy =
-        disabled("editCopy", "Copie la sélection et la place dans le Presse-papiers", Icon::Copy);
-    QAction* paste = disabled("editPaste", "Insère le contenu du Presse-papiers", Icon::Paste);
-    QAction* print = disabled("filePrint", "Imprime le document actif", Icon::Print);
-
-    QAction* reset = add_command(Command::ResetView, "resetView", "Initialise la fenêtre",
-                                 "Initialise la fenêtre", toolbar_icon(Icon::ResetView));
-    const QString cut_prompt = "Mode de gestion des coupes et du détourage";
-    const QString tab_prompt = "Mode d'ajout des points d'accrochage";
-    const QString link_prompt = "Mode de gestion de l'ordre des coupes";
-    QAction* cut_mode = add_command(Command::CutModeButton, "cutMode", "Détourage", cut_prompt,
-                                    toolbar_icon(Icon::CutMode), true);
-    QAction* reverse = add_command(Command::Reverse, "reverse", "Permute",
-                                   "Permute début et fin du polyline", toolbar_icon(Icon::Reverse));
-    QAction* join = add_command(Command::Join, "join", "Joint", "Joint les 2 polylines",
-                                toolbar_icon(Icon::Join));
-    QAction* explode = add_command(Command::Explode, "explode", "Décompose",
-                                   "Décompose le polyline", toolbar_icon(Icon::Explode));
-    QAction* left = add_command(Command::OffsetLeft, "offsetLeft", "Détourage à gauche",
-                                "Détourage à gauche ", toolbar_icon(Icon::OffsetLeft));
-    QAction* right = add_command(Command::OffsetRight, "offsetRight", "Détourage à droite",
-                                 "Détrourage à droite", toolbar_icon(Icon::OffsetRight));
-    QAction* remove_offset = add_command(
-        Command::RemoveOffset, "removeOffset", "Supprime le détourage",
-        "Supprime le détourage du polyline sélectionné", toolbar_icon(Icon::RemoveOffset));
-    QAction* tab_mode = add_command(Command::TabModeButton, "tabMode", "Accrochage", tab_prompt,
-                                    toolbar_icon(Icon::TabMode), true);
-    QAction* add_tab = add_command(Command::AddTab, "addTab", "Ajoute",
-                                   "Ajoute un point d'accroche", toolbar_icon(Icon::AddTab));
-    QAction* remove_tab = add_command(Command::RemoveTab, "removeTab", "Enlève",
-                                      "Enleve le point d'accroche", toolbar_icon(Icon::RemoveTab));
-    QAction* tab_next = add_command(Command::TabNext, "tabNext", "Suivant",
-                                    "Déplace le point d'accroche vers le segment suivant",
-                                    toolbar_icon(Icon::TabNext));
-    QAction* tab_previous = add_command(Command::TabPrevious, "tabPrevious", "Précédent",
-                                        "Déplace le point d'accroche vers le segment précédent",
-                                        toolbar_icon(Icon::TabPrevious));
-    QAction* link_mode = add_command(Command::LinkModeButton, "linkMode", "Liaison", link_prompt,
-                                     toolbar_icon(Icon::LinkMode), true);
-    QAction* remove_link = add_command(Command::RemoveLink, "removeLink", "Supprime la liaison",
-                                       "Supprime la liaison", toolbar_icon(Icon::RemoveLink));
-    QAction* about_action = add_action("appAbout", "&À propos de Plandor...",
-                                       "Affiche des informations sur le programme, le numéro de "
-                                       "version et le copyright",
-                                       [this] { about(); });
-    about_action->setIcon(style->standardIcon(QStyle::SP_MessageBoxQuestion));
-
-    QAction* menu_cut =
-        add_command(Command::CutModeMenu, "menuCutMode", "Détourage", cut_prompt, QIcon(), true);
-    QAction* menu_tab =
-        add_command(Command::TabModeMenu, "menuTabMode", "Accrochage", tab_prompt, QIcon(), true);
-    QAction* menu_link =
-        add_command(Command::LinkModeMenu, "menuLinkMode", "Liaison", link_prompt, QIcon(), true);
-    QAction* normal = add_command(Command::NormalMode, "normalMode", "Mode &Normal",
-                                  "Mode affichage simple", QIcon(), true);
-    QAction* auto_plan_action =
-        add_action("autoPlan", kAutoPlanName + "…",
-                   "Détoure, attache et relie toutes les pièces et tous les trous du dessin",
-                   [this] { auto_plan(); });
-    QAction* prefs = add_command(Command::Preferences, "preferences", "&Préférences",
-                                 "Modifie les valeurs par défaut du logiciel", QIcon());
-
-    QMenu* file = menuBar()->addMenu("&Fichier");
-    file->setObjectName("menuFichier");
-    file->addActions({file_new_action, file_open_action, file_save_action, file_save_as_action});
-    file->addSeparator();
-    file->addActions({import_action, curveImport_, export_action});
-    file->addSeparator();
-    for (int i = 0; i < kRecentFiles; ++i) {
-        QAction* recent = add_action(("recentFile" + std::to_string(i + 1)).c_str(), QString(),
-                                     "Ouvre ce document", [this, i] { open_recent(i); });
-        recentActions_.push_back(recent);
-        file->addAction(recent);
-    }
-    file->addSeparator();
-    file->addAction(quit_action);
-
-    QMenu* edit = menuBar()->addMenu("&Édition");
-    edit->setObjectName("menuEdition");
-    QAction* undo = undo_->createUndoAction(this, "Annuler");
-    undo->setObjectName("editUndo");
-    undo->setShortcut(QKeySequence::Undo);
-    QAction* redo = undo_->createRedoAction(this, "Rétablir");
-    redo->setObjectName("editRedo");
-    redo->setShortcuts(
-        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
-    edit->addActions({undo, redo});
-
-    auto* toolbar = new QToolBar("Barre d'outils", this);
-    toolbar->setObjectName("toolBar");
-    toolbar->setMovable(true);
-    toolbar->setFloatable(true);
-    toolbar->setIconSize(QSize(24, 24));
-    addToolBar(Qt::TopToolBarArea, toolbar);
-    const std::vector<QAction*> buttons = {file_new_action,
-                                           file_open_action,
-                                           file_save_action,
-                                           nullptr,
-                                           cut,
-                                           copy,
-                                           paste,
-                                           nullptr,
-                                           print,
-                                           nullptr,
-                                           reset,
-                                           nullptr,
-                                           cut_mode,
-                                           reverse,
-                                           join,
-                                           explode,
-                                           left,
-                                           right,
-                                           remove_offset,
-                                           nullptr,
-                                           tab_mode,
-                                           add_tab,
-                                           remove_tab,
-                                           tab_next,
-                                           tab_previous,
-                                           nullptr,
-                                           link_mode,
-                                           remove_link,
-                                           nullptr,
-                                           about_action};
-    for (QAction* action : buttons) {
-        if (action == nullptr) {
-            toolbar->addSeparator();
-            continue;
-        }
-        toolbar->addAction(action);
-        toolbar->widgetForAction(action)->setObjectName("bt_" + action->objectName());
-    }
-
-    QMenu* display = menuBar()->addMenu("&Affichage");
-    display->setObjectName("menuAffichage");
-    QAction* show_toolbar = toolbar->toggleViewAction();
-    show_toolbar->setObjectName("viewToolbar");
-    show_toolbar->setText("&Barre d'outils");
-    show_toolbar->setStatusTip("Affiche ou masque la barre d'outils");
-    QAction* show_status =
-        add_action("viewStatusBar", "Barre d'é&tat", "Affiche ou masque la barre d'état",
-                   [this] { statusBar()->setVisible(!statusBar()->isVisible()); });
-    show_status->setCheckable(true);
-    show_status->setChecked(true);
-    display->addActions({show_toolbar, show_status, normal});
-
-    QMenu* tools = menuBar()->addMenu("Outils");
-    tools->setObjectName("menuOutils");
-    tools->addActions({menu_cut, menu_tab, menu_link});
-    tools->addSeparator();
-    tools->addAction(auto_plan_action);
-    tools->addAction(prefs);
-
-    QMenu* help = menuBar()->addMenu("&?");
-    help->setObjectName("menuAide");
-    help->addAction(about_action);
 }
 
 void CMainFrame::run_command(Command command) {
@@ -419,7 +191,7 @@ void CMainFrame::update_title() {
 }
 
 void CMainFrame::error(const QString& text) {
-    show_message_("ERREUR", text, MessageKind::Error);
+    show_message_(this, "ERREUR", text, MessageKind::Error);
 }
 
 bool CMainFrame::ask_save() {
@@ -443,7 +215,8 @@ bool CMainFrame::save_to(const QString& path) {
         return false;
     }
     undo_->setClean();
-    add_recent(path);
+    recent_.add(path);
+    show_recent();
     update_title();
     return true;
 }
@@ -517,7 +290,8 @@ bool CMainFrame::open_plan(const QString& path) {
         error(QString::fromStdString(message));
         return false;
     }
-    add_recent(QFileInfo(path).absoluteFilePath());
+    recent_.add(QFileInfo(path).absoluteFilePath());
+    show_recent();
     document_replaced();
     return true;
 }
@@ -530,35 +304,13 @@ void CMainFrame::select_mode(EditMode mode) {
     run_command(command);
 }
 
-void CMainFrame::add_recent(const QString& path) {
-    recent_.removeAll(path);
-    recent_.prepend(path);
-    while (recent_.size() > kRecentFiles) {
-        recent_.removeLast();
-    }
-    show_recent();
-    if (keepRecent_) {
-        QSettings store("Ostrelo", "Plandor");
-        for (int i = 0; i < kRecentFiles; ++i) {
-            store.setValue("Recent File List/File" + QString::number(i + 1),
-                           i < recent_.size() ? recent_[i] : QString());
-        }
-    }
-}
-
 void CMainFrame::show_recent() {
-    for (int i = 0; i < kRecentFiles; ++i) {
-        QAction* action = recentActions_[static_cast<size_t>(i)];
-        action->setVisible(i < recent_.size());
-        if (i < recent_.size()) {
-            action->setText("&" + QString::number(i + 1) + " " + QFileInfo(recent_[i]).fileName());
-        }
-    }
+    recent_.show_in(recentActions_);
 }
 
 void CMainFrame::open_recent(int index) {
-    if (index < recent_.size()) {
-        open_plan(recent_[index]);
+    if (index < recent_.files().size()) {
+        open_plan(recent_.files()[index]);
     }
 }
 
@@ -587,7 +339,8 @@ bool CMainFrame::import_drawing(const QString& path, bool curves) {
         },
         name);
     if (done != 0 && !report.empty()) {
-        show_message_(name, QString::fromStdString(report).trimmed(), MessageKind::Information);
+        show_message_(this, name, QString::fromStdString(report).trimmed(),
+                      MessageKind::Information);
     }
     return done != 0;
 }
@@ -619,7 +372,7 @@ void CMainFrame::auto_plan() {
         },
         kAutoPlanName);
     if (report.done != 0) {
-        show_message_(kAutoPlanName,
+        show_message_(this, kAutoPlanName,
                       QString::fromStdString(plan_report_text(report, options)).trimmed(),
                       MessageKind::Information);
     }
@@ -656,7 +409,7 @@ void CMainFrame::preferences() {
 }
 
 void CMainFrame::about() {
-    show_message_("À propos de Plandor", "Plandor version 1.0.2\nOstrelo",
+    show_message_(this, "À propos de Plandor", "Plandor version 1.0.2\nOstrelo",
                   MessageKind::Information);
 }
 

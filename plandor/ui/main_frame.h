@@ -14,19 +14,24 @@
 #include "message_box.h"
 #include "plandor_doc.h"
 #include "preferences.h"
+#include "recent_files.h"
 #include "settings_store.h"
 
 class QAction;
+class QToolBar;
 class QUndoStack;
 
 namespace plandor {
+
+// The names of the curve import and the automatic plan, in their menus and
+// on their undo steps and reports.
+inline const QString kCurveImportName = "Importer un dessin DXF (toutes courbes)";
+inline const QString kAutoPlanName = "Planification automatique";
 
 class CPlandorView;
 
 class CMainFrame : public QMainWindow {
   public:
-    using MessageKind = plandor::MessageKind;
-    using MessageSink = plandor::MessageSink;
     using Answer = plandor::Answer;
     using QuestionSink = plandor::QuestionSink;
     // A file to open (`save` false) or to save to; empty when cancelled.
@@ -40,7 +45,7 @@ class CMainFrame : public QMainWindow {
                         QWidget* parent = nullptr);
     ~CMainFrame() override;
 
-    void set_message_sink(MessageSink sink) { show_message_ = std::move(sink); }
+    void set_message_sink(platform::MessageSink sink) { show_message_ = std::move(sink); }
     void set_question_sink(QuestionSink sink) { ask_ = std::move(sink); }
     void set_file_chooser(FileChooser chooser) { choose_file_ = std::move(chooser); }
     // The machine controller's settings, whose speeds give the automatic
@@ -61,7 +66,7 @@ class CMainFrame : public QMainWindow {
     Editor& editor() { return editor_; }
     CPlandorView* view() { return view_; }
     QUndoStack* undo_stack() { return undo_; }
-    const QStringList& recent_files() const { return recent_; }
+    const QStringList& recent_files() const { return recent_.files(); }
 
     // File commands, as the menu runs them.
     void file_new();
@@ -74,12 +79,18 @@ class CMainFrame : public QMainWindow {
 
   private:
     friend class SnapshotCommand;
+    struct MenuRow;
 
-    QAction* add_command(Command command, const char* name, const QString& text,
-                         const QString& prompt, const QIcon& icon, bool checkable = false);
+    // The menus and the toolbar (main_frame_menus.cpp).
+    static std::vector<MenuRow> file_rows();
+    static std::vector<MenuRow> command_rows();
+    static std::vector<MenuRow> menu_rows();
+    QAction* add_row(const MenuRow& row);
     QAction* add_action(const char* name, const QString& text, const QString& prompt,
                         const std::function<void()>& run);
     void build_menus_and_toolbar();
+    QToolBar* build_toolbar(const std::map<std::string, QAction*>& actions);
+    void build_menus(const std::map<std::string, QAction*>& actions);
     void run_command(Command command);
     // Runs an edit as one undo step; with `stored` (the user's store as it was
     // before) the step undoes and redoes the store's preferences too.
@@ -93,7 +104,6 @@ class CMainFrame : public QMainWindow {
     bool ask_save();
     bool save_to(const QString& path);
     void document_replaced();
-    void add_recent(const QString& path);
     void show_recent();
     void open_recent(int index);
     void import_dxf(bool curves);
@@ -105,7 +115,6 @@ class CMainFrame : public QMainWindow {
     void error(const QString& text);
 
     platform::SettingsStore& settings_;
-    bool keepRecent_ = false;
     CPlandorDoc doc_;
     Editor editor_{doc_};
     CPlandorView* view_ = nullptr;
@@ -114,8 +123,8 @@ class CMainFrame : public QMainWindow {
     std::map<Command, QAction*> commands_;
     QAction* curveImport_ = nullptr;
     std::vector<QAction*> recentActions_;
-    QStringList recent_;
-    MessageSink show_message_;
+    platform::RecentFiles recent_;
+    platform::MessageSink show_message_;
     QuestionSink ask_;
     FileChooser choose_file_;
 };

@@ -7,16 +7,6 @@
 
 namespace plandor {
 
-void show_message_box(QWidget* parent, const QString& title, const QString& text,
-                      MessageKind kind) {
-    const QMessageBox::Icon icon = kind == MessageKind::Error     ? QMessageBox::Critical
-                                   : kind == MessageKind::Warning ? QMessageBox::Warning
-                                                                  : QMessageBox::Information;
-    QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
-    platform::fit_title(&box);
-    box.exec();
-}
-
 Answer ask_in_box(QWidget* parent, const QString& title, const QString& text, bool cancel) {
     QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::NoButton, parent);
     QPushButton* yes = box.addButton(QMessageBox::Yes);

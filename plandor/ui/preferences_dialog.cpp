@@ -12,8 +12,8 @@
 
 namespace plandor {
 
-CPreferencesDialog::CPreferencesDialog(const Preferences& values, MessageSink show_message,
-                                       QWidget* parent)
+CPreferencesDialog::CPreferencesDialog(const Preferences& values,
+                                       platform::MessageSink show_message, QWidget* parent)
     : QDialog(parent), values_(values), show_message_(std::move(show_message)) {
     setObjectName("preferences");
     setWindowTitle("Préférence");
@@ -75,7 +75,9 @@ void CPreferencesDialog::accept() {
     for (Field& f : fields) {
         std::string message;
         if (!read_preference(f.edit->text().toStdString(), f.range, f.value, message)) {
-            show_message_("ATTENTION", QString::fromStdString(message), MessageKind::Warning);
+            // Over the main window, as the program's other messages.
+            show_message_(parentWidget(), "ATTENTION", QString::fromStdString(message),
+                          platform::MessageKind::Warning);
             f.edit->setFocus();
             f.edit->selectAll();
             return;

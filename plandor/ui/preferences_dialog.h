@@ -16,7 +16,7 @@ namespace plandor {
 
 class CPreferencesDialog : public QDialog {
   public:
-    CPreferencesDialog(const Preferences& values, MessageSink show_message,
+    CPreferencesDialog(const Preferences& values, platform::MessageSink show_message,
                        QWidget* parent = nullptr);
 
     // What OK accepted.
@@ -29,7 +29,7 @@ class CPreferencesDialog : public QDialog {
                          const QString& range, const std::string& text);
 
     Preferences values_;
-    MessageSink show_message_;
+    platform::MessageSink show_message_;
     QLineEdit* radius_ = nullptr;
     QLineEdit* tabWidth_ = nullptr;
     QLineEdit* tabStep_ = nullptr;

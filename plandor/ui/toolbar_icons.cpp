@@ -50,7 +50,8 @@ void tab_segment(QPainter& p, double gap_left) {
     p.drawEllipse(QPointF(gap_left + 6, 16), 1.6, 1.6);
 }
 
-void paint(QPainter& p, Icon icon) {
+// The clipboard's and the printer's buttons.
+void paint_edit_icon(QPainter& p, Icon icon) {
     switch (icon) {
         case Icon::Cut:
             p.setPen(QPen(kOutline, 1.6));
@@ -77,6 +78,14 @@ void paint(QPainter& p, Icon icon) {
             p.drawRect(QRectF(7, 3, 10, 7));
             p.drawRect(QRectF(7, 15, 10, 6));
             break;
+        default:
+            break;
+    }
+}
+
+// The view's and the contours' commands.
+void paint_contour_icon(QPainter& p, Icon icon) {
+    switch (icon) {
         case Icon::ResetView:
             p.setPen(QPen(kOutline, 1.2, Qt::DashLine));
             p.drawLine(QPointF(4, 2), QPointF(4, 22));
@@ -125,6 +134,14 @@ void paint(QPainter& p, Icon icon) {
             outline_and_contour(p, true, false);
             cross(p, QPointF(17, 17));
             break;
+        default:
+            break;
+    }
+}
+
+// The tabs' and the links' commands.
+void paint_tab_and_link_icon(QPainter& p, Icon icon) {
+    switch (icon) {
         case Icon::TabMode:
             outline_and_contour(p, false, false);
             tab_segment(p, 9);
@@ -160,6 +177,38 @@ void paint(QPainter& p, Icon icon) {
             p.setPen(QPen(kLinkBlue, 1.8));
             arrow(p, QPointF(3, 21), QPointF(21, 3));
             cross(p, QPointF(16, 16));
+            break;
+        default:
+            break;
+    }
+}
+
+void paint(QPainter& p, Icon icon) {
+    switch (icon) {
+        case Icon::Cut:
+        case Icon::Copy:
+        case Icon::Paste:
+        case Icon::Print:
+            paint_edit_icon(p, icon);
+            break;
+        case Icon::ResetView:
+        case Icon::CutMode:
+        case Icon::Reverse:
+        case Icon::Join:
+        case Icon::Explode:
+        case Icon::OffsetLeft:
+        case Icon::OffsetRight:
+        case Icon::RemoveOffset:
+            paint_contour_icon(p, icon);
+            break;
+        case Icon::TabMode:
+        case Icon::AddTab:
+        case Icon::RemoveTab:
+        case Icon::TabNext:
+        case Icon::TabPrevious:
+        case Icon::LinkMode:
+        case Icon::RemoveLink:
+            paint_tab_and_link_icon(p, icon);
             break;
     }
 }

@@ -40,6 +40,17 @@ class QtSettingsStore : public SettingsStore {
         return settings_.status() == QSettings::NoError;
     }
 
+    std::string read_text(const std::string& section, const std::string& key) const override {
+        return settings_.value(path(section, key)).toString().toStdString();
+    }
+
+    bool write_text(const std::string& section, const std::string& key,
+                    const std::string& value) override {
+        settings_.setValue(path(section, key), QString::fromStdString(value));
+        settings_.sync();
+        return settings_.status() == QSettings::NoError;
+    }
+
   private:
     static QString path(const std::string& section, const std::string& key) {
         return QString::fromStdString(section) + '/' + QString::fromStdString(key);

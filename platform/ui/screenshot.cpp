@@ -8,7 +8,6 @@
 #include <QPixmap>
 #include <QStringList>
 #include <QWidget>
-#include <cstdio>
 #include <cstring>
 
 #include "french_qt.h"
@@ -63,15 +62,6 @@ bool save_screenshot(const std::vector<QWidget*>& windows, const std::string& pa
     }
     return save_file(path, std::string_view(png.constData(), static_cast<size_t>(png.size())),
                      error);
-}
-
-std::function<void(const QString&, const QString&, bool)> stderr_message_sink(bool* refused) {
-    return [refused](const QString&, const QString& text, bool error) {
-        std::fprintf(stderr, "%s\n", text.toStdString().c_str());
-        if (error) {
-            *refused = true;
-        }
-    };
 }
 
 void show_settings_notices(QWidget* window, const QString& title,

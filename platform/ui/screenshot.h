@@ -4,9 +4,10 @@
 // stored settings replaced at start.
 
 #include <QString>
-#include <functional>
 #include <string>
 #include <vector>
+
+#include "message_sink.h"
 
 class QWidget;
 
@@ -19,11 +20,6 @@ void use_offscreen_for_screenshot(int argc, char** argv);
 // Renders the windows side by side into one PNG, written atomically.
 bool save_screenshot(const std::vector<QWidget*>& windows, const std::string& path,
                      std::string* error);
-
-// A window's message sink for a --screenshot run: no message box, the text on
-// stderr; `*refused` becomes true on a refusal.
-std::function<void(const QString& title, const QString& text, bool error)> stderr_message_sink(
-    bool* refused);
 
 // Stored settings that could not be used were replaced by their defaults:
 // one warning over `window` lists them, none when there are none.

@@ -62,7 +62,7 @@ TEST_F(StelmoWindowTest, SaveWritesTheFileAndReports) {
     QTest::mouseClick(child<QPushButton>("bt_sauve"), Qt::LeftButton);
 
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_FALSE(messages[0].error);
+    EXPECT_EQ(messages[0].kind, platform::MessageKind::Plain);
     EXPECT_EQ(messages[0].title, "Nom du fichier : " + QString::fromStdString(file.string()));
     EXPECT_EQ(messages[0].text, "Enregistrement de 324 points effectué avec succés.");
     EXPECT_EQ(test_files::read_bytes(file),
@@ -72,7 +72,7 @@ TEST_F(StelmoWindowTest, SaveWritesTheFileAndReports) {
 TEST_F(StelmoWindowTest, RefusedInputShowsItsMessageAndChangesNothing) {
     retype("txt_nbrad", "0");
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_TRUE(messages[0].error);
+    EXPECT_EQ(messages[0].kind, platform::MessageKind::Warning);
     EXPECT_EQ(messages[0].text, "Le nombre de points par segment radial doit être différent de 0.");
     EXPECT_EQ(child<QLineEdit>("txt_nomfich")->text(), "Etoile 50 30 10.dat");
     EXPECT_EQ(window.star().nb_pts(), 324);
@@ -105,7 +105,8 @@ TEST_F(StelmoWindowTest, EnterOnSauverSavesTheFileOfTheComputedPoints) {
         sauve->setFocus();
         QTest::keyClick(sauve, c.key, c.key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
         ASSERT_EQ(messages.size(), c.refused ? 2u : 1u) << c.dext;
-        EXPECT_FALSE(messages.back().error) << messages.back().text.toStdString();
+        EXPECT_EQ(messages.back().kind, platform::MessageKind::Plain)
+            << messages.back().text.toStdString();
         EXPECT_EQ(test_files::read_bytes(file), golden) << c.dext;
     }
 }

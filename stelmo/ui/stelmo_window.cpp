@@ -7,7 +7,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -18,24 +17,10 @@
 
 namespace stelmo {
 
-namespace {
-
-void show_message_box(QWidget* parent, const QString& title, const QString& text, bool error) {
-    QMessageBox box(error ? QMessageBox::Warning : QMessageBox::NoIcon, title, text,
-                    QMessageBox::Ok, parent);
-    platform::fit_title(&box);
-    box.exec();
-}
-
-}  // namespace
-
 StelmoWindow::StelmoWindow(QWidget* parent) : QWidget(parent) {
     setObjectName("stelmo");
     setWindowTitle("Génération de fichier .dat pour un évidement en étoile");
     platform::fit_title(this);
-    show_message_ = [this](const QString& title, const QString& text, bool error) {
-        show_message_box(this, title, text, error);
-    };
 
     auto* heading = new QLabel("Génération d'évidement en étoile", this);
     heading->setObjectName("Lbl_titre");
@@ -133,7 +118,8 @@ bool StelmoWindow::bt_trace_Click() {
     std::string name;
     std::string error;
     if (!star_.calcul_etoile(fields(), name, error)) {
-        show_message_("Erreur", QString::fromStdString(error), true);
+        show_message_(this, "Erreur", QString::fromStdString(error),
+                      platform::MessageKind::Warning);
         return false;
     }
     txt_nomfich_->setText(QString::fromStdString(name));
@@ -146,10 +132,12 @@ bool StelmoWindow::bt_sauve_Click() {
     std::string error;
     if (!star_.sauve(QFile::encodeName(txt_nomfich_->text()).toStdString(),
                      pointfile::system_decimal_separator(), report, error)) {
-        show_message_("Erreur", QString::fromStdString(error), true);
+        show_message_(this, "Erreur", QString::fromStdString(error),
+                      platform::MessageKind::Warning);
         return false;
     }
-    show_message_(QString::fromStdString(report.title), QString::fromStdString(report.text), false);
+    show_message_(this, QString::fromStdString(report.title), QString::fromStdString(report.text),
+                  platform::MessageKind::Plain);
     return true;
 }
 

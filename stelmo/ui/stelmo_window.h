@@ -3,8 +3,8 @@
 // the save button.
 
 #include <QWidget>
-#include <functional>
 
+#include "message_sink.h"
 #include "star_hollow.h"
 
 class QGridLayout;
@@ -17,12 +17,11 @@ class StarPlot;
 
 class StelmoWindow : public QWidget {
   public:
-    // Shows a message; `error` is true for a refusal. Tests replace it.
-    using MessageSink = std::function<void(const QString& title, const QString& text, bool error)>;
-
     explicit StelmoWindow(QWidget* parent = nullptr);
 
-    void set_message_sink(MessageSink sink) { show_message_ = std::move(sink); }
+    // A refusal is a warning, a saved file a plain report. Tests replace the
+    // message boxes.
+    void set_message_sink(platform::MessageSink sink) { show_message_ = std::move(sink); }
     const StarHollow& star() const { return star_; }
 
     // Types the texts of `f` into the dimension fields (nothing is computed).
@@ -53,7 +52,7 @@ class StelmoWindow : public QWidget {
     QPushButton* bt_trace_ = nullptr;
     QPushButton* bt_sauve_ = nullptr;
     StarPlot* dessin_ = nullptr;
-    MessageSink show_message_;
+    platform::MessageSink show_message_ = platform::show_message_box;
     bool activated_ = false;
 };
 

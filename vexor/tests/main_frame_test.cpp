@@ -342,8 +342,9 @@ TEST_F(MainFrameTest, ARunningJobPausesStopsOnAKeyAndLocksTheSettings) {
     // machine goes on while the refusal is on the screen in a real box.
     messages.clear();
     std::vector<std::int64_t> advanced;
-    window.set_message_sink([&](const QString& title, const QString& text, bool error) {
-        messages.push_back({title, text, error});
+    window.set_message_sink([&](QWidget* parent, const QString& title, const QString& text,
+                                platform::MessageKind kind) {
+        messages.push_back(window_test::captured(parent, title, text, kind));
         const std::int64_t before = snap().tally.tickTimeUs;
         QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok, &window);
         QTimer::singleShot(300, &box, &QMessageBox::accept);
@@ -511,10 +512,10 @@ TEST_F(MainFrameTest, ToolbarHoldsTheCommandsInOrderWithTheirPrompts) {
 
 TEST_F(MainFrameTest, TheLastFourDrawingsAreKeptNewestFirst) {
     const QString ini = QString::fromStdString((window.dir.path / "recent.ini").string());
-    QSettings store(ini, QSettings::IniFormat);
+    const auto store = platform::make_file_settings(ini.toStdString());
     QStringList names;
     {
-        CMainFrame frame(*window.machine, &store);
+        CMainFrame frame(*window.machine, store.get());
         for (const char* name : {"a.dxf", "b.dxf", "c.dxf", "d.dxf", "e.dxf", "b.dxf"}) {
             const auto file = window.dir.path / name;
             vexor::test::write_text(file,
@@ -524,7 +525,7 @@ TEST_F(MainFrameTest, TheLastFourDrawingsAreKeptNewestFirst) {
         }
         EXPECT_EQ(frame.windowTitle(), "b.dxf - Vexor (Simulation)");
     }
-    CMainFrame later(*window.machine, &store);
+    CMainFrame later(*window.machine, store.get());
     for (int i = 1; i <= 4; ++i) {
         names << later.findChild<QAction*>(QString("recentFile%1").arg(i))->text();
     }

@@ -17,7 +17,6 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QSettings>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
@@ -35,10 +34,8 @@ namespace vexor {
 
 namespace {
 
-constexpr int kRecentFiles = 4;
 // Height a window manager's title bar takes above the window, at most.
 constexpr int kTitleBar = 40;
-constexpr const char* kRecentGroup = "Recent File List";
 
 // "%+08.2f": the sign always, zeros after it.
 QString signed_position(float value) {
@@ -75,23 +72,19 @@ void forget_stale_hover(QWidget* window) {
     }
 }
 
-void show_message_box(QWidget* parent, const QString& title, const QString& text, bool error) {
-    QMessageBox box(error ? QMessageBox::Warning : QMessageBox::Information, title, text,
-                    QMessageBox::Ok, parent);
-    platform::fit_title(&box);
-    box.exec();
+void show_message_box(QWidget* parent, const QString& title, const QString& text,
+                      platform::MessageKind kind) {
+    platform::show_message_box(parent, title, text, kind);
     forget_stale_hover(parent->window());
 }
 
 }  // namespace
 
-CMainFrame::CMainFrame(VexorMachine& machine, QSettings* recent, QWidget* parent)
+CMainFrame::CMainFrame(VexorMachine& machine, platform::SettingsStore* recent, QWidget* parent)
     : QMainWindow(parent), machine_(machine), doc_(machine.doc()), recent_(recent) {
     setObjectName("CMainFrame");
     setWindowIcon(QIcon(":/icons/vexor.svg"));
-    message_ = [this](const QString& title, const QString& text, bool error) {
-        show_message_box(this, title, text, error);
-    };
+    message_ = show_message_box;
 
     view_ = new CVexorView(
         doc_,
@@ -102,7 +95,7 @@ CMainFrame::CMainFrame(VexorMachine& machine, QSettings* recent, QWidget* parent
 
     CParamBar::Handlers handlers;
     handlers.error = [this](const QString& title, const QString& text) {
-        message_(title, text, true);
+        message_(this, title, text, platform::MessageKind::Warning);
     };
     handlers.speeds = [this](const CParamBar::Speeds& s) {
         machine_.runner().command(
@@ -179,7 +172,7 @@ void CMainFrame::build_menus() {
     file->addAction(fileNew);
     file->addAction(fileOpen);
     file->addSeparator();
-    for (int i = 0; i < kRecentFiles; ++i) {
+    for (int i = 0; i < platform::RecentFiles::kCount; ++i) {
         auto* action = new QAction(this);
         action->setObjectName(QString("recentFile%1").arg(i + 1));
         action->setVisible(false);
@@ -188,7 +181,7 @@ void CMainFrame::build_menus() {
         recentActions_.push_back(action);
         file->addAction(action);
     }
-    update_recent(QString());
+    show_recent();
     file->addSeparator();
     file->addAction(
         add_action("fileQuit", "&Quitter", "Quitte l'application", "", [this] { close(); }));
@@ -466,7 +459,8 @@ void CMainFrame::start_job() {
     jobTimeUs_ = doc_.jobTimeUs;
     jobTickBase_ = machine_.runner().snapshot().tally.tickTimeUs;
     view_->viewport()->update();
-    message_("Vexor", "Appuyer sur une touche pour stopper la machine", false);
+    message_(this, "Vexor", "Appuyer sur une touche pour stopper la machine",
+             platform::MessageKind::Information);
     machine_.runner().command([](CStepDriver& d) {
         if (d.paused()) {
             d.toggle_pause();
@@ -491,7 +485,10 @@ void CMainFrame::machine_dialog() {
     }
     CMachineDlg dialog(
         doc_.settings(),
-        [this](const QString& title, const QString& text) { message_(title, text, true); }, this);
+        [this](const QString& title, const QString& text) {
+            message_(this, title, text, platform::MessageKind::Warning);
+        },
+        this);
     const int answer = dialog.exec();
     forget_stale_hover(this);
     if (answer != QDialog::Accepted) {
@@ -509,7 +506,10 @@ void CMainFrame::port_dialog() {
     }
     CPortDlg dialog(
         doc_.settings(),
-        [this](const QString& title, const QString& text) { message_(title, text, true); }, this);
+        [this](const QString& title, const QString& text) {
+            message_(this, title, text, platform::MessageKind::Warning);
+        },
+        this);
     const int answer = dialog.exec();
     forget_stale_hover(this);
     if (answer != QDialog::Accepted) {
@@ -527,44 +527,14 @@ bool CMainFrame::open_file(const QString& path) {
     }
     fileName_ = path;
     update_title();
-    update_recent(path);
+    recent_.add(QFileInfo(path).absoluteFilePath());
+    show_recent();
     view_->reset_view();
     return true;
 }
 
-void CMainFrame::update_recent(const QString& path) {
-    QStringList files;
-    if (recent_ != nullptr) {
-        for (int i = 0; i < kRecentFiles; ++i) {
-            const QString f =
-                recent_->value(QString("%1/File%2").arg(kRecentGroup).arg(i + 1)).toString();
-            if (!f.isEmpty()) {
-                files << f;
-            }
-        }
-    }
-    if (!path.isEmpty()) {
-        const QString full = QFileInfo(path).absoluteFilePath();
-        files.removeAll(full);
-        files.prepend(full);
-        while (files.size() > kRecentFiles) {
-            files.removeLast();
-        }
-        if (recent_ != nullptr) {
-            for (int i = 0; i < kRecentFiles; ++i) {
-                recent_->setValue(QString("%1/File%2").arg(kRecentGroup).arg(i + 1),
-                                  i < files.size() ? files[i] : QString());
-            }
-        }
-    }
-    for (int i = 0; i < kRecentFiles; ++i) {
-        QAction* action = recentActions_[static_cast<size_t>(i)];
-        action->setVisible(i < files.size());
-        if (i < files.size()) {
-            action->setText(QString("&%1 %2").arg(i + 1).arg(QFileInfo(files[i]).fileName()));
-            action->setData(files[i]);
-        }
-    }
+void CMainFrame::show_recent() {
+    recent_.show_in(recentActions_);
 }
 
 void CMainFrame::about() {

@@ -13,12 +13,13 @@
 #include <map>
 #include <vector>
 
+#include "message_sink.h"
 #include "move_commands.h"
+#include "recent_files.h"
 #include "vexor_machine.h"
 
 class QAction;
 class QLabel;
-class QSettings;
 
 namespace vexor {
 
@@ -27,13 +28,11 @@ class CVexorView;
 
 class CMainFrame : public QMainWindow {
   public:
-    // Shows a message; `error` is true for a refusal. Tests replace it.
-    using MessageSink = std::function<void(const QString& title, const QString& text, bool error)>;
-
     // `recent` keeps the recent-file list (null: the list is not kept).
-    CMainFrame(VexorMachine& machine, QSettings* recent, QWidget* parent = nullptr);
+    CMainFrame(VexorMachine& machine, platform::SettingsStore* recent, QWidget* parent = nullptr);
 
-    void set_message_sink(MessageSink sink) { message_ = std::move(sink); }
+    // A refusal is a warning. Tests replace the message boxes.
+    void set_message_sink(platform::MessageSink sink) { message_ = std::move(sink); }
     CParamBar& param_bar() { return *bar_; }
     CVexorView& view() { return *view_; }
     bool busy() const { return busy_; }
@@ -70,14 +69,16 @@ class CMainFrame : public QMainWindow {
     void port_dialog();
     bool refuse_while_running();
     void about();
-    void update_recent(const QString& path);
+    void show_recent();
     void update_title();
-    void error(const std::string& text) { message_("Erreur", QString::fromStdString(text), true); }
+    void error(const std::string& text) {
+        message_(this, "Erreur", QString::fromStdString(text), platform::MessageKind::Warning);
+    }
 
     VexorMachine& machine_;
     CVexorDoc& doc_;
-    QSettings* recent_;
-    MessageSink message_;
+    platform::RecentFiles recent_;
+    platform::MessageSink message_;
     CParamBar* bar_ = nullptr;
     CVexorView* view_ = nullptr;
     std::map<std::string, QAction*> actions_;

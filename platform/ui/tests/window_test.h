@@ -8,6 +8,8 @@
 #include <QTest>
 #include <vector>
 
+#include "message_sink.h"
+
 class QWidget;
 
 namespace window_test {
@@ -16,33 +18,30 @@ struct Message {
     QString title;
     QString text;
     bool error = false;
-    QWidget* parent = nullptr;  // for sinks that are told the window raising the message
-    bool warning = false;       // for sinks that are told a kind of message
+    QWidget* parent = nullptr;  // the window raising the message
+    bool warning = false;
+    platform::MessageKind kind = platform::MessageKind::Plain;
 };
 
-// Window must offer set_message_sink(void(title, text, error)),
-// set_message_sink(void(parent, title, text, error)) or, when it names a
-// MessageKind (Information, Warning, Error), set_message_sink(void(title,
-// text, kind)).
+inline Message captured(QWidget* parent, const QString& title, const QString& text,
+                        platform::MessageKind kind) {
+    return {title,
+            text,
+            kind == platform::MessageKind::Error,
+            parent,
+            kind == platform::MessageKind::Warning,
+            kind};
+}
+
+// Window must offer set_message_sink(platform::MessageSink).
 template <class Window>
 class WindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        using ParentSink = void (*)(QWidget*, const QString&, const QString&, bool);
-        if constexpr (requires { typename Window::MessageKind; }) {
-            using Kind = typename Window::MessageKind;
-            window.set_message_sink([this](const QString& t, const QString& x, Kind k) {
-                messages.push_back({t, x, k == Kind::Error, nullptr, k == Kind::Warning});
+        window.set_message_sink(
+            [this](QWidget* p, const QString& t, const QString& x, platform::MessageKind k) {
+                messages.push_back(captured(p, t, x, k));
             });
-        } else if constexpr (requires(Window & w, ParentSink sink) { w.set_message_sink(sink); }) {
-            window.set_message_sink([this](QWidget* p, const QString& t, const QString& x, bool e) {
-                messages.push_back({t, x, e, p});
-            });
-        } else {
-            window.set_message_sink([this](const QString& t, const QString& x, bool e) {
-                messages.push_back({t, x, e});
-            });
-        }
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     }
