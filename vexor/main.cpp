@@ -11,6 +11,7 @@
 #include "french_qt.h"
 #include "field_checks.h"
 #include "main_frame.h"
+#include "qt_settings_store.h"
 #include "screenshot.h"
 #include "simulate_command.h"
 #include "vexor_machine.h"

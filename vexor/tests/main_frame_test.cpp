@@ -3,6 +3,7 @@
 // clock ends every wait at once, the view's clicks and keys.
 
 #include "main_frame.h"
+#include "qt_settings_store.h"
 
 #include <gtest/gtest.h>
 #include <atomic>

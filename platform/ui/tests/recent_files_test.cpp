@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QSettings>
 
+#include "qt_settings_store.h"
 #include "test_files.h"
 
 TEST(RecentFiles, KeepsTheLastFourNewestFirstInTheUsersSettingsFile) {
