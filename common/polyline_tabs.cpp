@@ -89,12 +89,12 @@ TabOutcome CPolyline::place_tab(int segment, float w, float move) {
     return TabOutcome::Stored;
 }
 
-int CPolyline::remove_tab(int segment) {
+bool CPolyline::remove_tab(int segment) {
     if (!has_tab(segment)) {
-        return 0;
+        return false;
     }
     tabs[static_cast<size_t>(segment)].reset();
-    return 1;
+    return true;
 }
 
 bool CPolyline::has_tab(int segment) const {
