@@ -256,7 +256,8 @@ TEST_F(PlandorWindowTest, CutModeSelectsInTurnJoinsAndUndoRestoresTheSavedBytes)
 
 TEST_F(PlandorWindowTest, LinkByTwoClicksRemovedWithDelete) {
     auto square = outline({{20, 20, 0}, {60, 20, 0}, {60, 50, 0}, {20, 50, 0}, {20, 20, 0}});
-    ASSERT_EQ(square->offset(2, 1.0f, true), 1);
+    std::string error;
+    ASSERT_TRUE(square->offset(common::OffsetSide::right, 1.0f, true, error)) << error;
     add(std::move(square));
     button("bt_linkMode");
     EXPECT_TRUE(child<QAction>("menuLinkMode")->isChecked());
@@ -300,7 +301,9 @@ TEST_F(PlandorWindowTest, TabAddedAndMovedOnTheClickedSegment) {
     doc().tabWidth = 4.0f;
     doc().tabStep = 2.0f;
     auto line = outline({{0, 0, 0}, {40, 0, 0}, {40, 20, 0}});
-    ASSERT_EQ(line->offset(1, 1.0f, true), 1);  // (0,1) (39,1) (39,20)
+    std::string error;
+    ASSERT_TRUE(line->offset(common::OffsetSide::left, 1.0f, true, error))
+        << error;  // (0,1) (39,1) (39,20)
     add(std::move(line));
     button("bt_tabMode");
     EXPECT_FALSE(child<QToolButton>("bt_addTab")->isEnabled());
@@ -326,7 +329,8 @@ TEST_F(PlandorWindowTest, TabAddedAndMovedOnTheClickedSegment) {
 TEST_F(PlandorWindowTest, PreferencesRefuseBadValuesAndKeepContoursOnUnchangedRadius) {
     doc().cutterRadius = 1.0f;
     auto square = outline({{0, 0, 0}, {40, 0, 0}, {40, 30, 0}, {0, 30, 0}, {0, 0, 0}});
-    ASSERT_EQ(square->offset(1, 1.0f, true), 1);
+    std::string error;
+    ASSERT_TRUE(square->offset(common::OffsetSide::left, 1.0f, true, error)) << error;
     ASSERT_EQ(square->place_tab(1, 5.0f, 3.0f), common::TabOutcome::Stored);
     add(std::move(square));
     const std::string before = plan_text();

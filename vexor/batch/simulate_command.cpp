@@ -9,6 +9,7 @@
 #include "command_line.h"
 #include "cut_simulation.h"
 #include "file_errors.h"
+#include "read_file.h"
 #include "save_file.h"
 #include "settings_store.h"
 #include "stepping_thread.h"
@@ -51,8 +52,7 @@ std::unique_ptr<platform::SettingsStore> open_settings(const std::string& file, 
                                                        std::string& error) {
     std::error_code ec;
     if (!file.empty()) {
-        if (!std::filesystem::is_regular_file(file, ec)) {
-            error = "Le fichier de réglages « " + file + " » est introuvable.";
+        if (!platform::check_readable_file(file, error)) {
             return nullptr;
         }
         source = file;
