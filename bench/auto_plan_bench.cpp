@@ -64,10 +64,16 @@ void whole_command(benchmark::State& state) {
     for (auto _ : state) {
         platform::MemorySettingsStore settings;
         plandor::CPlandorDoc doc(settings);
-        doc.import_dxf(drawing, error);
+        if (!doc.import_dxf(drawing, error)) {
+            state.SkipWithError(error.c_str());
+            return;
+        }
         report = plandor::plan_automatically(doc, {});
-        doc.save_document((folder / "plan.cmg").string(), error);
-        doc.export_dxf((folder / "decoupe.dxf").string(), error);
+        if (!doc.save_document((folder / "plan.cmg").string(), error) ||
+            !doc.export_dxf((folder / "decoupe.dxf").string(), error)) {
+            state.SkipWithError(error.c_str());
+            return;
+        }
     }
     state.counters["pieces"] = report.parts;
     state.counters["liaisons"] = report.links;

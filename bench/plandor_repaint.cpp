@@ -33,7 +33,8 @@ void fill_at_capacity(plandor::CPlandorDoc& doc) {
                                                  cy + 30.0f * static_cast<float>(std::sin(a)), 0};
         }
         p->nbPoints = common::kPointSlots;
-        p->offset(2, doc.cutterRadius, true);
+        std::string error;
+        (void)p->offset(common::OffsetSide::right, doc.cutterRadius, true, error);
         p->place_tab(25, doc.tabWidth, 0);
         p->place_tab(75, doc.tabWidth, 0);
         doc.add_polyline(std::move(p));

@@ -17,10 +17,10 @@ std::string format_X(int value);
 // number; reading stops at the first other character. Fails, leaving `out`
 // as it was, when no number starts the text or when it is not a finite
 // single-precision value (so "nan", "inf" and 1e39 are refused).
-bool scan_f(const char* text, float& out);
+[[nodiscard]] bool scan_f(const char* text, float& out);
 
 // "%d" scan: leading white space, an optional sign, digits. Fails, leaving
 // `out` as it was, when no integer starts the text or when it does not fit.
-bool scan_d(const char* text, int& out);
+[[nodiscard]] bool scan_d(const char* text, int& out);
 
 }  // namespace common

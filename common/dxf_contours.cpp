@@ -2,17 +2,15 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <utility>
+
+#include "read_file.h"
 
 namespace common {
 
 namespace {
 
-constexpr std::uintmax_t kMaxFileBytes = 512u << 20;
 constexpr std::size_t kGreedyLimit = 40'000;
 constexpr std::size_t kFineSteps = 4;
 
@@ -205,27 +203,6 @@ double deviation(const std::vector<CurvePoint>& pts, const std::vector<bool>& ke
     return worst;
 }
 
-std::string read_file(const std::string& path, std::string& error) {
-    std::error_code ec;
-    const std::filesystem::path p(path);
-    if (!std::filesystem::is_regular_file(p, ec)) {
-        error = "Impossible d'ouvrir le fichier « " + path + " ».";
-        return {};
-    }
-    const std::uintmax_t size = std::filesystem::file_size(p, ec);
-    if (ec || size > kMaxFileBytes) {
-        error = "Le fichier « " + path + " » est trop grand pour un dessin.";
-        return {};
-    }
-    std::ifstream in(p, std::ios::binary);
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!in.good() && !in.eof()) {
-        error = "Impossible de lire le fichier « " + path + " ».";
-        return {};
-    }
-    return text;
-}
-
 }  // namespace
 
 std::vector<CurveContour> chain_pieces(const std::vector<CurvePiece>& pieces, double tolerance,
@@ -326,11 +303,11 @@ void fit_contour(CurveContour& contour, int max_points) {
     pts = std::move(kept);
 }
 
-int import_dxf_curves_text(std::string_view text, int max_contours, int max_points,
-                           CurveImport& result, std::string& error) {
+bool import_dxf_curves_text(std::string_view text, int max_contours, int max_points,
+                            CurveImport& result, std::string& error) {
     result = CurveImport{};
     if (!read_dxf_pieces(text, result.drawing, error)) {
-        return 0;
+        return false;
     }
     result.contours =
         chain_pieces(result.drawing.pieces, kChainToleranceMm, result.zeroLengthPieces);
@@ -342,16 +319,15 @@ int import_dxf_curves_text(std::string_view text, int max_contours, int max_poin
     for (CurveContour& c : result.contours) {
         fit_contour(c, max_points);
     }
-    return 1;
+    return true;
 }
 
-int import_dxf_curves(const std::string& path, int max_contours, int max_points,
-                      CurveImport& result, std::string& error) {
-    error.clear();
-    const std::string text = read_file(path, error);
-    if (!error.empty()) {
+bool import_dxf_curves(const std::string& path, int max_contours, int max_points,
+                       CurveImport& result, std::string& error) {
+    std::string text;
+    if (!platform::read_file(path, text, error, kMaxDrawingBytes)) {
         result = CurveImport{};
-        return 0;
+        return false;
     }
     return import_dxf_curves_text(text, max_contours, max_points, result, error);
 }

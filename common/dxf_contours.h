@@ -42,12 +42,12 @@ struct CurveImport {
     int zeroLengthPieces = 0;
 };
 
-// Reads a DXF file and makes its contours. Returns 0 with a French message
-// when the file cannot be read or is not a DXF drawing.
-int import_dxf_curves(const std::string& path, int max_contours, int max_points,
-                      CurveImport& result, std::string& error);
+// Reads a DXF file and makes its contours. False with a French message when
+// the file cannot be read or is not a DXF drawing.
+[[nodiscard]] bool import_dxf_curves(const std::string& path, int max_contours, int max_points,
+                                     CurveImport& result, std::string& error);
 // The same from the bytes of a file.
-int import_dxf_curves_text(std::string_view text, int max_contours, int max_points,
-                           CurveImport& result, std::string& error);
+[[nodiscard]] bool import_dxf_curves_text(std::string_view text, int max_contours, int max_points,
+                                          CurveImport& result, std::string& error);
 
 }  // namespace common

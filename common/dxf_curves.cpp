@@ -280,7 +280,7 @@ bool Flattener::lwpolyline(const Entity& e, const Affine& m) {
             vertices.back().bulge = v;
         }
     }
-    const bool closed = (integer(e, 70, 0) & 1) != 0;
+    const bool closed = (integer(e, 70, 0) & kClosedFlag) != 0;
     const Affine to_world = m * ocs_affine(extrusion(e.tags), number(e, 38, 0));
     std::vector<CurvePoint> pts = bulge_points(vertices, closed, tolerance(to_world));
     emit(pts, closed, to_world);
@@ -289,25 +289,26 @@ bool Flattener::lwpolyline(const Entity& e, const Affine& m) {
 
 bool Flattener::polyline(const Entity& e, const Affine& m) {
     const long long flags = integer(e, 70, 0);
-    if ((flags & (16 | 64)) != 0) {
+    if ((flags & (kPolygonMeshFlag | kPolyfaceMeshFlag)) != 0) {
         return false;  // polygon and polyface meshes are surfaces, not outlines
     }
     std::vector<BulgeVertex> vertices;
     for (const Entity& v : e.vertices) {
-        if ((integer(v, 70, 0) & 16) != 0) {
+        if ((integer(v, 70, 0) & kSplineFrameFlag) != 0) {
             continue;  // a spline's frame point, not on the curve
         }
         vertices.push_back(BulgeVertex{{number(v, 10, 0), number(v, 20, 0)}, number(v, 42, 0)});
     }
-    const bool spatial = (flags & 8) != 0;
+    const bool spatial = (flags & kPolyline3dFlag) != 0;
     const Affine to_world = spatial ? m : m * ocs_affine(extrusion(e.tags), number(e, 30, 0));
     if (spatial) {
         for (BulgeVertex& v : vertices) {
             v.bulge = 0;
         }
     }
-    std::vector<CurvePoint> pts = bulge_points(vertices, (flags & 1) != 0, tolerance(to_world));
-    emit(pts, (flags & 1) != 0, to_world);
+    const bool closed = (flags & kClosedFlag) != 0;
+    std::vector<CurvePoint> pts = bulge_points(vertices, closed, tolerance(to_world));
+    emit(pts, closed, to_world);
     return true;
 }
 
@@ -353,7 +354,7 @@ bool Flattener::ellipse(const Entity& e, const Affine& m) {
 bool Flattener::spline(const Entity& e, const Affine& m) {
     SplineData s;
     s.degree = static_cast<int>(integer(e, 71, 3));
-    s.closed = (integer(e, 70, 0) & 1) != 0;
+    s.closed = (integer(e, 70, 0) & kClosedFlag) != 0;
     for (const DxfTag& t : e.tags) {
         double v = 0;
         if (!dxf_number(t.value, v)) {
@@ -458,23 +459,23 @@ double mm_per_unit(long long insunits) {
     }
 }
 
-int read_dxf_pieces(std::string_view text, CurvePieces& out, std::string& error) {
+bool read_dxf_pieces(std::string_view text, CurvePieces& out, std::string& error) {
     out = CurvePieces{};
     if (text.substr(0, 18) == "AutoCAD Binary DXF") {
         error = "Ce dessin est un DXF binaire : enregistrez-le en DXF texte (ASCII).";
-        return 0;
+        return false;
     }
     DxfTagReader reader(text);
     Drawing d;
     read_drawing(reader, d);
     if (reader.line() == 0) {
         error = "Ce fichier ne contient aucun dessin DXF.";
-        return 0;
+        return false;
     }
     if (reader.failed()) {
         error = "Ce fichier n'est pas un dessin DXF lisible : ligne " +
                 std::to_string(reader.line()) + ", un code de groupe est attendu.";
-        return 0;
+        return false;
     }
     out.insunits = d.insunits;
     out.mmPerUnit = mm_per_unit(d.insunits);
@@ -483,7 +484,7 @@ int read_dxf_pieces(std::string_view text, CurvePieces& out, std::string& error)
     for (const Entity& e : d.model) {
         flattener.entity(e, root, 0);
     }
-    return 1;
+    return true;
 }
 
 }  // namespace common

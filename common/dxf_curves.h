@@ -45,9 +45,9 @@ struct CurvePieces {
     bool tooLarge = false;           // the reading stopped at its point budget
 };
 
-// Reads the model space of a DXF text. Returns 0 with a French message when
-// the text is not an ASCII DXF drawing.
-int read_dxf_pieces(std::string_view text, CurvePieces& out, std::string& error);
+// Reads the model space of a DXF text. False with a French message when the
+// text is not an ASCII DXF drawing.
+[[nodiscard]] bool read_dxf_pieces(std::string_view text, CurvePieces& out, std::string& error);
 
 // Millimetres per drawing unit for a $INSUNITS code; 1 for unitless drawings,
 // millimetres and codes without a length.

@@ -1,11 +1,10 @@
 #include "dxf_file.h"
 
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 
 #include "c_format.h"
 #include "printable.h"
+#include "read_file.h"
 #include "save_file.h"
 
 namespace common {
@@ -24,43 +23,45 @@ std::string squeeze(const char* line) {
     return out;
 }
 
+constexpr int kEnd = -1;  // next_char() past the last byte
+
 constexpr const char* kEntityTail = "  8\n0\n  6\nContinuous\n 62\n     7\n  5\n";
 
 }  // namespace
 
-CDxfFile::~CDxfFile() {
-    if (file_ != nullptr) {
-        std::fclose(file_);
+bool CDxfFile::open(const std::string& path, DxfMode mode, std::string& error) {
+    if (reading_ || writing_) {
+        error = "Le fichier dxf est déjà ouvert.";
+        return false;
     }
-}
-
-int CDxfFile::open(const std::string& path, int mode) {
-    if (file_ != nullptr || reading_memory_ || writing_ || path.empty()) {
-        return 0;
+    if (path.empty()) {
+        error = "Aucun nom de fichier n'est donné.";
+        return false;
     }
-    if (mode == kRead) {
-        std::error_code ec;
-        if (!std::filesystem::is_regular_file(std::filesystem::path(path), ec)) {
-            return 0;
+    if (mode == DxfMode::read) {
+        if (!platform::read_file(path, owned_, error, kMaxDrawingBytes)) {
+            return false;
         }
-        file_ = std::fopen(path.c_str(), "r");
-        return file_ != nullptr ? 1 : 0;
+        reading_ = true;
+        memory_ = owned_;
+        memory_pos_ = 0;
+        return true;
     }
     writing_ = true;
     path_ = path;
     handle_ = kFirstHandle;
     text_ = "  0\nSECTION\n  2\nENTITIES\n";
-    return 1;
+    return true;
 }
 
-int CDxfFile::open_bytes(std::string_view bytes) {
-    if (file_ != nullptr || reading_memory_ || writing_) {
-        return 0;
+bool CDxfFile::open_bytes(std::string_view bytes) {
+    if (reading_ || writing_) {
+        return false;
     }
-    reading_memory_ = true;
+    reading_ = true;
     memory_ = bytes;
     memory_pos_ = 0;
-    return 1;
+    return true;
 }
 
 // One line of at most 99 characters, its line end included when it fits, as
@@ -68,31 +69,24 @@ int CDxfFile::open_bytes(std::string_view bytes) {
 // several pieces. A line ends at LF, CR LF or a lone CR (old Macintosh
 // files); every end is given as "\n".
 int CDxfFile::next_char() {
-    if (file_ != nullptr) {
-        return std::fgetc(file_);
-    }
-    if (!reading_memory_ || memory_pos_ >= memory_.size()) {
-        return EOF;
+    if (!reading_ || memory_pos_ >= memory_.size()) {
+        return kEnd;
     }
     return static_cast<unsigned char>(memory_[memory_pos_++]);
 }
 
-void CDxfFile::unread_char(int c) {
-    if (file_ != nullptr) {
-        std::ungetc(c, file_);
-    } else {
-        --memory_pos_;
-    }
+void CDxfFile::unread_char() {
+    --memory_pos_;
 }
 
 bool CDxfFile::read_line(char (&line)[100]) {
     std::size_t n = 0;
-    int c = EOF;
-    while (n < sizeof line - 1 && (c = next_char()) != EOF) {
+    int c = kEnd;
+    while (n < sizeof line - 1 && (c = next_char()) != kEnd) {
         if (c == '\r') {
             const int next = next_char();
-            if (next != '\n' && next != EOF) {
-                unread_char(next);
+            if (next != '\n' && next != kEnd) {
+                unread_char();
             }
             c = '\n';
         }
@@ -134,10 +128,10 @@ bool CDxfFile::read_coordinate(const char* value, float& out) {
     return false;
 }
 
-int CDxfFile::truncated(int entity_line) {
+bool CDxfFile::truncated(int entity_line) {
     error_ = "le fichier se termine au milieu de l'entité commencée ligne " +
              std::to_string(entity_line);
-    return 0;
+    return false;
 }
 
 // The value of a pair passed over in the entity search, read whole however
@@ -167,7 +161,7 @@ void CDxfFile::note_name(const std::string& name) {
     }
 }
 
-int CDxfFile::read_entity(CPolyline& buffer) {
+bool CDxfFile::read_entity(CPolyline& buffer) {
     buffer.nbPoints = 0;
     cut_ = false;
     std::string code;
@@ -197,10 +191,10 @@ int CDxfFile::read_entity(CPolyline& buffer) {
             return read_line_entity(buffer);
         }
     }
-    return 0;
+    return false;
 }
 
-int CDxfFile::read_polyline(CPolyline& buffer) {
+bool CDxfFile::read_polyline(CPolyline& buffer) {
     const int start = line_number_;
     char value[100];
     std::string code;
@@ -211,7 +205,7 @@ int CDxfFile::read_polyline(CPolyline& buffer) {
         }
         if (code == "70") {
             int flags = 0;
-            if (scan_d(value, flags) && (flags & 1) != 0) {
+            if (scan_d(value, flags) && (flags & kClosedFlag) != 0) {
                 closed = true;
             }
         } else if (code == "0" && squeeze(value) == "VERTEX") {
@@ -228,7 +222,7 @@ int CDxfFile::read_polyline(CPolyline& buffer) {
         if ((code == "10" && !read_coordinate(value, p.x)) ||
             (code == "20" && !read_coordinate(value, p.y)) ||
             (code == "30" && !read_coordinate(value, p.z))) {
-            return 0;
+            return false;
         }
         if (code == "0") {
             const std::string name = squeeze(value);
@@ -247,10 +241,10 @@ int CDxfFile::read_polyline(CPolyline& buffer) {
         ++count;
     }
     buffer.nbPoints = count;
-    return 1;
+    return true;
 }
 
-int CDxfFile::read_line_entity(CPolyline& buffer) {
+bool CDxfFile::read_line_entity(CPolyline& buffer) {
     const int start = line_number_;
     char value[100];
     std::string code;
@@ -272,13 +266,13 @@ int CDxfFile::read_line_entity(CPolyline& buffer) {
             (code == "20" && !read_coordinate(value, y1)) ||
             (code == "11" && !read_coordinate(value, x2)) ||
             (code == "21" && !read_coordinate(value, y2))) {
-            return 0;
+            return false;
         }
     }
     buffer.points[0] = Point3{x1, y1, 0};
     buffer.points[1] = Point3{x2, y2, 0};
     buffer.nbPoints = 2;
-    return 1;
+    return true;
 }
 
 void CDxfFile::write_handle() {
@@ -341,60 +335,43 @@ void CDxfFile::write_end() {
     }
 }
 
-int CDxfFile::close(std::string* error) {
-    if (file_ != nullptr) {
-        std::fclose(file_);
-        file_ = nullptr;
-        return 1;
-    }
-    if (reading_memory_) {
-        reading_memory_ = false;
+bool CDxfFile::close(std::string& error) {
+    if (reading_) {
+        reading_ = false;
         memory_ = {};
-        return 1;
+        owned_.clear();
+        return true;
     }
     if (!writing_) {
-        return 0;
+        error = "Le fichier dxf n'est pas ouvert.";
+        return false;
     }
     writing_ = false;
-    return platform::save_file(path_, text_, error) ? 1 : 0;
+    return platform::save_file(path_, text_, &error);
 }
 
-int read_dxf_polylines(const std::string& path, PolylineArray& table, int& count,
-                       std::string* error, DxfImportReport* report) {
-    auto fail = [&](const std::string& message) {
-        if (error) {
-            *error = message;
-        }
-        return 0;
-    };
-    const std::string shown = platform::printable(path);
-    CDxfFile file;
-    if (!file.open(path, CDxfFile::kRead)) {
-        return fail("Impossible d'ouvrir le fichier « " + shown + " ».");
-    }
-    if (count < 0 || count >= kMaxPolylines) {
-        return 1;
-    }
-    if (report != nullptr) {
-        file.count_entities(&report->tally);
-    }
+namespace {
+
+// Reads the entities into the table from slot `count` on; the slot after the
+// last one kept, which is left empty.
+int read_into(CDxfFile& file, PolylineArray& table, int count, DxfImportReport* report) {
     int slot = count;
     for (;;) {
         auto polyline = std::make_unique<CPolyline>();
-        const int read = file.read_entity(*polyline);
-        if (read != 0 && file.last_entity_cut() && report != nullptr) {
+        const bool read = file.read_entity(*polyline);
+        if (read && file.last_entity_cut() && report != nullptr) {
             report->cutPolylines.push_back(slot);
         }
         table[static_cast<size_t>(slot)] = std::move(polyline);
-        if (read == 0 || slot == kMaxPolylines - 1) {
-            if (read != 0 && report != nullptr) {
+        if (!read || slot == kMaxPolylines - 1) {
+            if (read && report != nullptr) {
                 // The entity of the last slot and every one after it are left out.
                 CPolyline rest;
                 report->leftOut = 1;
                 if (!report->cutPolylines.empty() && report->cutPolylines.back() == slot) {
                     report->cutPolylines.pop_back();
                 }
-                while (file.read_entity(rest) != 0) {
+                while (file.read_entity(rest)) {
                     ++report->leftOut;
                 }
             }
@@ -403,19 +380,39 @@ int read_dxf_polylines(const std::string& path, PolylineArray& table, int& count
         ++slot;
     }
     table[static_cast<size_t>(slot)].reset();
-    file.close();
+    return slot;
+}
+
+}  // namespace
+
+bool read_dxf_polylines(const std::string& path, PolylineArray& table, int& count,
+                        std::string& error, DxfImportReport* report) {
+    CDxfFile file;
+    if (!file.open(path, DxfMode::read, error)) {
+        return false;
+    }
+    if (count < 0 || count >= kMaxPolylines) {
+        return true;
+    }
+    if (report != nullptr) {
+        file.count_entities(&report->tally);
+    }
+    const int slot = read_into(file, table, count, report);
+    const std::string shown = platform::printable(path);
     if (!file.error().empty()) {
         for (int i = count; i < slot; ++i) {
             table[static_cast<size_t>(i)].reset();
         }
-        return fail("Le fichier « " + shown + " » est refusé : " + file.error() + ".");
+        error = "Le fichier « " + shown + " » est refusé : " + file.error() + ".";
+        return false;
     }
     if (slot == count) {
-        return fail("Le fichier « " + shown +
-                    " » ne contient aucune entité POLYLINE ou LINE : " + "rien n'est importé.");
+        error = "Le fichier « " + shown +
+                " » ne contient aucune entité POLYLINE ou LINE : " + "rien n'est importé.";
+        return false;
     }
     count = slot;
-    return 1;
+    return true;
 }
 
 std::string passed_over_curves(const DxfImportReport& report) {

@@ -4,7 +4,6 @@
 // over everything else; the writer makes the minimal cut-plan file that the
 // reader and common CAD programs read back.
 
-#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,40 +20,42 @@ struct DxfImportReport {
     int leftOut = 0;                 // entities beyond the 199 kept
 };
 
+// How a DXF file is opened.
+enum class DxfMode { read, write };
+
 class CDxfFile {
   public:
-    static constexpr int kRead = 1;
-    static constexpr int kWrite = 2;  // any mode other than kRead writes
     static constexpr int kFirstHandle = 47;
 
     CDxfFile() = default;
     CDxfFile(const CDxfFile&) = delete;
     CDxfFile& operator=(const CDxfFile&) = delete;
-    // An open reading file is closed; an export never closed is dropped and
-    // the target left as it was.
-    virtual ~CDxfFile();
+    // An export never closed is dropped and the target left as it was.
+    virtual ~CDxfFile() = default;
 
-    // kRead opens an existing regular file for reading (a device, a pipe or a
-    // folder is refused: the reader must always reach an end). Any other mode
-    // starts a file for writing: the header is written in memory and the
-    // handle counter set to 47; the file reaches the disk atomically on
-    // close(). Fails when the file cannot be read, or when `path` is empty.
-    int open(const std::string& path, int mode);
+    // DxfMode::read reads a regular file of at most kMaxDrawingBytes whole
+    // (a device, a pipe or a folder is refused: the reader must always reach
+    // an end). DxfMode::write starts a file for writing: the header is
+    // written in memory and the handle counter set to 47; the file reaches
+    // the disk atomically on close(). False with a French message when the
+    // file cannot be read, when `path` is empty or when the file is open
+    // already.
+    [[nodiscard]] bool open(const std::string& path, DxfMode mode, std::string& error);
 
     // Reads entities from bytes instead of a file (tests, fuzzing). The bytes
-    // must outlive the reading.
-    int open_bytes(std::string_view bytes);
+    // must outlive the reading. False when the file is open already.
+    [[nodiscard]] bool open_bytes(std::string_view bytes);
 
     // Reads the next POLYLINE or LINE entity into the point table and point
     // count of `buffer`, the count being set to 0 first. An entity starts
     // only where its name is the value of a group code 0, so a text or a
-    // layer named LINE starts nothing. Returns 1 when an entity was read, 0
+    // layer named LINE starts nothing. True when an entity was read, false
     // at the end of the file, or when the reading stops on a fault that
     // error() then describes: the file ends inside an entity, or a
     // coordinate is not a finite single-precision number. At most 100
     // vertices are kept, plus the first point repeated when the polyline is
     // closed. Lines may end with LF, CR LF or CR alone.
-    int read_entity(CPolyline& buffer);
+    [[nodiscard]] bool read_entity(CPolyline& buffer);
     // Why the reading stopped early, naming the line (French); empty when
     // the file simply ended.
     const std::string& error() const { return error_; }
@@ -71,8 +72,8 @@ class CDxfFile {
     void write_end();
 
     // Closes the file. For a file being written this commits it to disk:
-    // returns 0 and a French message in `error` when it cannot be saved.
-    int close(std::string* error = nullptr);
+    // false and a French message in `error` when it cannot be saved.
+    [[nodiscard]] bool close(std::string& error);
 
     int handle() const { return handle_; }
     // The text written so far (a file being written).
@@ -80,23 +81,23 @@ class CDxfFile {
 
   private:
     int next_char();
-    void unread_char(int c);
+    void unread_char();
     bool read_line(char (&line)[100]);
     bool read_coordinate(const char* value, float& out);
-    int truncated(int entity_line);
+    bool truncated(int entity_line);
     bool read_code(std::string& code);
     bool skip_value();
     void note_name(const std::string& name);
-    int read_polyline(CPolyline& buffer);
-    int read_line_entity(CPolyline& buffer);
+    bool read_polyline(CPolyline& buffer);
+    bool read_line_entity(CPolyline& buffer);
 
     void write_handle();
     void write_polyline_header();
     void write_vertex(float x, float y);
     void write_seqend();
 
-    std::FILE* file_ = nullptr;
-    bool reading_memory_ = false;
+    bool reading_ = false;
+    std::string owned_;  // the bytes of a file read
     std::string_view memory_;
     std::size_t memory_pos_ = 0;
     int line_number_ = 0;  // of the line read last
@@ -118,12 +119,12 @@ class CDxfFile {
 // into `table` from slot `count` on, one polyline per entity in file order.
 // Reading stops at the end of the file or once the 200th slot has been
 // filled; the polyline in the last slot used is then dropped, so at most 199
-// polylines are kept. Returns 0, with nothing imported and a French message
-// in `error`, when the file cannot be opened, when the reading stops on a
-// fault (see read_entity), or when the file holds no entity at all. With a
+// polylines are kept. False, with nothing imported and a French message in
+// `error`, when the file cannot be read, when the reading stops on a fault
+// (see read_entity), or when the file holds no entity at all. With a
 // `report`, also counts what was read, cut and left out.
-int read_dxf_polylines(const std::string& path, PolylineArray& table, int& count,
-                       std::string* error = nullptr, DxfImportReport* report = nullptr);
+[[nodiscard]] bool read_dxf_polylines(const std::string& path, PolylineArray& table, int& count,
+                                      std::string& error, DxfImportReport* report = nullptr);
 
 // The curves an import passed over ("LWPOLYLINE 2, CIRCLE 1"), empty when it
 // passed over none: what the curve import would read.

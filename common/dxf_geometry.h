@@ -82,7 +82,7 @@ struct SplineData {
 // The spline from its control points and knots (rational when weighted), or,
 // without control points, a smooth curve through its fit points. False when
 // it has neither. At most `budget` points are made.
-bool spline_points(const SplineData& s, double tol, std::size_t budget,
-                   std::vector<CurvePoint>& out);
+[[nodiscard]] bool spline_points(const SplineData& s, double tol, std::size_t budget,
+                                 std::vector<CurvePoint>& out);
 
 }  // namespace common

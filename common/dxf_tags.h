@@ -5,11 +5,22 @@
 // stops the reading with the line's number, and a pair cut off by the end of
 // the text is dropped.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace common {
+
+// A drawing file is read whole: larger ones are refused.
+inline constexpr std::size_t kMaxDrawingBytes = std::size_t{512} << 20;
+
+// Bits of the flags (group code 70) of the entities read.
+inline constexpr long long kClosedFlag = 1;         // LWPOLYLINE, POLYLINE, SPLINE: closed
+inline constexpr long long kPolyline3dFlag = 8;     // POLYLINE: 3-D, in world coordinates
+inline constexpr long long kPolygonMeshFlag = 16;   // POLYLINE: a polygon mesh
+inline constexpr long long kPolyfaceMeshFlag = 64;  // POLYLINE: a polyface mesh
+inline constexpr long long kSplineFrameFlag = 16;   // VERTEX: a spline's frame point
 
 struct DxfTag {
     int code = 0;
@@ -45,9 +56,9 @@ class DxfTagReader {
 // A value read as a finite number ("%f"-like, a decimal point whatever the
 // locale, or a lone decimal comma); false for any other text, trailing
 // characters included.
-bool dxf_number(std::string_view value, double& out);
+[[nodiscard]] bool dxf_number(std::string_view value, double& out);
 // A value read as an integer; false for any other text.
-bool dxf_integer(std::string_view value, long long& out);
+[[nodiscard]] bool dxf_integer(std::string_view value, long long& out);
 
 // How many entities of one kind a reader read and passed over.
 struct EntityTally {

@@ -61,18 +61,18 @@ void CPolyline::reverse() {
     remove_offset();
 }
 
-int CPolyline::can_join(const CPolyline& other, std::string& error) const {
+bool CPolyline::can_join(const CPolyline& other, std::string& error) const {
     if (&other == this) {
         error = "Un polyline ne peut pas être joint à lui-même.";
-        return 0;
+        return false;
     }
     if (nbMembers >= kMaxMembers) {
         error = "Ce polyline regroupe déjà 50 polylines : la jonction est refusée.";
-        return 0;
+        return false;
     }
     if (nbPoints + other.nbPoints > kMaxJoinedPoints) {
         error = "La jonction donnerait plus de 100 points : elle est refusée.";
-        return 0;
+        return false;
     }
     // Once reversed after a join, the points appended now would come first
     // when the reversal is undone, and an explode would hand them to this
@@ -81,17 +81,17 @@ int CPolyline::can_join(const CPolyline& other, std::string& error) const {
         error =
             "Ce polyline a été permuté après une jonction : décomposez-le avant de le joindre "
             "à nouveau, ou joignez avant de permuter.";
-        return 0;
+        return false;
     }
-    return 1;
+    return true;
 }
 
-int CPolyline::join(std::unique_ptr<CPolyline>& other, std::string& error) {
+bool CPolyline::join(std::unique_ptr<CPolyline>& other, std::string& error) {
     if (!other || !can_join(*other, error)) {
         if (!other) {
             error = "Aucun polyline à joindre.";
         }
-        return 0;
+        return false;
     }
     if (nbMembers == 0) {
         taille = nbPoints;
@@ -112,7 +112,7 @@ int CPolyline::join(std::unique_ptr<CPolyline>& other, std::string& error) {
     joined.remove_offset();
     remove_offset();
     members[static_cast<size_t>(nbMembers++)] = std::move(other);
-    return 1;
+    return true;
 }
 
 CPolyline* CPolyline::next_member() {
@@ -122,14 +122,14 @@ CPolyline* CPolyline::next_member() {
     return members[static_cast<size_t>(memberCursor++)].get();
 }
 
-int CPolyline::explode(PolylineArray& table, int& count, std::string& error) {
+bool CPolyline::explode(PolylineArray& table, int& count, std::string& error) {
     if (nbMembers <= 0) {
         error = "Ce polyline ne regroupe aucun autre polyline : rien à décomposer.";
-        return 0;
+        return false;
     }
     if (count < 0 || count + nbMembers > kMaxPolylines) {
         error = "Le dessin ne peut pas dépasser 200 polylines : la décomposition est refusée.";
-        return 0;
+        return false;
     }
     if (permute == 1) {
         reverse();
@@ -142,14 +142,14 @@ int CPolyline::explode(PolylineArray& table, int& count, std::string& error) {
     memberCursor = 0;
     permute = 0;
     remove_offset();
-    return 1;
+    return true;
 }
 
 void CPolyline::remove_offset() {
     for (auto& tab : tabs) {
         tab.reset();
     }
-    detourage = 0;
+    detourage = OffsetSide::none;
     nbOffsetPoints = 0;
 }
 

@@ -42,6 +42,10 @@ class CAttache {
     float y2 = 0;
 };
 
+// The side of the direction of travel an offset contour lies on. A .cmg
+// file writes these numbers.
+enum class OffsetSide { none = 0, left = 1, right = 2 };
+
 // What placing a tab on a segment did.
 enum class TabOutcome {
     Invalid,  // no such segment on the offset contour: nothing changed
@@ -90,13 +94,13 @@ class CPolyline {
 
     // Whether `other` may be joined to this polyline's end; `error` says why
     // not, in French.
-    int can_join(const CPolyline& other, std::string& error) const;
+    [[nodiscard]] bool can_join(const CPolyline& other, std::string& error) const;
 
     // Appends the points of `other` (its first point is dropped when it lies
     // within 0.5 mm of this polyline's last point), keeps `other` as the next
     // member and removes both offsets. On failure nothing changes and `other`
     // stays with the caller.
-    int join(std::unique_ptr<CPolyline>& other, std::string& error);
+    [[nodiscard]] bool join(std::unique_ptr<CPolyline>& other, std::string& error);
 
     // Walks the members: the member at the cursor (then advances it), or
     // nullptr once every member has been given.
@@ -108,18 +112,18 @@ class CPolyline {
     // polyline back its points from before the first join and removes the
     // offset. Refused, with nothing changed, when there are no members or the
     // table cannot take them all.
-    int explode(PolylineArray& table, int& count, std::string& error);
+    [[nodiscard]] bool explode(PolylineArray& table, int& count, std::string& error);
 
     // Deletes every tab; no offset contour any more.
     void remove_offset();
 
-    // Computes the offset contour at distance `r` on side 1 (left) or 2
-    // (right) of the direction of travel: one mitred corner per point, the
-    // two ends joined at a true corner when the outline is closed. With
-    // `reset_tabs` every tab is discarded first; without, the tab table is
-    // left as it is. Refused, with nothing changed, for another side or an
-    // outline of fewer than 2 points.
-    int offset(int side, float r, bool reset_tabs);
+    // Computes the offset contour at distance `r` on `side` of the direction
+    // of travel: one mitred corner per point, the two ends joined at a true
+    // corner when the outline is closed. With `reset_tabs` every tab is
+    // discarded first; without, the tab table is left as it is. Refused, with
+    // nothing changed and a French message, for no side or an outline of
+    // fewer than 2 points.
+    [[nodiscard]] bool offset(OffsetSide side, float r, bool reset_tabs, std::string& error);
 
     // Places the tab of contour segment `segment` (1-based) with width `w`,
     // its centre moved by `move` along the segment from where it was (a new
@@ -127,8 +131,8 @@ class CPolyline {
     // removed; a move that would push one end past a segment end is refused.
     TabOutcome place_tab(int segment, float w, float move);
 
-    // Deletes the tab of `segment`; 0 when there was none.
-    int remove_tab(int segment);
+    // Deletes the tab of `segment`; false when there was none.
+    bool remove_tab(int segment);
     bool has_tab(int segment) const;
 
     // Hit test at a mouse offset from the origin in logical units, against
@@ -139,7 +143,7 @@ class CPolyline {
 
     int nbPoints = 0;
     std::array<Point3, kPointSlots> points{};
-    int detourage = 0;        // offset side: 0 none, 1 left, 2 right of the travel
+    OffsetSide detourage = OffsetSide::none;
     int selectedSegment = 0;  // 1-based segment last hit by a click
     int taille = 0;           // points before the first join, while there are members
     int nbOffsetPoints = 0;   // 0, or nbPoints when there is an offset contour

@@ -33,7 +33,7 @@ struct OffsetSegment {
     Line line;  // the segment's line moved by the offset vector
 };
 
-OffsetSegment offset_segment(const Point3& a, const Point3& b, float r, int side) {
+OffsetSegment offset_segment(const Point3& a, const Point3& b, float r, OffsetSide side) {
     OffsetSegment s;
     float dx = 0;
     float dy = r;
@@ -46,7 +46,7 @@ OffsetSegment offset_segment(const Point3& a, const Point3& b, float r, int side
         dy = static_cast<float>(static_cast<double>(dx) * m);
     }
     // (dx, dy) points towards increasing x (increasing y when vertical).
-    if (side == 1) {
+    if (side == OffsetSide::left) {
         s.ox = -dy;
         s.oy = dx;
     } else {
@@ -116,9 +116,14 @@ Line line_through(const Point3& p, const Point3& q) {
 
 }  // namespace
 
-int CPolyline::offset(int side, float r, bool reset_tabs) {
-    if ((side != 1 && side != 2) || nbPoints < 2 || nbPoints > kPointSlots) {
-        return 0;
+bool CPolyline::offset(OffsetSide side, float r, bool reset_tabs, std::string& error) {
+    if (side != OffsetSide::left && side != OffsetSide::right) {
+        error = "Aucun côté de détourage n'est choisi.";
+        return false;
+    }
+    if (nbPoints < 2 || nbPoints > kPointSlots) {
+        error = "Un polyline de moins de deux points n'a pas de détourage.";
+        return false;
     }
     if (reset_tabs) {
         for (auto& tab : tabs) {
@@ -154,7 +159,7 @@ int CPolyline::offset(int side, float r, bool reset_tabs) {
         b.x = o_last.x;  // a vertical end line stands at the last point
         Point3 corner;
         if (a.vertical && b.vertical) {
-            return 1;
+            return true;
         }
         if (!meet(a, b, corner)) {
             corner = o_last;  // parallel ends: both take the last point
@@ -162,7 +167,7 @@ int CPolyline::offset(int side, float r, bool reset_tabs) {
         o_first = corner;
         o_last = corner;
     }
-    return 1;
+    return true;
 }
 
 }  // namespace common

@@ -7,22 +7,17 @@
 
 namespace common {
 
-TabOutcome CPolyline::place_tab(int segment, float w, float move) {
-    if (segment < 1 || segment >= nbOffsetPoints || nbOffsetPoints > kPointSlots) {
-        return TabOutcome::Invalid;
-    }
-    const Point3 a = offsetPoints[static_cast<size_t>(segment - 1)];
-    const Point3 b = offsetPoints[static_cast<size_t>(segment)];
-    std::unique_ptr<CAttache>& slot = tabs[static_cast<size_t>(segment)];
-    const bool created = !slot;
-    if (created) {
-        slot = std::make_unique<CAttache>();
-    }
-    CAttache& tab = *slot;
-    const float old_shift = tab.decalage;
-    tab.decalage = old_shift + move;
-    const float shift = tab.decalage;
+namespace {
 
+struct TabEnds {
+    Point3 start;
+    Point3 end;
+};
+
+// Where a tab of width `w` shifted by `shift` from the middle of the segment
+// from `a` to `b` starts and ends; an end that would leave the segment stays
+// at the segment's end.
+TabEnds tab_ends(const Point3& a, const Point3& b, float w, float shift) {
     // One placement is one step, worked in double precision; the ends are
     // stored in single precision, and compared with the segment's ends as
     // stored. On a steep segment a y taken from a single-precision x would be
@@ -64,8 +59,29 @@ TabOutcome CPolyline::place_tab(int segment, float w, float move) {
             x2 = ax;
         }
     }
-    const Point3 start{static_cast<float>(x1), static_cast<float>(y1), 0};
-    const Point3 end{static_cast<float>(x2), static_cast<float>(y2), 0};
+    return {Point3{static_cast<float>(x1), static_cast<float>(y1), 0},
+            Point3{static_cast<float>(x2), static_cast<float>(y2), 0}};
+}
+
+}  // namespace
+
+TabOutcome CPolyline::place_tab(int segment, float w, float move) {
+    if (segment < 1 || segment >= nbOffsetPoints || nbOffsetPoints > kPointSlots) {
+        return TabOutcome::Invalid;
+    }
+    const Point3 a = offsetPoints[static_cast<size_t>(segment - 1)];
+    const Point3 b = offsetPoints[static_cast<size_t>(segment)];
+    std::unique_ptr<CAttache>& slot = tabs[static_cast<size_t>(segment)];
+    const bool created = !slot;
+    if (created) {
+        slot = std::make_unique<CAttache>();
+    }
+    CAttache& tab = *slot;
+    const float old_shift = tab.decalage;
+    tab.decalage = old_shift + move;
+    const float shift = tab.decalage;
+
+    const auto [start, end] = tab_ends(a, b, w, shift);
 
     const bool start_at_a = start.x == a.x && start.y == a.y;
     const bool end_at_b = end.x == b.x && end.y == b.y;
@@ -89,12 +105,12 @@ TabOutcome CPolyline::place_tab(int segment, float w, float move) {
     return TabOutcome::Stored;
 }
 
-int CPolyline::remove_tab(int segment) {
+bool CPolyline::remove_tab(int segment) {
     if (!has_tab(segment)) {
-        return 0;
+        return false;
     }
     tabs[static_cast<size_t>(segment)].reset();
-    return 1;
+    return true;
 }
 
 bool CPolyline::has_tab(int segment) const {

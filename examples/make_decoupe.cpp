@@ -103,7 +103,7 @@ std::unique_ptr<common::CPolyline> contour(const Outline& o,
     }
     p->nbPoints = static_cast<int>(n + 1);
     p->nbOffsetPoints = p->nbPoints;
-    p->detourage = 1;
+    p->detourage = common::OffsetSide::left;
     for (size_t k : tab_segments) {  // segment k runs from point k-1 to point k
         const Pt& a = o[k - 1];
         const Pt& b = o[k % n];
@@ -145,19 +145,25 @@ int write_plan(const char* path) {
     doc.boardLength = 300;
     struct Part {
         Outline outline;
-        int side;
+        common::OffsetSide side;
         std::vector<int> tabs;
     };
-    std::vector<Part> parts = {{ellipse(60, 95, 13, 13, 36), 1, {}},
-                               {ellipse(60, 45, 13, 13, 36), 1, {}},
-                               {ellipse(60, 70, 50, 60, 72), 2, {18, 54}}};
+    constexpr common::OffsetSide left = common::OffsetSide::left;
+    constexpr common::OffsetSide right = common::OffsetSide::right;
+    std::vector<Part> parts = {{ellipse(60, 95, 13, 13, 36), left, {}},
+                               {ellipse(60, 45, 13, 13, 36), left, {}},
+                               {ellipse(60, 70, 50, 60, 72), right, {18, 54}}};
     const double chords[] = {120, 105, 90};
     for (int r = 0; r < 3; ++r) {
-        parts.push_back({rib(chords[r], 130, 25 + 40 * r), 2, {12, 37}});
+        parts.push_back({rib(chords[r], 130, 25 + 40 * r), right, {12, 37}});
     }
     for (const Part& part : parts) {
         auto p = drawn(part.outline);
-        p->offset(part.side, doc.cutterRadius, true);
+        std::string error;
+        if (!p->offset(part.side, doc.cutterRadius, true, error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            return 1;
+        }
         for (int s : part.tabs) {
             p->place_tab(s, doc.tabWidth, 0);
         }

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -18,7 +19,8 @@ bool within_tables(const common::CPolyline& p, int depth) {
         return false;
     }
     if (p.nbOffsetPoints != 0 &&
-        (p.nbOffsetPoints != p.nbPoints || p.detourage < 1 || p.detourage > 2)) {
+        (p.nbOffsetPoints != p.nbPoints ||
+         (p.detourage != common::OffsetSide::left && p.detourage != common::OffsetSide::right))) {
         return false;
     }
     for (int m = 0; m < p.nbMembers; ++m) {
@@ -34,38 +36,34 @@ bool within_tables(const common::CPolyline& p, int depth) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    common::PolylineArray polylines;
-    plandor::LinkArray links;
-    int count = -1;
-    int link_count = -1;
+    auto plan = std::make_unique<plandor::PlanTables>();
+    plan->polylineCount = -1;
+    plan->linkCount = -1;
     std::string error;
     plandor::CCmgFile cmg;
-    if (!cmg.read_bytes(bytes, polylines, count, links, link_count, error)) {
-        if (count != 0 || link_count != 0 || error.empty()) {
+    if (!cmg.read_bytes(bytes, *plan, error)) {
+        if (plan->polylineCount != 0 || plan->linkCount != 0 || error.empty()) {
             std::abort();
         }
         return 0;
     }
-    if (count < 0 || count > common::kMaxPolylines || link_count < 0 ||
-        link_count > plandor::kMaxLinks) {
+    const int count = plan->polylineCount;
+    if (count < 0 || count > common::kMaxPolylines || plan->linkCount < 0 ||
+        plan->linkCount > plandor::kMaxLinks) {
         std::abort();
     }
     for (int i = 0; i < count; ++i) {
-        if (!polylines[static_cast<size_t>(i)] ||
-            !within_tables(*polylines[static_cast<size_t>(i)], 0)) {
+        if (!plan->polylines[static_cast<size_t>(i)] ||
+            !within_tables(*plan->polylines[static_cast<size_t>(i)], 0)) {
             std::abort();
         }
     }
     // What was read is written whole and reads back to the same file.
-    const std::string text = cmg.text(polylines, count, links, link_count);
-    common::PolylineArray again;
-    plandor::LinkArray again_links;
-    int again_count = -1;
-    int again_link_count = -1;
+    const std::string text = cmg.text(*plan);
+    auto again = std::make_unique<plandor::PlanTables>();
     plandor::CCmgFile second;
-    if (!second.read_bytes(text, again, again_count, again_links, again_link_count, error) ||
-        again_count != count || again_link_count != link_count ||
-        second.text(again, again_count, again_links, again_link_count) != text) {
+    if (!second.read_bytes(text, *again, error) || again->polylineCount != count ||
+        again->linkCount != plan->linkCount || second.text(*again) != text) {
         std::abort();
     }
     return 0;

@@ -13,9 +13,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     common::CurveImport result;
     std::string error;
-    const int ok = common::import_dxf_curves_text(
+    const bool ok = common::import_dxf_curves_text(
         std::string_view(reinterpret_cast<const char*>(data), size), 199, 100, result, error);
-    if (ok == 0 && error.empty()) {
+    if (!ok && error.empty()) {
         std::abort();
     }
     if (result.contours.size() > 199) {

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 
 #include "dxf_file.h"
@@ -15,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     common::CPolyline buffer;
     // Each entity consumes at least one line, so the loop ends with the bytes.
-    while (dxf.read_entity(buffer) == 1) {
+    while (dxf.read_entity(buffer)) {
         if (buffer.nbPoints < 1 || buffer.nbPoints > common::kPointSlots) {
             std::abort();
         }
@@ -23,6 +24,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (buffer.nbPoints != 0) {
         std::abort();
     }
-    dxf.close();
+    std::string error;
+    if (!dxf.close(error)) {
+        std::abort();
+    }
     return 0;
 }

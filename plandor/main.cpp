@@ -67,9 +67,9 @@ constexpr const char* kUsage =
 bool import_drawing(plandor::CPlandorDoc& doc, const std::string& path, bool curves,
                     std::string& report) {
     if (curves) {
-        return doc.import_dxf_curves(path, report) != 0;
+        return doc.import_dxf_curves(path, report, &report);
     }
-    return doc.import_dxf(path, report, &report) != 0;
+    return doc.import_dxf(path, report, &report);
 }
 
 int dump(const std::string& path, bool curves) {

@@ -238,7 +238,7 @@ TEST(CommandLine, ARefusedRunWritesNothing) {
         {kVexor, {"--simulate", "vide.dxf", "--trace", "t.csv"}, "aucune entité POLYLINE ou LINE"},
         {kVexor,
          {"--simulate", example("nervure.dxf"), "--settings", "absent.conf"},
-         "« absent.conf » est introuvable"},
+         "« absent.conf » : introuvable"},
     };
     for (const auto& c : cases) {
         Folder folder("refused");

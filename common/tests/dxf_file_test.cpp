@@ -23,10 +23,10 @@ using Entities = std::vector<std::vector<Point3>>;
 
 Entities read_all(const std::string& text) {
     CDxfFile dxf;
-    EXPECT_EQ(dxf.open_bytes(text), 1);
+    EXPECT_TRUE(dxf.open_bytes(text));
     Entities out;
     CPolyline buffer;
-    while (dxf.read_entity(buffer) == 1) {
+    while (dxf.read_entity(buffer)) {
         out.emplace_back(buffer.points.begin(), buffer.points.begin() + buffer.nbPoints);
     }
     EXPECT_EQ(buffer.nbPoints, 0);
@@ -143,9 +143,9 @@ TEST(DxfReader, AnEntityCutShortIsLostAndTheOnesBeforeItKept) {
         ASSERT_EQ(e.size(), 1u) << cut;
         EXPECT_EQ(e[0].size(), 2u);
         CDxfFile dxf;
-        dxf.open_bytes(cut);
+        ASSERT_TRUE(dxf.open_bytes(cut));
         CPolyline buffer;
-        while (dxf.read_entity(buffer) == 1) {
+        while (dxf.read_entity(buffer)) {
         }
         EXPECT_EQ(dxf.error(), "le fichier se termine au milieu de l'entité commencée ligne 18");
     }
@@ -168,10 +168,10 @@ TEST(DxfReader, ValuesThatAreNotFiniteNumbersStopTheReadingAtTheirLine) {
         for (const char* entity : {"  0\nLINE\n 10\n", "  0\nPOLYLINE\n  0\nVERTEX\n 10\n"}) {
             const std::string text = line(1, 2, 3, 4) + entity + value + "\n 20\n0\n  0\nSEQEND\n";
             CDxfFile dxf;
-            dxf.open_bytes(text);
+            ASSERT_TRUE(dxf.open_bytes(text));
             CPolyline buffer;
-            EXPECT_EQ(dxf.read_entity(buffer), 1);
-            EXPECT_EQ(dxf.read_entity(buffer), 0) << value;
+            EXPECT_TRUE(dxf.read_entity(buffer));
+            EXPECT_FALSE(dxf.read_entity(buffer)) << value;
             const int at = entity[4] == 'L' ? 20 : 22;
             EXPECT_EQ(dxf.error(), "ligne " + std::to_string(at) + " : la coordonnée « " + shown +
                                        " » n'est pas un nombre utilisable");
@@ -212,8 +212,8 @@ TEST(DxfImport, RefusesFaultyOrEmptyDrawingsAndReadsEveryLineEnd) {
         common::PolylineArray table;
         int count = 0;
         std::string error;
-        const int ok = common::read_dxf_polylines(file.string(), table, count, &error);
-        EXPECT_EQ(ok, c.refusal == nullptr ? 1 : 0) << c.why << ": " << error;
+        const bool ok = common::read_dxf_polylines(file.string(), table, count, error);
+        EXPECT_EQ(ok, c.refusal == nullptr) << c.why << ": " << error;
         if (c.refusal == nullptr) {
             ASSERT_EQ(count, 2) << c.why;
             EXPECT_EQ(table[1]->nbPoints, 3) << c.why;
@@ -238,7 +238,8 @@ TEST(DxfReader, ImportKeepsAtMostOneHundredAndNinetyNinePolylines) {
     }
     common::PolylineArray table;
     int count = 0;
-    ASSERT_EQ(common::read_dxf_polylines(file.string(), table, count), 1);
+    std::string error;
+    ASSERT_TRUE(common::read_dxf_polylines(file.string(), table, count, error)) << error;
     EXPECT_EQ(count, 199);
     EXPECT_EQ(table[198]->points[0].x, 198);
     EXPECT_FALSE(table[199]);
@@ -246,15 +247,17 @@ TEST(DxfReader, ImportKeepsAtMostOneHundredAndNinetyNinePolylines) {
     // Into a drawing that already has polylines, after them.
     common::PolylineArray more;
     count = 5;
-    ASSERT_EQ(common::read_dxf_polylines(file.string(), more, count), 1);
+    ASSERT_TRUE(common::read_dxf_polylines(file.string(), more, count, error)) << error;
     EXPECT_EQ(count, 199);
     EXPECT_FALSE(more[0]);
     EXPECT_EQ(more[5]->points[0].x, 0);
 
     count = 0;
-    EXPECT_EQ(common::read_dxf_polylines((dir.path / "absent.dxf").string(), table, count), 0);
-    EXPECT_EQ(common::read_dxf_polylines(dir.path.string(), table, count), 0) << "a folder";
-    EXPECT_EQ(common::read_dxf_polylines("/dev/zero", table, count), 0) << "an endless device";
+    EXPECT_FALSE(
+        common::read_dxf_polylines((dir.path / "absent.dxf").string(), table, count, error));
+    EXPECT_FALSE(common::read_dxf_polylines(dir.path.string(), table, count, error)) << "a folder";
+    EXPECT_FALSE(common::read_dxf_polylines("/dev/zero", table, count, error))
+        << "an endless device";
     EXPECT_EQ(count, 0);
 }
 
@@ -289,7 +292,8 @@ TEST(DxfWriter, SplitsContoursAtTheirTabsAndNumbersEveryRecord) {
     no_contour.nbPoints = 4;
 
     CDxfFile dxf;
-    ASSERT_EQ(dxf.open("unused.dxf", CDxfFile::kWrite), 1);
+    std::string error;
+    ASSERT_TRUE(dxf.open("unused.dxf", common::DxfMode::write, error));
     EXPECT_EQ(dxf.handle(), 0x2F);
     dxf.write_contour(cut);
     dxf.write_contour(no_contour);
@@ -318,26 +322,28 @@ TEST(DxfWriter, ReachesTheDiskOnlyOnCloseAndReportsAFailedSave) {
     const fs::path file = dir.path / "plan.dxf";
     {
         CDxfFile dxf;
-        ASSERT_EQ(dxf.open(file.string(), CDxfFile::kWrite), 1);
+        std::string error;
+        ASSERT_TRUE(dxf.open(file.string(), common::DxfMode::write, error));
         dxf.write_end();
         EXPECT_FALSE(fs::exists(file));
     }
     EXPECT_FALSE(fs::exists(file)) << "an export never closed writes nothing";
 
     CDxfFile dxf;
-    ASSERT_EQ(dxf.open(file.string(), CDxfFile::kWrite), 1);
-    dxf.write_end();
     std::string error;
-    ASSERT_EQ(dxf.close(&error), 1) << error;
+    ASSERT_TRUE(dxf.open(file.string(), common::DxfMode::write, error));
+    dxf.write_end();
+    ASSERT_TRUE(dxf.close(error)) << error;
     std::ifstream in(file);
     std::stringstream got;
     got << in.rdbuf();
     EXPECT_EQ(got.str(), "  0\nSECTION\n  2\nENTITIES\n  0\nENDSEC\n  0\nEOF\n");
 
     CDxfFile bad;
-    ASSERT_EQ(bad.open((dir.path / "absent" / "plan.dxf").string(), CDxfFile::kWrite), 1);
+    ASSERT_TRUE(
+        bad.open((dir.path / "absent" / "plan.dxf").string(), common::DxfMode::write, error));
     bad.write_end();
-    EXPECT_EQ(bad.close(&error), 0);
+    EXPECT_FALSE(bad.close(error));
     EXPECT_NE(error.find("Impossible"), std::string::npos) << error;
-    EXPECT_EQ(CDxfFile().open("", CDxfFile::kWrite), 0);
+    EXPECT_FALSE(CDxfFile().open("", common::DxfMode::write, error));
 }

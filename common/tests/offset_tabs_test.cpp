@@ -11,6 +11,7 @@
 
 using common::CAttache;
 using common::CPolyline;
+using common::OffsetSide;
 using common::Point3;
 using common::TabOutcome;
 
@@ -32,7 +33,7 @@ void segment(CPolyline& p, Point3 a, Point3 b) {
     p.offsetPoints[0] = a;
     p.offsetPoints[1] = b;
     p.nbOffsetPoints = 2;
-    p.detourage = 1;
+    p.detourage = OffsetSide::left;
 }
 
 // Distance from c to the line through a and b.
@@ -131,28 +132,30 @@ std::vector<Point3> random_outline(std::mt19937& random, bool closed) {
 }  // namespace
 
 TEST(Offset, ClosedSquareGetsInnerOrOuterContourJoinedAtATrueCorner) {
+    std::string error;
     CPolyline square;
     outline(square, kSquare);
-    ASSERT_EQ(square.offset(1, 1.0f, true), 1);
-    EXPECT_EQ(square.detourage, 1);
+    ASSERT_TRUE(square.offset(OffsetSide::left, 1.0f, true, error));
+    EXPECT_EQ(square.detourage, OffsetSide::left);
     EXPECT_EQ(contour(square),
               (std::vector<Point3>{{1, 1, 0}, {9, 1, 0}, {9, 9, 0}, {1, 9, 0}, {1, 1, 0}}))
         << "left of an anticlockwise outline is inside";
 
-    ASSERT_EQ(square.offset(2, 1.0f, true), 1);
-    EXPECT_EQ(square.detourage, 2);
+    ASSERT_TRUE(square.offset(OffsetSide::right, 1.0f, true, error));
+    EXPECT_EQ(square.detourage, OffsetSide::right);
     EXPECT_EQ(
         contour(square),
         (std::vector<Point3>{{-1, -1, 0}, {11, -1, 0}, {11, 11, 0}, {-1, 11, 0}, {-1, -1, 0}}));
 }
 
 TEST(Offset, OutlineIsClosedOnlyWithFourPointsAndEndsWithinHalfAMillimetre) {
+    std::string error;
     // Ends 0.6 mm apart: open, each contour end is its own point's offset.
     std::vector<Point3> open = kSquare;
     open[4] = {0.6f, 0, 0};
     CPolyline p;
     outline(p, open);
-    ASSERT_EQ(p.offset(1, 1.0f, true), 1);
+    ASSERT_TRUE(p.offset(OffsetSide::left, 1.0f, true, error));
     EXPECT_EQ(p.offsetPoints[0], (Point3{0, 1, 0}));
     const Point3 end = p.offsetPoints[4];
     EXPECT_NEAR(std::hypot(end.x - 0.6f, end.y), 1.0, 1e-6) << "the radius away from its point";
@@ -163,7 +166,7 @@ TEST(Offset, OutlineIsClosedOnlyWithFourPointsAndEndsWithinHalfAMillimetre) {
     near[4] = {0.4f, 0, 0};
     CPolyline q;
     outline(q, near);
-    ASSERT_EQ(q.offset(1, 1.0f, true), 1);
+    ASSERT_TRUE(q.offset(OffsetSide::left, 1.0f, true, error));
     const Point3 corner = q.offsetPoints[0];
     EXPECT_EQ(q.offsetPoints[4], corner);
     EXPECT_NEAR(distance(near[0], near[1], corner), 1.0, 1e-5);
@@ -173,52 +176,55 @@ TEST(Offset, OutlineIsClosedOnlyWithFourPointsAndEndsWithinHalfAMillimetre) {
     // Three points back at the start are not a closed outline.
     CPolyline v;
     outline(v, {{0, 0, 0}, {10, 5, 0}, {0, 0, 0}});
-    ASSERT_EQ(v.offset(1, 1.0f, true), 1);
+    ASSERT_TRUE(v.offset(OffsetSide::left, 1.0f, true, error));
     EXPECT_NE(v.offsetPoints[0], v.offsetPoints[2]);
 }
 
 TEST(Offset, OpenLinesFollowTheirDirectionOfTravel) {
+    std::string error;
     CPolyline right_way;
     outline(right_way, {{0, 0, 0}, {10, 0, 0}});
-    ASSERT_EQ(right_way.offset(1, 2.0f, true), 1);
+    ASSERT_TRUE(right_way.offset(OffsetSide::left, 2.0f, true, error));
     EXPECT_EQ(contour(right_way), (std::vector<Point3>{{0, 2, 0}, {10, 2, 0}}));
 
     CPolyline back;
     outline(back, {{10, 0, 0}, {0, 0, 0}});
-    ASSERT_EQ(back.offset(1, 2.0f, true), 1);
+    ASSERT_TRUE(back.offset(OffsetSide::left, 2.0f, true, error));
     EXPECT_EQ(contour(back), (std::vector<Point3>{{10, -2, 0}, {0, -2, 0}}));
 
     // Left of a downward vertical segment is +x; under 0.01 mm of x extent
     // a segment counts as vertical.
     CPolyline down;
     outline(down, {{5, 10, 0}, {5.005f, 0, 0}});
-    ASSERT_EQ(down.offset(1, 1.0f, true), 1);
+    ASSERT_TRUE(down.offset(OffsetSide::left, 1.0f, true, error));
     EXPECT_EQ(down.offsetPoints[0], (Point3{6, 10, 0}));
     EXPECT_EQ(down.offsetPoints[1], (Point3{6.005f, 0, 0}));
 }
 
 TEST(Offset, CollinearAndNearlyParallelSegmentsTakeThePerpendicularOffset) {
+    std::string error;
     CPolyline p;
     outline(p, {{0, 0, 0}, {5, 5, 0}, {10, 10, 0}});
-    ASSERT_EQ(p.offset(1, 1.0f, true), 1);
+    ASSERT_TRUE(p.offset(OffsetSide::left, 1.0f, true, error));
     const float d = static_cast<float>(1.0 / std::sqrt(2.0));
     EXPECT_EQ(p.offsetPoints[1], (Point3{5 - d, 5 + d, 0}));
 
     // Slopes 0 and 0.005: closer than 0.01, so no far-away intersection.
     CPolyline q;
     outline(q, {{0, 0, 0}, {10, 0, 0}, {20, 0.05f, 0}});
-    ASSERT_EQ(q.offset(1, 1.0f, true), 1);
+    ASSERT_TRUE(q.offset(OffsetSide::left, 1.0f, true, error));
     EXPECT_NEAR(q.offsetPoints[1].x, 10.0f, 0.01f);
     EXPECT_NEAR(q.offsetPoints[1].y, 1.0f, 0.01f);
 }
 
 TEST(Offset, MitredCornersOfASlopedOutlineAndRadiusZero) {
+    std::string error;
     // A triangle: each contour corner lies at the radius from both of its
     // segments' lines.
     const std::vector<Point3> tri = {{0, 0, 0}, {10, 3, 0}, {4, 8, 0}, {0, 0, 0}};
     CPolyline p;
     outline(p, tri);
-    ASSERT_EQ(p.offset(2, 1.5f, true), 1);
+    ASSERT_TRUE(p.offset(OffsetSide::right, 1.5f, true, error));
     for (int k = 1; k <= 2; ++k) {
         const Point3 o = p.offsetPoints[static_cast<size_t>(k)];
         EXPECT_NEAR(distance(tri[k - 1], tri[k], o), 1.5, 1e-4) << k;
@@ -226,7 +232,7 @@ TEST(Offset, MitredCornersOfASlopedOutlineAndRadiusZero) {
     }
     EXPECT_EQ(p.offsetPoints[0], p.offsetPoints[3]);
 
-    ASSERT_EQ(p.offset(1, 0.0f, true), 1);
+    ASSERT_TRUE(p.offset(OffsetSide::left, 0.0f, true, error));
     for (int k = 0; k < 4; ++k) {
         EXPECT_NEAR(p.offsetPoints[static_cast<size_t>(k)].x, tri[k].x, 1e-5) << k;
         EXPECT_NEAR(p.offsetPoints[static_cast<size_t>(k)].y, tri[k].y, 1e-5) << k;
@@ -234,25 +240,29 @@ TEST(Offset, MitredCornersOfASlopedOutlineAndRadiusZero) {
 }
 
 TEST(Offset, CornersOnSteepSegmentsReachTheirVertexAtRadiusZero) {
+    std::string error;
     // A steep line multiplies any rounding of x by its slope: a corner's y is
     // taken from its x before that x is rounded to single precision.
     struct Case {
         const char* what;
-        int side;
+        OffsetSide side;
         std::vector<Point3> points;
         std::vector<int> corners;  // contour points that must lie on their vertex
     };
     const Case cases[] = {
-        {"corner after a steep segment", 2, {{77, 5, 0}, {76.99f, 53, 0}, {104.99f, 30, 0}}, {1}},
+        {"corner after a steep segment",
+         OffsetSide::right,
+         {{77, 5, 0}, {76.99f, 53, 0}, {104.99f, 30, 0}},
+         {1}},
         {"closing corner after a steep first segment",
-         1,
+         OffsetSide::left,
          {{-69, -42, 0}, {-69.01f, -2, 0}, {-43, -74, 0}, {-69, -42, 0}},
          {0, 1, 2, 3}},
     };
     for (const Case& c : cases) {
         CPolyline p;
         outline(p, c.points);
-        ASSERT_EQ(p.offset(c.side, 0.0f, true), 1) << c.what;
+        ASSERT_TRUE(p.offset(c.side, 0.0f, true, error)) << c.what;
         for (int k : c.corners) {
             const Point3 o = p.offsetPoints[static_cast<size_t>(k)];
             EXPECT_NEAR(o.x, c.points[static_cast<size_t>(k)].x, 1e-4) << c.what << ", point " << k;
@@ -266,6 +276,7 @@ TEST(Offset, CornersOnSteepSegmentsReachTheirVertexAtRadiusZero) {
 // segments, closed contours end where they start, and a tab placed on a
 // contour segment is as wide as asked and centred on it.
 TEST(Offset, ContourPointsLieAtTheRadiusFromTheirSegmentsOnRandomOutlines) {
+    std::string error;
     std::mt19937 random(20261208);
     auto uniform = [&random](double lo, double hi) {
         return std::uniform_real_distribution<double>(lo, hi)(random);
@@ -282,11 +293,11 @@ TEST(Offset, ContourPointsLieAtTheRadiusFromTheirSegmentsOnRandomOutlines) {
     for (int no = 0; no < 4000; ++no) {
         const bool closed = no % 2 == 1;
         const std::vector<Point3> pts = random_outline(random, closed);
-        const int side = chance(0.5) ? 1 : 2;
+        const OffsetSide side = chance(0.5) ? OffsetSide::left : OffsetSide::right;
         const float r = static_cast<float>(chance(0.1) ? 0.0 : uniform(0, 5));
         CPolyline p;
         outline(p, pts);
-        ASSERT_EQ(p.offset(side, r, true), 1);
+        ASSERT_TRUE(p.offset(side, r, true, error));
         const int n = p.nbOffsetPoints;
         auto seg_distance = [&](int segment, Point3 o) {
             return distance(pts[static_cast<size_t>(segment - 1)],
@@ -339,21 +350,22 @@ TEST(Offset, ContourPointsLieAtTheRadiusFromTheirSegmentsOnRandomOutlines) {
 }
 
 TEST(Offset, RefusalsAndTheTabTable) {
+    std::string error;
     CPolyline single;
     outline(single, {{1, 1, 0}});
-    EXPECT_EQ(single.offset(1, 1.0f, true), 0);
+    EXPECT_FALSE(single.offset(OffsetSide::left, 1.0f, true, error));
+    EXPECT_EQ(error, "Un polyline de moins de deux points n'a pas de détourage.");
     EXPECT_EQ(single.nbOffsetPoints, 0);
     CPolyline p;
     outline(p, kSquare);
-    EXPECT_EQ(p.offset(3, 1.0f, true), 0);
-    EXPECT_EQ(p.offset(0, 1.0f, true), 0);
-    EXPECT_EQ(p.detourage, 0);
+    EXPECT_FALSE(p.offset(OffsetSide::none, 1.0f, true, error));
+    EXPECT_EQ(p.detourage, OffsetSide::none);
 
-    ASSERT_EQ(p.offset(1, 1.0f, true), 1);
+    ASSERT_TRUE(p.offset(OffsetSide::left, 1.0f, true, error));
     ASSERT_EQ(p.place_tab(2, 2.0f, 0), TabOutcome::Stored);
-    ASSERT_EQ(p.offset(1, 2.0f, false), 1);
+    ASSERT_TRUE(p.offset(OffsetSide::left, 2.0f, false, error));
     EXPECT_TRUE(p.has_tab(2)) << "a recomputation keeps the tabs";
-    ASSERT_EQ(p.offset(2, 2.0f, true), 1);
+    ASSERT_TRUE(p.offset(OffsetSide::right, 2.0f, true, error));
     EXPECT_FALSE(p.has_tab(2)) << "an offset command discards them";
 }
 

@@ -33,14 +33,14 @@ std::vector<Point3> points_of(const CPolyline& p) {
 }
 
 void give_offset(CPolyline& p) {
-    p.detourage = 2;
+    p.detourage = common::OffsetSide::right;
     p.nbOffsetPoints = p.nbPoints;
     p.offsetPoints = p.points;
     p.tabs[1] = std::make_unique<CAttache>();
 }
 
 bool has_offset(const CPolyline& p) {
-    if (p.detourage != 0 || p.nbOffsetPoints != 0) {
+    if (p.detourage != common::OffsetSide::none || p.nbOffsetPoints != 0) {
         return true;
     }
     for (const auto& tab : p.tabs) {

@@ -30,7 +30,8 @@ struct Outline {
     int parent = -1;  // place in the outline list of the smallest one around it
     std::vector<int> children;
     bool hole = false;
-    int side = 0;  // offset side giving the contour outside a part, inside a hole
+    // The offset side giving the contour outside a part, inside a hole.
+    common::OffsetSide side = common::OffsetSide::none;
     std::vector<PlanePoint> contour;  // with the drawn start
     bool cut = false;                 // the contour is clear of the outline
     bool rotates = false;             // its start may move (closed, not a group)
@@ -117,8 +118,10 @@ void nest(std::vector<Outline>& outlines) {
 // part: outside a part, inside a hole, whichever way the outline was drawn.
 void choose_contour(Outline& o, float radius) {
     const bool anticlockwise = signed_area(o.points) > 0;
-    o.side = o.hole == anticlockwise ? 1 : 2;  // left of an anticlockwise run is inside
-    o.trial->offset(o.side, radius, true);
+    // Left of an anticlockwise run is inside.
+    o.side = o.hole == anticlockwise ? common::OffsetSide::left : common::OffsetSide::right;
+    std::string unused;  // a closed outline always has a contour
+    (void)o.trial->offset(o.side, radius, true, unused);
     o.contour = contour_points(*o.trial);
     o.cut = contour_clear_of_outline(o.points, o.contour, radius, o.hole);
 }
@@ -297,6 +300,87 @@ void clear_plan(CPlandorDoc& doc) {
     }
 }
 
+// The closed outlines of the drawing, nested, each with its contour; the
+// others are counted as open in `report`.
+std::vector<Outline> closed_outlines(const CPlandorDoc& doc, PlanReport& report) {
+    std::vector<Outline> outlines;
+    for (int i = 0; i < doc.polylineCount; ++i) {
+        const CPolyline* p = doc.polylines[static_cast<size_t>(i)].get();
+        int dropped = 0;
+        std::unique_ptr<CPolyline> trial = p != nullptr ? trial_points(*p, dropped) : nullptr;
+        if (trial != nullptr && is_closed_outline(*p) && is_closed_outline(*trial) &&
+            signed_area(outline_points(*trial)) != 0) {
+            outlines.push_back(describe(std::move(trial), dropped, *p, i));
+        } else {
+            report.openPolylines.push_back(i);
+        }
+    }
+    nest(outlines);
+    for (Outline& o : outlines) {
+        choose_contour(o, doc.cutterRadius);
+        (o.hole ? report.holes : report.parts) += 1;
+        if (!o.cut) {
+            (o.hole ? report.holesTooSmall : report.partsGouged).push_back(o.index);
+        }
+    }
+    return outlines;
+}
+
+// Gives the polyline of `o` its points without repeats, its start, its
+// contour and its tabs, as the editor's commands would.
+void cut_outline(CPlandorDoc& doc, const Outline& o, int vertex, const PlanOptions& options,
+                 PlanReport& report) {
+    if (o.dropped > 0) {
+        CPolyline& drawn = *doc.polylines[static_cast<size_t>(o.index)];
+        drawn.points = o.trial->points;
+        drawn.nbPoints = o.trial->nbPoints;
+        report.pointsDropped += o.dropped;
+    }
+    std::string unused;  // the outline is closed and not a group: both succeed
+    if (vertex != 0) {
+        (void)doc.rotate_outline_start(o.index, vertex, unused);
+    }
+    const EditState cut{EditMode::Cut, 1, o.index, 0};
+    (void)offset_selected(doc, cut, o.side, unused);
+    CPolyline& p = *doc.polylines[static_cast<size_t>(o.index)];
+    const int wanted = o.hole ? options.tabsPerHole : options.tabsPerPart;
+    report.tabsAsked += wanted;
+    double tabs_width = 0;
+    int placed = 0;
+    const EditState tab{EditMode::Tab, 1, o.index, 0};
+    for (int segment : tab_segments(p, doc.tabWidth, wanted)) {
+        p.selectedSegment = segment;  // as a click on the segment sets it
+        if (add_tab(doc, tab) == common::TabOutcome::Stored) {
+            ++placed;
+            tabs_width += p.tabs[static_cast<size_t>(segment)]->largeur;
+        }
+    }
+    if (placed < wanted) {
+        report.shortOfTabs.push_back(o.index);
+    }
+    report.tabsPlaced += placed;
+    report.cutLength += path_length(contour_points(p)) - tabs_width;
+}
+
+// Links the contours in the order of the steps, from the origin on.
+void link_in_order(CPlandorDoc& doc, const std::vector<Outline>& outlines,
+                   const std::vector<Step>& steps, PlanReport& report) {
+    LinkEditor editor;
+    editor.document_replaced(doc);
+    int from = kOrigin;
+    for (const Step& step : steps) {
+        const int to = outlines[static_cast<size_t>(step.outline)].index;
+        const int made = editor.link_offered_points(doc, from, to);
+        if (made >= 0) {
+            const CLiaison& link = *doc.links[static_cast<size_t>(made)];
+            report.travelAfter += std::hypot(static_cast<double>(link.endX) - link.startX,
+                                             static_cast<double>(link.endY) - link.startY);
+            ++report.links;
+        }
+        from = to;
+    }
+}
+
 }  // namespace
 
 bool has_plan_to_replace(const CPlandorDoc& doc) {
@@ -318,33 +402,13 @@ PlanReport plan_automatically(CPlandorDoc& doc, const PlanOptions& options) {
     if (!report.error.empty()) {
         return report;
     }
-    std::vector<Outline> outlines;
-    for (int i = 0; i < doc.polylineCount; ++i) {
-        const CPolyline* p = doc.polylines[static_cast<size_t>(i)].get();
-        int dropped = 0;
-        std::unique_ptr<CPolyline> trial = p != nullptr ? trial_points(*p, dropped) : nullptr;
-        if (trial != nullptr && is_closed_outline(*p) && is_closed_outline(*trial) &&
-            signed_area(outline_points(*trial)) != 0) {
-            outlines.push_back(describe(std::move(trial), dropped, *p, i));
-        } else {
-            report.openPolylines.push_back(i);
-        }
-    }
-    nest(outlines);
-    for (Outline& o : outlines) {
-        choose_contour(o, doc.cutterRadius);
-        (o.hole ? report.holes : report.parts) += 1;
-        if (!o.cut) {
-            (o.hole ? report.holesTooSmall : report.partsGouged).push_back(o.index);
-        }
-    }
+    const std::vector<Outline> outlines = closed_outlines(doc, report);
     const std::vector<Step> steps = cut_sequence(outlines);
     if (steps.empty()) {
         report.error =
             "Aucun contour fermé du dessin ne peut être découpé : le plan n'est pas changé.";
         return report;
     }
-
     PlanePoint tool;
     for (const Outline& o : outlines) {
         if (o.cut) {
@@ -352,59 +416,14 @@ PlanReport plan_automatically(CPlandorDoc& doc, const PlanOptions& options) {
             tool = o.contour.back();
         }
     }
-
     clear_plan(doc);
-    std::string error;
     for (const Step& step : steps) {
-        const Outline& o = outlines[static_cast<size_t>(step.outline)];
-        if (o.dropped > 0) {
-            CPolyline& drawn = *doc.polylines[static_cast<size_t>(o.index)];
-            drawn.points = o.trial->points;
-            drawn.nbPoints = o.trial->nbPoints;
-            report.pointsDropped += o.dropped;
-        }
-        if (step.vertex != 0) {
-            doc.rotate_outline_start(o.index, step.vertex, error);
-        }
-        const EditState cut{EditMode::Cut, 1, o.index, 0};
-        offset_selected(doc, cut, o.side);
-        CPolyline& p = *doc.polylines[static_cast<size_t>(o.index)];
-        const int wanted = o.hole ? options.tabsPerHole : options.tabsPerPart;
-        report.tabsAsked += wanted;
-        double tabs_width = 0;
-        int placed = 0;
-        const EditState tab{EditMode::Tab, 1, o.index, 0};
-        for (int segment : tab_segments(p, doc.tabWidth, wanted)) {
-            p.selectedSegment = segment;  // as a click on the segment sets it
-            if (add_tab(doc, tab) == common::TabOutcome::Stored) {
-                ++placed;
-                tabs_width += p.tabs[static_cast<size_t>(segment)]->largeur;
-            }
-        }
-        if (placed < wanted) {
-            report.shortOfTabs.push_back(o.index);
-        }
-        report.tabsPlaced += placed;
-        report.cutLength += path_length(contour_points(p)) - tabs_width;
+        cut_outline(doc, outlines[static_cast<size_t>(step.outline)], step.vertex, options, report);
     }
-
-    LinkEditor editor;
-    editor.document_replaced(doc);
-    int from = kOrigin;
-    for (const Step& step : steps) {
-        const int to = outlines[static_cast<size_t>(step.outline)].index;
-        const int made = editor.link_offered_points(doc, from, to);
-        if (made >= 0) {
-            const CLiaison& link = *doc.links[static_cast<size_t>(made)];
-            report.travelAfter += std::hypot(static_cast<double>(link.endX) - link.startX,
-                                             static_cast<double>(link.endY) - link.startY);
-            ++report.links;
-        }
-        from = to;
-    }
+    link_in_order(doc, outlines, steps, report);
     doc.deselect_all();
     report.seconds = report.cutLength / options.cutSpeed + report.travelAfter / options.travelSpeed;
-    report.done = 1;
+    report.done = true;
     return report;
 }
 

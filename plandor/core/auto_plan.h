@@ -23,10 +23,10 @@ struct PlanOptions {
 };
 
 struct PlanReport {
-    int done = 0;                    // 0: refused, `error` says why and the document is unchanged
-    std::string error;               // French
-    int parts = 0;                   // outlines inside an even number of others (none included)
-    int holes = 0;                   // outlines inside an odd number of others
+    bool done = false;  // false: refused, `error` says why and the document is unchanged
+    std::string error;  // French
+    int parts = 0;      // outlines inside an even number of others (none included)
+    int holes = 0;      // outlines inside an odd number of others
     std::vector<int> openPolylines;  // polylines left without contour: not closed
     std::vector<int> holesTooSmall;  // holes without a contour the cutter can follow
     std::vector<int> partsGouged;    // parts whose contour would cut into them

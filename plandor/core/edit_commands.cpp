@@ -22,19 +22,20 @@ bool can_remove_offset(CPlandorDoc& doc, const EditState& state) {
     return can_offset(doc, state) && single_selection(doc, state)->nbOffsetPoints > 0;
 }
 
-int offset_selected(CPlandorDoc& doc, const EditState& state, int side) {
+bool offset_selected(CPlandorDoc& doc, const EditState& state, common::OffsetSide side,
+                     std::string& error) {
     if (!can_offset(doc, state)) {
-        return 0;
+        return false;
     }
-    return single_selection(doc, state)->offset(side, doc.cutterRadius, true);
+    return single_selection(doc, state)->offset(side, doc.cutterRadius, true, error);
 }
 
-int remove_offset_selected(CPlandorDoc& doc, const EditState& state) {
+bool remove_offset_selected(CPlandorDoc& doc, const EditState& state) {
     if (!can_remove_offset(doc, state)) {
-        return 0;
+        return false;
     }
     single_selection(doc, state)->remove_offset();
-    return 1;
+    return true;
 }
 
 bool can_add_tab(CPlandorDoc& doc, const EditState& state) {
@@ -55,9 +56,9 @@ TabOutcome add_tab(CPlandorDoc& doc, const EditState& state) {
     return p.place_tab(p.selectedSegment, doc.tabWidth, 0);
 }
 
-int remove_tab(CPlandorDoc& doc, const EditState& state) {
+bool remove_tab(CPlandorDoc& doc, const EditState& state) {
     if (!can_change_tab(doc, state)) {
-        return 0;
+        return false;
     }
     CPolyline& p = *single_selection(doc, state);
     return p.remove_tab(p.selectedSegment);

@@ -25,11 +25,13 @@ common::CPolyline* single_selection(CPlandorDoc& doc, const EditState& state);
 bool can_offset(CPlandorDoc& doc, const EditState& state);
 bool can_remove_offset(CPlandorDoc& doc, const EditState& state);
 
-// Offsets the selected polyline on `side` (1 left, 2 right) by the
-// document's cutter radius, discarding its tabs. 0 when not enabled or when
+// Offsets the selected polyline on `side` by the document's cutter radius,
+// discarding its tabs. False when not enabled, or with a French message when
 // the polyline has fewer than 2 points.
-int offset_selected(CPlandorDoc& doc, const EditState& state, int side);
-int remove_offset_selected(CPlandorDoc& doc, const EditState& state);
+[[nodiscard]] bool offset_selected(CPlandorDoc& doc, const EditState& state,
+                                   common::OffsetSide side, std::string& error);
+// False when not enabled.
+[[nodiscard]] bool remove_offset_selected(CPlandorDoc& doc, const EditState& state);
 
 // Adding a tab: tab mode and one polyline selected. Removing or moving one:
 // tab mode, and the selected polyline is highlighted, has an offset contour
@@ -40,7 +42,8 @@ bool can_change_tab(CPlandorDoc& doc, const EditState& state);
 // Places a tab of the document's width at the middle of the selected segment
 // (or places the existing one again with that width).
 common::TabOutcome add_tab(CPlandorDoc& doc, const EditState& state);
-int remove_tab(CPlandorDoc& doc, const EditState& state);
+// False when not enabled.
+[[nodiscard]] bool remove_tab(CPlandorDoc& doc, const EditState& state);
 // Moves the tab of the selected segment by the document's tab step, towards
 // the segment's end (`forward`) or its start; it takes the document's width.
 common::TabOutcome move_tab(CPlandorDoc& doc, const EditState& state, bool forward);

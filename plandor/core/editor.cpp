@@ -90,71 +90,70 @@ void Editor::set_mode(EditMode mode) {
     linker.selectedLink = -1;
 }
 
-int Editor::run(Command command, std::string& error) {
+bool Editor::run(Command command, std::string& error) {
     const auto toggled = [this](EditMode mode) {
         return state.mode == mode ? EditMode::Normal : mode;
     };
     if (!enabled(command)) {
-        return 0;
+        return false;
     }
     switch (command) {
         case Command::CutModeButton:
             set_mode(toggled(EditMode::Cut));
-            return 0;
+            return false;
         case Command::TabModeButton:
             set_mode(toggled(EditMode::Tab));
-            return 0;
+            return false;
         case Command::LinkModeButton:
             set_mode(toggled(EditMode::Link));
             linker.switch_on(doc, true);
-            return 0;
+            return false;
         case Command::CutModeMenu:
             set_mode(EditMode::Cut);
-            return 0;
+            return false;
         case Command::TabModeMenu:
             set_mode(EditMode::Tab);
-            return 0;
+            return false;
         case Command::LinkModeMenu:
             set_mode(EditMode::Link);
             linker.switch_on(doc, false);
-            return 0;
+            return false;
         case Command::NormalMode:
             set_mode(EditMode::Normal);
-            return 0;
+            return false;
         case Command::Reverse:
             single_selection(doc, state)->reverse();
-            return 1;
+            return true;
         case Command::Join: {
             int joined = 0;
             if (!doc.join_polylines(state.firstSelected, state.secondSelected, error, &joined)) {
-                return 0;
+                return false;
             }
             state = {EditMode::Cut, 1, joined, 0};
             polylineCursor = 0;
-            return 1;
+            return true;
         }
         case Command::Explode:
             return doc.explode_polyline(state.firstSelected, error);
         case Command::OffsetLeft:
         case Command::OffsetRight:
-            if (!offset_selected(doc, state, command == Command::OffsetLeft ? 1 : 2)) {
-                error = "Un polyline de moins de deux points n'a pas de détourage.";
-                return 0;
-            }
-            return 1;
+            return offset_selected(doc, state,
+                                   command == Command::OffsetLeft ? common::OffsetSide::left
+                                                                  : common::OffsetSide::right,
+                                   error);
         case Command::RemoveOffset:
             return remove_offset_selected(doc, state);
         case Command::AddTab:
-            return tab_changed(add_tab(doc, state)) ? 1 : 0;
+            return tab_changed(add_tab(doc, state));
         case Command::RemoveTab:
             return remove_tab(doc, state);
         case Command::TabNext:
         case Command::TabPrevious:
-            return tab_changed(move_tab(doc, state, command == Command::TabNext)) ? 1 : 0;
+            return tab_changed(move_tab(doc, state, command == Command::TabNext));
         case Command::RemoveLink:
             return linker.remove_selected_link(doc);
         default:
-            return 0;
+            return false;
     }
 }
 

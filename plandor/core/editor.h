@@ -48,9 +48,9 @@ class Editor {
     bool checked(Command command) const;
 
     // Runs a mode or edit command of the view (not the file commands nor the
-    // preferences). Returns 1 when the plan changed, 0 otherwise; `error`
-    // says in French why an enabled command was refused.
-    int run(Command command, std::string& error);
+    // preferences). True when the plan changed; `error` says in French why
+    // an enabled command was refused.
+    bool run(Command command, std::string& error);
 
     // The command a key stands for now (zoom keys excepted), if any.
     std::optional<Command> key_command(Key key) const;

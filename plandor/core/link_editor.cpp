@@ -266,10 +266,10 @@ bool LinkEditor::can_remove_link(const CPlandorDoc& doc) const {
     return selectedLink >= 0 && selectedLink < doc.linkCount;
 }
 
-int LinkEditor::remove_selected_link(CPlandorDoc& doc) {
+bool LinkEditor::remove_selected_link(CPlandorDoc& doc) {
     if (!can_remove_link(doc)) {
         selectedLink = -1;
-        return 0;
+        return false;
     }
     const int i = selectedLink;
     const int start = doc.links[static_cast<size_t>(i)]->startIndex;
@@ -305,7 +305,7 @@ int LinkEditor::remove_selected_link(CPlandorDoc& doc) {
     if (CPolyline* p = polyline_at(doc, end); p != nullptr && !end_used) {
         p->set_end_linked(0);
     }
-    return 1;
+    return true;
 }
 
 }  // namespace plandor

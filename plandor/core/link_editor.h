@@ -94,8 +94,8 @@ class LinkEditor {
     bool can_remove_link(const CPlandorDoc& doc) const;
 
     // Removes the selected link and clears the link flags it set, unless
-    // another link still starts or ends there. 0 when no link is selected.
-    int remove_selected_link(CPlandorDoc& doc);
+    // another link still starts or ends there. False when no link is selected.
+    [[nodiscard]] bool remove_selected_link(CPlandorDoc& doc);
 
     int choosingStart = 1;
     int startIndex = kOrigin;

@@ -1,12 +1,12 @@
 #include "plandor_doc.h"
 
 #include <algorithm>
-#include <filesystem>
 
 #include "cmg_file.h"
 #include "dxf_file.h"
 #include "import_report.h"
 #include "outline_geometry.h"
+#include "read_file.h"
 
 namespace plandor {
 
@@ -93,121 +93,121 @@ void CPlandorDoc::empty() {
     hasPath = 0;
 }
 
-int CPlandorDoc::add_polyline(std::unique_ptr<CPolyline> polyline) {
+bool CPlandorDoc::add_polyline(std::unique_ptr<CPolyline> polyline) {
     if (!polyline || polylineCount >= common::kMaxPolylines) {
-        return 0;
+        return false;
     }
     polylines[static_cast<size_t>(polylineCount++)] = std::move(polyline);
-    return 1;
+    return true;
 }
 
-int CPlandorDoc::add_link(std::unique_ptr<CLiaison> link) {
+bool CPlandorDoc::add_link(std::unique_ptr<CLiaison> link) {
     if (!link || linkCount >= kMaxLinks) {
-        return 0;
+        return false;
     }
     links[static_cast<size_t>(linkCount++)] = std::move(link);
-    return 1;
+    return true;
 }
 
-int CPlandorDoc::join_polylines(int into, int other, std::string& error, int* joined_index) {
+bool CPlandorDoc::join_polylines(int into, int other, std::string& error, int* joined_index) {
     if (into < 0 || into >= polylineCount || other < 0 || other >= polylineCount || into == other) {
         error = "Choisissez deux polylines différents du dessin.";
-        return 0;
+        return false;
     }
     CPolyline& target = *polylines[static_cast<size_t>(into)];
     const CPolyline& joined = *polylines[static_cast<size_t>(other)];
     if (target.is_linked() || joined.is_linked()) {
         error = "Un polyline relié par une liaison ne peut pas être joint.";
-        return 0;
+        return false;
     }
     if (!target.can_join(joined, error)) {
-        return 0;
+        return false;
     }
     std::unique_ptr<CPolyline> taken = remove_polyline(other);
     if (!target.join(taken, error)) {
-        return 0;  // cannot happen: can_join said yes
+        return false;  // cannot happen: can_join said yes
     }
     target.set_selected(1);
     if (joined_index != nullptr) {
         *joined_index = other < into ? into - 1 : into;
     }
-    return 1;
+    return true;
 }
 
-int CPlandorDoc::explode_polyline(int index, std::string& error) {
+bool CPlandorDoc::explode_polyline(int index, std::string& error) {
     if (index < 0 || index >= polylineCount) {
         error = "Aucun polyline à décomposer.";
-        return 0;
+        return false;
     }
     CPolyline& polyline = *polylines[static_cast<size_t>(index)];
     if (polyline.is_linked()) {
         error = "Un polyline relié par une liaison ne peut pas être décomposé.";
-        return 0;
+        return false;
     }
     return polyline.explode(polylines, polylineCount, error);
 }
 
-int CPlandorDoc::rotate_outline_start(int index, int vertex, std::string& error) {
+bool CPlandorDoc::rotate_outline_start(int index, int vertex, std::string& error) {
     if (index < 0 || index >= polylineCount) {
         error = "Aucun polyline dont changer le départ.";
-        return 0;
+        return false;
     }
     CPolyline& p = *polylines[static_cast<size_t>(index)];
     if (p.is_linked()) {
         error = "Un polyline relié par une liaison ne peut pas changer de départ.";
-        return 0;
+        return false;
     }
     if (p.nbMembers > 0) {
         error = "Un polyline joint ne peut pas changer de départ : décomposez-le d'abord.";
-        return 0;
+        return false;
     }
     if (!is_closed_outline(p)) {
         error = "Seul un contour fermé peut changer de départ.";
-        return 0;
+        return false;
     }
     const int ring = p.nbPoints - 1;  // the last point repeats the first
     if (vertex < 0 || vertex >= ring) {
         error = "Ce point n'est pas un sommet du contour.";
-        return 0;
+        return false;
     }
     std::rotate(p.points.begin(), p.points.begin() + vertex, p.points.begin() + ring);
     p.points[static_cast<size_t>(ring)] = p.points[0];
     p.remove_offset();
-    return 1;
+    return true;
 }
 
-int CPlandorDoc::import_dxf(const std::string& file, std::string& error, std::string* report) {
+bool CPlandorDoc::import_dxf(const std::string& file, std::string& error, std::string* report) {
     if (contentLoaded != 0) {
         error = kFreshDocumentOnly;
-        return 0;
+        return false;
     }
     contentLoaded = 1;
     common::DxfImportReport read;
     const int first = polylineCount;
-    if (!common::read_dxf_polylines(file, polylines, polylineCount, &error, &read)) {
+    if (!common::read_dxf_polylines(file, polylines, polylineCount, error, &read)) {
         const std::string curves = common::passed_over_curves(read);
         if (polylineCount == first && !curves.empty()) {
             error += std::string(" Ses courbes (") + curves + ") se lisent par " +
                      kCurveImportMenu + ".";
         }
-        return 0;
+        return false;
     }
     if (report != nullptr) {
         *report = exact_import_report(read, polylineCount - first);
     }
-    return 1;
+    return true;
 }
 
-int CPlandorDoc::import_dxf_curves(const std::string& file, std::string& report,
-                                   common::CurveImport* details) {
+bool CPlandorDoc::import_dxf_curves(const std::string& file, std::string& error,
+                                    std::string* report, common::CurveImport* details) {
     if (contentLoaded != 0) {
-        report = kFreshDocumentOnly;
-        return 0;
+        error = kFreshDocumentOnly;
+        return false;
     }
     common::CurveImport result;
     const int room = std::max(common::kMaxPolylines - 1 - polylineCount, 0);
-    if (!common::import_dxf_curves(file, room, common::kMaxEntityVertices, result, report)) {
-        return 0;
+    if (!common::import_dxf_curves(file, room, common::kMaxEntityVertices, result, error)) {
+        return false;
     }
     contentLoaded = 1;
     const int first = polylineCount;
@@ -219,11 +219,13 @@ int CPlandorDoc::import_dxf_curves(const std::string& file, std::string& report,
         }
         add_polyline(std::move(polyline));
     }
-    report = curve_import_report(result, first);
+    if (report != nullptr) {
+        *report = curve_import_report(result, first);
+    }
     if (details != nullptr) {
         *details = std::move(result);
     }
-    return 1;
+    return true;
 }
 
 std::vector<int> CPlandorDoc::cut_order() const {
@@ -252,24 +254,24 @@ std::vector<int> CPlandorDoc::cut_order() const {
     return order;
 }
 
-int CPlandorDoc::export_dxf(const std::string& file, std::string& error) const {
+bool CPlandorDoc::export_dxf(const std::string& file, std::string& error) const {
     const std::vector<int> order = cut_order();
     if (std::none_of(order.begin(), order.end(), [this](int index) {
             return polylines[static_cast<size_t>(index)]->nbOffsetPoints > 0;
         })) {
         error = "L'ordre de coupe ne contient aucun contour détouré : il n'y a rien à exporter.";
-        return 0;
+        return false;
     }
     common::CDxfFile dxf;
-    if (!dxf.open(file, common::CDxfFile::kWrite)) {
+    if (!dxf.open(file, common::DxfMode::write, error)) {
         error = "Aucun nom de fichier n'est donné pour l'export.";
-        return 0;
+        return false;
     }
     for (int index : order) {
         dxf.write_contour(*polylines[static_cast<size_t>(index)]);
     }
     dxf.write_end();
-    return dxf.close(&error);
+    return dxf.close(error);
 }
 
 int CPlandorDoc::set_cutter_radius(float radius) {
@@ -280,7 +282,9 @@ int CPlandorDoc::set_cutter_radius(float radius) {
     int removed = 0;
     for (int i = 0; i < polylineCount; ++i) {
         CPolyline* p = polylines[static_cast<size_t>(i)].get();
-        if (p == nullptr || p->detourage == 0 || !p->offset(p->detourage, radius, false)) {
+        std::string unused;
+        if (p == nullptr || p->detourage == common::OffsetSide::none ||
+            !p->offset(p->detourage, radius, false, unused)) {
             continue;
         }
         for (int s = 1; s < p->nbOffsetPoints; ++s) {
@@ -314,62 +318,48 @@ void CPlandorDoc::new_document() {
     contentLoaded = 0;
 }
 
-int CPlandorDoc::read_plan(const std::string& file, CCmgFile& cmg, common::PolylineArray& read,
-                           int& read_count, LinkArray& read_links, int& read_link_count,
-                           std::string& error) const {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(std::filesystem::path(file), ec)) {
-        error = "Impossible d'ouvrir le fichier « " + file + " ».";
-        return 0;
-    }
+bool CPlandorDoc::read_plan(const std::string& file, CCmgFile& cmg, PlanTables& read,
+                            std::string& error) const {
     const size_t dot = file.rfind('.');
-    if (dot == std::string::npos || file.compare(dot, std::string::npos, ".cmg") != 0) {
-        error = kNotCmgMessage;
-        return 0;
-    }
+    const bool cmg_name =
+        dot != std::string::npos && file.compare(dot, std::string::npos, ".cmg") == 0;
     cmg.boardLength = boardLength;
     cmg.boardWidth = boardWidth;
     cmg.tabStep = tabStep;
     cmg.tabWidth = tabWidth;
     cmg.cutterRadius = cutterRadius;
-    if (!cmg.read(file, read, read_count, read_links, read_link_count, error)) {
+    if (!platform::check_readable_file(file, error)) {
+        return false;
+    }
+    if (!cmg_name) {
+        error = kNotCmgMessage;
+        return false;
+    }
+    if (!cmg.read(file, read, error)) {
         // Without a version line the file is no plan at all.
         if (error == kWrongVersionMessage && cmg.versionLine == 0) {
             error = kNotCmgMessage;
         }
-        return 0;
+        return false;
     }
-    return 1;
+    return true;
 }
 
-int CPlandorDoc::check_open(const std::string& file, std::string& error) const {
+bool CPlandorDoc::check_open(const std::string& file, std::string& error) const {
     CCmgFile cmg;
-    common::PolylineArray read;
-    LinkArray read_links;
-    int read_count = 0;
-    int read_link_count = 0;
-    return read_plan(file, cmg, read, read_count, read_links, read_link_count, error);
+    PlanTables read;
+    return read_plan(file, cmg, read, error);
 }
 
-int CPlandorDoc::open_document(const std::string& file, std::string& error) {
+bool CPlandorDoc::open_document(const std::string& file, std::string& error) {
     CCmgFile cmg;
-    common::PolylineArray read;
-    LinkArray read_links;
-    int read_count = 0;
-    int read_link_count = 0;
-    if (!read_plan(file, cmg, read, read_count, read_links, read_link_count, error)) {
-        return 0;
+    PlanTables read;
+    if (!read_plan(file, cmg, read, error)) {
+        return false;
     }
     empty();
     path.clear();
-    for (int i = 0; i < read_count; ++i) {
-        polylines[static_cast<size_t>(i)] = std::move(read[static_cast<size_t>(i)]);
-    }
-    polylineCount = read_count;
-    for (int j = 0; j < read_link_count; ++j) {
-        links[static_cast<size_t>(j)] = std::move(read_links[static_cast<size_t>(j)]);
-    }
-    linkCount = read_link_count;
+    static_cast<PlanTables&>(*this) = std::move(read);
     boardLength = cmg.boardLength;
     boardWidth = cmg.boardWidth;
     tabStep = cmg.tabStep;
@@ -378,22 +368,22 @@ int CPlandorDoc::open_document(const std::string& file, std::string& error) {
     path = file;
     hasPath = 1;
     contentLoaded = 1;
-    return 1;
+    return true;
 }
 
-int CPlandorDoc::save_document(const std::string& file, std::string& error) {
+bool CPlandorDoc::save_document(const std::string& file, std::string& error) {
     CCmgFile cmg;
     cmg.boardLength = boardLength;
     cmg.boardWidth = boardWidth;
     cmg.tabStep = tabStep;
     cmg.tabWidth = tabWidth;
     cmg.cutterRadius = cutterRadius;
-    if (!cmg.write(file, polylines, polylineCount, links, linkCount, error)) {
-        return 0;
+    if (!cmg.write(file, *this, error)) {
+        return false;
     }
     path = file;
     hasPath = 1;
-    return 1;
+    return true;
 }
 
 }  // namespace plandor

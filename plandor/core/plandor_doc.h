@@ -8,8 +8,7 @@
 #include <vector>
 
 #include "dxf_contours.h"
-#include "liaison.h"
-#include "polyline.h"
+#include "plan_tables.h"
 #include "settings_store.h"
 
 namespace plandor {
@@ -37,7 +36,8 @@ enum class SavePrompt {
     SaveAs,      // ask; Yes opens the save dialog on "sans nom.cmg"
 };
 
-class CPlandorDoc {
+// The document is a plan: its tables are those a .cmg file holds.
+class CPlandorDoc : public PlanTables {
   public:
     // Reads the five settings from the user's store.
     explicit CPlandorDoc(const platform::SettingsStore& settings);
@@ -64,20 +64,21 @@ class CPlandorDoc {
     // Deletes every polyline and link; the view resets at its next paint.
     void empty();
 
-    // Appends to the drawing or to the links; 0 when the table is full.
-    int add_polyline(std::unique_ptr<common::CPolyline> polyline);
-    int add_link(std::unique_ptr<CLiaison> link);
+    // Appends to the drawing or to the links; false when the table is full.
+    bool add_polyline(std::unique_ptr<common::CPolyline> polyline);
+    bool add_link(std::unique_ptr<CLiaison> link);
 
     // Joins polyline `other` to the end of polyline `into`: `other` leaves the
     // array and lives on as a member, `into` stays the selected one and its
     // new index goes to `joined_index`. Refused, with nothing changed, for a
     // linked polyline or when the join itself is refused.
-    int join_polylines(int into, int other, std::string& error, int* joined_index = nullptr);
+    [[nodiscard]] bool join_polylines(int into, int other, std::string& error,
+                                      int* joined_index = nullptr);
 
     // Explodes polyline `index`: its members come back at the end of the
     // array. Refused for a linked polyline, one without members, or when the
     // array cannot take them.
-    int explode_polyline(int index, std::string& error);
+    [[nodiscard]] bool explode_polyline(int index, std::string& error);
 
     // Makes point `vertex` the start (and the end) of the closed outline
     // `index` (ends within 0.01 mm, 4 points or more): the points keep their
@@ -86,7 +87,7 @@ class CPlandorDoc {
     // discarded, as for every change of the points. Refused, with nothing
     // changed, for a linked polyline, a group (its explode takes back the
     // points from the start) or an open one.
-    int rotate_outline_start(int index, int vertex, std::string& error);
+    [[nodiscard]] bool rotate_outline_start(int index, int vertex, std::string& error);
 
     // Imports the POLYLINE and LINE entities of a DXF file after the current
     // polylines (at most 199 in all) and sets content loaded, also when the
@@ -94,7 +95,8 @@ class CPlandorDoc {
     // goes only into a fresh document.
     // With a `report`, says in French what was read, passed over, cut at
     // 100 vertices and left out.
-    int import_dxf(const std::string& path, std::string& error, std::string* report = nullptr);
+    [[nodiscard]] bool import_dxf(const std::string& path, std::string& error,
+                                  std::string* report = nullptr);
 
     // The import of the drawings today's CAD programs write: every curve of
     // the model space (lines, lightweight and 2-D polylines with their arcs,
@@ -102,11 +104,12 @@ class CPlandorDoc {
     // 0.01 mm, in mm whatever the drawing's units, pieces whose ends meet
     // chained into contours, each contour fitted to 100 points, at most 199
     // polylines in all. Goes only into a fresh document; a file that cannot
-    // be read leaves the document as it was. `report` gets the French text
-    // of the result, or why it failed; `details` (when given) the contours
-    // and counts themselves.
-    int import_dxf_curves(const std::string& path, std::string& report,
-                          common::CurveImport* details = nullptr);
+    // be read leaves the document as it was. `error` says why it failed,
+    // `report` (when given) is the French text of the result and `details`
+    // the contours and counts themselves.
+    [[nodiscard]] bool import_dxf_curves(const std::string& path, std::string& error,
+                                         std::string* report = nullptr,
+                                         common::CurveImport* details = nullptr);
 
     // The polylines of the cut order: from the origin, each step follows the
     // first link that leaves the current polyline. The chain stops where no
@@ -115,10 +118,10 @@ class CPlandorDoc {
     std::vector<int> cut_order() const;
 
     // Writes the offset contours of the cut order, split at their tabs, as a
-    // DXF file. Returns 0 with a French message, the old file left intact,
+    // DXF file. False with a French message, the old file left intact,
     // when the cut order holds no contour (an empty drawing would replace the
     // file) or the file cannot be saved.
-    int export_dxf(const std::string& path, std::string& error) const;
+    [[nodiscard]] bool export_dxf(const std::string& path, std::string& error) const;
 
     // Sets the cutter radius; when it differs from the current one, every
     // offset contour is computed again with it and every tab placed again on
@@ -138,19 +141,19 @@ class CPlandorDoc {
     // exactly (case included) and read as a plan. A file that is no plan at
     // all (its first line is not a version line) gives kNotCmgMessage, as
     // another extension does. The document is not touched.
-    int check_open(const std::string& file, std::string& error) const;
+    [[nodiscard]] bool check_open(const std::string& file, std::string& error) const;
 
     // Open: reads the file as check_open does and, once it is read whole,
     // empties the document and puts the file's plan in it with the file's
     // settings (a settings line with another keyword keeps the current
     // value), remembering the path. A refused file leaves the document as it
     // was.
-    int open_document(const std::string& file, std::string& error);
+    [[nodiscard]] bool open_document(const std::string& file, std::string& error);
 
     // Save: writes the document as a .cmg file through the atomic writer and,
     // once written, remembers the file as the document's path (the next Save
     // goes there without asking).
-    int save_document(const std::string& file, std::string& error);
+    [[nodiscard]] bool save_document(const std::string& file, std::string& error);
 
     float tabStep = 0;       // DEPLACEMENT-ATTACHE, mm
     float tabWidth = 0;      // TAILLE-ATTACHE, mm
@@ -158,20 +161,15 @@ class CPlandorDoc {
     int boardWidth = 0;      // LARGEUR-PLANCHE, whole mm along Y
     int boardLength = 0;     // LONGUEUR-PLANCHE, whole mm along X
     int contentLoaded = 0;
-    LinkArray links;
-    int linkCount = 0;
     int viewResetPending = 0;
-    common::PolylineArray polylines;
-    int polylineCount = 0;
     int hasPath = 0;
     std::string path;
     int scrollWidth = kScrollSize;
     int scrollHeight = kScrollSize;
 
   private:
-    int read_plan(const std::string& file, CCmgFile& cmg, common::PolylineArray& read,
-                  int& read_count, LinkArray& read_links, int& read_link_count,
-                  std::string& error) const;
+    [[nodiscard]] bool read_plan(const std::string& file, CCmgFile& cmg, PlanTables& read,
+                                 std::string& error) const;
 };
 
 }  // namespace plandor

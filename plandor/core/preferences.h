@@ -23,8 +23,8 @@ inline constexpr PreferenceRange kBoardRange{true, 10, 1000};
 // integer field), blanks around it allowed, within the range. On refusal
 // `message` is the standard text ("Tapez un nombre.", "Tapez un nombre
 // entier compris entre 10 et 1000.", ...).
-bool read_preference(const std::string& text, const PreferenceRange& range, double& value,
-                     std::string& message);
+[[nodiscard]] bool read_preference(const std::string& text, const PreferenceRange& range,
+                                   double& value, std::string& message);
 
 // The text a field opens with: the shortest decimal text that reads back as
 // the single-precision value (2.3f gives "2.3").

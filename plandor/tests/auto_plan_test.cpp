@@ -323,7 +323,8 @@ TEST(AutoPlan, RefusalsLeaveThePlanAsItWas) {
         }
         // A plan made by hand: a contour on the first polyline, linked from the origin.
         CPolyline& own = *doc.polylines[static_cast<size_t>(first)];
-        own.offset(1, 1, true);
+        std::string offset_error;
+        ASSERT_TRUE(own.offset(common::OffsetSide::left, 1, true, offset_error)) << offset_error;
         plandor::LinkEditor editor;
         ASSERT_EQ(editor.link_offered_points(doc, plandor::kOrigin, first), 0) << c.name;
         const common::Point3 start = own.offsetPoints[0];
@@ -333,7 +334,7 @@ TEST(AutoPlan, RefusalsLeaveThePlanAsItWas) {
         EXPECT_EQ(report.done, 0) << c.name;
         EXPECT_NE(report.error.find(c.message), std::string::npos) << c.name << report.error;
         EXPECT_EQ(doc.linkCount, 1) << c.name;
-        EXPECT_EQ(own.detourage, 1) << c.name;
+        EXPECT_EQ(own.detourage, common::OffsetSide::left) << c.name;
         EXPECT_EQ(own.offsetPoints[0], start) << c.name;
         EXPECT_EQ(own.end_linked(), 1) << c.name;
     }
@@ -390,7 +391,8 @@ TEST(RotateOutlineStart, MovesTheStartOfAClosedOutlineOnly) {
         if (c.open) {
             p.points[4].x = 1;
         }
-        p.offset(2, 1, true);
+        std::string offset_error;
+        ASSERT_TRUE(p.offset(common::OffsetSide::right, 1, true, offset_error)) << offset_error;
         p.place_tab(1, 5, 0);
         if (c.linked) {
             p.set_end_linked(1);

@@ -53,18 +53,21 @@ std::string link_block(int j, int from, int to) {
 }
 
 struct Read {
-    common::PolylineArray polylines;
-    int count = -1;
-    plandor::LinkArray links;
-    int linkCount = -1;
+    plandor::PlanTables plan;
+    common::PolylineArray& polylines = plan.polylines;
+    int& count = plan.polylineCount;
+    plandor::LinkArray& links = plan.links;
+    int& linkCount = plan.linkCount;
     CCmgFile cmg;
     std::string error;
-    int ok = 0;
+    bool ok = false;
 };
 
 std::unique_ptr<Read> read_text(const std::string& text) {
     auto r = std::make_unique<Read>();
-    r->ok = r->cmg.read_bytes(text, r->polylines, r->count, r->links, r->linkCount, r->error);
+    r->count = -1;
+    r->linkCount = -1;
+    r->ok = r->cmg.read_bytes(text, r->plan, r->error);
     return r;
 }
 
@@ -183,7 +186,7 @@ TEST(CmgFile, EmptyDocumentIsTheSettingsAndTheLinkLine) {
     cmg.tabStep = doc.tabStep;
     cmg.boardWidth = doc.boardWidth;
     cmg.boardLength = doc.boardLength;
-    const std::string text = cmg.text(doc.polylines, 0, doc.links, 0);
+    const std::string text = cmg.text(plandor::PlanTables{});
     EXPECT_EQ(text, kHeader + "DEBUT-LIAISON 0\n");
 
     test_files::TempDir dir("cmg_empty");
@@ -321,7 +324,7 @@ TEST(CmgFile, FirstBlockThatDoesNotParseEndsItsList) {
     auto fits = read_text(kHeader + block(0, 2, short_contour) + "DEBUT-LIAISON 0\n" +
                           link_block(0, -1, 0));
     EXPECT_EQ(fits->count, 1);
-    EXPECT_EQ(fits->polylines[0]->detourage, 2);
+    EXPECT_EQ(fits->plan.polylines[0]->detourage, common::OffsetSide::right);
     EXPECT_EQ(fits->linkCount, 1);
 
     // A member with a contour, and a broken link, end their lists too.

@@ -42,31 +42,34 @@ EditState selected(EditMode mode, int index) {
 
 TEST(EditCommands, OffsetNeedsCutModeAndOneUnlinkedPolyline) {
     Drawing d;
+    std::string error;
     EXPECT_FALSE(plandor::can_offset(d.doc, selected(EditMode::Tab, 0)));
     EXPECT_FALSE(plandor::can_offset(d.doc, {EditMode::Cut, 2, 0, 1}));
     EXPECT_FALSE(plandor::can_offset(d.doc, selected(EditMode::Cut, 2))) << "index past the count";
-    EXPECT_EQ(plandor::offset_selected(d.doc, selected(EditMode::Normal, 0), 1), 0);
+    EXPECT_FALSE(plandor::offset_selected(d.doc, selected(EditMode::Normal, 0),
+                                          common::OffsetSide::left, error));
     EXPECT_EQ(d.at(0).nbOffsetPoints, 0);
 
     const EditState cut = selected(EditMode::Cut, 0);
     EXPECT_FALSE(plandor::can_remove_offset(d.doc, cut)) << "no contour yet";
-    ASSERT_EQ(plandor::offset_selected(d.doc, cut, 1), 1);
+    ASSERT_TRUE(plandor::offset_selected(d.doc, cut, common::OffsetSide::left, error)) << error;
     EXPECT_EQ(d.at(0).offsetPoints[0], (Point3{1, 1, 0}));
     EXPECT_TRUE(plandor::can_remove_offset(d.doc, cut));
 
     d.at(0).set_end_linked(1);
     EXPECT_FALSE(plandor::can_offset(d.doc, cut));
-    EXPECT_EQ(plandor::offset_selected(d.doc, cut, 2), 0);
-    EXPECT_EQ(plandor::remove_offset_selected(d.doc, cut), 0);
-    EXPECT_EQ(d.at(0).detourage, 1) << "a linked contour is kept";
+    EXPECT_FALSE(plandor::offset_selected(d.doc, cut, common::OffsetSide::right, error));
+    EXPECT_FALSE(plandor::remove_offset_selected(d.doc, cut));
+    EXPECT_EQ(d.at(0).detourage, common::OffsetSide::left) << "a linked contour is kept";
     d.at(0).set_end_linked(0);
-    EXPECT_EQ(plandor::remove_offset_selected(d.doc, cut), 1);
+    EXPECT_TRUE(plandor::remove_offset_selected(d.doc, cut));
     EXPECT_EQ(d.at(0).nbOffsetPoints, 0);
 }
 
 TEST(EditCommands, TabCommandsActOnTheSelectedSegment) {
     Drawing d;
-    ASSERT_EQ(d.at(0).offset(1, 1.0f, true), 1);
+    std::string error;
+    ASSERT_TRUE(d.at(0).offset(common::OffsetSide::left, 1.0f, true, error)) << error;
     const EditState tab = selected(EditMode::Tab, 0);
     EXPECT_FALSE(plandor::can_add_tab(d.doc, selected(EditMode::Cut, 0)));
     ASSERT_TRUE(plandor::can_add_tab(d.doc, tab));
@@ -100,7 +103,8 @@ TEST(EditCommands, TabCommandsActOnTheSelectedSegment) {
 TEST(EditCommands, NewCutterRadiusRecomputesEveryContourAndTab) {
     Drawing d;
     CPolyline& square = d.at(0);
-    ASSERT_EQ(square.offset(1, 1.0f, true), 1);
+    std::string error;
+    ASSERT_TRUE(square.offset(common::OffsetSide::left, 1.0f, true, error)) << error;
     ASSERT_EQ(square.place_tab(1, 4.0f, 0), TabOutcome::Stored);      // 18 mm segment
     ASSERT_EQ(square.place_tab(2, 4.0f, 0), TabOutcome::Stored);      // 8 mm
     ASSERT_EQ(square.place_tab(3, 3.0f, -7.0f), TabOutcome::Stored);  // 18 mm, near its end

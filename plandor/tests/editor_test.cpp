@@ -17,7 +17,7 @@ using plandor::Key;
 namespace {
 
 std::string text_of(const plandor::CPlandorDoc& doc) {
-    return plandor::CCmgFile().text(doc.polylines, doc.polylineCount, doc.links, doc.linkCount);
+    return plandor::CCmgFile().text(doc);
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ std::unique_ptr<CPolyline> contour(const std::vector<Point3>& pts) {
         p->offsetPoints[static_cast<size_t>(p->nbPoints++)] = pt;
     }
     p->nbOffsetPoints = p->nbPoints;
-    p->detourage = 1;
+    p->detourage = common::OffsetSide::left;
     return p;
 }
 

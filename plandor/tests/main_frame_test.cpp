@@ -114,10 +114,7 @@ class PlandorWindowTest : public window_test::WindowTest<TestFrame> {
         });
         child<QAction>("preferences")->trigger();
     }
-    std::string plan_text() {
-        return plandor::CCmgFile().text(doc().polylines, doc().polylineCount, doc().links,
-                                        doc().linkCount);
-    }
+    std::string plan_text() { return plandor::CCmgFile().text(doc()); }
 };
 
 }  // namespace
@@ -223,7 +220,8 @@ TEST_F(PlandorWindowTest, CutModeSelectsInTurnJoinsAndUndoRestoresTheSavedBytes)
     EXPECT_TRUE(child<QToolButton>("bt_join")->isEnabled());
     EXPECT_FALSE(child<QToolButton>("bt_offsetLeft")->isEnabled());
     QTest::keyClick(view(), Qt::Key_Left);
-    EXPECT_EQ(plan_text(), plandor::CCmgFile().text(doc().polylines, 3, doc().links, 0));
+    EXPECT_EQ(doc().polylineCount, 3);
+    EXPECT_EQ(doc().linkCount, 0);
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(doc().polylines[static_cast<size_t>(i)]->nbOffsetPoints, 0);
     }
@@ -256,7 +254,8 @@ TEST_F(PlandorWindowTest, CutModeSelectsInTurnJoinsAndUndoRestoresTheSavedBytes)
 
 TEST_F(PlandorWindowTest, LinkByTwoClicksRemovedWithDelete) {
     auto square = outline({{20, 20, 0}, {60, 20, 0}, {60, 50, 0}, {20, 50, 0}, {20, 20, 0}});
-    ASSERT_EQ(square->offset(2, 1.0f, true), 1);
+    std::string error;
+    ASSERT_TRUE(square->offset(common::OffsetSide::right, 1.0f, true, error)) << error;
     add(std::move(square));
     button("bt_linkMode");
     EXPECT_TRUE(child<QAction>("menuLinkMode")->isChecked());
@@ -300,7 +299,9 @@ TEST_F(PlandorWindowTest, TabAddedAndMovedOnTheClickedSegment) {
     doc().tabWidth = 4.0f;
     doc().tabStep = 2.0f;
     auto line = outline({{0, 0, 0}, {40, 0, 0}, {40, 20, 0}});
-    ASSERT_EQ(line->offset(1, 1.0f, true), 1);  // (0,1) (39,1) (39,20)
+    std::string error;
+    ASSERT_TRUE(line->offset(common::OffsetSide::left, 1.0f, true, error))
+        << error;  // (0,1) (39,1) (39,20)
     add(std::move(line));
     button("bt_tabMode");
     EXPECT_FALSE(child<QToolButton>("bt_addTab")->isEnabled());
@@ -326,7 +327,8 @@ TEST_F(PlandorWindowTest, TabAddedAndMovedOnTheClickedSegment) {
 TEST_F(PlandorWindowTest, PreferencesRefuseBadValuesAndKeepContoursOnUnchangedRadius) {
     doc().cutterRadius = 1.0f;
     auto square = outline({{0, 0, 0}, {40, 0, 0}, {40, 30, 0}, {0, 30, 0}, {0, 0, 0}});
-    ASSERT_EQ(square->offset(1, 1.0f, true), 1);
+    std::string error;
+    ASSERT_TRUE(square->offset(common::OffsetSide::left, 1.0f, true, error)) << error;
     ASSERT_EQ(square->place_tab(1, 5.0f, 3.0f), common::TabOutcome::Stored);
     add(std::move(square));
     const std::string before = plan_text();

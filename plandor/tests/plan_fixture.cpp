@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
     }
     for (int i = 0; i < doc.polylineCount; ++i) {
         common::CPolyline& p = *doc.polylines[static_cast<size_t>(i)];
-        p.detourage = 1;
+        p.detourage = common::OffsetSide::left;
         p.nbOffsetPoints = p.nbPoints;
         for (int k = 0; k < p.nbPoints; ++k) {
             p.offsetPoints[static_cast<size_t>(k)] = {p.points[static_cast<size_t>(k)].x,

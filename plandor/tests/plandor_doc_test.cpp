@@ -229,7 +229,8 @@ TEST(PlandorDoc, CurveImportFillsAFreshDocumentAndSaysWhatItDid) {
     platform::MemorySettingsStore store;
     CPlandorDoc doc(store);
     std::string report;
-    ASSERT_EQ(doc.import_dxf_curves(rib.string(), report), 1) << report;
+    std::string error;
+    ASSERT_TRUE(doc.import_dxf_curves(rib.string(), error, &report)) << error;
     EXPECT_EQ(report,
               "2 contours importés (2 fermés)\n"
               "Entités lues : LINE 2, ARC 2, CIRCLE 1\n"
@@ -241,12 +242,13 @@ TEST(PlandorDoc, CurveImportFillsAFreshDocumentAndSaysWhatItDid) {
     EXPECT_EQ(outline.points[outline.nbPoints - 1], outline.points[0]);
     EXPECT_EQ(doc.polylines[1]->nbPoints, 97);
     EXPECT_EQ(doc.contentLoaded, 1);
-    EXPECT_EQ(doc.import_dxf_curves(rib.string(), report), 0) << "only into a fresh document";
+    EXPECT_FALSE(doc.import_dxf_curves(rib.string(), error, &report))
+        << "only into a fresh document";
     EXPECT_EQ(doc.polylineCount, 2);
 
     CPlandorDoc failed(store);
-    EXPECT_EQ(failed.import_dxf_curves((dir.path / "absent.dxf").string(), report), 0);
-    EXPECT_NE(report.find("absent.dxf"), std::string::npos) << report;
+    EXPECT_FALSE(failed.import_dxf_curves((dir.path / "absent.dxf").string(), error, &report));
+    EXPECT_NE(error.find("absent.dxf"), std::string::npos) << error;
     EXPECT_EQ(failed.contentLoaded, 0) << "a file that cannot be read leaves it fresh";
 
     std::string holes;
@@ -255,7 +257,7 @@ TEST(PlandorDoc, CurveImportFillsAFreshDocumentAndSaysWhatItDid) {
     }
     const fs::path many = dir.path / "trous.dxf";
     write(many, dxf_entities(holes, 1));
-    ASSERT_EQ(failed.import_dxf_curves(many.string(), report), 1) << report;
+    ASSERT_TRUE(failed.import_dxf_curves(many.string(), error, &report)) << error;
     EXPECT_EQ(failed.polylineCount, 199);
     std::string simplified;
     for (int k = 1; k <= 10; ++k) {

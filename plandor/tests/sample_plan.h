@@ -37,6 +37,7 @@ inline std::unique_ptr<plandor::CLiaison> link(int from, int to, const common::C
 
 inline void fill(plandor::CPlandorDoc& doc) {
     using common::TabOutcome;
+    std::string error;
     doc.cutterRadius = 1.5f;
     doc.tabWidth = 4.0f;
     doc.tabStep = 2.0f;
@@ -45,7 +46,7 @@ inline void fill(plandor::CPlandorDoc& doc) {
 
     // 0: a closed square cut inside, with two tabs, the second one shifted.
     auto square = outline({{0, 0, 0}, {40, 0, 0.5f}, {40, 30, 0}, {0, 30, 0}, {0, 0, 0}});
-    ASSERT_EQ(square->offset(1, doc.cutterRadius, true), 1);
+    ASSERT_TRUE(square->offset(common::OffsetSide::left, doc.cutterRadius, true, error)) << error;
     ASSERT_EQ(square->place_tab(2, doc.tabWidth, 0), TabOutcome::Stored);
     ASSERT_EQ(square->place_tab(3, doc.tabWidth, 0), TabOutcome::Stored);
     ASSERT_EQ(square->place_tab(3, doc.tabWidth, -doc.tabStep), TabOutcome::Stored);
@@ -53,7 +54,7 @@ inline void fill(plandor::CPlandorDoc& doc) {
 
     // 1: an open sloped line cut on its right.
     auto line = outline({{50, 0, 0}, {70.25f, 12.5f, 0}});
-    ASSERT_EQ(line->offset(2, doc.cutterRadius, true), 1);
+    ASSERT_TRUE(line->offset(common::OffsetSide::right, doc.cutterRadius, true, error)) << error;
 
     // 2: a group of three pieces, the last one a group of its own, then
     // reversed: no contour.
@@ -61,7 +62,6 @@ inline void fill(plandor::CPlandorDoc& doc) {
     auto second = outline({{90, 0, 0}, {95, 5, 0}});
     auto nested = outline({{95, 5, 0}, {100, 5, 0}});
     auto nested_tail = outline({{100, 5, 0}, {100, 10, 0}, {90, 10, 0}});
-    std::string error;
     ASSERT_EQ(group->join(second, error), 1) << error;
     ASSERT_EQ(nested->join(nested_tail, error), 1) << error;
     ASSERT_EQ(group->join(nested, error), 1) << error;

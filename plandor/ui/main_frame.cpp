@@ -331,11 +331,7 @@ bool CMainFrame::import_drawing(const QString& path, bool curves) {
             if (!curves) {
                 return done = doc_.import_dxf(file, error, &report);
             }
-            done = doc_.import_dxf_curves(file, report);
-            if (done == 0) {
-                error = report;  // why the drawing was refused
-            }
-            return done;
+            return done = doc_.import_dxf_curves(file, error, &report);
         },
         name);
     if (done != 0 && !report.empty()) {

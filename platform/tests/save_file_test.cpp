@@ -3,11 +3,13 @@
 #include <cerrno>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
 
 #include "file_errors.h"
+#include "read_file.h"
 #include "test_files.h"
 
 using test_files::read_bytes;
@@ -118,4 +120,43 @@ TEST(OutputFolder, IsMadeWhenMissingOrRefusedWithTheReason) {
     }
     // A full disk is named as such (Qt reports it apart from other errors).
     EXPECT_EQ(platform::system_reason(ENOSPC), "disque plein");
+}
+
+TEST(ReadFile, ReadsOnlyAWholeRegularFileWithinItsLimit) {
+    test_files::TempDir dir("read_file_test");
+    const std::string bytes("a\r\nb\0c\n", 7);
+    ASSERT_TRUE(platform::save_file((dir.path / "ok.dat").string(), bytes));
+    ASSERT_TRUE(platform::save_file((dir.path / "lu.dat").string(), "secret"));
+    fs::permissions(dir.path / "lu.dat", fs::perms::none);
+    ASSERT_EQ(mkfifo((dir.path / "tube").c_str(), 0600), 0);
+    fs::create_directories(dir.path / "dossier");
+    const std::string at = dir.path.string() + "/";
+    struct Case {
+        std::string file;
+        std::size_t limit;
+        std::string error;  // empty: read whole
+    };
+    std::vector<Case> cases = {
+        {"ok.dat", 7, ""},
+        {"absent.dat", 7, "Impossible d'ouvrir le fichier « " + at + "absent.dat » : introuvable."},
+        {"dossier", 7,
+         "Impossible d'ouvrir le fichier « " + at + "dossier » : ce n'est pas un fichier."},
+        // A pipe nobody writes to is refused at once, not waited on.
+        {"tube", 7, "Impossible d'ouvrir le fichier « " + at + "tube » : ce n'est pas un fichier."},
+        {"ok.dat", 6, "Le fichier « " + at + "ok.dat » est trop grand pour être lu."},
+    };
+    if (::geteuid() != 0) {  // root reads everything
+        cases.push_back(
+            {"lu.dat", 7,
+             "Impossible d'ouvrir le fichier « " + at + "lu.dat » : permission refusée."});
+    }
+    for (const Case& c : cases) {
+        std::string read = "avant";
+        std::string error;
+        const bool ok = platform::read_file(at + c.file, read, error, c.limit);
+        EXPECT_EQ(ok, c.error.empty()) << c.file;
+        EXPECT_EQ(error, c.error) << c.file;
+        EXPECT_EQ(read, ok ? bytes : "avant") << c.file;
+        EXPECT_EQ(platform::check_readable_file(at + c.file, error), ok || c.limit == 6) << c.file;
+    }
 }

@@ -10,6 +10,7 @@
 #include "cut_simulation.h"
 #include "file_errors.h"
 #include "qt_settings_store.h"
+#include "read_file.h"
 #include "save_file.h"
 #include "settings_store.h"
 #include "stepping_thread.h"
@@ -52,8 +53,7 @@ std::unique_ptr<platform::SettingsStore> open_settings(const std::string& file, 
                                                        std::string& error) {
     std::error_code ec;
     if (!file.empty()) {
-        if (!std::filesystem::is_regular_file(file, ec)) {
-            error = "Le fichier de réglages « " + file + " » est introuvable.";
+        if (!platform::check_readable_file(file, error)) {
             return nullptr;
         }
         source = file;

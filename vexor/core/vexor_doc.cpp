@@ -86,7 +86,7 @@ int CVexorDoc::open_drawing(const std::string& path, std::string& error) {
     auto table = std::make_unique<common::PolylineArray>();
     int count = 0;
     common::DxfImportReport report;
-    if (!common::read_dxf_polylines(path, *table, count, &error, &report)) {
+    if (!common::read_dxf_polylines(path, *table, count, error, &report)) {
         // A drawing of curves only: the user is told where they can be read.
         const std::string curves = common::passed_over_curves(report);
         if (count == 0 && !curves.empty()) {

@@ -145,7 +145,7 @@ TEST(CutSimulation, ExamplePlanIsCutPointByPointAndReturnsToItsStart) {
     // The points to reach, in cut order, as the reader gives them.
     common::PolylineArray table;
     int count = 0;
-    ASSERT_TRUE(common::read_dxf_polylines(plan, table, count));
+    ASSERT_TRUE(common::read_dxf_polylines(plan, table, count, error)) << error;
     std::vector<common::Point3> points;
     for (int i = 0; i < count; ++i) {
         for (int k = 0; k < table[static_cast<size_t>(i)]->nbPoints; ++k) {

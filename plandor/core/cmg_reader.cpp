@@ -1,97 +1,25 @@
-#include "cmg_file.h"
-
-#include <cstdio>
-#include <filesystem>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "c_format.h"
+#include "cmg_file.h"
 #include "printable.h"
-#include "save_file.h"
+#include "read_file.h"
 
 namespace plandor {
 
 using common::CAttache;
 using common::CPolyline;
-using common::Point3;
 
 namespace {
-
-// ---- Writing ----------------------------------------------------------------
-
-void line(std::string& out, const char* keyword, const std::string& value) {
-    out += keyword;
-    out += ' ';
-    out += value;
-    out += '\n';
-}
-
-std::string f(float v) {
-    return common::format_f(v);
-}
-
-std::string d(int v) {
-    return std::to_string(v);
-}
-
-// Points, offset contour and group: what a top-level block and a member block
-// have in common.
-void write_body(std::string& out, const CPolyline& p) {
-    for (int k = 0; k < p.nbPoints; ++k) {
-        const Point3& pt = p.points[static_cast<size_t>(k)];
-        line(out, "POINT-X", f(pt.x) + " " + d(k));
-        line(out, "POINT-Y", f(pt.y) + " " + d(k));
-    }
-    out += "FIN-POINTS 0\n";
-    if (p.nbOffsetPoints > 0) {
-        line(out, "DETROURAGE", d(p.detourage));
-        for (int j = 0; j < p.nbOffsetPoints; ++j) {
-            const Point3& o = p.offsetPoints[static_cast<size_t>(j)];
-            line(out, "DETROURAGE-X", f(o.x) + " " + d(j));
-            line(out, "DETROURAGE-Y", f(o.y) + " " + d(j));
-            const CAttache* tab = p.tabs[static_cast<size_t>(j)].get();
-            if (tab == nullptr) {
-                out += "ATTACHE 0\n";
-                continue;
-            }
-            out += "ATTACHE 1\n";
-            line(out, "ATTACHE-X1", f(tab->x1));
-            line(out, "ATTACHE-Y1", f(tab->y1));
-            line(out, "ATTACHE-X2", f(tab->x2));
-            line(out, "ATTACHE-Y2", f(tab->y2));
-            line(out, "DECALAGE", f(tab->decalage));
-            line(out, "LARGEUR", f(tab->largeur));
-        }
-        out += "FIN-DETROURAGE 0\n";
-    } else {
-        out += "DETROURAGE 0\n";
-    }
-    if (p.nbMembers > 0) {
-        out += "GROUPE ";
-        for (int j = 0; j < p.nbMembers; ++j) {
-            out += "1\n";
-            line(out, "POLYLINE-GROUPE", d(j));
-            write_body(out, *p.members[static_cast<size_t>(j)]);
-            out += "NEXT ";
-        }
-        out += "0\n";
-        line(out, "PERMUTE", d(p.permute == 1 ? 1 : 0));
-        line(out, "TAILLE", f(static_cast<float>(p.taille)));
-        out += "FIN-GROUPE 0\n";
-    } else {
-        out += "GROUPE 0\n";
-    }
-}
-
-// ---- Reading ----------------------------------------------------------------
 
 constexpr size_t kLineChars = 199;  // longer lines are read in several pieces
 constexpr int kMaxNesting = common::kMaxPolylines;
 
-// Gives the file's lines one at a time, from a file or from memory.
+// Gives the file's lines one at a time.
 class LineSource {
   public:
-    explicit LineSource(std::FILE* file) : file_(file) {}
     explicit LineSource(std::string_view bytes) : bytes_(bytes) {}
 
     // Up to 199 characters, or fewer through the end of the line; false at
@@ -99,7 +27,7 @@ class LineSource {
     bool next(std::string& out) {
         out.clear();
         int c;
-        while (out.size() < kLineChars && (c = get()) != EOF) {
+        while (out.size() < kLineChars && (c = get()) != kEnd) {
             out += static_cast<char>(c);
             if (c == '\n') {
                 break;
@@ -117,17 +45,15 @@ class LineSource {
     int line_number() const { return line_number_; }
 
   private:
+    static constexpr int kEnd = -1;
+
     int get() {
-        if (file_ != nullptr) {
-            return std::fgetc(file_);
-        }
         if (pos_ >= bytes_.size()) {
-            return EOF;
+            return kEnd;
         }
         return static_cast<unsigned char>(bytes_[pos_++]);
     }
 
-    std::FILE* file_ = nullptr;
     std::string_view bytes_;
     size_t pos_ = 0;
     int line_number_ = 0;
@@ -254,7 +180,8 @@ class Parser {
     // sides 1 and 2 exist, and a contour has one point per outline point.
     bool contour(CPolyline& p, float side) {
         const int s = to_int(side);
-        if (s != 1 && s != 2) {
+        if (s != static_cast<int>(common::OffsetSide::left) &&
+            s != static_cast<int>(common::OffsetSide::right)) {
             return false;
         }
         int count = 0;
@@ -293,7 +220,7 @@ class Parser {
             return false;
         }
         p.nbOffsetPoints = count;
-        p.detourage = s;
+        p.detourage = static_cast<common::OffsetSide>(s);
         return true;
     }
 
@@ -394,69 +321,10 @@ void read_list(std::array<std::unique_ptr<T>, N>& table, int& count,
     }
 }
 
-}  // namespace
-
-std::string CCmgFile::text(const common::PolylineArray& polylines, int polyline_count,
-                           const LinkArray& links, int link_count) const {
-    std::string out;
-    out += "VERSION-CMG 1.2 \n";
-    out += "RAYON-FRAISE " + f(cutterRadius) + " \n";
-    out += "TAILLE-ATTACHE " + f(tabWidth) + " \n";
-    out += "DEPLACEMENT-ATTACHE " + f(tabStep) + " \n";
-    out += "LARGEUR-PLANCHE " + d(boardWidth) + " \n";
-    out += "LONGUEUR-PLANCHE " + d(boardLength) + " \n";
-    for (int i = 0; i < polyline_count && i < common::kMaxPolylines; ++i) {
-        const CPolyline* p = polylines[static_cast<size_t>(i)].get();
-        if (p == nullptr) {
-            continue;
-        }
-        out += "POLYLINE " + d(i) + " " + std::string(65, '*') + "\n";
-        write_body(out, *p);
-        line(out, "END-LINKED", d(p->end_linked()));
-        line(out, "START-LINKED", d(p->start_linked()));
-        out += '\n';
-    }
-    out += "DEBUT-LIAISON 0\n";
-    for (int j = 0; j < link_count && j < kMaxLinks; ++j) {
-        const CLiaison* l = links[static_cast<size_t>(j)].get();
-        if (l == nullptr) {
-            continue;
-        }
-        line(out, "LIAISON", d(j));
-        line(out, "END-INDEX", d(l->endIndex));
-        line(out, "START-INDEX", d(l->startIndex));
-        line(out, "START-X", f(l->startX));
-        line(out, "START-Y", f(l->startY));
-        line(out, "END-X", f(l->endX));
-        line(out, "END-Y", f(l->endY));
-        out += '\n';
-    }
-    return out;
-}
-
-int CCmgFile::write(const std::string& path, const common::PolylineArray& polylines,
-                    int polyline_count, const LinkArray& links, int link_count,
-                    std::string& error) const {
-    return platform::save_file(path, text(polylines, polyline_count, links, link_count), &error)
-               ? 1
-               : 0;
-}
-
-namespace {
-
-int read_source(CCmgFile& cmg, LineSource& source, common::PolylineArray& polylines,
-                int& polyline_count, LinkArray& links, int& link_count, std::string& error) {
-    polyline_count = 0;
-    link_count = 0;
-    Parser parser(source);
+// The five settings lines after the version line; each is taken only under
+// its own keyword.
+void read_settings(Parser& parser, CCmgFile& cmg) {
     Fields fields;
-    const bool first_line = parser.next(fields);
-    cmg.versionLine = first_line && fields.keyword == "VERSION-CMG" ? 1 : 0;
-    if (cmg.versionLine == 0 || fields.number != 1.2f) {
-        error = kWrongVersionMessage;
-        return 0;
-    }
-    // Each settings line is taken only under its own keyword.
     if (parser.next(fields) && fields.keyword == "RAYON-FRAISE") {
         cmg.cutterRadius = fields.number;
     }
@@ -472,64 +340,69 @@ int read_source(CCmgFile& cmg, LineSource& source, common::PolylineArray& polyli
     if (parser.next(fields) && fields.keyword == "LONGUEUR-PLANCHE") {
         cmg.boardLength = to_int(fields.number);
     }
-    read_list<CPolyline, common::kMaxPolylines>(
-        polylines, polyline_count, [&parser](CPolyline& p) { return parser.polyline(p); });
-    read_list<CLiaison, kMaxLinks>(links, link_count,
-                                   [&parser](CLiaison& l) { return parser.link(l); });
-    // A link goes from the origin (-1) or a polyline to a polyline of the file.
-    for (int j = 0; j < link_count && parser.error().empty(); ++j) {
-        const CLiaison& l = *links[static_cast<size_t>(j)];
-        const bool start_ok = l.startIndex >= -1 && l.startIndex < polyline_count;
-        if (!start_ok || l.endIndex < 0 || l.endIndex >= polyline_count) {
+}
+
+// A link goes from the origin (-1) or a polyline to a polyline of the file.
+void check_links(Parser& parser, const PlanTables& plan) {
+    for (int j = 0; j < plan.linkCount && parser.error().empty(); ++j) {
+        const CLiaison& l = *plan.links[static_cast<size_t>(j)];
+        const bool start_ok = l.startIndex >= -1 && l.startIndex < plan.polylineCount;
+        if (!start_ok || l.endIndex < 0 || l.endIndex >= plan.polylineCount) {
             parser.fail("ligne " + std::to_string(parser.link_lines()[static_cast<size_t>(j)]) +
                         " : la liaison " + std::to_string(j) + " relie le polyline " +
                         std::to_string(start_ok ? l.endIndex : l.startIndex) +
                         ", qui n'existe pas");
         }
     }
-    if (!parser.error().empty()) {
-        // A refused file leaves nothing read.
-        for (int i = 0; i < polyline_count; ++i) {
-            polylines[static_cast<size_t>(i)].reset();
-        }
-        for (int j = 0; j < link_count; ++j) {
-            links[static_cast<size_t>(j)].reset();
-        }
-        polyline_count = 0;
-        link_count = 0;
-        error = "Le fichier est refusé : " + parser.error() + ".";
-        return 0;
+}
+
+void clear(PlanTables& plan) {
+    for (int i = 0; i < plan.polylineCount; ++i) {
+        plan.polylines[static_cast<size_t>(i)].reset();
     }
-    return 1;
+    for (int j = 0; j < plan.linkCount; ++j) {
+        plan.links[static_cast<size_t>(j)].reset();
+    }
+    plan.polylineCount = 0;
+    plan.linkCount = 0;
 }
 
 }  // namespace
 
-int CCmgFile::read(const std::string& path, common::PolylineArray& polylines, int& polyline_count,
-                   LinkArray& links, int& link_count, std::string& error) {
-    polyline_count = 0;
-    link_count = 0;
-    std::error_code ec;
-    // Only a regular file: a device or a pipe might never end.
-    std::FILE* file = nullptr;
-    if (std::filesystem::is_regular_file(std::filesystem::path(path), ec)) {
-        file = std::fopen(path.c_str(), "r");
+bool CCmgFile::read_bytes(std::string_view bytes, PlanTables& plan, std::string& error) {
+    plan.polylineCount = 0;
+    plan.linkCount = 0;
+    LineSource source(bytes);
+    Parser parser(source);
+    Fields fields;
+    const bool first_line = parser.next(fields);
+    versionLine = first_line && fields.keyword == "VERSION-CMG" ? 1 : 0;
+    if (versionLine == 0 || fields.number != 1.2f) {
+        error = kWrongVersionMessage;
+        return false;
     }
-    if (file == nullptr) {
-        error = "Impossible d'ouvrir le fichier « " + path + " ».";
-        return 0;
+    read_settings(parser, *this);
+    read_list<CPolyline, common::kMaxPolylines>(
+        plan.polylines, plan.polylineCount, [&parser](CPolyline& p) { return parser.polyline(p); });
+    read_list<CLiaison, kMaxLinks>(plan.links, plan.linkCount,
+                                   [&parser](CLiaison& l) { return parser.link(l); });
+    check_links(parser, plan);
+    if (!parser.error().empty()) {
+        clear(plan);  // a refused file leaves nothing read
+        error = "Le fichier est refusé : " + parser.error() + ".";
+        return false;
     }
-    LineSource source(file);
-    const int ok = read_source(*this, source, polylines, polyline_count, links, link_count, error);
-    std::fclose(file);
-    return ok;
+    return true;
 }
 
-int CCmgFile::read_bytes(std::string_view bytes, common::PolylineArray& polylines,
-                         int& polyline_count, LinkArray& links, int& link_count,
-                         std::string& error) {
-    LineSource source(bytes);
-    return read_source(*this, source, polylines, polyline_count, links, link_count, error);
+bool CCmgFile::read(const std::string& path, PlanTables& plan, std::string& error) {
+    plan.polylineCount = 0;
+    plan.linkCount = 0;
+    std::string bytes;
+    if (!platform::read_file(path, bytes, error, kMaxPlanBytes)) {
+        return false;
+    }
+    return read_bytes(bytes, plan, error);
 }
 
 }  // namespace plandor
