@@ -431,7 +431,7 @@ TEST_F(MainFrameTest, ClosingWhileTheMachineRunsAsksFirst) {
     EXPECT_EQ(question.toStdString(), kQuitQuestion);
     EXPECT_FALSE(window.isVisible());
     const vexor::CStepDriver& driver = doc().driver();
-    EXPECT_EQ(driver.state(), 0) << "stopped before the window closed";
+    EXPECT_EQ(driver.state(), vexor::DriverState::idle) << "stopped before the window closed";
     EXPECT_EQ(driver.end_reason(), vexor::EndReason::stopped);
     EXPECT_NE(driver.posX(), 0.0f) << "stopped on its way, not run to its end";
     EXPECT_FALSE(snap().running);
@@ -565,9 +565,9 @@ TEST_F(ThreadFrameTest, QuittingDuringAMoveStopsTheThreadAndLetsGoOfTheDriver) {
     // The thread is gone: the driver can be read here without a race, and
     // a command no longer reaches it.
     const vexor::CStepDriver& driver = window.machine->doc().driver();
-    EXPECT_EQ(driver.state(), 0);
+    EXPECT_EQ(driver.state(), vexor::DriverState::idle);
     EXPECT_EQ(driver.end_reason(), vexor::EndReason::stopped);
     EXPECT_LT(driver.posX(), 900.0f);
     window.machine->runner().command([](vexor::CStepDriver& d) { d.start_move_file(); });
-    EXPECT_EQ(driver.state(), 0);
+    EXPECT_EQ(driver.state(), vexor::DriverState::idle);
 }
