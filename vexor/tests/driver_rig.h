@@ -71,7 +71,7 @@ struct DriverRig {
     }
 
     // Runs the driver with time moving one microsecond per counter reading
-    // until it answers 0; returns the states it went through.
+    // until it answers kNoWork; returns the states it went through.
     std::vector<DriverState> run(std::size_t max_calls = 10'000'000) {
         clock.set_auto_advance(1);
         std::vector<DriverState> states;
