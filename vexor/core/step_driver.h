@@ -37,7 +37,7 @@
 
 namespace vexor {
 
-// The driver's states; the values are the codes of the state table.
+// The driver's states; the values are its state codes.
 enum class DriverState : int {
     idle = 0,
     openJobFile = 1,
@@ -68,9 +68,9 @@ enum class DriverState : int {
     zNoStep = 28,
 };
 
-// A tick that makes a step: its direction byte, then the waits that end with
-// the rising edge, with the falling edge, and with the end of the tick, after
-// which the driver goes back to the decision of its axes.
+// The four states of a tick that makes a step: its direction byte, then the
+// waits that end with the rising edge, with the falling edge, and with the end
+// of the tick, after which the driver goes back to the decision of its axes.
 struct SteppingTick {
     DriverState direction, rise, fall, hold;
     bool x, y, z;  // the axes that step
@@ -117,7 +117,8 @@ enum class EndReason : int {
     stopped,      // the stop command or a key
     portRefused,  // stopped because the port refused bytes
     notOpened,    // the file could not be opened
-    badLine,      // a line that is not a move line, one no step length can run, or a read error
+    badLine,      // a line that is not a move line, one no step length can run, or a read
+                  // error (end_line() says which line)
 };
 
 // Why a job ended, in French, as the window and the simulation report show it:
