@@ -8,8 +8,8 @@
 #include <string>
 
 #include "command_line.h"
-#include "french_qt.h"
 #include "field_checks.h"
+#include "french_qt.h"
 #include "main_frame.h"
 #include "qt_settings_store.h"
 #include "screenshot.h"
@@ -53,7 +53,8 @@ constexpr const char* kUsage =
 int screenshot(QApplication& app, const platform::CommandLine& cl, const QString& drawing) {
     float after = -1;
     if (cl.has("--screenshot-after")) {
-        if (!vexor::check_real_field(cl.value("--screenshot-after"), 0, 3600, after).empty()) {
+        std::string refusal;
+        if (!vexor::check_real_field(cl.value("--screenshot-after"), 0, 3600, after, refusal)) {
             return platform::usage_mistake(
                 cl, "--screenshot-after attend un nombre de secondes entre 0 et 3600");
         }
@@ -61,7 +62,7 @@ int screenshot(QApplication& app, const platform::CommandLine& cl, const QString
             return platform::usage_mistake(cl, "--screenshot-after demande un dessin à découper");
         }
     }
-    auto machine = vexor::VexorMachine::for_program(false, true);
+    auto machine = vexor::VexorMachine::for_program({.keepSettings = false, .simulatePort = true});
     QTemporaryDir moves;
     const std::string folder = moves.path().toStdString();
     machine->runner().command([&](vexor::CStepDriver& d) { d.set_move_folder(folder); });
@@ -96,6 +97,22 @@ int screenshot(QApplication& app, const platform::CommandLine& cl, const QString
     return 0;
 }
 
+// `--simulate`: the cut job on the simulated port, without a window.
+int simulate(const platform::CommandLine& cl) {
+    if (!cl.positional.empty() || cl.has("--screenshot") || cl.has("--screenshot-after")) {
+        return platform::usage_mistake(
+            cl, "--simulate ne s'emploie qu'avec --realtime, --trace et --settings");
+    }
+    // As under the window's event loop: the files must not follow the locale.
+    std::setlocale(LC_ALL, "");
+    vexor::SimulateOptions options;
+    options.drawing = cl.value("--simulate");
+    options.realtime = cl.has("--realtime");
+    options.trace = cl.value("--trace");
+    options.settings = cl.value("--settings");
+    return platform::finish_output(vexor::run_simulate_command(options));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -107,18 +124,7 @@ int main(int argc, char** argv) {
         return platform::finish_output(*done);
     }
     if (cl.has("--simulate")) {
-        if (!cl.positional.empty() || cl.has("--screenshot") || cl.has("--screenshot-after")) {
-            return platform::usage_mistake(
-                cl, "--simulate ne s'emploie qu'avec --realtime, --trace et --settings");
-        }
-        // As under the window's event loop: the files must not follow the locale.
-        std::setlocale(LC_ALL, "");
-        vexor::SimulateOptions options;
-        options.drawing = cl.value("--simulate");
-        options.realtime = cl.has("--realtime");
-        options.trace = cl.value("--trace");
-        options.settings = cl.value("--settings");
-        return platform::finish_output(vexor::run_simulate_command(options));
+        return simulate(cl);
     }
     if (cl.has("--realtime") || cl.has("--trace") || cl.has("--settings")) {
         return platform::usage_mistake(
@@ -138,7 +144,7 @@ int main(int argc, char** argv) {
     if (cl.has("--screenshot")) {
         return screenshot(app, cl, drawing);
     }
-    auto machine = vexor::VexorMachine::for_program(true, false);
+    auto machine = vexor::VexorMachine::for_program({.keepSettings = true, .simulatePort = false});
     const auto recent = platform::make_user_settings("Vexor");
     vexor::CMainFrame frame(*machine, recent.get());
     frame.show();

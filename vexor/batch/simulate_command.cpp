@@ -118,7 +118,7 @@ int run_simulate_command(const SimulateOptions& options) {
     if (!simulation.finish(error)) {
         return platform::refuse(error);
     }
-    return report.pulsesOk ? 0 : 1;
+    return report.pulsesOk && report.end == EndReason::endOfFile ? 0 : 1;
 }
 
 }  // namespace vexor

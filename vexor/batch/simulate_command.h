@@ -15,8 +15,9 @@ struct SimulateOptions {
     std::string settings;   // settings file to use; empty for the user's
 };
 
-// Exit code: 0 when the job ran and the pulses agree with the driver, 1 on a
-// refused drawing or job, a trace that cannot be written, or a mismatch.
+// Exit code: 0 when the job ran to the end of its file and the pulses agree
+// with the driver, 1 on a refused drawing or job, a job interrupted before its
+// end, a trace that cannot be written, or a mismatch.
 int run_simulate_command(const SimulateOptions& options);
 
 }  // namespace vexor

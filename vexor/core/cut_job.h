@@ -30,7 +30,8 @@ inline constexpr float kToolUpHeight = 0.0f;
 // (the start, a point to cut, the plunge depth) lies outside the machine's
 // travel from the origin, or a coordinate is so large that its line would not
 // be read back whole.
-bool job_text(const common::PolylineArray& polylines, int count, const MachineSettings& settings,
-              float posX, float posY, std::string& text, std::string& error);
+[[nodiscard]] bool job_text(const common::PolylineArray& polylines, int count,
+                            const MachineSettings& settings, float posX, float posY,
+                            std::string& text, std::string& error);
 
 }  // namespace vexor

@@ -33,11 +33,6 @@ void check_axis(std::string& out, char axis, std::uint64_t pulses, std::uint64_t
            " pas du pilote (" + std::to_string(driver_net) + " nets)";
 }
 
-// (count difference) × 1000000 / frequency, without overflow.
-std::int64_t to_us(std::int64_t diff, std::int64_t frequency) {
-    return diff / frequency * 1000000 + diff % frequency * 1000000 / frequency;
-}
-
 }  // namespace
 
 // The CSV trace, written through the atomic writer (a temporary file of a
@@ -109,7 +104,7 @@ bool CutSimulation::open_trace(const std::string& path, std::string& error) {
 void CutSimulation::on_write(const platform::PortRecord& record) {
     decoder_.feed(record.port, record.value);
     if (trace_) {
-        trace_->write(to_us(record.count - startCount_, counter_.frequency()), record.port,
+        trace_->write(counts_to_us(record.count - startCount_, counter_.frequency()), record.port,
                       record.value);
     }
 }
@@ -126,7 +121,7 @@ bool CutSimulation::start(const std::string& dxf_path, std::string& error) {
     }
     doc_.driver().set_motors_on(true);
     startCount_ = counter_.count();
-    return doc_.start_job(error) != 0;
+    return doc_.start_job(error);
 }
 
 StepResult CutSimulation::step() {
@@ -162,6 +157,8 @@ SimulationReport CutSimulation::report() const {
     r.polylines = doc_.polylineCount;
     r.selected = doc_.selected_count();
     r.lines = t.lines;
+    r.end = d.end_reason();
+    r.endLine = d.end_line();
     r.pulsesX = decoder_.pulses_x();
     r.pulsesY = decoder_.pulses_y();
     r.pulsesZ = decoder_.pulses_z();
@@ -204,6 +201,9 @@ std::string report_text(const SimulationReport& r) {
     out += "Polylignes : " + std::to_string(r.polylines) + " (" + std::to_string(r.selected) +
            " à découper)\n";
     out += "Lignes de mouvement : " + std::to_string(r.lines) + "\n";
+    if (r.end != EndReason::endOfFile) {
+        out += "Découpe interrompue : " + end_reason_text(r.end, r.endLine) + "\n";
+    }
     out += "Pas : X " + std::to_string(r.pulsesX) + " Y " + std::to_string(r.pulsesY) + " Z " +
            std::to_string(r.pulsesZ) + "\n";
     out += "Durée : ";

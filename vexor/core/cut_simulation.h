@@ -23,7 +23,11 @@ struct SimulationReport {
     std::string file;  // the drawing's file name
     int polylines = 0;
     int selected = 0;
-    std::uint64_t lines = 0;                              // move lines executed
+    std::uint64_t lines = 0;  // move lines executed
+    // Why the driver stopped executing the job file; anything but its end
+    // is reported (with the number of a bad line).
+    EndReason end = EndReason::none;
+    std::uint64_t endLine = 0;
     std::uint64_t pulsesX = 0, pulsesY = 0, pulsesZ = 0;  // counted by the decoder
     std::int64_t timeUs = 0;                              // sum of the periods of the ticks run
     // At machine speed: how the driver ran, and its phases late by more
@@ -38,7 +42,8 @@ struct SimulationReport {
 };
 
 // The report, one item a line, numbers with a decimal point; a duration of a
-// minute or more is also given in minutes.
+// minute or more is also given in minutes. A job that did not run to the end
+// of its file has the line "Découpe interrompue : " and why.
 std::string report_text(const SimulationReport& report);
 
 // A duration in minutes and seconds to a tenth, as a person reads it:
@@ -61,12 +66,12 @@ class CutSimulation {
     // "temps_us,port,octet" (time from the start of the run, port and byte
     // in hex). The file is written aside, under a unique temporary name, and
     // takes its name at `finish`.
-    bool open_trace(const std::string& path, std::string& error);
+    [[nodiscard]] bool open_trace(const std::string& path, std::string& error);
 
     // Opens the drawing, switches the motors on and starts the job. False
     // with a French message when the drawing cannot be read, holds no
     // polyline, or the job is refused.
-    bool start(const std::string& dxf_path, std::string& error);
+    [[nodiscard]] bool start(const std::string& dxf_path, std::string& error);
 
     // One state of the driver; with the own counter, time then jumps to the
     // end of the wait the driver has entered. Returns the driver's answer.
@@ -76,7 +81,7 @@ class CutSimulation {
 
     // Closes the trace. False with a French message when it could not be
     // written whole (the file is then not left behind).
-    bool finish(std::string& error);
+    [[nodiscard]] bool finish(std::string& error);
 
     SimulationReport report() const;
 

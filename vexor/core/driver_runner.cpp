@@ -12,6 +12,7 @@ DriverSnapshot snapshot_of(const CStepDriver& driver) {
     s.paused = driver.paused();
     s.motorsOn = driver.motors_on();
     s.end = driver.end_reason();
+    s.endLine = driver.end_line();
     s.tally = driver.tally();
     return s;
 }

@@ -16,11 +16,12 @@ namespace vexor {
 // A consistent view of the driver, taken between two of its states.
 struct DriverSnapshot {
     float posX = 0.0f, posY = 0.0f, posZ = 0.0f;
-    int state = 0;
+    DriverState state = DriverState::idle;
     bool running = false;
     bool paused = false;
     bool motorsOn = false;
     EndReason end = EndReason::none;  // of the last move file, once it has ended
+    std::uint64_t endLine = 0;        // with badLine: the line that ended it
     CStepDriver::Tally tally;
 };
 

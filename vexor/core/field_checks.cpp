@@ -70,30 +70,35 @@ std::optional<float> scan_bar_value(const std::string& text) {
     return value;
 }
 
-std::string check_real_field(const std::string& text, double low, double high, float& value) {
+bool check_real_field(const std::string& text, double low, double high, float& value,
+                      std::string& error) {
     double read = 0;
     if (!parse_whole(text, read) || !std::isfinite(read)) {
-        return "Tapez un nombre.";
+        error = "Tapez un nombre.";
+        return false;
     }
     if (!(read >= low && read <= high)) {
-        return "Tapez un nombre compris entre " + format_six_digits(low) + " et " +
-               format_six_digits(high) + ".";
+        error = "Tapez un nombre compris entre " + format_six_digits(low) + " et " +
+                format_six_digits(high) + ".";
+        return false;
     }
     value = static_cast<float>(read);
-    return {};
+    return true;
 }
 
-std::string check_int_field(const std::string& text, int low, int high, int& value) {
+bool check_int_field(const std::string& text, int low, int high, int& value, std::string& error) {
     long long read = 0;
     if (!parse_whole(text, read)) {
-        return "Tapez un nombre entier.";
+        error = "Tapez un nombre entier.";
+        return false;
     }
     if (read < low || read > high) {
-        return "Tapez un nombre entier compris entre " + std::to_string(low) + " et " +
-               std::to_string(high) + ".";
+        error = "Tapez un nombre entier compris entre " + std::to_string(low) + " et " +
+                std::to_string(high) + ".";
+        return false;
     }
     value = static_cast<int>(read);
-    return {};
+    return true;
 }
 
 }  // namespace vexor

@@ -23,12 +23,15 @@ std::string format_six_digits(double value);
 std::optional<float> scan_bar_value(const std::string& text);
 
 // A dialog field that must hold a real number (blanks or tabs around it,
-// a decimal point only) within [low, high]. Empty when accepted, else the
-// message: "Tapez un nombre." or "Tapez un nombre compris entre 1 et 1000.".
-std::string check_real_field(const std::string& text, double low, double high, float& value);
+// a decimal point only) within [low, high]. False when refused, with the
+// message: "Tapez un nombre." or "Tapez un nombre compris entre 1 et 1000."
+// (`value` is then left as it was).
+[[nodiscard]] bool check_real_field(const std::string& text, double low, double high, float& value,
+                                    std::string& error);
 
 // The same for an integer field: "Tapez un nombre entier." or
 // "Tapez un nombre entier compris entre 2 et 9.".
-std::string check_int_field(const std::string& text, int low, int high, int& value);
+[[nodiscard]] bool check_int_field(const std::string& text, int low, int high, int& value,
+                                   std::string& error);
 
 }  // namespace vexor

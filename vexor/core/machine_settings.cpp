@@ -106,10 +106,13 @@ MachineSettings load_machine_settings(const platform::SettingsStore& store,
     return s;
 }
 
-bool save_machine_settings(const MachineSettings& s, platform::SettingsStore& store) {
-    bool ok = true;
+bool save_machine_settings(const MachineSettings& s, platform::SettingsStore& store,
+                           std::string& error) {
+    std::string failed;  // the first setting that could not be written
     auto put = [&](const char* section, const char* key, int value) {
-        ok = store.write_int(section, key, value) && ok;
+        if (!store.write_int(section, key, value) && failed.empty()) {
+            failed = std::string(section) + "/" + key;
+        }
     };
     put("Deplacement", "SpeedZ", stored_speed(s.travelSpeedZ));
     put("Deplacement", "SpeedXY", stored_speed(s.travelSpeedXY));
@@ -132,7 +135,12 @@ bool save_machine_settings(const MachineSettings& s, platform::SettingsStore& st
     put("Port", "PinZDir", s.PinZDir);
     put("Port", "PinZInv", s.PinZInv);
     put("Port", "Lpt", s.Lpt);
-    return ok;
+    if (!failed.empty()) {
+        error =
+            "Les réglages de la machine n'ont pas pu être enregistrés (d'abord " + failed + ").";
+        return false;
+    }
+    return true;
 }
 
 float travel_of(char axis, const MachineSettings& settings) {

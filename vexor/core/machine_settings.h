@@ -59,9 +59,11 @@ MachineSettings load_machine_settings(const platform::SettingsStore& store,
                                       std::vector<std::string>* notices = nullptr);
 
 // Writes travel Z speed, travel XY speed, cutting Z speed, cutting XY speed,
-// descent, steps X, Y, Z, travels X, Y, Z, then the "Port" keys. False when a write failed
-// (every key is still attempted).
-bool save_machine_settings(const MachineSettings& settings, platform::SettingsStore& store);
+// descent, steps X, Y, Z, travels X, Y, Z, then the "Port" keys. False with a
+// French message naming the first key that could not be written (every key
+// is still attempted).
+[[nodiscard]] bool save_machine_settings(const MachineSettings& settings,
+                                         platform::SettingsStore& store, std::string& error);
 
 // Whether a coordinate lies within `travel` of the origin (NaN never does).
 inline bool within_travel(double coordinate, float travel) {

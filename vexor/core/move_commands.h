@@ -19,11 +19,11 @@ enum class Jog { XPlus, XMinus, YPlus, YMinus, ZPlus, ZMinus };
 
 // The text of a jog of `distance` mm from the driver's position. False with
 // `error` set when the move is refused.
-bool jog_text(Jog jog, float distance, const MachineSettings& settings, const CStepDriver& driver,
-              std::string& text, std::string& error);
+[[nodiscard]] bool jog_text(Jog jog, float distance, const MachineSettings& settings,
+                            const CStepDriver& driver, std::string& text, std::string& error);
 
 // The two lines that bring X, then Y, back to 0 (Z does not move).
-bool origin_text(const MachineSettings& settings, const CStepDriver& driver, std::string& text,
-                 std::string& error);
+[[nodiscard]] bool origin_text(const MachineSettings& settings, const CStepDriver& driver,
+                               std::string& text, std::string& error);
 
 }  // namespace vexor

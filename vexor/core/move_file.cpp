@@ -96,16 +96,23 @@ bool parse_move_line(std::string_view line, MoveLine& move) {
 
 bool MoveFileReader::open(const std::string& path) {
     close();
+    lineNumber_ = 0;
+    atLineStart_ = true;
     file_ = std::fopen(path.c_str(), "r");
     return file_ != nullptr;
 }
 
 bool MoveFileReader::next_line(std::string& line) {
     char buf[100];
+    if (atLineStart_) {
+        ++lineNumber_;
+        atLineStart_ = false;
+    }
     if (!file_ || !std::fgets(buf, sizeof buf, file_)) {
         return false;
     }
     line.assign(buf);
+    atLineStart_ = !line.empty() && line.back() == '\n';
     return true;
 }
 

@@ -28,7 +28,7 @@ struct MoveLine {
 // separated by blanks (any text after the last one is ignored). False for any
 // other line: another first character, missing numbers, a number that is not
 // finite or a period outside the int range.
-bool parse_move_line(std::string_view line, MoveLine& move);
+[[nodiscard]] bool parse_move_line(std::string_view line, MoveLine& move);
 
 // The move file being executed, read with lines of at most 99 characters (a
 // longer line is read in pieces).
@@ -39,10 +39,15 @@ class MoveFileReader {
     MoveFileReader(const MoveFileReader&) = delete;
     MoveFileReader& operator=(const MoveFileReader&) = delete;
 
-    bool open(const std::string& path);
+    // False when the file cannot be opened for reading (the driver then
+    // reports its job as ended with the file missing).
+    [[nodiscard]] bool open(const std::string& path);
     bool is_open() const { return file_ != nullptr; }
     // The next piece of text, line end included; false at the end of the file.
-    bool next_line(std::string& line);
+    [[nodiscard]] bool next_line(std::string& line);
+    // The number of the line the last piece read belongs to, counted from 1;
+    // after next_line has answered false, the line it could not read.
+    std::uint64_t line_number() const { return lineNumber_; }
     // After next_line has answered false: true when it was the end of the
     // file, false after a read error.
     bool at_end() const;
@@ -50,6 +55,8 @@ class MoveFileReader {
 
   private:
     std::FILE* file_ = nullptr;
+    std::uint64_t lineNumber_ = 0;
+    bool atLineStart_ = true;  // the next piece begins a line
 };
 
 // "P %f %f %f %f %d\n" and "Z %f %f %d\n" as the C library writes them in

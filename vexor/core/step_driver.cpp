@@ -72,21 +72,22 @@ std::string CStepDriver::move_file_path(const char* name) const {
 }
 
 void CStepDriver::start_job_file() {
-    start_file(1);
+    start_file(DriverState::openJobFile);
 }
 
 void CStepDriver::start_move_file() {
-    start_file(11);
+    start_file(DriverState::openMoveFile);
 }
 
-void CStepDriver::start_file(int open_state) {
+void CStepDriver::start_file(DriverState open_state) {
     close_file();
     stopRequest_ = false;
     end_ = EndReason::none;
+    endLine_ = 0;
     if (is_stepping_tick(state_)) {
         pendingStart_ = open_state;
     } else {
-        pendingStart_ = 0;
+        pendingStart_.reset();
         state_ = open_state;
         anchorPending_ = true;
     }
@@ -137,21 +138,23 @@ CStepDriver::Tally CStepDriver::tally() const {
     t.netY = y_.net;
     t.netZ = z_.net;
     t.stalls = stalls_;
-    t.longestStallUs = longestStall_ / counterFreq_ * 1000000 +
-                       longestStall_ % counterFreq_ * 1000000 / counterFreq_;
+    t.longestStallUs = microseconds(longestStall_);
     return t;
+}
+
+std::int64_t CStepDriver::wait_part() const {
+    if (state_ == DriverState::xyNoStepWait || state_ == DriverState::zNoStepWait) {
+        return periodUs_;
+    }
+    const SteppingTick* tick = stepping_tick(state_);
+    return tick != nullptr && state_ == tick->hold ? hold_part() : third();
 }
 
 std::int64_t CStepDriver::wait_end() const {
     if (!is_waiting(state_)) {
         return -1;
     }
-    std::int64_t part = third();
-    if (state_ == kXYNoStepWait || state_ == kZNoStepWait) {
-        part = periodUs_;
-    } else if (state_ == kXHold || state_ == kYHold || state_ == kXYHold || state_ == kZHold) {
-        part = hold_part();
-    }
+    const std::int64_t part = wait_part();
     return part < 0 ? lastCount_ : earliest(part);
 }
 
@@ -160,91 +163,57 @@ std::int64_t CStepDriver::wait_left_us() {
     if (end < 0) {
         return -1;
     }
-    const std::int64_t left = std::max<std::int64_t>(0, end - counter_.count());
-    return left / counterFreq_ * 1000000 + left % counterFreq_ * 1000000 / counterFreq_;
+    return microseconds(std::max<std::int64_t>(0, end - counter_.count()));
 }
 
 StepResult CStepDriver::step() {
     if (paused_) {
         return kNoWork;
     }
+    if (const SteppingTick* tick = stepping_tick(state_)) {
+        tick_phase(*tick);
+        return kHasWork;
+    }
     switch (state_) {
-        case kOpenJobFile:
-        case kOpenMoveFile:
-            if (moveFile_.open(
-                    move_file_path(state_ == kOpenJobFile ? kJobFileName : kMoveFileName))) {
-                state_ = kReadLine;
-            } else {
-                end_ = EndReason::notOpened;
-                state_ = kIdle;
-            }
+        case DriverState::openJobFile:
+        case DriverState::openMoveFile:
+            open_file();
             break;
-        case kReadLine:
+        case DriverState::readLine:
             read_line();
             break;
-        case kCloseFile:
+        case DriverState::closeFile:
             close_file();
-            state_ = kIdle;
+            state_ = DriverState::idle;
             break;
-        case kXYDecision:
+        case DriverState::xyDecision:
             xy_decision();
             break;
-        case kXYNoStep:
-            start_tick();
-            state_ = kXYNoStepWait;
+        case DriverState::xyNoStep:
+        case DriverState::xyNoStepWait:
+            no_step_tick(DriverState::xyNoStepWait, DriverState::xyDecision);
             break;
-        case kXYNoStepWait:
-            if (waited(periodUs_)) {
-                state_ = kXYDecision;
-            }
+        case DriverState::zDecision:
+            z_decision();
             break;
-        case kXDirection:
-        case kXRise:
-        case kXFall:
-        case kXHold:
-            tick_phase(kXDirection, dir_x(), wiring_.clkX, kXYDecision);
-            break;
-        case kYDirection:
-        case kYRise:
-        case kYFall:
-        case kYHold:
-            tick_phase(kYDirection, dir_y(), wiring_.clkY, kXYDecision);
-            break;
-        case kXYDirection:
-        case kXYRise:
-        case kXYFall:
-        case kXYHold:
-            tick_phase(kXYDirection, dir_x() + dir_y(), wiring_.clkX + wiring_.clkY, kXYDecision);
-            break;
-        case kZDecision:
-            if (stopRequest_) {
-                stopRequest_ = false;
-                end_with(stopReason_);
-            } else if (z_.finished()) {
-                state_ = kReadLine;
-            } else {
-                begin_tick(z_.advance() ? kZDirection : kZNoStep);
-            }
-            break;
-        case kZDirection:
-        case kZRise:
-        case kZFall:
-        case kZHold:
-            tick_phase(kZDirection, dir_z(), wiring_.clkZ, kZDecision);
-            break;
-        case kZNoStep:
-            start_tick();
-            state_ = kZNoStepWait;
-            break;
-        case kZNoStepWait:
-            if (waited(periodUs_)) {
-                state_ = kZDecision;
-            }
+        case DriverState::zNoStep:
+        case DriverState::zNoStepWait:
+            no_step_tick(DriverState::zNoStepWait, DriverState::zDecision);
             break;
         default:
             return kNoWork;
     }
     return kHasWork;
+}
+
+void CStepDriver::open_file() {
+    const bool job = state_ == DriverState::openJobFile;
+    if (moveFile_.open(move_file_path(job ? kJobFileName : kMoveFileName))) {
+        state_ = DriverState::readLine;
+    } else {
+        end_ = EndReason::notOpened;
+        state_ = DriverState::idle;
+    }
 }
 
 void CStepDriver::read_line() {
@@ -253,17 +222,22 @@ void CStepDriver::read_line() {
         end_with(moveFile_.at_end() ? EndReason::endOfFile : EndReason::badLine);
         return;
     }
-    if (!parse_move_line(line_, m)) {
-        end_with(EndReason::badLine);
-        return;
-    }
     // A line that would move an axis without a usable step length (a stored
     // step value of 0 or less) would never finish or would run away: it ends
     // the execution like any invalid line.
+    if (!parse_move_line(line_, m) || !take_line(m)) {
+        end_with(EndReason::badLine);
+        return;
+    }
+    periodUs_ = m.periodUs;
+    ++lines_;
+    state_ = m.kind == 'P' ? DriverState::xyDecision : DriverState::zDecision;
+}
+
+bool CStepDriver::take_line(const MoveLine& m) {
     if (m.kind == 'P') {
         if ((m.incX != 0 && !x_.usable()) || (m.incY != 0 && !y_.usable())) {
-            end_with(EndReason::badLine);
-            return;
+            return false;
         }
         x_.target = m.targetX;
         x_.inc = m.incX;
@@ -271,20 +245,34 @@ void CStepDriver::read_line() {
         y_.inc = m.incY;
         x_.lead = 0;
         y_.lead = 0;
-        periodUs_ = m.periodUs;
-        ++lines_;
-        state_ = kXYDecision;
+        return true;
+    }
+    if (m.incZ != 0 && !z_.usable()) {
+        return false;
+    }
+    z_.target = m.targetZ;
+    z_.inc = m.incZ;
+    z_.lead = 0;
+    return true;
+}
+
+void CStepDriver::z_decision() {
+    if (stopRequest_) {
+        stopRequest_ = false;
+        end_with(stopReason_);
+    } else if (z_.finished()) {
+        state_ = DriverState::readLine;
     } else {
-        if (m.incZ != 0 && !z_.usable()) {
-            end_with(EndReason::badLine);
-            return;
-        }
-        z_.target = m.targetZ;
-        z_.inc = m.incZ;
-        z_.lead = 0;
-        periodUs_ = m.periodUs;
-        ++lines_;
-        state_ = kZDecision;
+        begin_tick(z_.advance() ? DriverState::zDirection : DriverState::zNoStep);
+    }
+}
+
+void CStepDriver::no_step_tick(DriverState wait, DriverState back) {
+    if (state_ != wait) {
+        start_tick();
+        state_ = wait;
+    } else if (waited(periodUs_)) {
+        state_ = back;
     }
 }
 
@@ -297,7 +285,7 @@ void CStepDriver::xy_decision() {
     const bool x_done = x_.finished();
     const bool y_done = y_.finished();
     if (x_done && y_done) {
-        state_ = kReadLine;
+        state_ = DriverState::readLine;
     } else if (x_done) {
         if (x_.inc != 0) {  // a diagonal whose X part is done: Y ends at a step per tick
             y_.inc = y_.inc > 0 ? y_.stepLen : -y_.stepLen;
@@ -309,20 +297,20 @@ void CStepDriver::xy_decision() {
         }
         begin_tick(advance_x_only());
     } else if (x_.advance()) {
-        begin_tick(y_.advance() ? kXYDirection : kXDirection);
+        begin_tick(y_.advance() ? DriverState::xyDirection : DriverState::xDirection);
     } else {
         begin_tick(advance_y_only());
     }
 }
 
-int CStepDriver::advance_x_only() {
-    return x_.advance() ? kXDirection : kXYNoStep;
+DriverState CStepDriver::advance_x_only() {
+    return x_.advance() ? DriverState::xDirection : DriverState::xyNoStep;
 }
-int CStepDriver::advance_y_only() {
-    return y_.advance() ? kYDirection : kXYNoStep;
+DriverState CStepDriver::advance_y_only() {
+    return y_.advance() ? DriverState::yDirection : DriverState::xyNoStep;
 }
 
-void CStepDriver::begin_tick(int state) {
+void CStepDriver::begin_tick(DriverState state) {
     state_ = state;
     tickTimeUs_ += periodUs_ > 0 ? periodUs_ : 0;
 }
@@ -333,7 +321,8 @@ void CStepDriver::close_file() {
 
 void CStepDriver::end_with(EndReason why) {
     end_ = why;
-    state_ = kCloseFile;
+    endLine_ = why == EndReason::badLine ? moveFile_.line_number() : 0;
+    state_ = DriverState::closeFile;
 }
 
 void CStepDriver::write(int byte) {
@@ -391,11 +380,8 @@ void CStepDriver::start_tick() {
 bool CStepDriver::waited(std::int64_t part) {
     const std::int64_t now = counter_.count();
     if (pacing_ == Pacing::counter) {
-        // (now - lastCount) × 1000000 / frequency, truncated, split so that
-        // the product cannot overflow however long the driver stayed paused.
-        const std::int64_t diff = now - lastCount_;
-        const std::int64_t us =
-            diff / counterFreq_ * 1000000 + diff % counterFreq_ * 1000000 / counterFreq_;
+        // However long the driver stayed paused, the conversion cannot overflow.
+        const std::int64_t us = microseconds(now - lastCount_);
         if (static_cast<std::int64_t>(static_cast<std::uint32_t>(us)) <= part) {
             return false;
         }
@@ -429,35 +415,49 @@ bool CStepDriver::waited(std::int64_t part) {
     return true;
 }
 
-void CStepDriver::tick_phase(int first, int dir, int clk, int back) {
-    switch (state_ - first) {
-        case 0:
-            write(dir);
-            start_tick();
-            state_ = first + 1;
-            break;
-        case 1:
-            if (waited(third())) {
-                if (motorsOn_) {
-                    write_edge(dir + clk);
-                }
-                state_ = first + 2;
+void CStepDriver::tick_phase(const SteppingTick& tick) {
+    const int dir = (tick.x ? dir_x() : 0) + (tick.y ? dir_y() : 0) + (tick.z ? dir_z() : 0);
+    const int clk =
+        (tick.x ? wiring_.clkX : 0) + (tick.y ? wiring_.clkY : 0) + (tick.z ? wiring_.clkZ : 0);
+    if (state_ == tick.direction) {
+        write(dir);
+        start_tick();
+        state_ = tick.rise;
+    } else if (state_ == tick.rise) {
+        if (waited(third())) {
+            if (motorsOn_) {
+                write_edge(dir + clk);
             }
-            break;
-        case 2:
-            if (waited(third())) {
-                write_edge(dir);
-                state_ = first + 3;
-            }
-            break;
-        default:
-            if (waited(hold_part())) {
-                state_ = pendingStart_ != 0 ? pendingStart_ : back;
-                anchorPending_ = anchorPending_ || pendingStart_ != 0;
-                pendingStart_ = 0;
-            }
-            break;
+            state_ = tick.fall;
+        }
+    } else if (state_ == tick.fall) {
+        if (waited(third())) {
+            write_edge(dir);
+            state_ = tick.hold;
+        }
+    } else if (waited(hold_part())) {
+        state_ = pendingStart_.value_or(tick.back);
+        anchorPending_ = anchorPending_ || pendingStart_.has_value();
+        pendingStart_.reset();
     }
+}
+
+std::string end_reason_text(EndReason why, std::uint64_t line) {
+    switch (why) {
+        case EndReason::none:
+            break;
+        case EndReason::endOfFile:
+            return "fin du fichier";
+        case EndReason::stopped:
+            return "arrêt demandé";
+        case EndReason::portRefused:
+            return "le port parallèle refuse les octets";
+        case EndReason::notOpened:
+            return "fichier de mouvements introuvable";
+        case EndReason::badLine:
+            return "ligne " + std::to_string(line) + " du fichier de mouvements invalide";
+    }
+    return "en cours";
 }
 
 }  // namespace vexor

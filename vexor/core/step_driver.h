@@ -1,8 +1,9 @@
 #pragma once
 // CStepDriver: the motion driver. It runs a move file one state per call of
-// `step` (the application's idle processing), interpolates each line tick by
-// tick with one accumulator per axis and turns every tick into direction and
-// clock bytes on the parallel port, paced by the high-resolution counter.
+// `step` (made by the runner that owns the driver: the stepping thread in the
+// programs, see driver_runner.h), interpolates each line tick by tick with one
+// accumulator per axis and turns every tick into direction and clock bytes on
+// the parallel port, paced by the high-resolution counter.
 //
 // Positions never drift: each axis keeps a base (set by zeroing, moved to the
 // current position when its step length changes) and the whole count of
@@ -26,6 +27,7 @@
 // pulses; that phase is counted as a stall.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "machine_settings.h"
@@ -35,49 +37,76 @@
 
 namespace vexor {
 
-// The driver's states; the values are the codes the window and the
-// simulation report.
-enum DriverState : int {
-    kIdle = 0,
-    kOpenJobFile = 1,
-    kReadLine = 3,
-    kCloseFile = 4,
-    kXYDecision = 5,
-    kXYNoStep = 6,    // a tick without a step: timing mark
-    kXDirection = 7,  // X tick: direction, then the three waits below
-    kXRise = 8,
-    kXFall = 9,
-    kXHold = 10,
-    kOpenMoveFile = 11,
-    kXYNoStepWait = 12,  // the whole period of a tick without a step
-    kYDirection = 14,
-    kYRise = 15,
-    kYFall = 16,
-    kYHold = 17,
-    kXYDirection = 18,
-    kXYRise = 19,
-    kXYFall = 20,
-    kXYHold = 21,
-    kZDecision = 22,
-    kZDirection = 23,
-    kZRise = 24,
-    kZFall = 25,
-    kZHold = 26,
-    kZNoStepWait = 27,
-    kZNoStep = 28,
+// The driver's states; the values are its state codes.
+enum class DriverState : int {
+    idle = 0,
+    openJobFile = 1,
+    readLine = 3,
+    closeFile = 4,
+    xyDecision = 5,
+    xyNoStep = 6,    // a tick without a step: timing mark
+    xDirection = 7,  // X tick: direction, then the three waits below
+    xRise = 8,
+    xFall = 9,
+    xHold = 10,
+    openMoveFile = 11,
+    xyNoStepWait = 12,  // the whole period of a tick without a step
+    yDirection = 14,
+    yRise = 15,
+    yFall = 16,
+    yHold = 17,
+    xyDirection = 18,
+    xyRise = 19,
+    xyFall = 20,
+    xyHold = 21,
+    zDecision = 22,
+    zDirection = 23,
+    zRise = 24,
+    zFall = 25,
+    zHold = 26,
+    zNoStepWait = 27,
+    zNoStep = 28,
 };
 
+// The four states of a tick that makes a step: its direction byte, then the
+// waits that end with the rising edge, with the falling edge, and with the end
+// of the tick, after which the driver goes back to the decision of its axes.
+struct SteppingTick {
+    DriverState direction, rise, fall, hold;
+    bool x, y, z;  // the axes that step
+    DriverState back;
+};
+inline constexpr SteppingTick kSteppingTicks[] = {
+    {DriverState::xDirection, DriverState::xRise, DriverState::xFall, DriverState::xHold, true,
+     false, false, DriverState::xyDecision},
+    {DriverState::yDirection, DriverState::yRise, DriverState::yFall, DriverState::yHold, false,
+     true, false, DriverState::xyDecision},
+    {DriverState::xyDirection, DriverState::xyRise, DriverState::xyFall, DriverState::xyHold, true,
+     true, false, DriverState::xyDecision},
+    {DriverState::zDirection, DriverState::zRise, DriverState::zFall, DriverState::zHold, false,
+     false, true, DriverState::zDecision},
+};
+
+// The stepping tick `state` belongs to; null for any other state.
+constexpr const SteppingTick* stepping_tick(DriverState state) {
+    for (const SteppingTick& tick : kSteppingTicks) {
+        if (state == tick.direction || state == tick.rise || state == tick.fall ||
+            state == tick.hold) {
+            return &tick;
+        }
+    }
+    return nullptr;
+}
 // A tick that makes a step: from its direction byte to the end of the wait
 // after the falling edge.
-constexpr bool is_stepping_tick(int state) {
-    return (state >= kXDirection && state <= kXHold) ||
-           (state >= kYDirection && state <= kXYHold) || (state >= kZDirection && state <= kZHold);
+constexpr bool is_stepping_tick(DriverState state) {
+    return stepping_tick(state) != nullptr;
 }
 // A state that waits on the counter.
-constexpr bool is_waiting(int state) {
-    return (is_stepping_tick(state) && state != kXDirection && state != kYDirection &&
-            state != kXYDirection && state != kZDirection) ||
-           state == kXYNoStepWait || state == kZNoStepWait;
+constexpr bool is_waiting(DriverState state) {
+    const SteppingTick* tick = stepping_tick(state);
+    return (tick != nullptr && state != tick->direction) || state == DriverState::xyNoStepWait ||
+           state == DriverState::zNoStepWait;
 }
 
 // Why the driver last stopped executing a move file. A job is done only
@@ -88,10 +117,22 @@ enum class EndReason : int {
     stopped,      // the stop command or a key
     portRefused,  // stopped because the port refused bytes
     notOpened,    // the file could not be opened
-    badLine,      // a line that is not a move line, one no step length can run, or a read error
+    badLine,      // a line that is not a move line, one no step length can run, or a read
+                  // error (end_line() says which line)
 };
 
-// What `step` answers; the idle processing keeps calling while it has work.
+// Why a job ended, in French, as the window and the simulation report show it:
+// "fin du fichier", "arrêt demandé", "ligne 12 du fichier de mouvements
+// invalide"... `line` is the number of the bad line (counted from 1).
+std::string end_reason_text(EndReason why, std::uint64_t line);
+
+// Counter counts as whole microseconds, truncated, computed so that the
+// product cannot overflow however many counts.
+constexpr std::int64_t counts_to_us(std::int64_t counts, std::int64_t frequency) {
+    return counts / frequency * 1000000 + counts % frequency * 1000000 / frequency;
+}
+
+// What `step` answers; the runner keeps calling while the driver has work.
 enum StepResult : int { kNoWork = 0, kHasWork = 1 };
 
 // How the timing marks are taken: from the previous deadline (the programs),
@@ -124,8 +165,8 @@ class CStepDriver {
     // keeps its position as the new base.
     void set_step_lengths(const MachineSettings& settings);
 
-    // Starts the job file ("coupe.dep", state 1) or the one-move file
-    // ("dep.dep", state 11) from its first line. A file being executed is
+    // Starts the job file ("coupe.dep", openJobFile) or the one-move file
+    // ("dep.dep", openMoveFile) from its first line. A file being executed is
     // closed first, and a stop requested earlier is forgotten: it was meant
     // for the move being replaced. A stepping tick in progress completes
     // first, as for a stop: its step is already counted in the position, so
@@ -151,13 +192,15 @@ class CStepDriver {
     float posX() const { return x_.pos; }
     float posY() const { return y_.pos; }
     float posZ() const { return z_.pos; }
-    int state() const { return state_; }
-    bool running() const { return state_ != 0; }
+    DriverState state() const { return state_; }
+    bool running() const { return state_ != DriverState::idle; }
     bool paused() const { return paused_; }
     bool motors_on() const { return motorsOn_; }
     bool stop_requested() const { return stopRequest_; }
     // Why the last move file ended; none from its start until it ends.
     EndReason end_reason() const { return end_; }
+    // With badLine: the number of the line that ended it, from 1 (0 otherwise).
+    std::uint64_t end_line() const { return endLine_; }
     float stepLenX() const { return x_.stepLen; }
     float stepLenY() const { return y_.stepLen; }
     float stepLenZ() const { return z_.stepLen; }
@@ -219,11 +262,15 @@ class CStepDriver {
         float acc() const { return static_cast<float>(static_cast<double>(pos) + lead); }
     };
 
-    void start_file(int open_state);
+    void start_file(DriverState open_state);
+    void open_file();
     void read_line();
+    // Takes a P or Z line; false when an axis it moves has no usable step length.
+    bool take_line(const MoveLine& m);
     void xy_decision();
-    int advance_x_only();
-    int advance_y_only();
+    void z_decision();
+    DriverState advance_x_only();
+    DriverState advance_y_only();
     void close_file();
     // Ends the execution at the next state (the file is closed there).
     void end_with(EndReason why);
@@ -231,6 +278,9 @@ class CStepDriver {
     // A clock edge, written at the end of a wait.
     void write_edge(int byte);
     std::int64_t counts(std::int64_t us) const;
+    std::int64_t microseconds(std::int64_t counts) const {
+        return counts_to_us(counts, counterFreq_);
+    }
     // The first counter value at which a wait of `part` µs may end.
     std::int64_t earliest(std::int64_t part) const;
     // The timing mark at the start of a tick.
@@ -245,11 +295,17 @@ class CStepDriver {
     std::int64_t hold_part() const {
         return pacing_ == Pacing::deadline ? periodUs_ - 2 * third() : third();
     }
-    // One phase of a stepping tick: states first..first+3 write `dir`,
-    // `dir + clk` (only with the motors on) and `dir`, then return to `back`.
-    void tick_phase(int first, int dir, int clk, int back);
+    // The part of the period the current state waits (negative: no wait).
+    std::int64_t wait_part() const;
+    // One phase of a stepping tick: its direction state writes the direction
+    // bits of its axes, the rise writes them with their clocks (only with the
+    // motors on), the fall writes the direction bits again, and the end of
+    // the hold goes back to the tick's decision (or to a file started meanwhile).
+    void tick_phase(const SteppingTick& tick);
+    // A tick without a step: its timing mark, then a wait of a whole period.
+    void no_step_tick(DriverState wait, DriverState back);
     // Sets the state a decision chose; a tick starts there.
-    void begin_tick(int state);
+    void begin_tick(DriverState state);
     int dir_x() const { return x_.inc >= 0 ? wiring_.dirPosX : wiring_.dirNegX; }
     int dir_y() const { return y_.inc >= 0 ? wiring_.dirPosY : wiring_.dirNegY; }
     int dir_z() const { return z_.inc >= 0 ? wiring_.dirPosZ : wiring_.dirNegZ; }
@@ -258,11 +314,13 @@ class CStepDriver {
     platform::PerformanceCounter& counter_;
     PortWiring wiring_;
     Axis x_, y_, z_;
-    int state_ = 0;
-    int pendingStart_ = 0;  // 1 or 11 while a tick completes before a new file
+    DriverState state_ = DriverState::idle;
+    // The file to open once the tick in progress completes.
+    std::optional<DriverState> pendingStart_;
     bool stopRequest_ = false;
     EndReason stopReason_ = EndReason::stopped;
     EndReason end_ = EndReason::none;
+    std::uint64_t endLine_ = 0;
     bool paused_ = false;
     bool motorsOn_ = false;
     std::int64_t periodUs_ = 500;

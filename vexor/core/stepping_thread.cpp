@@ -78,7 +78,7 @@ void CSteppingThread::run(std::stop_token stop) {
             }
             apply_commands();
         }
-        const int before = driver_.state();
+        const DriverState before = driver_.state();
         busy = driver_.step() == kHasWork;
         if (busy && driver_.state() == before) {
             continue;  // still waiting: nothing new to publish

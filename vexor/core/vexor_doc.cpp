@@ -17,11 +17,12 @@ CVexorDoc::CVexorDoc(platform::SettingsStore& store, platform::PortWriter& port,
 
 CVexorDoc::~CVexorDoc() {
     new_drawing();
-    save_settings();
+    std::string ignored;  // the program is ending: there is no one left to tell
+    (void)save_settings(ignored);
 }
 
-bool CVexorDoc::save_settings() {
-    return save_machine_settings(settings_, store_);
+bool CVexorDoc::save_settings(std::string& error) {
+    return save_machine_settings(settings_, store_, error);
 }
 
 void CVexorDoc::set_speeds(float travelXY, float travelZ, float cutXY, float cutZ) {
@@ -81,7 +82,7 @@ void CVexorDoc::new_drawing() {
     viewResetPending = 1;
 }
 
-int CVexorDoc::open_drawing(const std::string& path, std::string& error) {
+bool CVexorDoc::open_drawing(const std::string& path, std::string& error) {
     // Read aside, so that a file the reader refuses leaves the drawing whole.
     auto table = std::make_unique<common::PolylineArray>();
     int count = 0;
@@ -94,14 +95,14 @@ int CVexorDoc::open_drawing(const std::string& path, std::string& error) {
                     ") : importez-le dans Plandor par « Fichier > Importer un dessin DXF "
                     "(toutes courbes)… », puis exportez sa découpe.";
         }
-        return 0;
+        return false;
     }
     for (int i = 0; i < count; ++i) {
         (*table)[static_cast<size_t>(i)]->set_selected(1);
     }
     polylines = std::move(*table);
     polylineCount = count;
-    return 1;
+    return true;
 }
 
 int CVexorDoc::selected_count() const {
@@ -113,20 +114,20 @@ int CVexorDoc::selected_count() const {
     return n;
 }
 
-int CVexorDoc::start_job(std::string& error) {
+bool CVexorDoc::start_job(std::string& error) {
     const float x = driver_.posX();
     const float y = driver_.posY();
     std::string text;
     if (!job_text(polylines, polylineCount, settings_, x, y, text, error) ||
         !platform::save_file(driver_.move_file_path(kJobFileName), text, &error)) {
-        return 0;
+        return false;
     }
     driver_.zero_z();
     startX = x;
     startY = y;
     jobTimeUs = move_text_duration_us(text, x, y, 0);
     driver_.start_job_file();
-    return 1;
+    return true;
 }
 
 }  // namespace vexor

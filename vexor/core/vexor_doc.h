@@ -51,31 +51,33 @@ class CVexorDoc {
     // it, replacing a move being executed. False with a French message when
     // the move is refused or the file cannot be written; the driver is then
     // left as it was.
-    bool jog(Jog jog, float distance, std::string& error);
-    bool go_to_origin(std::string& error);
+    [[nodiscard]] bool jog(Jog jog, float distance, std::string& error);
+    [[nodiscard]] bool go_to_origin(std::string& error);
 
-    // Writes the settings to the store (also done by the destructor).
-    bool save_settings();
+    // Writes the settings to the store (also done by the destructor, which
+    // has no one to tell of a failure). False with a French message when a
+    // setting could not be written.
+    [[nodiscard]] bool save_settings(std::string& error);
 
     // File New: deletes every polyline; the view resets its zoom at its next
     // paint.
     void new_drawing();
     // File Open: the POLYLINE and LINE entities of a DXF file, at most 199,
-    // in file order, replace the drawing, all selected for cutting. Returns 0
+    // in file order, replace the drawing, all selected for cutting. False
     // with a French message, the drawing left as it was, when the file
     // cannot be read, or when it holds nothing but curves this reader passes
     // over (the message then names Plandor's curve import).
-    int open_drawing(const std::string& path, std::string& error);
+    [[nodiscard]] bool open_drawing(const std::string& path, std::string& error);
     // Polylines whose selected flag is set (those a job cuts).
     int selected_count() const;
 
     // The start command: writes the job file from the tool's position and
-    // starts it (state 1), the tool's height becoming the Z origin first
+    // starts it (openJobFile), the tool's height becoming the Z origin first
     // (posZ := 0); the job returns to (startX, startY), the position it was
-    // written from. Returns 0 with a French message when the job is refused
-    // or its file cannot be written: nothing is then started and neither
-    // the driver nor the document changes (a move being executed goes on).
-    int start_job(std::string& error);
+    // written from. False with a French message when the job is refused or
+    // its file cannot be written: nothing is then started and neither the
+    // driver nor the document changes (a move being executed goes on).
+    [[nodiscard]] bool start_job(std::string& error);
 
     common::PolylineArray polylines;
     int polylineCount = 0;
@@ -85,7 +87,7 @@ class CVexorDoc {
     std::int64_t jobTimeUs = 0;  // estimated duration of the last job started
 
   private:
-    bool start_move(const std::string& text, std::string& error);
+    [[nodiscard]] bool start_move(const std::string& text, std::string& error);
 
     platform::SettingsStore& store_;
     std::vector<std::string> notices_;

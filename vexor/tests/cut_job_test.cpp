@@ -54,10 +54,10 @@ struct JobRig {
 
     std::string job_file() const { return test_files::read_bytes(dir.path / "coupe.dep"); }
 
-    int start() {
+    bool start() {
         std::string error;
-        const int ok = doc.start_job(error);
-        EXPECT_EQ(ok == 0, !error.empty()) << error;
+        const bool ok = doc.start_job(error);
+        EXPECT_EQ(!ok, !error.empty()) << error;
         return ok;
     }
 
@@ -159,7 +159,7 @@ TEST(StartCommand, EachStartTakesTheToolHeightAsZOrigin) {
 
     ASSERT_TRUE(rig.start());
     EXPECT_EQ(rig.doc.driver().posZ(), 0);
-    EXPECT_EQ(rig.doc.driver().state(), 1);
+    EXPECT_EQ(rig.doc.driver().state(), vexor::DriverState::openJobFile);
     const std::string first = rig.job_file();
     EXPECT_EQ(first, test_files::read_bytes(kData / "x_only_100.dep"));
     rig.run();
@@ -171,7 +171,7 @@ TEST(StartCommand, EachStartTakesTheToolHeightAsZOrigin) {
     rig.jog(Jog::ZMinus, 1);
     ASSERT_TRUE(rig.start());
     EXPECT_EQ(rig.doc.driver().posZ(), 0);
-    EXPECT_EQ(rig.doc.driver().state(), 1);
+    EXPECT_EQ(rig.doc.driver().state(), vexor::DriverState::openJobFile);
     EXPECT_EQ(rig.job_file(), first);
 
     // A start in the middle of a job replaces it from wherever the tool is,
@@ -204,10 +204,10 @@ TEST(StartCommand, RefusalsStartNothingAndChangeNothing) {
 
     auto refused = [&](const char* why, const char* words) {
         std::string error;
-        EXPECT_EQ(rig.doc.start_job(error), 0) << why;
+        EXPECT_FALSE(rig.doc.start_job(error)) << why;
         EXPECT_NE(error.find(words), std::string::npos) << why << ": " << error;
         EXPECT_EQ(rig.job_file(), job) << why;
-        EXPECT_EQ(rig.doc.driver().state(), 0) << why;
+        EXPECT_EQ(rig.doc.driver().state(), vexor::DriverState::idle) << why;
         EXPECT_FLOAT_EQ(rig.doc.driver().posZ(), -1) << why;
     };
     rig.doc.set_speeds(5, 2, 0, 1);
@@ -323,8 +323,8 @@ TEST(StartCommand, AJobFileThatCannotBeWrittenLeavesTheRunningMoveAlone) {
     ASSERT_TRUE(rig.doc.jog(Jog::XPlus, 10, error)) << error;
     rig.doc.driver().step();
     rig.doc.driver().step();
-    const int state = rig.doc.driver().state();
-    EXPECT_EQ(rig.doc.start_job(error), 0);
+    const vexor::DriverState state = rig.doc.driver().state();
+    EXPECT_FALSE(rig.doc.start_job(error));
     EXPECT_FALSE(error.empty());
     EXPECT_EQ(rig.doc.driver().state(), state);
     rig.run();
@@ -337,7 +337,7 @@ TEST(Drawing, OpenSelectsEverythingAndKeepsAtMost199) {
     const auto small = rig.dir.path / "small.dxf";
     vexor::test::write_text(small, dxf_file(dxf_line(1, 2, 3, 4) + dxf_line(5, 6, 7, 8)));
     std::string error;
-    ASSERT_EQ(rig.doc.open_drawing(small.string(), error), 1) << error;
+    ASSERT_TRUE(rig.doc.open_drawing(small.string(), error)) << error;
     ASSERT_EQ(rig.doc.polylineCount, 2);
     EXPECT_EQ(rig.doc.selected_count(), 2);
     EXPECT_EQ(rig.doc.polylines[1]->points[1], (common::Point3{7, 8, 0}));
@@ -345,7 +345,7 @@ TEST(Drawing, OpenSelectsEverythingAndKeepsAtMost199) {
 
     // A file the reader cannot open leaves the drawing as it was.
     rig.doc.polylines[0]->set_selected(0);
-    EXPECT_EQ(rig.doc.open_drawing((rig.dir.path / "absent.dxf").string(), error), 0);
+    EXPECT_FALSE(rig.doc.open_drawing((rig.dir.path / "absent.dxf").string(), error));
     EXPECT_NE(error.find("absent.dxf"), std::string::npos);
     EXPECT_EQ(rig.doc.polylineCount, 2);
     EXPECT_EQ(rig.doc.selected_count(), 1);
@@ -355,7 +355,7 @@ TEST(Drawing, OpenSelectsEverythingAndKeepsAtMost199) {
     const auto curves = rig.dir.path / "courbes.dxf";
     vexor::test::write_text(
         curves, dxf_file("  0\nCIRCLE\n 10\n5\n 20\n5\n 40\n2\n  0\nTEXT\n  1\nLINE\n"));
-    EXPECT_EQ(rig.doc.open_drawing(curves.string(), error), 0);
+    EXPECT_FALSE(rig.doc.open_drawing(curves.string(), error));
     EXPECT_NE(error.find("(CIRCLE 1)"), std::string::npos) << error;
     EXPECT_NE(error.find("Plandor"), std::string::npos) << error;
     EXPECT_EQ(rig.doc.polylineCount, 2);
@@ -366,7 +366,7 @@ TEST(Drawing, OpenSelectsEverythingAndKeepsAtMost199) {
     }
     const auto big = rig.dir.path / "big.dxf";
     vexor::test::write_text(big, dxf_file(many));
-    ASSERT_EQ(rig.doc.open_drawing(big.string(), error), 1);
+    ASSERT_TRUE(rig.doc.open_drawing(big.string(), error));
     EXPECT_EQ(rig.doc.polylineCount, 199);
     EXPECT_EQ(rig.doc.selected_count(), 199);
     EXPECT_EQ(rig.doc.polylines[198]->points[0].x, 198);

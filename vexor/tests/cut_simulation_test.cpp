@@ -75,6 +75,27 @@ TEST(CutSimulation, ReportOfAJobWorkedByHand) {
     EXPECT_FALSE(rig.store.contains("Port", "Lpt"));
 }
 
+// A job file that the driver cannot run to its end (here replaced under it
+// after the start): the report says where and why it stopped.
+TEST(CutSimulation, AJobInterruptedBeforeItsEndSaysWhy) {
+    SimRig rig;
+    machine(rig.store, 100, 100, 100);
+    rig.build();
+    std::string error;
+    ASSERT_TRUE(rig.sim->start(rig.ten_mm_line().string(), error)) << error;
+    vexor::test::write_text(rig.dir.path / "coupe.dep", "P 0.049 0.01 0 0 5\nQ 1 1 0 0 5\n");
+    rig.sim->run();
+    EXPECT_EQ(vexor::report_text(rig.sim->report()),
+              "Fichier : ligne.dxf\n"
+              "Polylignes : 1 (1 à découper)\n"
+              "Lignes de mouvement : 1\n"
+              "Découpe interrompue : ligne 2 du fichier de mouvements invalide\n"
+              "Pas : X 5 Y 0 Z 0\n"
+              "Durée : 0.000 s\n"
+              "Position finale : X=0.050 Y=0.000 Z=0.000\n"
+              "Contrôle des impulsions : OK\n");
+}
+
 TEST(CutSimulation, MiswiredPortFailsThePulseCheck) {
     // The Y clock on the X clock's pin: the Y motor takes every X step.
     SimRig rig;

@@ -6,12 +6,22 @@
 
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "machine_settings.h"
 #include "port_output.h"
 #include "step_driver.h"
+
+namespace vexor {
+
+// States print as their codes in the tests' failure messages.
+inline void PrintTo(DriverState state, std::ostream* out) {
+    *out << "state " << static_cast<int>(state);
+}
+
+}  // namespace vexor
 
 namespace vexor::test {
 
@@ -61,11 +71,11 @@ struct DriverRig {
     }
 
     // Runs the driver with time moving one microsecond per counter reading
-    // until it answers 0; returns the states it went through.
-    std::vector<int> run(std::size_t max_calls = 10'000'000) {
+    // until it answers kNoWork; returns the states it went through.
+    std::vector<DriverState> run(std::size_t max_calls = 10'000'000) {
         clock.set_auto_advance(1);
-        std::vector<int> states;
-        for (std::size_t i = 0; i < max_calls && driver.step() != 0; ++i) {
+        std::vector<DriverState> states;
+        for (std::size_t i = 0; i < max_calls && driver.step() != kNoWork; ++i) {
             states.push_back(driver.state());
         }
         clock.set_auto_advance(0);

@@ -37,7 +37,7 @@ TEST(IdlePump, RunsOneStatePerCallAndStopsWhenIdle) {
     pump.start();
     EXPECT_TRUE(pump.active());
     ASSERT_TRUE(spin_until([&] { return !pump.active(); }));
-    EXPECT_EQ(rig.driver.state(), 0);
+    EXPECT_EQ(rig.driver.state(), vexor::DriverState::idle);
     EXPECT_EQ(rig.driver.posX(), 3.0f);
     EXPECT_EQ(stops, 1);
     // 11 and 3, three ticks of a decision and four phases whose waits are over
@@ -73,5 +73,5 @@ TEST(IdlePump, APausedDriverStopsThePumpUntilStartedAgain) {
     ASSERT_TRUE(spin_until([&] { return rig.driver.posX() >= where + 2; }));
     rig.driver.request_stop();
     ASSERT_TRUE(spin_until([&] { return !pump.active(); }));
-    EXPECT_EQ(rig.driver.state(), 0);
+    EXPECT_EQ(rig.driver.state(), vexor::DriverState::idle);
 }

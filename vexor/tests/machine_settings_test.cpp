@@ -146,7 +146,8 @@ TEST(MachineSettings, TheDocumentSavesOnExitAndReadsBackTheSame) {
 
 TEST(MachineSettings, ReadAndWrittenInTheirOrder) {
     RecordingStore store;
-    vexor::save_machine_settings(vexor::load_machine_settings(store), store);
+    std::string error;
+    EXPECT_TRUE(vexor::save_machine_settings(vexor::load_machine_settings(store), store, error));
     const std::vector<std::string> port = {
         "Port/PinXClk", "Port/PinXDir", "Port/PinXInv", "Port/PinYClk", "Port/PinYDir",
         "Port/PinYInv", "Port/PinZClk", "Port/PinZDir", "Port/PinZInv", "Port/Lpt"};

@@ -380,19 +380,24 @@ TEST_F(MainFrameTest, ARunningJobPausesStopsOnAKeyAndLocksTheSettings) {
 }
 
 // Only a job whose last line ran is finished; one stopped by the stop
-// command, a key, a refusing port or a jog that replaced it is not.
+// command, a key, a refusing port or a jog that replaced it is not, and the
+// pane says why.
 TEST_F(MainFrameTest, TheJobPaneSaysWhetherTheJobRanToItsEnd) {
     const struct {
         const char* how;
         std::function<void()> end;  // null: the job runs to its end
         const char* shown;
+        const char* why;
     } cases[] = {
-        {"stop command", [&] { trigger("stopJob"); }, "Découpe arrêtée après 00:00:"},
+        {"stop command", [&] { trigger("stopJob"); },
+         "Découpe arrêtée après 00:00:", " : arrêt demandé"},
         {"Page Up", [&] { QTest::keyClick(&window.view(), Qt::Key_PageUp); },
-         "Découpe arrêtée après 00:00:"},
-        {"port", [&] { window.port.failing = true; }, "Découpe arrêtée après 00:00:"},
-        {"jog", [&] { trigger("jogZPlus"); }, "Découpe arrêtée après 00:00:"},
-        {"its end", nullptr, "Découpe finie en 00:00:"},
+         "Découpe arrêtée après 00:00:", " : arrêt demandé"},
+        {"port", [&] { window.port.failing = true; },
+         "Découpe arrêtée après 00:00:", " : le port parallèle refuse les octets"},
+        {"jog", [&] { trigger("jogZPlus"); },
+         "Découpe arrêtée après 00:00:", " : remplacée par un déplacement"},
+        {"its end", nullptr, "Découpe finie en 00:00:", ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.how);
@@ -407,6 +412,12 @@ TEST_F(MainFrameTest, TheJobPaneSaysWhetherTheJobRanToItsEnd) {
         ASSERT_TRUE(wait_idle());
         spin_until([&] { return !pane("paneJob").contains("reste"); }, 2000);
         EXPECT_TRUE(pane("paneJob").startsWith(c.shown)) << pane("paneJob").toStdString();
+        if (*c.why != '\0') {
+            EXPECT_TRUE(pane("paneJob").endsWith(QString::fromUtf8(c.why)))
+                << pane("paneJob").toStdString();
+        } else {
+            EXPECT_FALSE(pane("paneJob").contains(" : ")) << pane("paneJob").toStdString();
+        }
         window.port.failing = false;
     }
 }
@@ -433,7 +444,7 @@ TEST_F(MainFrameTest, ClosingWhileTheMachineRunsAsksFirst) {
     EXPECT_EQ(question.toStdString(), kQuitQuestion);
     EXPECT_FALSE(window.isVisible());
     const vexor::CStepDriver& driver = doc().driver();
-    EXPECT_EQ(driver.state(), 0) << "stopped before the window closed";
+    EXPECT_EQ(driver.state(), vexor::DriverState::idle) << "stopped before the window closed";
     EXPECT_EQ(driver.end_reason(), vexor::EndReason::stopped);
     EXPECT_NE(driver.posX(), 0.0f) << "stopped on its way, not run to its end";
     EXPECT_FALSE(snap().running);
@@ -567,9 +578,9 @@ TEST_F(ThreadFrameTest, QuittingDuringAMoveStopsTheThreadAndLetsGoOfTheDriver) {
     // The thread is gone: the driver can be read here without a race, and
     // a command no longer reaches it.
     const vexor::CStepDriver& driver = window.machine->doc().driver();
-    EXPECT_EQ(driver.state(), 0);
+    EXPECT_EQ(driver.state(), vexor::DriverState::idle);
     EXPECT_EQ(driver.end_reason(), vexor::EndReason::stopped);
     EXPECT_LT(driver.posX(), 900.0f);
     window.machine->runner().command([](vexor::CStepDriver& d) { d.start_move_file(); });
-    EXPECT_EQ(driver.state(), 0);
+    EXPECT_EQ(driver.state(), vexor::DriverState::idle);
 }

@@ -57,7 +57,7 @@ TEST(JogCommands, WriteOneLineFromThePosition) {
     for (const auto& j : jogs) {
         ASSERT_TRUE(rig.doc.jog(j.jog, j.distance, error)) << error;
         EXPECT_EQ(rig.move_file(), j.text);
-        EXPECT_EQ(rig.doc.driver().state(), 11);
+        EXPECT_EQ(rig.doc.driver().state(), vexor::DriverState::openMoveFile);
     }
     std::setlocale(LC_ALL, previous.c_str());
 
@@ -110,7 +110,7 @@ TEST(JogCommands, MovesWithoutASensiblePeriodAreRefused) {
     EXPECT_FALSE(rig.doc.jog(Jog::ZMinus, 1, error));
     EXPECT_NE(error.find("l'axe Z"), std::string::npos) << error;
     EXPECT_FALSE(std::filesystem::exists(rig.dir.path / "dep.dep")) << "nothing written";
-    EXPECT_EQ(rig.doc.driver().state(), 0) << "nothing moves";
+    EXPECT_EQ(rig.doc.driver().state(), vexor::DriverState::idle) << "nothing moves";
     EXPECT_TRUE(rig.doc.jog(Jog::YPlus, 1, error)) << "the Y axis is fine";
 
     rig.doc.set_steps(1, 1, 1);
@@ -170,7 +170,7 @@ TEST(JogCommands, AFileThatCannotBeWrittenLeavesTheRunningMove) {
     while (d.posX() < 2.0f) {
         d.step();
     }
-    const int state = d.state();
+    const vexor::DriverState state = d.state();
     d.set_move_folder((rig.dir.path / "absent").string());
     EXPECT_FALSE(rig.doc.jog(Jog::YPlus, 5, error));
     EXPECT_NE(error.find("dep.dep"), std::string::npos) << error;

@@ -111,7 +111,7 @@ TEST_P(PulseDecoderRunners, TheWiresAgreeWithTheDriverForEveryWiring) {
                 rig.start(random_moves(rng, s, 12));
                 rig.run();
                 const vexor::DriverSnapshot end = rig.snapshot();
-                ASSERT_EQ(end.state, 0);
+                ASSERT_EQ(end.state, vexor::DriverState::idle);
                 EXPECT_EQ(decoder.steps_x(), std::lround(end.posX / rig.driver.stepLenX()));
                 EXPECT_EQ(decoder.steps_y(), std::lround(end.posY / rig.driver.stepLenY()));
                 EXPECT_EQ(decoder.steps_z(), std::lround(end.posZ / rig.driver.stepLenZ()));

@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -116,10 +117,10 @@ struct RunnerRig : DriverRig {
     }
 
     // With the clock still, runs until the driver waits in `state` (a state
-    // that waits on the counter, or 0: until it is idle), moving time to the
-    // end of each wait it meets on the way.
-    bool hold_at(int state) {
-        int from = -1;
+    // that waits on the counter, or idle), moving time to the end of each
+    // wait it meets on the way.
+    bool hold_at(DriverState state) {
+        std::optional<DriverState> from;
         std::int64_t tick = -1;  // the tick the driver waited in, to see it move on
         for (int i = 0; i < 100000; ++i) {
             const bool settled = until([&](const DriverSnapshot& s) {

@@ -12,6 +12,7 @@
 #include "runner_rig.h"
 
 using vexor::MachineSettings;
+using State = vexor::DriverState;
 using vexor::test::DriverRig;
 using vexor::test::RunnerKind;
 using vexor::test::RunnerRig;
@@ -25,8 +26,8 @@ std::string exact(float v) {
     return std::string(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
 }
 
-int count_of(const std::vector<int>& states, int code) {
-    return static_cast<int>(std::count(states.begin(), states.end(), code));
+int count_of(const std::vector<State>& states, State state) {
+    return static_cast<int>(std::count(states.begin(), states.end(), state));
 }
 
 }  // namespace
@@ -74,7 +75,7 @@ TEST_P(StepDriverBytes, EachWiringAndDirectionGivesItsTick) {
         for (const auto& r : rig.port.records()) {
             EXPECT_EQ(r.port, c.port);
         }
-        EXPECT_EQ(rig.snapshot().state, 0);
+        EXPECT_EQ(rig.snapshot().state, State::idle);
     }
     // All four masks on one pin: 128 × 4 = 512, of which the port gets 0.
     MachineSettings pin9;
@@ -95,35 +96,39 @@ TEST(StepDriverTiming, EachPhaseWaitsAThirdOfThePeriod) {
     rig.start("P 1 1 0 0 300\n");
     auto& d = rig.driver;
     auto& clock = rig.clock;
-    EXPECT_EQ(d.state(), 11);
-    EXPECT_EQ(d.step(), 1);
-    EXPECT_EQ(d.state(), 3);
+    EXPECT_EQ(d.state(), State::openMoveFile);
+    EXPECT_EQ(d.step(), vexor::kHasWork);
+    EXPECT_EQ(d.state(), State::readLine);
     d.step();
-    EXPECT_EQ(d.state(), 5);
+    EXPECT_EQ(d.state(), State::xyDecision);
     EXPECT_EQ(d.periodUs(), 300);
     d.step();  // the decision makes the step before the pulse
-    EXPECT_EQ(d.state(), 7);
+    EXPECT_EQ(d.state(), State::xDirection);
     EXPECT_EQ(d.posX(), 1.0f);
     d.step();
-    EXPECT_EQ(d.state(), 8);
+    EXPECT_EQ(d.state(), State::xRise);
     EXPECT_EQ(rig.bytes(), (std::vector<int>{2}));
-    const int phases[] = {8, 9, 10};
-    for (int phase : phases) {
+    const struct {
+        State waiting, next;
+    } phases[] = {{State::xRise, State::xFall},
+                  {State::xFall, State::xHold},
+                  {State::xHold, State::xyDecision}};
+    for (const auto& phase : phases) {
         clock.advance(100);  // exactly a third: not more, so still waiting
-        EXPECT_EQ(d.step(), 1);
-        EXPECT_EQ(d.state(), phase);
+        EXPECT_EQ(d.step(), vexor::kHasWork);
+        EXPECT_EQ(d.state(), phase.waiting);
         clock.advance(1);
         d.step();
-        EXPECT_EQ(d.state(), phase == 10 ? 5 : phase + 1);
+        EXPECT_EQ(d.state(), phase.next);
     }
     EXPECT_EQ(rig.bytes(), (std::vector<int>{2, 3, 2}));
     d.step();
-    EXPECT_EQ(d.state(), 3);  // X finished: next line
+    EXPECT_EQ(d.state(), State::readLine);  // X finished: next line
     d.step();
-    EXPECT_EQ(d.state(), 4);  // end of file
-    EXPECT_EQ(d.step(), 1);
-    EXPECT_EQ(d.state(), 0);
-    EXPECT_EQ(d.step(), 0);
+    EXPECT_EQ(d.state(), State::closeFile);  // end of file
+    EXPECT_EQ(d.step(), vexor::kHasWork);
+    EXPECT_EQ(d.state(), State::idle);
+    EXPECT_EQ(d.step(), vexor::kNoWork);
 }
 
 TEST(StepDriverTiming, TicksWithoutAStepWaitAWholePeriod) {
@@ -134,20 +139,20 @@ TEST(StepDriverTiming, TicksWithoutAStepWaitAWholePeriod) {
     for (int i = 0; i < 3; ++i) {
         d.step();
     }
-    ASSERT_EQ(d.state(), 6);  // half a step: no step this tick
+    ASSERT_EQ(d.state(), State::xyNoStep);  // half a step: no step this tick
     d.step();
-    EXPECT_EQ(d.state(), 12);
+    EXPECT_EQ(d.state(), State::xyNoStepWait);
     rig.clock.advance(300);
     d.step();
-    EXPECT_EQ(d.state(), 12);
+    EXPECT_EQ(d.state(), State::xyNoStepWait);
     rig.clock.advance(1);
     d.step();
-    EXPECT_EQ(d.state(), 5);
+    EXPECT_EQ(d.state(), State::xyDecision);
     EXPECT_TRUE(rig.bytes().empty()) << "a tick without a step writes nothing";
 
     const auto states = rig.run();
-    EXPECT_EQ(count_of(states, 28), 1);  // the Z line's own tick without a step
-    EXPECT_EQ(count_of(states, 23), 1);
+    EXPECT_EQ(count_of(states, State::zNoStep), 1);  // the Z line's own tick without a step
+    EXPECT_EQ(count_of(states, State::zDirection), 1);
     EXPECT_EQ(d.posX(), 1.0f);
     EXPECT_EQ(d.posZ(), 1.0f);
 }
@@ -273,14 +278,14 @@ TEST(StepDriverTiming, ShortAndNegativePeriods) {
         DriverRig rig;
         rig.start("P 1 1 0 0 " + std::to_string(period) + "\n");
         auto& d = rig.driver;
-        while (d.state() != 8) {
+        while (d.state() != State::xRise) {
             d.step();
         }
         d.step();
-        EXPECT_EQ(d.state(), 8) << "no time has passed";
+        EXPECT_EQ(d.state(), State::xRise) << "no time has passed";
         rig.clock.advance(1);
         d.step();
-        EXPECT_EQ(d.state(), 9) << "one microsecond ends the wait";
+        EXPECT_EQ(d.state(), State::xFall) << "one microsecond ends the wait";
     }
     DriverRig rig;
     rig.start("P 2 1 0 0 -5\n");
@@ -301,13 +306,13 @@ TEST_P(StepDriverControl, PauseFreezesEvenBetweenTheEdges) {
     RunnerRig rig(GetParam());
     rig.command([](vexor::CStepDriver& d) { d.set_motors_on(true); });
     rig.start("P 2 1 0 0 30\n");
-    ASSERT_TRUE(rig.hold_at(9));
+    ASSERT_TRUE(rig.hold_at(State::xFall));
     EXPECT_EQ(rig.bytes().back(), 3) << "clock high";
     rig.command([](vexor::CStepDriver& d) { d.toggle_pause(); });
     const auto written = rig.bytes().size();
     rig.command([&](vexor::CStepDriver&) { rig.clock.advance(1'000'000); });
     ASSERT_TRUE(rig.until([](const vexor::DriverSnapshot& s) { return s.paused; }));
-    EXPECT_EQ(rig.snapshot().state, 9);
+    EXPECT_EQ(rig.snapshot().state, State::xFall);
     EXPECT_EQ(rig.bytes().size(), written);
     EXPECT_TRUE(rig.snapshot().running);
     rig.command([](vexor::CStepDriver& d) { d.toggle_pause(); });
@@ -322,7 +327,7 @@ TEST_P(StepDriverControl, StopIsHonouredAtTheNextDecision) {
     RunnerRig rig(GetParam());
     rig.command([](vexor::CStepDriver& d) { d.set_motors_on(true); });
     rig.start("P 5 1 0 0 30\nP 9 1 0 0 30\n");
-    ASSERT_TRUE(rig.hold_at(8));
+    ASSERT_TRUE(rig.hold_at(State::xRise));
     rig.command([](vexor::CStepDriver& d) { d.toggle_pause(); });
     rig.command([](vexor::CStepDriver& d) { d.request_stop(); });  // also ends the pause
     EXPECT_FALSE(rig.snapshot().paused);
@@ -345,7 +350,7 @@ TEST_P(StepDriverControl, StopIsHonouredAtTheNextDecision) {
 
     // A stop for a port that refuses bytes says so; so does the Z decision.
     rig.start("Z 5 1 30\n");
-    ASSERT_TRUE(rig.hold_at(24));
+    ASSERT_TRUE(rig.hold_at(State::zRise));
     rig.command([](vexor::CStepDriver& d) { d.request_stop(vexor::EndReason::portRefused); });
     rig.run();
     EXPECT_EQ(rig.snapshot().posZ, 1.0f);
@@ -397,12 +402,12 @@ TEST(SteppingThread, AnotherThreadTakesOverWhereTheFirstStopped) {
         d.set_motors_on(true);
     });
     rig.start("P 0 0 -200 -1 2000000000\n");
-    ASSERT_TRUE(rig.hold_at(16));
+    ASSERT_TRUE(rig.hold_at(State::yFall));
     rig.thread.reset();
-    EXPECT_EQ(rig.driver.state(), 16);
+    EXPECT_EQ(rig.driver.state(), State::yFall);
     rig.thread = std::make_unique<vexor::CSteppingThread>(rig.driver,
                                                           vexor::CSteppingThread::Priority::normal);
-    ASSERT_TRUE(rig.hold_at(0));
+    ASSERT_TRUE(rig.hold_at(State::idle));
     EXPECT_EQ(rig.snapshot().posY, -200.0f);
     EXPECT_EQ(wires.steps_y(), -200);
 }
@@ -437,7 +442,7 @@ TEST(StepDriverAccumulator, AnAdvanceOfOneStepStepsOnEveryTick) {
         // Start away from 0 so that the position has a long binary form.
         rig.start("P 3.3 " + exact(len) + " 0 0 0\nP -20 " + exact(-len) + " 0 0 0\n");
         const auto states = rig.run();
-        EXPECT_EQ(count_of(states, 6), 0) << "a tick without a step";
+        EXPECT_EQ(count_of(states, State::xyNoStep), 0) << "a tick without a step";
         EXPECT_GE(rig.driver.posX(), -20.0f - len);
         EXPECT_LE(rig.driver.posX(), -20.0f);
     }
@@ -457,10 +462,10 @@ TEST(StepDriverAccumulator, TheComparisonIsMadeBeforeRounding) {
     d.step();
     ASSERT_EQ(d.incX(), just_under) << "the advance must survive the file";
     d.step();
-    EXPECT_EQ(d.state(), 6);
+    EXPECT_EQ(d.state(), State::xyNoStep);
     EXPECT_EQ(d.posX(), 100.0f);
     const auto states = rig.run();
-    EXPECT_EQ(count_of(states, 7), 2);
+    EXPECT_EQ(count_of(states, State::xDirection), 2);
     EXPECT_EQ(d.posX(), 102.0f);
 }
 
@@ -470,13 +475,16 @@ TEST(StepDriverAccumulator, DiagonalsAndFinishedAxes) {
     // done at 2, then X alone at one full step per tick up to 6.
     rig.start("P 6 0.5 2 0.5 10\n");
     const auto states = rig.run();
-    std::vector<int> ticks;
-    for (int s : states) {
-        if (s == 6 || s == 7 || s == 14 || s == 18) {
+    std::vector<State> ticks;
+    for (State s : states) {
+        if (s == State::xyNoStep || s == State::xDirection || s == State::yDirection ||
+            s == State::xyDirection) {
             ticks.push_back(s);
         }
     }
-    EXPECT_EQ(ticks, (std::vector<int>{6, 18, 6, 18, 7, 7, 7, 7}));
+    EXPECT_EQ(ticks, (std::vector<State>{State::xyNoStep, State::xyDirection, State::xyNoStep,
+                                         State::xyDirection, State::xDirection, State::xDirection,
+                                         State::xDirection, State::xDirection}));
     EXPECT_EQ(rig.driver.incX(), 1.0f);
     EXPECT_EQ(rig.driver.posX(), 6.0f);
     EXPECT_EQ(rig.driver.posY(), 2.0f);
@@ -491,8 +499,8 @@ TEST(StepDriverAccumulator, DiagonalsAndFinishedAxes) {
     // one step past its target.
     rig.start("P 50 0 50 0 10\nZ 50 0 10\nZ 2.5 1 10\n");
     const auto next = rig.run();
-    EXPECT_EQ(count_of(next, 6), 0);
-    EXPECT_EQ(count_of(next, 28), 0);
+    EXPECT_EQ(count_of(next, State::xyNoStep), 0);
+    EXPECT_EQ(count_of(next, State::zNoStep), 0);
     EXPECT_EQ(rig.driver.posX(), 7.0f);
     EXPECT_EQ(rig.driver.posZ(), 3.0f);
 }
@@ -510,7 +518,7 @@ TEST(StepDriverAccumulator, LongMovesDoNotDrift) {
     rig.clock.set_auto_advance(1);
     int x_ticks = 0;
     while (d.step() != 0) {
-        if (d.state() == 7) {
+        if (d.state() == State::xDirection) {
             ++x_ticks;
             if (x_ticks == 200000) {
                 EXPECT_EQ(d.posX(), 500.0f);
@@ -526,13 +534,16 @@ TEST(StepDriverFile, ExecutionEndsAtTheFirstLineThatIsNotAMove) {
     const struct {
         std::string text;
         float posX;
-        EndReason why;  // only the end of the file means every line ran
+        EndReason why;       // only the end of the file means every line ran
+        std::uint64_t line;  // the bad line's number
     } files[] = {
-        {"P 1 1 0 0 5\nQ 4 1 0 0 5\nP 4 1 0 0 5\n", 1.0f, EndReason::badLine},
-        {"P 1 1 0 0 5\n\nP 4 1 0 0 5\n", 1.0f, EndReason::badLine},
-        {"P 1 1 0 0 5\nP 4 1 0 0\nP 4 1 0 0 5\n", 1.0f, EndReason::badLine},
-        {"P 1 1 0 0 5\r\nP 2 1 0 0 5\r\n", 2.0f, EndReason::endOfFile},
-        {"", 0.0f, EndReason::endOfFile},
+        {"P 1 1 0 0 5\nQ 4 1 0 0 5\nP 4 1 0 0 5\n", 1.0f, EndReason::badLine, 2},
+        {"P 1 1 0 0 5\n\nP 4 1 0 0 5\n", 1.0f, EndReason::badLine, 2},
+        {"P 1 1 0 0 5\nP 4 1 0 0\nP 4 1 0 0 5\n", 1.0f, EndReason::badLine, 2},
+        // A line longer than the reader's 99 characters: its rest is no move.
+        {"P 1 1 0 0 5" + std::string(100, ' ') + "\nP 4 1 0 0 5\n", 1.0f, EndReason::badLine, 1},
+        {"P 1 1 0 0 5\r\nP 2 1 0 0 5\r\n", 2.0f, EndReason::endOfFile, 0},
+        {"", 0.0f, EndReason::endOfFile, 0},
     };
     for (const auto& f : files) {
         SCOPED_TRACE(f.text);
@@ -541,13 +552,14 @@ TEST(StepDriverFile, ExecutionEndsAtTheFirstLineThatIsNotAMove) {
         EXPECT_EQ(rig.driver.end_reason(), EndReason::none);
         rig.run();
         EXPECT_EQ(rig.driver.posX(), f.posX);
-        EXPECT_EQ(rig.driver.state(), 0);
+        EXPECT_EQ(rig.driver.state(), State::idle);
         EXPECT_EQ(rig.driver.end_reason(), f.why);
+        EXPECT_EQ(rig.driver.end_line(), f.line);
     }
     DriverRig rig;
     rig.driver.start_move_file();  // no file at all
-    EXPECT_EQ(rig.driver.step(), 1);
-    EXPECT_EQ(rig.driver.state(), 0);
+    EXPECT_EQ(rig.driver.step(), vexor::kHasWork);
+    EXPECT_EQ(rig.driver.state(), State::idle);
     EXPECT_EQ(rig.driver.end_reason(), EndReason::notOpened);
     rig.driver.start_job_file();
     vexor::test::write_text(rig.dir.path / "coupe.dep", "Z -1 -1 5\n");
@@ -564,13 +576,15 @@ TEST(StepDriverFile, AxesWithoutAUsableStepLengthNeverMove) {
     rig.run();
     EXPECT_EQ(rig.driver.posX(), 3.0f);
     EXPECT_EQ(rig.driver.posY(), 0.0f);
-    EXPECT_EQ(rig.driver.state(), 0);
+    EXPECT_EQ(rig.driver.state(), State::idle);
+    EXPECT_EQ(rig.driver.end_reason(), vexor::EndReason::badLine);
+    EXPECT_EQ(rig.driver.end_line(), 2u) << "the line that moves Y";
 
     s.StepY = -2;  // a negative length would step away from the target forever
     DriverRig negative(s);
     negative.start("P 0 0 5 1 5\n");
     negative.run(1000);
-    EXPECT_EQ(negative.driver.state(), 0);
+    EXPECT_EQ(negative.driver.state(), State::idle);
     EXPECT_EQ(negative.driver.posY(), 0.0f);
 }
 
@@ -582,7 +596,8 @@ TEST(StepDriverFile, ANewMoveReplacesTheRunningOne) {
         rig.driver.step();
     }
     rig.start("P 0 0 -2 -1 5\n");
-    EXPECT_EQ(rig.driver.state(), 7) << "the X tick whose step made 3 completes first";
+    EXPECT_EQ(rig.driver.state(), State::xDirection)
+        << "the X tick whose step made 3 completes first";
     rig.run();
     EXPECT_EQ(rig.driver.posX(), 3.0f);
     EXPECT_EQ(rig.driver.posY(), -2.0f);
@@ -592,16 +607,23 @@ TEST(StepDriverFile, ANewMoveReplacesTheRunningOne) {
 // that tick's decision counted still reaches the wires, so the steps on the
 // wires stay equal to the position the driver shows.
 TEST(StepDriverFile, AReplacedMoveNeverLosesTheStepInProgress) {
-    for (int phase : {7, 8, 9, 10, 14, 15, 18, 19, 21, 23, 24, 26}) {
-        SCOPED_TRACE(phase);
+    const char* x = "P 9 1 0 0 30\n";
+    const char* y = "P 0 0 -9 -1 30\n";
+    const char* xy = "P 9 1 9 1 30\n";
+    const char* z = "Z -9 -1 30\n";
+    const struct {
+        State phase;
+        const char* first;  // a move that goes through it
+    } cases[] = {{State::xDirection, x},   {State::xRise, x},      {State::xFall, x},
+                 {State::xHold, x},        {State::yDirection, y}, {State::yRise, y},
+                 {State::xyDirection, xy}, {State::xyRise, xy},    {State::xyHold, xy},
+                 {State::zDirection, z},   {State::zRise, z},      {State::zHold, z}};
+    for (const auto& [phase, first] : cases) {
+        SCOPED_TRACE(static_cast<int>(phase));
         DriverRig rig;
         vexor::PulseDecoder wires(MachineSettings{});
         rig.port.set_observer([&](const platform::PortRecord& r) { wires.feed(r.port, r.value); });
         rig.driver.set_motors_on(true);
-        const char* first = phase < 14   ? "P 9 1 0 0 30\n"
-                            : phase < 18 ? "P 0 0 -9 -1 30\n"
-                            : phase < 23 ? "P 9 1 9 1 30\n"
-                                         : "Z -9 -1 30\n";
         rig.start(first);
         rig.clock.set_auto_advance(1);
         for (int i = 0; i < 10000 && rig.driver.state() != phase; ++i) {
@@ -610,7 +632,7 @@ TEST(StepDriverFile, AReplacedMoveNeverLosesTheStepInProgress) {
         ASSERT_EQ(rig.driver.state(), phase);
         rig.start("P 2 1 3 1 30\nZ 1 1 30\n");
         rig.run();
-        EXPECT_EQ(rig.driver.state(), 0);
+        EXPECT_EQ(rig.driver.state(), State::idle);
         EXPECT_EQ(wires.steps_x(), std::lround(rig.driver.posX()));
         EXPECT_EQ(wires.steps_y(), std::lround(rig.driver.posY()));
         EXPECT_EQ(wires.steps_z(), std::lround(rig.driver.posZ()));

@@ -77,7 +77,9 @@ TEST(WindowRules, DialogFieldsAreCheckedStrictly) {
     };
     for (const Case& c : reals) {
         float v = -1;
-        EXPECT_EQ(check_real_field(c.text, 1, 1000, v), c.message) << c.text;
+        std::string error;
+        EXPECT_EQ(check_real_field(c.text, 1, 1000, v, error), *c.message == '\0') << c.text;
+        EXPECT_EQ(error, c.message) << c.text;
         if (*c.message == '\0') {
             EXPECT_EQ(v, c.value) << c.text;
         } else {
@@ -98,7 +100,9 @@ TEST(WindowRules, DialogFieldsAreCheckedStrictly) {
     };
     for (const IntCase& c : ints) {
         int v = 0;
-        EXPECT_EQ(check_int_field(c.text, 2, 9, v), c.message) << c.text;
+        std::string error;
+        EXPECT_EQ(check_int_field(c.text, 2, 9, v, error), *c.message == '\0') << c.text;
+        EXPECT_EQ(error, c.message) << c.text;
     }
 }
 

@@ -1,9 +1,10 @@
 #pragma once
-// The machine's idle processing: a zero-interval timer that runs one state of
-// the motion driver per timeout while the driver has work, and stops itself
-// when the driver answers 0 (idle or paused), so an idle program does not
-// spin. Every command that starts a move file, or resumes a paused driver,
-// calls start() again.
+// The idle pump: a runner of the motion driver for tests and the step-timing
+// benchmark (the programs use the stepping thread). A zero-interval timer of
+// the Qt event loop runs one state of the driver per timeout while the driver
+// has work, and stops itself when the driver answers kNoWork (idle or paused),
+// so an idle loop does not spin. Every command, such as one that starts a
+// move file or resumes a paused driver, starts it again.
 
 #include <QObject>
 #include <QTimer>
@@ -31,7 +32,7 @@ class IdlePump : public QObject, public DriverRunner {
     qint64 calls() const { return calls_; }
 
   signals:
-    // The driver answered 0 and the timer stopped.
+    // The driver answered kNoWork and the timer stopped.
     void stopped();
 
   private:

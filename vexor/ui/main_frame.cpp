@@ -92,7 +92,21 @@ CMainFrame::CMainFrame(VexorMachine& machine, platform::SettingsStore* recent, Q
          [this] { machine_.runner().command([](CStepDriver& d) { d.request_stop(); }); }},
         this);
     setCentralWidget(view_);
+    build_param_dock();
+    build_menus();
+    build_toolbar();
+    build_status_bar();
+    failedSeen_ = machine_.failed_writes();
+    update_title();
+    // Wholly on the screen, its panels left out, with room for a title bar.
+    const QRect screen_area = screen()->availableGeometry();
+    resize(std::min(900, screen_area.width()), std::min(650, screen_area.height() - kTitleBar));
 
+    timer_.setInterval(500);
+    connect(&timer_, &QTimer::timeout, this, [this] { refresh(); });
+}
+
+void CMainFrame::build_param_dock() {
     CParamBar::Handlers handlers;
     handlers.error = [this](const QString& title, const QString& text) {
         message_(this, title, text, platform::MessageKind::Warning);
@@ -120,22 +134,11 @@ CMainFrame::CMainFrame(VexorMachine& machine, platform::SettingsStore* recent, Q
     dock->setWidget(scroll);
     dock->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
     addDockWidget(Qt::LeftDockWidgetArea, dock);
-
-    build_menus();
-    build_toolbar();
-    build_status_bar();
-    failedSeen_ = machine_.failed_writes();
-    update_title();
-    // Wholly on the screen, its panels left out, with room for a title bar.
-    const QRect screen_area = screen()->availableGeometry();
-    resize(std::min(900, screen_area.width()), std::min(650, screen_area.height() - kTitleBar));
-
-    timer_.setInterval(500);
-    connect(&timer_, &QTimer::timeout, this, [this] { refresh(); });
 }
 
-QAction* CMainFrame::add_action(const char* name, const QString& text, const QString& prompt,
-                                const QString& icon, std::function<void()> run) {
+QAction* CMainFrame::add_action(Action id, const char* name, const QString& text,
+                                const QString& prompt, const QString& icon,
+                                std::function<void()> run) {
     auto* action = new QAction(text, this);
     action->setObjectName(name);
     if (!prompt.isEmpty()) {
@@ -146,21 +149,22 @@ QAction* CMainFrame::add_action(const char* name, const QString& text, const QSt
         action->setIcon(QIcon(":/icons/" + icon + ".svg"));
     }
     connect(action, &QAction::triggered, this, [run = std::move(run)] { run(); });
-    actions_[name] = action;
+    actions_[static_cast<std::size_t>(id)] = action;
     return action;
 }
 
 void CMainFrame::build_menus() {
     QMenu* file = menuBar()->addMenu("&Fichier");
-    QAction* fileNew = add_action("fileNew", "&Nouveau", "Crée un nouveau document", "", [this] {
-        doc_.new_drawing();
-        fileName_.clear();
-        update_title();
-        view_->reset_view();
-    });
+    QAction* fileNew =
+        add_action(Action::FileNew, "fileNew", "&Nouveau", "Crée un nouveau document", "", [this] {
+            doc_.new_drawing();
+            fileName_.clear();
+            update_title();
+            view_->reset_view();
+        });
     fileNew->setShortcut(QKeySequence("Ctrl+N"));
-    QAction* fileOpen =
-        add_action("fileOpen", "&Ouvrir...", "Ouvre un document existant", "", [this] {
+    QAction* fileOpen = add_action(
+        Action::FileOpen, "fileOpen", "&Ouvrir...", "Ouvre un document existant", "", [this] {
             const QString path =
                 QFileDialog::getOpenFileName(this, "Ouvrir", QString(), "Fichier (*.dxf)");
             if (!path.isEmpty()) {
@@ -183,8 +187,8 @@ void CMainFrame::build_menus() {
     }
     show_recent();
     file->addSeparator();
-    file->addAction(
-        add_action("fileQuit", "&Quitter", "Quitte l'application", "", [this] { close(); }));
+    file->addAction(add_action(Action::FileQuit, "fileQuit", "&Quitter", "Quitte l'application", "",
+                               [this] { close(); }));
 
     QMenu* show = menuBar()->addMenu("&Affichage");
     QAction* toolbar = show->addAction("&Barre d'outils");
@@ -200,14 +204,14 @@ void CMainFrame::build_menus() {
             [this](bool on) { findChild<QToolBar*>("toolBar")->setVisible(on); });
 
     QMenu* settings = menuBar()->addMenu("Paramétrage");
-    settings->addAction(add_action("machineSettings", "Machine", "Paramètres de la Machine", "",
-                                   [this] { machine_dialog(); }));
-    settings->addAction(add_action("portSettings", "Port Paralléle",
+    settings->addAction(add_action(Action::MachineSettings, "machineSettings", "Machine",
+                                   "Paramètres de la Machine", "", [this] { machine_dialog(); }));
+    settings->addAction(add_action(Action::PortSettings, "portSettings", "Port Paralléle",
                                    "Paramétrage des broches du port Parallèle", "",
                                    [this] { port_dialog(); }));
 
     QMenu* help = menuBar()->addMenu("&?");
-    QAction* aboutAction = add_action("about", "&A propos de Vexor...",
+    QAction* aboutAction = add_action(Action::About, "about", "&A propos de Vexor...",
                                       "Affiche le nom du programme, sa version et son auteur", "",
                                       [this] { about(); });
     aboutAction->setIcon(style()->standardIcon(QStyle::SP_MessageBoxInformation));
@@ -219,55 +223,69 @@ void CMainFrame::build_toolbar() {
     bar->setObjectName("toolBar");
     bar->setIconSize(QSize(16, 15));
     const auto command = [this](Jog j, float (CParamBar::*distance)() const) {
-        return [this, j, distance] { jog(j, (bar_->*distance)()); };
+        return [this, j, distance] {
+            const float d = (bar_->*distance)();
+            start_move([this, j, d](std::string& error) { return doc_.jog(j, d, error); });
+        };
     };
-    bar->addAction(actions_["fileOpen"]);
+    bar->addAction(action(Action::FileOpen));
     bar->addSeparator();
-    bar->addAction(add_action("jogXMinus", "X-", "Déplace la Fraise à Gauche (axe X)", "x_minus",
+    bar->addAction(add_action(Action::JogXMinus, "jogXMinus", "X-",
+                              "Déplace la Fraise à Gauche (axe X)", "x_minus",
                               command(Jog::XMinus, &CParamBar::jogX)));
-    bar->addAction(add_action("jogXPlus", "X+", "Déplace la Fraise à Droite ( axe X )", "x_plus",
+    bar->addAction(add_action(Action::JogXPlus, "jogXPlus", "X+",
+                              "Déplace la Fraise à Droite ( axe X )", "x_plus",
                               command(Jog::XPlus, &CParamBar::jogX)));
-    bar->addAction(add_action("jogYPlus", "Y+", "Eloigne la Fraise ( axe Y )", "y_plus",
-                              command(Jog::YPlus, &CParamBar::jogY)));
-    bar->addAction(add_action("jogYMinus", "Y-", "Rapproche  la Fraise ( axe Y )", "y_minus",
+    bar->addAction(add_action(Action::JogYPlus, "jogYPlus", "Y+", "Eloigne la Fraise ( axe Y )",
+                              "y_plus", command(Jog::YPlus, &CParamBar::jogY)));
+    bar->addAction(add_action(Action::JogYMinus, "jogYMinus", "Y-",
+                              "Rapproche  la Fraise ( axe Y )", "y_minus",
                               command(Jog::YMinus, &CParamBar::jogY)));
-    bar->addAction(add_action("jogZPlus", "Z+", "Déplace la Fraise vers le Haut ( axe Z )",
-                              "z_plus", command(Jog::ZPlus, &CParamBar::jogZ)));
-    bar->addAction(add_action("jogZMinus", "Z-", "Déplace la Fraise vers le Bas( axe Z )",
-                              "z_minus", command(Jog::ZMinus, &CParamBar::jogZ)));
+    bar->addAction(add_action(Action::JogZPlus, "jogZPlus", "Z+",
+                              "Déplace la Fraise vers le Haut ( axe Z )", "z_plus",
+                              command(Jog::ZPlus, &CParamBar::jogZ)));
+    bar->addAction(add_action(Action::JogZMinus, "jogZMinus", "Z-",
+                              "Déplace la Fraise vers le Bas( axe Z )", "z_minus",
+                              command(Jog::ZMinus, &CParamBar::jogZ)));
     bar->addSeparator();
-    bar->addAction(add_action("goOrigin", "Origine", "Positionne la Fraise à l'origine", "origin",
-                              [this] { go_to_origin(); }));
-    bar->addAction(add_action("zeroPosition", "Zéro", "Remide à 0 de X Y et Z", "zero", [this] {
-        machine_.runner().command([](CStepDriver& d) { d.zero_position(); });
-        refresh();
-    }));
+    add_machine_commands(bar);
     bar->addSeparator();
-    bar->addAction(
-        add_action("startJob", "Démarrer", "Démarre la découpe", "start", [this] { start_job(); }));
-    bar->addAction(add_action("stopJob", "Arrêter", "Arrête la découpe", "stop", [this] {
-        machine_.runner().command([](CStepDriver& d) { d.request_stop(); });
-    }));
-    bar->addAction(add_action("pauseJob", "Pause", "Pause", "pause", [this] {
+    bar->addAction(action(Action::About));
+}
+
+void CMainFrame::add_machine_commands(QToolBar* bar) {
+    bar->addAction(add_action(
+        Action::GoOrigin, "goOrigin", "Origine", "Positionne la Fraise à l'origine", "origin",
+        [this] { start_move([this](std::string& error) { return doc_.go_to_origin(error); }); }));
+    bar->addAction(add_action(
+        Action::ZeroPosition, "zeroPosition", "Zéro", "Remide à 0 de X Y et Z", "zero", [this] {
+            machine_.runner().command([](CStepDriver& d) { d.zero_position(); });
+            refresh();
+        }));
+    bar->addSeparator();
+    bar->addAction(add_action(Action::StartJob, "startJob", "Démarrer", "Démarre la découpe",
+                              "start", [this] { start_job(); }));
+    bar->addAction(add_action(
+        Action::StopJob, "stopJob", "Arrêter", "Arrête la découpe", "stop",
+        [this] { machine_.runner().command([](CStepDriver& d) { d.request_stop(); }); }));
+    bar->addAction(add_action(Action::PauseJob, "pauseJob", "Pause", "Pause", "pause", [this] {
         machine_.runner().command([](CStepDriver& d) { d.toggle_pause(); });
         refresh();
     }));
-    QAction* off =
-        add_action("motorsOff", "Moteurs arrêtés", "Moteurs arrêtés", "motors_off", [this] {
-            machine_.runner().command([](CStepDriver& d) { d.set_motors_on(false); });
+    const auto motors = [this](bool on) {
+        return [this, on] {
+            machine_.runner().command([on](CStepDriver& d) { d.set_motors_on(on); });
             refresh();
-        });
-    QAction* on =
-        add_action("motorsOn", "Moteurs en marche", "Moteurs en marche", "motors_on", [this] {
-            machine_.runner().command([](CStepDriver& d) { d.set_motors_on(true); });
-            refresh();
-        });
+        };
+    };
+    QAction* off = add_action(Action::MotorsOff, "motorsOff", "Moteurs arrêtés", "Moteurs arrêtés",
+                              "motors_off", motors(false));
+    QAction* on = add_action(Action::MotorsOn, "motorsOn", "Moteurs en marche", "Moteurs en marche",
+                             "motors_on", motors(true));
     off->setCheckable(true);
     on->setCheckable(true);
     bar->addAction(off);
     bar->addAction(on);
-    bar->addSeparator();
-    bar->addAction(actions_["about"]);
 }
 
 void CMainFrame::build_status_bar() {
@@ -339,10 +357,10 @@ void CMainFrame::refresh() {
     paneY_->setText("Y " + signed_position(snap.posY) + "mm");
     paneZ_->setText("Z " + signed_position(snap.posZ) + "mm");
     view_->set_tool(snap.posX, snap.posY);
-    actions_["stopJob"]->setEnabled(snap.running);
-    actions_["pauseJob"]->setEnabled(snap.running);
-    actions_["motorsOff"]->setChecked(!snap.motorsOn);
-    actions_["motorsOn"]->setChecked(snap.motorsOn);
+    action(Action::StopJob)->setEnabled(snap.running);
+    action(Action::PauseJob)->setEnabled(snap.running);
+    action(Action::MotorsOff)->setChecked(!snap.motorsOn);
+    action(Action::MotorsOn)->setChecked(snap.motorsOn);
     panePort_->setText(QString::fromStdString(machine_.port_label()));
     // How the driver runs (the stepping thread says which priority it got).
     QString tip = QString::fromStdString(machine_.port().notice);
@@ -367,7 +385,7 @@ void CMainFrame::refresh() {
             paneJob_->setText("Découpe : " + duration(elapsed) + " écoulé, reste " +
                               duration(jobTimeUs_ - done));
         } else {
-            end_job(snap.end == EndReason::endOfFile && !jobPortFailed_);
+            end_job(job_end_text(snap.end, snap.endLine));
         }
     }
     if (failed > failedSeen_ && !alarming_) {
@@ -384,15 +402,24 @@ void CMainFrame::refresh() {
     }
 }
 
-void CMainFrame::end_job(bool done) {
-    jobActive_ = false;
-    const std::int64_t elapsed = jobClock_.isValid() ? jobClock_.elapsed() * 1000 : 0;
-    paneJob_->setText((done ? "Découpe finie en " : "Découpe arrêtée après ") + duration(elapsed));
+QString CMainFrame::job_end_text(EndReason end, std::uint64_t line) const {
+    if (jobPortFailed_) {
+        end = EndReason::portRefused;  // its steps never reached the motors
+    }
+    return end == EndReason::endOfFile ? QString()
+                                       : QString::fromStdString(end_reason_text(end, line));
 }
 
-void CMainFrame::job_replaced(bool was_running, EndReason end) {
+void CMainFrame::end_job(const QString& why) {
+    jobActive_ = false;
+    const std::int64_t elapsed = jobClock_.isValid() ? jobClock_.elapsed() * 1000 : 0;
+    paneJob_->setText(why.isEmpty() ? "Découpe finie en " + duration(elapsed)
+                                    : "Découpe arrêtée après " + duration(elapsed) + " : " + why);
+}
+
+void CMainFrame::job_replaced(bool was_running, EndReason end, std::uint64_t line) {
     if (jobActive_) {
-        end_job(!was_running && end == EndReason::endOfFile && !jobPortFailed_);
+        end_job(was_running ? QString("remplacée par un déplacement") : job_end_text(end, line));
     }
 }
 
@@ -402,45 +429,29 @@ void CMainFrame::enter_busy() {
     view_->setFocus();
 }
 
-void CMainFrame::jog(Jog j, float distance) {
+void CMainFrame::start_move(const std::function<bool(std::string& error)>& write) {
     enter_busy();
     bool ok = false;
     bool was_running = false;
     EndReason end = EndReason::none;
+    std::uint64_t line = 0;
     std::string text;
     machine_.runner().command([&](CStepDriver& d) {
         was_running = d.running();
         end = d.end_reason();
-        ok = doc_.jog(j, distance, text);
+        line = d.end_line();
+        ok = write(text);
     });
     if (!ok) {
         error(text);
         return;
     }
-    job_replaced(was_running, end);
-}
-
-void CMainFrame::go_to_origin() {
-    enter_busy();
-    bool ok = false;
-    bool was_running = false;
-    EndReason end = EndReason::none;
-    std::string text;
-    machine_.runner().command([&](CStepDriver& d) {
-        was_running = d.running();
-        end = d.end_reason();
-        ok = doc_.go_to_origin(text);
-    });
-    if (!ok) {
-        error(text);
-        return;
-    }
-    job_replaced(was_running, end);
+    job_replaced(was_running, end, line);
 }
 
 void CMainFrame::start_job() {
     enter_busy();
-    int ok = 0;
+    bool ok = false;
     std::string text;
     // The job is written and held until the user has read the box: the
     // machine starts when it is closed, as the user expects.
@@ -521,7 +532,7 @@ void CMainFrame::port_dialog() {
 
 bool CMainFrame::open_file(const QString& path) {
     std::string text;
-    if (doc_.open_drawing(path.toStdString(), text) == 0) {
+    if (!doc_.open_drawing(path.toStdString(), text)) {
         error(text);
         return false;
     }

@@ -9,8 +9,9 @@
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <QTimer>
+#include <array>
+#include <cstddef>
 #include <functional>
-#include <map>
 #include <vector>
 
 #include "message_sink.h"
@@ -20,11 +21,36 @@
 
 class QAction;
 class QLabel;
+class QToolBar;
 
 namespace vexor {
 
 class CParamBar;
 class CVexorView;
+
+// The window's commands, each one action of the menus or the toolbar.
+enum class Action {
+    FileNew,
+    FileOpen,
+    FileQuit,
+    MachineSettings,
+    PortSettings,
+    About,
+    JogXMinus,
+    JogXPlus,
+    JogYPlus,
+    JogYMinus,
+    JogZPlus,
+    JogZMinus,
+    GoOrigin,
+    ZeroPosition,
+    StartJob,
+    StopJob,
+    PauseJob,
+    MotorsOff,
+    MotorsOn,
+    Count,  // not a command: how many there are
+};
 
 class CMainFrame : public QMainWindow {
   public:
@@ -51,20 +77,28 @@ class CMainFrame : public QMainWindow {
     void closeEvent(QCloseEvent* event) override;
 
   private:
-    QAction* add_action(const char* name, const QString& text, const QString& prompt,
+    QAction* add_action(Action id, const char* name, const QString& text, const QString& prompt,
                         const QString& icon, std::function<void()> run);
+    QAction* action(Action id) const { return actions_[static_cast<std::size_t>(id)]; }
+    void build_param_dock();
     void build_menus();
     void build_toolbar();
+    // The machine commands of the toolbar after the jogs.
+    void add_machine_commands(QToolBar* bar);
     void build_status_bar();
     void enter_busy();
-    // The job being watched has ended; `done` when its last line ran.
-    void end_job(bool done);
+    // Why the watched job ended as the pane says it: empty when its last
+    // line ran, the port accepting every byte.
+    QString job_end_text(EndReason end, std::uint64_t line) const;
+    // The watched job has ended, run to its end (`why` empty) or not.
+    void end_job(const QString& why);
     // After a move file was started in place of whatever ran: the watched
     // job, if any, ended then (`was_running`) or earlier with `end`.
-    void job_replaced(bool was_running, EndReason end);
+    void job_replaced(bool was_running, EndReason end, std::uint64_t line);
     bool confirm_quit();
-    void jog(Jog jog, float distance);
-    void go_to_origin();
+    // A jog or the return to the origin: `write` writes and starts its move
+    // file (false with the message when refused).
+    void start_move(const std::function<bool(std::string& error)>& write);
     void machine_dialog();
     void port_dialog();
     bool refuse_while_running();
@@ -81,7 +115,7 @@ class CMainFrame : public QMainWindow {
     platform::MessageSink message_;
     CParamBar* bar_ = nullptr;
     CVexorView* view_ = nullptr;
-    std::map<std::string, QAction*> actions_;
+    std::array<QAction*, static_cast<std::size_t>(Action::Count)> actions_{};
     std::vector<QAction*> recentActions_;
     QLabel* paneX_ = nullptr;
     QLabel* paneY_ = nullptr;

@@ -40,14 +40,11 @@ void fit_digits(QLineEdit* edit, int chars) {
         edit->style()->sizeFromContents(QStyle::CT_LineEdit, &option, text, edit).width());
 }
 
-bool refuse(const DialogMessage& message, QLineEdit* field, const std::string& text) {
-    if (text.empty()) {
-        return false;
-    }
+// Shows why `field` is refused and gives it the focus, its text selected.
+void refuse(const DialogMessage& message, QLineEdit* field, const std::string& text) {
     message("Vexor", QString::fromStdString(text));
     field->setFocus();
     field->selectAll();
-    return true;
 }
 
 }  // namespace
@@ -97,9 +94,10 @@ void CMachineDlg::accept() {
     float values[6];
     for (size_t i = 0; i < fields_.size(); ++i) {
         const bool step = i < 3;
-        const std::string refusal =
-            check_real_field(fields_[i]->text().toStdString(), 1, step ? 1000 : 10000, values[i]);
-        if (refuse(message_, fields_[i], refusal)) {
+        std::string refusal;
+        if (!check_real_field(fields_[i]->text().toStdString(), 1, step ? 1000 : 10000, values[i],
+                              refusal)) {
+            refuse(message_, fields_[i], refusal);
             return;
         }
     }
@@ -167,9 +165,10 @@ void CPortDlg::accept() {
     int pins[7];
     for (size_t i = 0; i < edits_.size(); ++i) {
         const bool lpt = i == 6;
-        const std::string refusal =
-            check_int_field(edits_[i]->text().toStdString(), lpt ? 1 : 2, lpt ? 2 : 9, pins[i]);
-        if (refuse(message_, edits_[i], refusal)) {
+        std::string refusal;
+        if (!check_int_field(edits_[i]->text().toStdString(), lpt ? 1 : 2, lpt ? 2 : 9, pins[i],
+                             refusal)) {
+            refuse(message_, edits_[i], refusal);
             return;
         }
     }

@@ -90,9 +90,10 @@ bool VexorMachine::shut_down(std::chrono::milliseconds limit) {
     return idle;
 }
 
-std::unique_ptr<VexorMachine> VexorMachine::for_program(bool keep_settings, bool simulate) {
+std::unique_ptr<VexorMachine> VexorMachine::for_program(const ProgramOptions& options) {
+    const bool simulate = options.simulatePort;
     std::unique_ptr<platform::SettingsStore> store = platform::make_user_settings("Vexor");
-    if (!keep_settings) {
+    if (!options.keepSettings) {
         store = std::make_unique<ReadOnlyStore>(std::move(store));
     }
     auto counter = std::make_unique<platform::SteadyCounter>();

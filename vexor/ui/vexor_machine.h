@@ -44,11 +44,17 @@ class VexorMachine {
     VexorMachine(const VexorMachine&) = delete;
     VexorMachine& operator=(const VexorMachine&) = delete;
 
-    // The program's machine: the user's settings (read only when
-    // `keep_settings` is false), the steady counter, and the port chosen
-    // from the environment for the stored LPT, or the simulated port when
-    // `simulate` is set.
-    static std::unique_ptr<VexorMachine> for_program(bool keep_settings, bool simulate);
+    // How the program's machine is made.
+    struct ProgramOptions {
+        // The settings the user changes are written back to the store; when
+        // false they are only read (a screenshot must not change the machine).
+        bool keepSettings = true;
+        // The simulated port in place of the one the environment selects.
+        bool simulatePort = false;
+    };
+    // The program's machine: the user's settings, the steady counter, and the
+    // port chosen from the environment for the stored LPT, or the simulated one.
+    static std::unique_ptr<VexorMachine> for_program(const ProgramOptions& options);
 
     CVexorDoc& doc() { return *doc_; }
     DriverRunner& runner() { return *runner_; }
