@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "c_format.h"
+#include "contour_pieces.h"
 #include "printable.h"
 #include "read_file.h"
 #include "save_file.h"
@@ -301,32 +302,32 @@ void CDxfFile::write_seqend() {
 }
 
 void CDxfFile::write_contour(const CPolyline& polyline) {
-    const int m = polyline.nbOffsetPoints;
-    if (!writing_ || m <= 0 || m > kPointSlots) {
+    if (!writing_) {
         return;
     }
-    const auto& o = polyline.offsetPoints;
-    write_polyline_header();
-    if (m == 2 && !polyline.tabs[1]) {
-        // A single straight cut gets a middle vertex.
-        write_vertex(o[0].x, o[0].y);
-        write_vertex(o[0].x + (o[1].x - o[0].x) * 0.5f, o[0].y + (o[1].y - o[0].y) * 0.5f);
-        write_vertex(o[1].x, o[1].y);
-    } else {
-        for (int i = 0; i < m; ++i) {
-            write_vertex(o[static_cast<size_t>(i)].x, o[static_cast<size_t>(i)].y);
-            const CAttache* tab =
-                i + 1 < m ? polyline.tabs[static_cast<size_t>(i + 1)].get() : nullptr;
-            if (tab != nullptr) {
-                // The cut stops at the tab and resumes after it.
-                write_vertex(tab->x1, tab->y1);
-                write_seqend();
-                write_polyline_header();
-                write_vertex(tab->x2, tab->y2);
-            }
-        }
+    const std::vector<std::vector<Point3>> pieces = contour_pieces(polyline);
+    if (pieces.empty()) {
+        return;
     }
-    write_seqend();
+    if (pieces.size() == 1 && pieces[0].size() == 2) {
+        // A single straight cut gets a middle vertex.
+        const Point3& a = pieces[0][0];
+        const Point3& b = pieces[0][1];
+        write_polyline_header();
+        write_vertex(a.x, a.y);
+        write_vertex(a.x + (b.x - a.x) * 0.5f, a.y + (b.y - a.y) * 0.5f);
+        write_vertex(b.x, b.y);
+        write_seqend();
+        return;
+    }
+    // The cut stops at each tab and resumes after it: one polyline per piece.
+    for (const std::vector<Point3>& piece : pieces) {
+        write_polyline_header();
+        for (const Point3& p : piece) {
+            write_vertex(p.x, p.y);
+        }
+        write_seqend();
+    }
 }
 
 void CDxfFile::write_end() {
