@@ -202,29 +202,31 @@ TEST_F(Rs274, ReadsTheProgramsOfTheExamplePlans) {
 // straight cuts, one of them with a tab: offset by the tool and given tabs.
 std::vector<std::unique_ptr<common::CPolyline>> generated_plan() {
     std::vector<std::unique_ptr<common::CPolyline>> plan;
-    auto add = [&](std::vector<GcodePoint> points, int side, std::vector<int> tabs) {
+    auto add = [&](std::vector<GcodePoint> points, common::OffsetSide side, std::vector<int> tabs) {
         auto p = std::make_unique<common::CPolyline>();
         p->nbPoints = static_cast<int>(points.size());
         for (std::size_t i = 0; i < points.size(); ++i) {
             p->points[i] = {static_cast<float>(points[i].x), static_cast<float>(points[i].y), 0};
         }
-        EXPECT_TRUE(p->offset(side, 1.5f, true));
+        std::string error;
+        EXPECT_TRUE(p->offset(side, 1.5f, true, error)) << error;
         for (int segment : tabs) {
             EXPECT_EQ(p->place_tab(segment, 3.0f, 0), common::TabOutcome::Stored);
         }
         plan.push_back(std::move(p));
     };
     std::vector<GcodePoint> hole = {{40, 40}, {60, 40}, {60, 60}, {40, 60}, {40, 40}};
-    add(hole, 1, {2});
+    add(hole, common::OffsetSide::left, {2});
     std::vector<GcodePoint> board;
     for (int k = 0; k <= 24; ++k) {
         const double a = 2 * M_PI * (k % 24) / 24;
         board.push_back({50 + 35 * std::cos(a), 50 + 35 * std::sin(a)});
     }
-    add(board, 2, {3, 9, 15, 21});
-    add({{100, 0}, {110, 10}, {120, 0}, {130, 10}, {140, 0}, {150, 10}}, 1, {3});
-    add({{0, 100}, {80, 100}}, 1, {});
-    add({{0, 120}, {80, 130}}, 2, {1});
+    add(board, common::OffsetSide::right, {3, 9, 15, 21});
+    add({{100, 0}, {110, 10}, {120, 0}, {130, 10}, {140, 0}, {150, 10}}, common::OffsetSide::left,
+        {3});
+    add({{0, 100}, {80, 100}}, common::OffsetSide::left, {});
+    add({{0, 120}, {80, 130}}, common::OffsetSide::right, {1});
     return plan;
 }
 
