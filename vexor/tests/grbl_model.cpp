@@ -1,0 +1,159 @@
+#include "grbl_model.h"
+
+#include <charconv>
+
+namespace vexor::grbl::testing {
+
+namespace {
+
+std::string num(double v) {
+    char b[32];
+    auto r = std::to_chars(b, b + sizeof b, v, std::chars_format::fixed, 3);
+    return std::string(b, r.ptr);
+}
+
+std::string triple(const std::array<double, 3>& p) {
+    return num(p[0]) + "," + num(p[1]) + "," + num(p[2]);
+}
+
+// Reads the value after `letter`, true when present.
+bool word(const std::string& line, char letter, double& v) {
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if (line[i] == letter) {
+            std::size_t j = i + 1;
+            while (j < line.size() && line[j] == ' ') {
+                ++j;
+            }
+            const auto r = std::from_chars(line.data() + j, line.data() + line.size(), v);
+            return r.ec == std::errc();
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+void GrblModel::boot() {
+    rx_.clear();
+    state = check_ ? "Check" : "Idle";
+    halted_ = false;
+    wco_changed_ = true;
+    send(boot_noise);
+    send("\r\n" + welcome + "\r\n");
+}
+
+void GrblModel::status() {
+    std::string s = "<" + state + "|MPos:" + triple(machine_pos) + "|FS:0,0";
+    ++reports_;
+    if (wco_changed_ || reports_ % wco_every == 0) {
+        s += "|WCO:" + triple(wco);
+        wco_changed_ = false;
+    }
+    if (reports_ % ov_every == 0) {
+        s += "|Ov:100,100,100";
+    }
+    send(s + "|Zz:9>\r\n");  // an unknown field, to be ignored
+}
+
+void GrblModel::step() {
+    for (const char c : link_.read_available()) {
+        const auto b = static_cast<unsigned char>(c);
+        if (c == '?' || c == '!' || c == '~' || c == 0x18 || b >= 0x80) {
+            realtime_.push_back({c, rx_.size()});
+            if (c == '?') {
+                status();
+            } else if (c == 0x18) {
+                boot();
+            } else if (c == '!') {
+                state = "Hold:0";
+            }
+            continue;
+        }
+        rx_.push_back(c);
+        if (rx_.size() > rx_size) {
+            overflowed_ = true;
+        }
+        peak_ = std::max(peak_, rx_.size());
+    }
+    for (std::size_t n = 0; n < lines_per_step; ++n) {
+        const std::size_t lf = rx_.find('\n');
+        if (lf == std::string::npos || state.rfind("Hold", 0) == 0) {
+            return;
+        }
+        const std::string line = rx_.substr(0, lf);
+        rx_.erase(0, lf + 1);
+        received_.push_back(line);
+        run_line(line);
+    }
+}
+
+void GrblModel::run_line(const std::string& line) {
+    if (line == "$$") {
+        send(
+            "$0=10\r\n$10=1\r\n$13=0\r\n$100=250.000\r\n$101=251.000\r\n$102=800.000\r\n"
+            "$110=5000.000\r\n$111=5001.000\r\n$112=500.000\r\n$130=400.000\r\n"
+            "$131=300.000\r\n$132=80.000\r\nok\r\n");
+        return;
+    }
+    if (line == "$I") {
+        send("[VER:1.1h.20190830:]\r\n[OPT:V,15," + std::to_string(rx_size) + "]\r\nok\r\n");
+        return;
+    }
+    if (line == "$C") {
+        check_ = !check_;
+        send(check_ ? "[MSG:Enabled]\r\nok\r\n" : "[MSG:Disabled]\r\nok\r\n");
+        state = check_ ? "Check" : "Idle";
+        if (!check_) {
+            boot();
+        }
+        return;
+    }
+    if (halted_) {
+        return;
+    }
+    if (line.rfind("$J=", 0) == 0) {
+        double v = 0;
+        for (int i = 0; i < 3; ++i) {
+            if (word(line, "XYZ"[i], v)) {
+                machine_pos[i] += v;
+            }
+        }
+        moves_.push_back({false, machine_pos});
+        send("ok\r\n");
+        return;
+    }
+    if (line.rfind("G10 L20 P1", 0) == 0) {
+        wco = machine_pos;
+        wco_changed_ = true;
+        send("ok\r\n");
+        return;
+    }
+    ++program_lines_;
+    if (auto e = error_at_line.find(program_lines_); e != error_at_line.end()) {
+        send("error:" + std::to_string(e->second) + "\r\n");
+        return;
+    }
+    if (auto a = alarm_at_line.find(program_lines_); a != alarm_at_line.end()) {
+        send("ALARM:" + std::to_string(a->second) + "\r\n");
+        state = "Alarm";
+        halted_ = true;
+        return;
+    }
+    double g = -1;
+    if (word(line, 'G', g) && (g == 0 || g == 1)) {
+        std::array<double, 3> t = machine_pos;
+        double v = 0;
+        for (int i = 0; i < 3; ++i) {
+            if (word(line, "XYZ"[i], v)) {
+                t[i] = v + wco[i];
+            }
+        }
+        if (!check_) {
+            machine_pos = t;
+            moves_.push_back({g == 0, t});
+        }
+    }
+    send("ok\r\n");
+}
+
+}  // namespace vexor::grbl::testing
