@@ -254,16 +254,16 @@ std::vector<GcodeContour> gcode_contours(const PolylineArray& polylines,
     return contours;
 }
 
-bool write_gcode(const GcodeJob& job, const GcodeSettings& settings, std::string& program,
-                 GcodeReport& report, std::string& error) {
-    if (!check(settings, error)) {
-        return false;
-    }
+namespace {
+
+// The job's points are numbers within reach; `cut` counts the contours that
+// hold any point.
+bool check_job(const GcodeJob& job, int& cut, std::string& error) {
     if (!std::isfinite(job.toolRadius) || std::fabs(job.toolRadius) > kGcodeMaxValue) {
         error = "Le rayon d'outil n'est pas un nombre utilisable.";
         return false;
     }
-    int cut = 0;
+    cut = 0;
     for (std::size_t c = 0; c < job.contours.size(); ++c) {
         bool any = false;
         for (const auto& piece : job.contours[c].pieces) {
@@ -282,18 +282,19 @@ bool write_gcode(const GcodeJob& job, const GcodeSettings& settings, std::string
         error = "Aucun contour à couper : le programme serait vide.";
         return false;
     }
+    return true;
+}
 
-    const std::vector<double> depths = pass_depths(settings);
+void write_header(Program& out, const GcodeJob& job, const GcodeSettings& settings,
+                  std::size_t passes) {
     const bool linuxcnc = settings.dialect == GcodeDialect::linuxcnc;
-    const double tabTop = -settings.depth + settings.tabHeight;
-    Program out(settings);
     if (linuxcnc) {
         out.line("%");
     }
     out.line("(Plan : " + comment_text(job.name, 70) + ")");
     out.line(std::string("(Dialecte : ") + dialect_name(settings.dialect) + ")");
     out.line("(Profondeur : " + number(settings.depth) + " mm en " +
-             integer(static_cast<int>(depths.size())) + " passes de " + number(settings.passDepth) +
+             integer(static_cast<int>(passes)) + " passes de " + number(settings.passDepth) +
              " mm au plus)");
     out.line("(Attaches : " + number(settings.tabHeight) + " mm de haut)");
     out.line("(Rayon d'outil : " + number(job.toolRadius) + " mm)");
@@ -304,62 +305,88 @@ bool write_gcode(const GcodeJob& job, const GcodeSettings& settings, std::string
     if (settings.spindleSpeed > 0) {
         out.line("M3 S" + integer(settings.spindleSpeed));
     }
+}
 
-    for (const GcodeContour& contour : job.contours) {
-        std::vector<const std::vector<GcodePoint>*> pieces;
-        for (const auto& piece : contour.pieces) {
-            if (!piece.empty()) {
-                pieces.push_back(&piece);
-            }
-        }
-        if (pieces.empty()) {
-            continue;
-        }
-        const GcodePoint start = pieces.front()->front();
+// From the end of one piece to the start of the next, over the tab between
+// them: straight on above the tab top, else a bridge at the tab top, or a
+// lift to the safe height when the tab is as high as the board.
+void cross_tab(Program& out, const GcodePoint& next, double z, double tabTop,
+               const GcodeSettings& settings) {
+    const bool bridge = z < tabTop - 1e-9;
+    if (!bridge) {
+        out.feed_xy(next);
+    } else if (tabTop >= 0) {
         out.rapid_z(settings.safeHeight);
-        out.rapid_xy(start);
-        for (std::size_t k = 0; k < depths.size(); ++k) {
-            const double z = depths[k];
-            if (k > 0 && !contour.closed) {
-                // Open: back to the start, so every pass runs the same way.
-                out.rapid_z(settings.safeHeight);
-                out.rapid_xy(start);
+        out.rapid_xy(next);
+        out.feed_z(z);
+    } else {
+        out.feed_z(tabTop);
+        out.feed_xy(next);
+        out.feed_z(z);
+    }
+}
+
+void write_contour(Program& out, const GcodeContour& contour, const GcodeSettings& settings,
+                   const std::vector<double>& depths) {
+    std::vector<const std::vector<GcodePoint>*> pieces;
+    for (const auto& piece : contour.pieces) {
+        if (!piece.empty()) {
+            pieces.push_back(&piece);
+        }
+    }
+    if (pieces.empty()) {
+        return;
+    }
+    const double tabTop = -settings.depth + settings.tabHeight;
+    const GcodePoint start = pieces.front()->front();
+    out.rapid_z(settings.safeHeight);
+    out.rapid_xy(start);
+    for (std::size_t k = 0; k < depths.size(); ++k) {
+        const double z = depths[k];
+        if (k > 0 && !contour.closed) {
+            // Open: back to the start, so every pass runs the same way.
+            out.rapid_z(settings.safeHeight);
+            out.rapid_xy(start);
+        }
+        out.feed_z(z);
+        for (std::size_t j = 0; j < pieces.size(); ++j) {
+            for (const GcodePoint& p : *pieces[j]) {
+                out.feed_xy(p);
             }
-            out.feed_z(z);
-            // Below the tab top the tool leaves the bridge over each tab.
-            const bool bridge = z < tabTop - 1e-9;
-            for (std::size_t j = 0; j < pieces.size(); ++j) {
-                for (const GcodePoint& p : *pieces[j]) {
-                    out.feed_xy(p);
-                }
-                if (j + 1 == pieces.size()) {
-                    break;
-                }
-                const GcodePoint& next = pieces[j + 1]->front();
-                if (!bridge) {
-                    out.feed_xy(next);
-                } else if (tabTop >= 0) {
-                    // A tab as high as the board: the tool lifts over it.
-                    out.rapid_z(settings.safeHeight);
-                    out.rapid_xy(next);
-                    out.feed_z(z);
-                } else {
-                    out.feed_z(tabTop);
-                    out.feed_xy(next);
-                    out.feed_z(z);
-                }
+            if (j + 1 < pieces.size()) {
+                cross_tab(out, pieces[j + 1]->front(), z, tabTop, settings);
             }
         }
     }
+}
+
+void write_footer(Program& out, const GcodeSettings& settings) {
     out.rapid_z(settings.safeHeight);
     out.rapid_xy({0, 0});
     if (settings.spindleSpeed > 0) {
         out.line("M5");
     }
     out.line("M2");
-    if (linuxcnc) {
+    if (settings.dialect == GcodeDialect::linuxcnc) {
         out.line("%");
     }
+}
+
+}  // namespace
+
+bool write_gcode(const GcodeJob& job, const GcodeSettings& settings, std::string& program,
+                 GcodeReport& report, std::string& error) {
+    int cut = 0;
+    if (!check(settings, error) || !check_job(job, cut, error)) {
+        return false;
+    }
+    const std::vector<double> depths = pass_depths(settings);
+    Program out(settings);
+    write_header(out, job, settings, depths.size());
+    for (const GcodeContour& contour : job.contours) {
+        write_contour(out, contour, settings, depths);
+    }
+    write_footer(out, settings);
 
     report = {};
     report.dialect = settings.dialect;
