@@ -490,19 +490,24 @@ bool CMainFrame::refuse_while_running() {
     return true;
 }
 
+DialogMessage CMainFrame::dialog_message() {
+    return [this](const QString& title, const QString& text) {
+        message_(this, title, text, platform::MessageKind::Warning);
+    };
+}
+
+bool CMainFrame::accepted(QDialog& dialog) {
+    const int answer = dialog.exec();
+    forget_stale_hover(this);
+    return answer == QDialog::Accepted;
+}
+
 void CMainFrame::machine_dialog() {
     if (refuse_while_running()) {
         return;
     }
-    CMachineDlg dialog(
-        doc_.settings(),
-        [this](const QString& title, const QString& text) {
-            message_(this, title, text, platform::MessageKind::Warning);
-        },
-        this);
-    const int answer = dialog.exec();
-    forget_stale_hover(this);
-    if (answer != QDialog::Accepted) {
+    CMachineDlg dialog(doc_.settings(), dialog_message(), this);
+    if (!accepted(dialog)) {
         return;
     }
     machine_.runner().command([&](CStepDriver&) {
@@ -515,15 +520,8 @@ void CMainFrame::port_dialog() {
     if (refuse_while_running()) {
         return;
     }
-    CPortDlg dialog(
-        doc_.settings(),
-        [this](const QString& title, const QString& text) {
-            message_(this, title, text, platform::MessageKind::Warning);
-        },
-        this);
-    const int answer = dialog.exec();
-    forget_stale_hover(this);
-    if (answer != QDialog::Accepted) {
+    CPortDlg dialog(doc_.settings(), dialog_message(), this);
+    if (!accepted(dialog)) {
         return;
     }
     machine_.runner().command([&](CStepDriver&) { doc_.set_port(dialog.values); });

@@ -17,9 +17,11 @@
 #include "message_sink.h"
 #include "move_commands.h"
 #include "recent_files.h"
+#include "settings_dialogs.h"
 #include "vexor_machine.h"
 
 class QAction;
+class QDialog;
 class QLabel;
 class QToolBar;
 
@@ -102,6 +104,10 @@ class CMainFrame : public QMainWindow {
     void machine_dialog();
     void port_dialog();
     bool refuse_while_running();
+    // The settings dialogs' refusals, as warnings over this window.
+    DialogMessage dialog_message();
+    // Runs a dialog; true when the user accepted it.
+    bool accepted(QDialog& dialog);
     void about();
     void show_recent();
     void update_title();
