@@ -17,8 +17,9 @@ std::string trimmed(const std::string& text) {
 }
 
 std::string bound_text(double v) {
+    // Fixed notation: 100000 must not read "1e+05".
     char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, v);
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed);
     return std::string(buffer, result.ptr);
 }
 
