@@ -133,10 +133,10 @@ common::GcodeSettings read_gcode_settings(const platform::SettingsStore& setting
     if (!common::check(gcode, error)) {
         // Each value is within its range, but the passes do not fit the cut.
         const double pass = std::min(defaults.passDepth, gcode.depth);
-        notices.push_back(
-            "Le réglage GCODE/PASSE enregistré (" + std::to_string(stored_mm(gcode.passDepth)) +
-            ") ne va pas avec GCODE/PROFONDEUR (" + std::to_string(stored_mm(gcode.depth)) +
-            ") : la valeur " + std::to_string(stored_mm(pass)) + " est utilisée.");
+        notices.push_back("Le réglage GCODE/PASSE (" + std::to_string(stored_mm(gcode.passDepth)) +
+                          ") ne va pas avec GCODE/PROFONDEUR (" +
+                          std::to_string(stored_mm(gcode.depth)) + ") : la valeur " +
+                          std::to_string(stored_mm(pass)) + " est utilisée.");
         gcode.passDepth = pass;
     }
     return gcode;
