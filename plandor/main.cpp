@@ -3,10 +3,13 @@
 // of a DXF drawing gives, --import/--save makes a plan of a drawing (with
 // --curves the import reads every curve of the drawing, --auto plans its cut),
 // --export writes the
-// cut of a plan and --screenshot renders the window to a PNG.
+// cut of a plan (--export-gcode as a G-code program) and --screenshot renders
+// the window to a PNG.
 
 #include <QApplication>
 #include <QString>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -16,6 +19,7 @@
 #include "command_line.h"
 #include "file_errors.h"
 #include "french_qt.h"
+#include "gcode_writer.h"
 #include "logical_units.h"
 #include "main_frame.h"
 #include "plandor_doc.h"
@@ -32,8 +36,9 @@ constexpr const char* kUsage =
     "        plandor --dump FICHIER.dxf [--curves]\n"
     "        plandor --import FICHIER.dxf [--curves] -o PLAN.cmg\n"
     "        plandor --import FICHIER.dxf [--curves] --auto [--tabs N] -o PLAN.cmg\n"
-    "               [--export SORTIE.dxf]\n"
+    "               [--export SORTIE.dxf] [--export-gcode SORTIE.nc [RÉGLAGES G-CODE]]\n"
     "        plandor --export SORTIE.dxf PLAN.cmg\n"
+    "        plandor --export-gcode SORTIE.nc PLAN.cmg [RÉGLAGES G-CODE]\n"
     "  --dump FICHIER.dxf  importe le dessin dans un document nouveau et affiche,\n"
     "                      pour chaque polyline i, la ligne \"POLYLINE i n\" puis\n"
     "                      ses n points \"x y z\", un par ligne\n"
@@ -53,6 +58,23 @@ constexpr const char* kUsage =
     "                      ouvre le plan et écrit ses contours dans l'ordre des\n"
     "                      liaisons, coupés aux points d'accroche, dans SORTIE.dxf\n"
     "                      (son dossier est créé s'il n'existe pas)\n"
+    "  --export-gcode SORTIE.nc PLAN.cmg\n"
+    "                      ouvre le plan et écrit les mêmes contours, dans le même\n"
+    "                      ordre, en programme G-code (Z 0 au-dessus de la planche)\n"
+    "  Réglages G-code (par défaut ceux de la section GCODE des réglages de\n"
+    "  l'utilisateur, qui ne sont pas modifiés) :\n"
+    "  --dialect grbl|linuxcnc  commande numérique : GRBL 1.1, grblHAL, FluidNC,\n"
+    "                      ou LinuxCNC, Mach3 (défaut grbl)\n"
+    "  --depth MM          profondeur de coupe (défaut 3 mm)\n"
+    "  --pass-depth MM     profondeur de chaque passe, au plus la profondeur de\n"
+    "                      coupe (défaut 1,5 mm)\n"
+    "  --safe-z MM         hauteur des déplacements au-dessus de la planche\n"
+    "                      (défaut 5 mm)\n"
+    "  --tab-height MM     épaisseur laissée sur les points d'accroche (défaut 1 mm,\n"
+    "                      0 : aucune)\n"
+    "  --feed MM_PAR_MIN   avance de coupe (défaut 600 mm/min)\n"
+    "  --plunge MM_PAR_MIN avance de plongée (défaut 150 mm/min)\n"
+    "  --spindle TR_PAR_MIN vitesse de broche (défaut 0 : aucune commande de broche)\n"
     "  PLAN.cmg, DESSIN.dxf ouvre la fenêtre sur ce plan, ou sur un plan nouveau\n"
     "                      où le dessin est importé\n"
     "  --screenshot IMAGE.png\n"
@@ -104,6 +126,93 @@ void print_notices(const plandor::CPlandorDoc& doc) {
     }
 }
 
+// The G-code options of the command line, each with what it sets.
+struct GcodeOption {
+    const char* name;
+    double common::GcodeSettings::*length;  // nullptr for the spindle
+};
+constexpr GcodeOption kGcodeOptions[] = {
+    {"--depth", &common::GcodeSettings::depth},
+    {"--pass-depth", &common::GcodeSettings::passDepth},
+    {"--safe-z", &common::GcodeSettings::safeHeight},
+    {"--tab-height", &common::GcodeSettings::tabHeight},
+    {"--feed", &common::GcodeSettings::cuttingFeed},
+    {"--plunge", &common::GcodeSettings::plungeFeed},
+    {"--spindle", nullptr},
+};
+
+bool has_gcode_option(const platform::CommandLine& cl) {
+    for (const GcodeOption& option : kGcodeOptions) {
+        if (cl.has(option.name)) {
+            return true;
+        }
+    }
+    return cl.has("--dialect");
+}
+
+// A number with a decimal point, whole when `integer`; the French refusal
+// in `error` otherwise.
+bool read_number(const std::string& option, const std::string& text, bool integer, double& value,
+                 std::string& error) {
+    const char* begin = text.data();
+    const char* end = text.data() + text.size();
+    if (begin != end && *begin == '+') {
+        ++begin;
+    }
+    const auto [ptr, ec] = std::from_chars(begin, end, value);
+    if (text.empty() || ec != std::errc() || ptr != end || !std::isfinite(value)) {
+        error = option + " : « " + text + " » n'est pas un nombre.";
+        return false;
+    }
+    if (integer && value != std::floor(value)) {
+        error = option + " : « " + text + " » n'est pas un nombre entier.";
+        return false;
+    }
+    return true;
+}
+
+// The stored G-code settings with the command line's options over them,
+// checked as the export checks them.
+bool gcode_settings(const platform::CommandLine& cl, common::GcodeSettings& settings,
+                    std::string& error) {
+    if (cl.has("--dialect") && !common::parse_dialect(cl.value("--dialect"), settings.dialect)) {
+        error = "Dialecte G-code inconnu : « " + cl.value("--dialect") + " » (grbl ou linuxcnc).";
+        return false;
+    }
+    for (const GcodeOption& option : kGcodeOptions) {
+        if (!cl.has(option.name)) {
+            continue;
+        }
+        double value = 0;
+        if (!read_number(option.name, cl.value(option.name), option.length == nullptr, value,
+                         error)) {
+            return false;
+        }
+        if (option.length != nullptr) {
+            settings.*option.length = value;
+        } else if (std::fabs(value) > common::kGcodeMaxValue) {
+            error = "La vitesse de broche ne peut pas dépasser 100000 tr/min.";
+            return false;
+        } else {
+            settings.spindleSpeed = static_cast<int>(value);
+        }
+    }
+    return common::check(settings, error);
+}
+
+// Writes the plan's G-code and says what it holds.
+int write_gcode_file(const plandor::CPlandorDoc& doc, const common::GcodeSettings& settings,
+                     const std::string& nc) {
+    std::string report;
+    std::string error;
+    if (!platform::make_output_folder(platform::folder_of(nc), error) ||
+        !doc.export_gcode(nc, settings, report, error)) {
+        return platform::refuse(error);
+    }
+    std::printf("%s\nProgramme G-code enregistré dans %s\n", report.c_str(), nc.c_str());
+    return 0;
+}
+
 bool has_cmg_extension(const std::string& path) {
     const size_t dot = path.rfind('.');
     return dot != std::string::npos && path.compare(dot, std::string::npos, ".cmg") == 0;
@@ -132,13 +241,20 @@ int import_and_save(const std::string& dxf, const std::string& cmg, bool curves)
 }
 
 int plan_and_save(const std::string& dxf, const std::string& cmg, int tabs,
-                  const std::string& export_to, bool curves) {
+                  const std::string& export_to, bool curves, const platform::CommandLine& cl) {
     if (!has_cmg_extension(cmg)) {
         return platform::refuse(std::string(plandor::kNotCmgMessage) + " : " + cmg);
     }
     const auto settings = platform::make_user_settings("Plandor");
     plandor::CPlandorDoc doc(*settings);
     print_notices(doc);
+    // Refused G-code settings leave no file at all.
+    const std::string gcode_to = cl.value("--export-gcode");
+    common::GcodeSettings gcode = doc.gcode;
+    std::string refused;
+    if (cl.has("--export-gcode") && !gcode_settings(cl, gcode, refused)) {
+        return platform::refuse(refused);
+    }
     std::string imported;
     if (!import_drawing(doc, dxf, curves, imported)) {
         return platform::refuse(imported);
@@ -168,6 +284,9 @@ int plan_and_save(const std::string& dxf, const std::string& cmg, int tabs,
         }
         std::printf("%d contours exportés dans %s\n", report.links, export_to.c_str());
     }
+    if (cl.has("--export-gcode")) {
+        return write_gcode_file(doc, gcode, gcode_to);
+    }
     return 0;
 }
 
@@ -179,6 +298,21 @@ int tab_count(const std::string& text) {
         return -1;
     }
     return value;
+}
+
+int open_and_export_gcode(const std::string& cmg, const platform::CommandLine& cl) {
+    const auto settings = platform::make_user_settings("Plandor");
+    plandor::CPlandorDoc doc(*settings);
+    print_notices(doc);
+    common::GcodeSettings gcode = doc.gcode;
+    std::string error;
+    if (!gcode_settings(cl, gcode, error) || !doc.open_document(cmg, error)) {
+        return platform::refuse(error);
+    }
+    if (doc.linkCount == 0) {
+        return platform::refuse("Le plan n'a aucune liaison : il n'y a rien à exporter.");
+    }
+    return write_gcode_file(doc, gcode, cl.value("--export-gcode"));
 }
 
 int open_and_export(const std::string& cmg, const std::string& dxf) {
@@ -294,17 +428,22 @@ int main(int argc, char** argv) {
     if (auto done = platform::parse_program_arguments(
             argc, argv,
             {"--dump", "--import", "--save", "-o", "--export", "--screenshot", "--mode", "--zoom",
-             "--tabs"},
+             "--tabs", "--export-gcode", "--dialect", "--depth", "--pass-depth", "--safe-z",
+             "--tab-height", "--feed", "--plunge", "--spindle"},
             {"--curves", "--auto"}, kUsage, "Plandor 1.0.2", cl, 1)) {
         return platform::finish_output(*done);
     }
     // -o (--out) is the plan written by --import, as --save.
     const bool saving = cl.has("--save") || cl.has("-o");
     const std::string plan = cl.value("--save", cl.value("-o"));
+    const bool gcode = cl.has("--export-gcode");
     const bool batch = cl.has("--dump") || cl.has("--import") || saving || cl.has("--export") ||
-                       cl.has("--auto") || cl.has("--tabs");
+                       cl.has("--auto") || cl.has("--tabs") || gcode || has_gcode_option(cl);
     if (!batch) {
         return run_window(argc, argv, cl);
+    }
+    if (has_gcode_option(cl) && !gcode) {
+        return platform::usage_mistake(cl, "Les réglages G-code vont avec --export-gcode");
     }
     const bool planning = cl.has("--auto");
     if (planning || cl.has("--tabs")) {
@@ -319,12 +458,13 @@ int main(int argc, char** argv) {
             return platform::usage_mistake(cl, mistake);
         }
         return platform::finish_output(plan_and_save(cl.value("--import"), plan, tabs,
-                                                     cl.value("--export"), cl.has("--curves")));
+                                                     cl.value("--export"), cl.has("--curves"), cl));
     }
     const bool exporting = cl.has("--export");
-    const size_t positional = exporting ? 1 : 0;
+    const size_t positional = exporting || gcode ? 1 : 0;
     const bool importing = cl.has("--import") || saving;
-    const int jobs = (cl.has("--dump") ? 1 : 0) + (importing ? 1 : 0) + (exporting ? 1 : 0);
+    const int jobs =
+        (cl.has("--dump") ? 1 : 0) + (importing ? 1 : 0) + (exporting ? 1 : 0) + (gcode ? 1 : 0);
     if (cl.has("--save") && cl.has("-o")) {
         return platform::usage_mistake(cl, "--save et -o nomment le même plan : l'un ou l'autre");
     }
@@ -334,7 +474,7 @@ int main(int argc, char** argv) {
     if (jobs > 1) {
         return platform::usage_mistake(cl, "Une seule tâche à la fois");
     }
-    if (exporting && cl.positional.empty()) {
+    if ((exporting || gcode) && cl.positional.empty()) {
         return platform::usage_mistake(cl, "Indiquez le plan .cmg à exporter");
     }
     if (cl.positional.size() != positional) {
@@ -352,6 +492,9 @@ int main(int argc, char** argv) {
     }
     if (exporting) {
         return platform::finish_output(open_and_export(cl.positional[0], cl.value("--export")));
+    }
+    if (gcode) {
+        return platform::finish_output(open_and_export_gcode(cl.positional[0], cl));
     }
     return platform::usage_mistake(cl, "Indiquez ce que Plandor doit faire");
 }

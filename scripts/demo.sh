@@ -40,12 +40,31 @@ for drawing in nervure_courbes couple_courbes; do
 done
 
 echo "== Plandor : planification automatique de la nervure moderne examples/nervure_courbes.dxf,"
-echo "   exportée puis découpée en simulation (temps estimé aux vitesses de examples/Vexor.conf)"
+echo "   exportée puis découpée en simulation (temps estimé aux vitesses de examples/Vexor.conf),"
+echo "   et son programme G-code lu par l'interpréteur rs274 de LinuxCNC"
 mkdir -p "$out/config/Ostrelo"
 cp "$top/examples/Vexor.conf" "$out/config/Ostrelo/Vexor.conf"
 XDG_CONFIG_HOME="$out/config" "$top/$build/plandor/plandor" --import "$top/examples/nervure_courbes.dxf" \
-  --curves --auto --tabs 2 -o nervure_auto.cmg --export nervure_auto.dxf
+  --curves --auto --tabs 2 -o nervure_auto.cmg --export nervure_auto.dxf --export-gcode nervure_auto.nc
 XDG_CONFIG_HOME="$out/config" "$top/$build/vexor/vexor" --simulate nervure_auto.dxf
+rs274_root="$top/$build/rs274/root"
+if [ ! -x "$rs274_root/usr/bin/rs274" ]; then
+  echo "-- rs274 manque : téléchargement (cmake/fetch_rs274.cmake)"
+  if ! cmake -DDEST="$top/$build/rs274" -P "$top/cmake/fetch_rs274.cmake"; then
+    echo "L'interpréteur rs274 n'a pas pu être obtenu : le G-code n'est pas vérifié." >&2
+    exit 1
+  fi
+fi
+echo "-- rs274 -g nervure_auto.nc"
+if ! LD_LIBRARY_PATH="$rs274_root/usr/lib:$rs274_root/usr/lib/x86_64-linux-gnu" \
+    "$rs274_root/usr/bin/rs274" -g -t "$top/plandor/tests/interop/rs274.tbl" nervure_auto.nc \
+    > nervure_auto.rs274 2>&1 || ! grep -q 'PROGRAM_END()' nervure_auto.rs274; then
+  cat nervure_auto.rs274 >&2
+  echo "rs274 refuse nervure_auto.nc" >&2
+  exit 1
+fi
+echo "rs274 lit nervure_auto.nc jusqu'à la fin : $(grep -c 'STRAIGHT_FEED' nervure_auto.rs274) mouvements d'usinage," \
+  "$(grep -c 'STRAIGHT_TRAVERSE' nervure_auto.rs274) déplacements rapides"
 
 echo
 echo "== Alyra : tronçon effilé, en flèche et vrillé (NACA 2412 -> NACA 0012)"

@@ -341,3 +341,66 @@ TEST(CommandLine, VexorNamesItsSettings) {
     EXPECT_EQ(test_files::read_bytes(folder.path() / "config/Ostrelo/Vexor.conf"), user_file);
     EXPECT_EQ(test_files::read_bytes(folder.path() / "lent.conf"), "[Machine]\nStepX=10000000\n");
 }
+
+// Plandor's G-code export: the command line's settings over the stored ones
+// (which stay as they were), a stored value it cannot use replaced by its
+// default with a notice, and every refused value leaving no program.
+TEST(CommandLine, PlandorExportsGcodeOverTheStoredSettings) {
+    const std::string plan = example("plan.cmg");
+    // A depth of 4 mm in two passes of 2 mm; a dialect the program does not know.
+    const std::string stored = "[GCODE]\nPROFONDEUR=400\nPASSE=200\nDIALECTE=7\n";
+    const struct {
+        std::vector<std::string> args;
+        int code;
+        std::vector<std::string> in_program;  // or the refusal, on the error output
+    } cases[] = {
+        {{},
+         0,
+         {"G21 G90 G17 G94", "(Profondeur : 4.000 mm en 2 passes de 2.000 mm", "G1 Z-4.000"}},
+        {{"--dialect", "linuxcnc", "--depth", "3", "--pass-depth", "3", "--spindle", "12000"},
+         0,
+         {"%\n(Plan : plan)", "G64 P0.01", "M3 S12000", "G1 Z-3.000", "M2\n%"}},
+        {{"--depth", "0"}, 1, {"La profondeur de coupe doit être supérieure à 0."}},
+        {{"--pass-depth", "4", "--depth", "3"},
+         1,
+         {"La profondeur de passe ne peut pas dépasser la profondeur de coupe."}},
+        {{"--pass-depth", "5"},
+         1,
+         {"La profondeur de passe ne peut pas dépasser la profondeur de coupe."}},
+        {{"--feed", "abc"}, 1, {"« abc » n'est pas un nombre."}},
+        {{"--safe-z", "-1"}, 1, {"La hauteur de sécurité doit être supérieure à 0."}},
+        {{"--plunge", "0"}, 1, {"L'avance de plongée doit être supérieure à 0."}},
+        {{"--dialect", "mach3"}, 1, {"« mach3 »"}},
+    };
+    for (const auto& c : cases) {
+        Folder folder("gcode");
+        fs::create_directories(folder.path() / "config/Ostrelo");
+        write_text(folder.path() / "config/Ostrelo/Plandor.conf", stored);
+        std::vector<std::string> args = {"--export-gcode", "sortie/p.nc", plan};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const Outcome r = folder.run(kPlandor, args);
+        const std::string what = c.args.empty() ? "stored" : c.args[0] + " " + c.args[1];
+        EXPECT_EQ(r.code, c.code) << what << r.err;
+        // The unknown stored dialect is replaced, and said so, in every run.
+        EXPECT_TRUE(contains(r.err, "GCODE/DIALECTE enregistré (7)")) << r.err;
+        if (c.code == 0) {
+            EXPECT_TRUE(contains(r.out, "Programme G-code enregistré dans sortie/p.nc")) << r.out;
+            const std::string program = test_files::read_bytes(folder.path() / "sortie/p.nc");
+            for (const std::string& part : c.in_program) {
+                EXPECT_TRUE(contains(program, part)) << what << ": " << part << "\n" << program;
+            }
+        } else {
+            EXPECT_TRUE(contains(r.err, c.in_program[0])) << r.err;
+            EXPECT_EQ(folder.files(), std::vector<std::string>{}) << what;
+        }
+        EXPECT_EQ(test_files::read_bytes(folder.path() / "config/Ostrelo/Plandor.conf"), stored)
+            << what;
+    }
+    // With the automatic plan, as one run.
+    Folder folder("gcode_auto");
+    const Outcome r = folder.run(kPlandor, {"--import", example("nervure.dxf"), "--curves",
+                                            "--auto", "-o", "n.cmg", "--export-gcode", "n.nc"});
+    EXPECT_EQ(r.code, 0) << r.err;
+    EXPECT_EQ(folder.files(), (std::vector<std::string>{"n.cmg", "n.nc"}));
+    EXPECT_EQ(test_files::read_bytes(folder.path() / "n.nc").rfind("(Plan : n)\n", 0), 0u);
+}

@@ -55,6 +55,7 @@ bool Editor::enabled(Command command) const {
         case Command::ImportDxf:
             return doc.contentLoaded == 0;
         case Command::ExportDxf:
+        case Command::ExportGcode:
             return doc.linkCount > 0;
         default:
             return true;

@@ -34,7 +34,9 @@ enum class Command {
     RemoveLink,
     ImportDxf,
     ExportDxf,
+    ExportGcode,  // enabled exactly as ExportDxf
     Preferences,
+    GcodePreferences,
 };
 
 enum class Key { PageUp, PageDown, Left, Right, Delete, G };

@@ -6,7 +6,9 @@
 #include "dxf_file.h"
 #include "import_report.h"
 #include "outline_geometry.h"
+#include "preferences.h"
 #include "read_file.h"
+#include "save_file.h"
 
 namespace plandor {
 
@@ -41,6 +43,7 @@ void CPlandorDoc::read_settings(const platform::SettingsStore& settings) {
     tabStep = hundredths(read("ATTACHE", "DEPLACEMENT", kDefaultTabStep, 100, 1000));
     boardWidth = read("PLANCHE", "LARGEUR", kDefaultBoardWidth, 10, 1000);
     boardLength = read("PLANCHE", "LONGUEUR", kDefaultBoardLength, 10, 1000);
+    gcode = read_gcode_settings(settings, settingsNotices);
 }
 
 void CPlandorDoc::deselect_all() {
@@ -272,6 +275,37 @@ bool CPlandorDoc::export_dxf(const std::string& file, std::string& error) const 
     }
     dxf.write_end();
     return dxf.close(error);
+}
+
+bool CPlandorDoc::export_gcode(const std::string& file, const common::GcodeSettings& settings,
+                               std::string& report, std::string& error) const {
+    if (file.empty()) {
+        error = "Aucun nom de fichier n'est donné pour l'export.";
+        return false;
+    }
+    common::GcodeJob job;
+    // The plan's name without its folder and extension; a new plan has none.
+    const std::string named = hasPath != 0 ? path : std::string(kUntitledName);
+    const size_t slash = named.find_last_of('/');
+    job.name = named.substr(slash == std::string::npos ? 0 : slash + 1);
+    if (const size_t dot = job.name.rfind('.'); dot != std::string::npos && dot > 0) {
+        job.name.erase(dot);
+    }
+    job.toolRadius = cutterRadius;
+    job.contours = common::gcode_contours(polylines, cut_order());
+    if (std::none_of(job.contours.begin(), job.contours.end(),
+                     [](const common::GcodeContour& c) { return !c.pieces.empty(); })) {
+        error = "L'ordre de coupe ne contient aucun contour détouré : il n'y a rien à exporter.";
+        return false;
+    }
+    std::string program;
+    common::GcodeReport written;
+    if (!common::write_gcode(job, settings, program, written, error) ||
+        !platform::save_file(file, program, &error)) {
+        return false;
+    }
+    report = common::gcode_report_text(written, french_decimal);
+    return true;
 }
 
 int CPlandorDoc::set_cutter_radius(float radius) {

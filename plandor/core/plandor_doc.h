@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "dxf_contours.h"
+#include "gcode_writer.h"
 #include "plan_tables.h"
 #include "settings_store.h"
 
@@ -45,7 +46,8 @@ class CPlandorDoc : public PlanTables {
     CPlandorDoc& operator=(const CPlandorDoc&) = delete;
     virtual ~CPlandorDoc() = default;
 
-    // Sections FRAISE, ATTACHE, PLANCHE; lengths in hundredths of a mm. A
+    // Sections FRAISE, ATTACHE, PLANCHE and GCODE (read_gcode_settings);
+    // lengths in hundredths of a mm. A
     // stored value that is not an integer or lies outside what the
     // preferences dialog accepts gives the default, with a French line in
     // settingsNotices.
@@ -123,6 +125,15 @@ class CPlandorDoc : public PlanTables {
     // file) or the file cannot be saved.
     [[nodiscard]] bool export_dxf(const std::string& path, std::string& error) const;
 
+    // Writes the same contours, in the same order and cut at the same tabs,
+    // as a G-code program through the atomic writer. `report` is the French
+    // sentence of the program (dialect, lines, passes, length cut, estimated
+    // time). False with a French message, the old file left intact, when the
+    // cut order holds no contour, the settings are refused or the file
+    // cannot be saved.
+    [[nodiscard]] bool export_gcode(const std::string& path, const common::GcodeSettings& settings,
+                                    std::string& report, std::string& error) const;
+
     // Sets the cutter radius; when it differs from the current one, every
     // offset contour is computed again with it and every tab placed again on
     // its segment with its own width and shift. A tab that no longer fits its
@@ -155,11 +166,12 @@ class CPlandorDoc : public PlanTables {
     // goes there without asking).
     [[nodiscard]] bool save_document(const std::string& file, std::string& error);
 
-    float tabStep = 0;       // DEPLACEMENT-ATTACHE, mm
-    float tabWidth = 0;      // TAILLE-ATTACHE, mm
-    float cutterRadius = 0;  // RAYON-FRAISE, mm
-    int boardWidth = 0;      // LARGEUR-PLANCHE, whole mm along Y
-    int boardLength = 0;     // LONGUEUR-PLANCHE, whole mm along X
+    float tabStep = 0;            // DEPLACEMENT-ATTACHE, mm
+    float tabWidth = 0;           // TAILLE-ATTACHE, mm
+    float cutterRadius = 0;       // RAYON-FRAISE, mm
+    int boardWidth = 0;           // LARGEUR-PLANCHE, whole mm along Y
+    int boardLength = 0;          // LONGUEUR-PLANCHE, whole mm along X
+    common::GcodeSettings gcode;  // section GCODE of the user's store
     int contentLoaded = 0;
     int viewResetPending = 0;
     int hasPath = 0;

@@ -1,5 +1,6 @@
 #include "preferences.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -16,8 +17,9 @@ std::string trimmed(const std::string& text) {
 }
 
 std::string bound_text(double v) {
+    // Fixed notation: 100000 must not read "1e+05".
     char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, v);
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed);
     return std::string(buffer, result.ptr);
 }
 
@@ -92,6 +94,63 @@ void write_stored_preferences(platform::SettingsStore& settings, const StoredPre
     settings.write_int("ATTACHE", "DEPLACEMENT", stored.tabStep);
     settings.write_int("PLANCHE", "LARGEUR", stored.boardWidth);
     settings.write_int("PLANCHE", "LONGUEUR", stored.boardLength);
+}
+
+namespace {
+
+constexpr int kGcodeDialectCount = 2;
+
+int stored_mm(double mm) {
+    return static_cast<int>(std::lround(mm * 100.0));
+}
+
+}  // namespace
+
+common::GcodeSettings read_gcode_settings(const platform::SettingsStore& settings,
+                                          std::vector<std::string>& notices) {
+    const common::GcodeSettings defaults;
+    auto read = [&](const char* key, int default_value, int min, int max) {
+        return platform::read_checked_int(settings, "GCODE", key, default_value, min, max, notices);
+    };
+    auto read_mm = [&](const char* key, double default_mm, const PreferenceRange& range) {
+        return read(key, stored_mm(default_mm), stored_mm(range.min), stored_mm(range.max)) * 0.01;
+    };
+    auto read_whole = [&](const char* key, double default_value, const PreferenceRange& range) {
+        return read(key, static_cast<int>(default_value), static_cast<int>(range.min),
+                    static_cast<int>(range.max));
+    };
+    common::GcodeSettings gcode;
+    gcode.depth = read_mm("PROFONDEUR", defaults.depth, kGcodeDepthRange);
+    gcode.passDepth = read_mm("PASSE", defaults.passDepth, kGcodeDepthRange);
+    gcode.safeHeight = read_mm("SECURITE", defaults.safeHeight, kGcodeDepthRange);
+    gcode.tabHeight = read_mm("ATTACHE", defaults.tabHeight, kGcodeTabHeightRange);
+    gcode.cuttingFeed = read_whole("AVANCE", defaults.cuttingFeed, kGcodeFeedRange);
+    gcode.plungeFeed = read_whole("PLONGEE", defaults.plungeFeed, kGcodeFeedRange);
+    gcode.spindleSpeed = read_whole("BROCHE", defaults.spindleSpeed, kGcodeSpindleRange);
+    gcode.dialect = static_cast<common::GcodeDialect>(
+        read("DIALECTE", static_cast<int>(defaults.dialect), 0, kGcodeDialectCount - 1));
+    std::string error;
+    if (!common::check(gcode, error)) {
+        // Each value is within its range, but the passes do not fit the cut.
+        const double pass = std::min(defaults.passDepth, gcode.depth);
+        notices.push_back("Le réglage GCODE/PASSE (" + std::to_string(stored_mm(gcode.passDepth)) +
+                          ") ne va pas avec GCODE/PROFONDEUR (" +
+                          std::to_string(stored_mm(gcode.depth)) + ") : la valeur " +
+                          std::to_string(stored_mm(pass)) + " est utilisée.");
+        gcode.passDepth = pass;
+    }
+    return gcode;
+}
+
+void write_gcode_settings(platform::SettingsStore& settings, const common::GcodeSettings& gcode) {
+    settings.write_int("GCODE", "PROFONDEUR", stored_mm(gcode.depth));
+    settings.write_int("GCODE", "PASSE", stored_mm(gcode.passDepth));
+    settings.write_int("GCODE", "SECURITE", stored_mm(gcode.safeHeight));
+    settings.write_int("GCODE", "ATTACHE", stored_mm(gcode.tabHeight));
+    settings.write_int("GCODE", "AVANCE", static_cast<int>(std::lround(gcode.cuttingFeed)));
+    settings.write_int("GCODE", "PLONGEE", static_cast<int>(std::lround(gcode.plungeFeed)));
+    settings.write_int("GCODE", "BROCHE", gcode.spindleSpeed);
+    settings.write_int("GCODE", "DIALECTE", static_cast<int>(gcode.dialect));
 }
 
 }  // namespace plandor

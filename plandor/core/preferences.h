@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "gcode_writer.h"
 #include "plandor_doc.h"
 
 namespace plandor {
@@ -18,6 +19,12 @@ inline constexpr PreferenceRange kRadiusRange{false, 0.0, 5.0};
 inline constexpr PreferenceRange kTabWidthRange{false, 2.0, 10.0};
 inline constexpr PreferenceRange kTabStepRange{false, 1.0, 10.0};
 inline constexpr PreferenceRange kBoardRange{true, 10, 1000};
+// The G-code settings: depths and heights in mm, feeds in mm/min, the
+// spindle in rpm (0: no spindle command).
+inline constexpr PreferenceRange kGcodeDepthRange{false, 0.01, 100.0};
+inline constexpr PreferenceRange kGcodeTabHeightRange{false, 0.0, 100.0};
+inline constexpr PreferenceRange kGcodeFeedRange{true, 1, 100000};
+inline constexpr PreferenceRange kGcodeSpindleRange{true, 0, 100000};
 
 // Reads one field: a number with a decimal point (a whole number for an
 // integer field), blanks around it allowed, within the range. On refusal
@@ -61,5 +68,14 @@ void write_stored_preferences(platform::SettingsStore& settings, const StoredPre
 // are written to the user's store (lengths in hundredths of a mm).
 void apply_preferences(CPlandorDoc& doc, const Preferences& values,
                        platform::SettingsStore& settings);
+
+// The G-code settings of the user's store, section GCODE (lengths in
+// hundredths of a mm, feeds in mm/min, the spindle in rpm, the dialect 0 for
+// grbl and 1 for linuxcnc). An entry that is not an integer, lies outside
+// what the dialog accepts, or a pass deeper than the cut, gives the default
+// with a French line in `notices`.
+common::GcodeSettings read_gcode_settings(const platform::SettingsStore& settings,
+                                          std::vector<std::string>& notices);
+void write_gcode_settings(platform::SettingsStore& settings, const common::GcodeSettings& gcode);
 
 }  // namespace plandor

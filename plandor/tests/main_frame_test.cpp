@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QImage>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -98,13 +99,19 @@ class PlandorWindowTest : public window_test::WindowTest<TestFrame> {
         doc().add_polyline(std::move(p));
         doc().contentLoaded = 1;
     }
-    // Opens the preferences; each edit sets a field and presses OK; a dialog
-    // still open at the end is cancelled.
-    void run_dialog(const std::vector<std::pair<const char*, QString>>& edits) {
+    // Opens the preferences (or the dialog of `action`); each edit sets a
+    // field and presses OK, a list's edit chooses the item of that data
+    // without pressing OK; a dialog still open at the end is cancelled.
+    void run_dialog(const std::vector<std::pair<const char*, QString>>& edits,
+                    const char* action = "preferences") {
         QTimer::singleShot(0, [edits] {
             auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
             ASSERT_NE(dialog, nullptr);
             for (const auto& [name, text] : edits) {
+                if (auto* list = dialog->findChild<QComboBox*>(name)) {
+                    list->setCurrentIndex(list->findData(text));
+                    continue;
+                }
                 dialog->findChild<QLineEdit*>(name)->setText(text);
                 QTest::mouseClick(dialog->findChild<QPushButton*>("IDOK"), Qt::LeftButton);
             }
@@ -112,7 +119,7 @@ class PlandorWindowTest : public window_test::WindowTest<TestFrame> {
                 dialog->reject();
             }
         });
-        child<QAction>("preferences")->trigger();
+        child<QAction>(action)->trigger();
     }
     std::string plan_text() { return plandor::CCmgFile().text(doc()); }
 };
@@ -677,4 +684,52 @@ TEST_F(PlandorWindowTest, AutoPlanLinksEveryOutlineAsksBeforeReplacingAndIsUndon
     EXPECT_EQ(test_files::read_bytes(dir.path / "plan.cmg"), saved);
     child<QAction>("editRedo")->trigger();
     EXPECT_EQ(plan_text(), planned);
+}
+
+TEST_F(PlandorWindowTest, GcodePreferencesAreStoredAndTheExportWritesTheNamedFile) {
+    auto exports_alike = [this] {
+        return child<QAction>("exportGcode")->isEnabled() ==
+               child<QAction>("exportDxf")->isEnabled();
+    };
+    EXPECT_FALSE(child<QAction>("exportGcode")->isEnabled()) << "nothing to export yet";
+    EXPECT_TRUE(exports_alike());
+    ASSERT_TRUE(window.open_file(
+        QString::fromStdString((fs::path(PLANDOR_TEST_DATA) / "plan_complet.cmg").string())));
+    EXPECT_TRUE(child<QAction>("exportGcode")->isEnabled());
+    EXPECT_TRUE(exports_alike());
+
+    run_dialog({{"cmb_gcode_dialect", "linuxcnc"},
+                {"txt_gcode_depth", "0"},
+                {"txt_gcode_depth", "4"},
+                {"txt_gcode_pass_depth", "5"},
+                {"txt_gcode_pass_depth", "2"}},
+               "gcodePreferences");
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].title, "ATTENTION");
+    EXPECT_TRUE(messages[0].warning);
+    EXPECT_EQ(messages[0].text, "Tapez un nombre compris entre 0.01 et 100.");
+    EXPECT_EQ(messages[1].text,
+              "La profondeur de passe ne peut pas dépasser la profondeur de coupe.");
+    EXPECT_EQ(window.settings.read_int("GCODE", "PROFONDEUR", 0), 400);
+    EXPECT_EQ(window.settings.read_int("GCODE", "PASSE", 0), 200);
+    EXPECT_EQ(window.settings.read_int("GCODE", "DIALECTE", 0), 1);
+    EXPECT_EQ(window.settings.read_int("GCODE", "AVANCE", 0), 600) << "the others as they were";
+    run_dialog({{"txt_gcode_feed", "0"}}, "gcodePreferences");
+    EXPECT_EQ(messages.back().text, "Tapez un nombre entier compris entre 1 et 100000.");
+    EXPECT_EQ(window.settings.read_int("GCODE", "AVANCE", 0), 600) << "a cancelled dialog";
+
+    test_files::TempDir dir("plandor_window_gcode");
+    window.chosen = QString::fromStdString((dir.path / "sortie").string());
+    child<QAction>("exportGcode")->trigger();
+    EXPECT_EQ(window.offered.back(), "plan_complet.nc") << "the plan's name";
+    const std::string program = test_files::read_bytes(dir.path / "sortie.nc");
+    EXPECT_EQ(program.rfind("%\n(Plan : plan_complet)\n", 0), 0u) << program;
+    EXPECT_NE(program.find("G1 Z-4.000"), std::string::npos);
+    EXPECT_EQ(messages.back().title, "Exporter en G-code");
+    EXPECT_TRUE(messages.back().text.startsWith("Programme G-code linuxcnc : "))
+        << messages.back().text.toStdString();
+
+    window.file_new();
+    EXPECT_TRUE(exports_alike());
+    EXPECT_FALSE(child<QAction>("exportGcode")->isEnabled());
 }

@@ -26,6 +26,7 @@ using platform::MessageKind;
 
 const QString kCmgFilter = "Fichier (*.cmg)";
 const QString kDxfFilter = "Dxf Files (*.dxf)";
+const QString kGcodeFilter = "Programmes G-code (*.nc *.ngc *.gcode)";
 const QString kExactImportName = "Import Dxf";
 
 }  // namespace
@@ -145,8 +146,14 @@ void CMainFrame::run_command(Command command) {
         case Command::ExportDxf:
             export_dxf();
             break;
+        case Command::ExportGcode:
+            export_gcode();
+            break;
         case Command::Preferences:
             preferences();
+            break;
+        case Command::GcodePreferences:
+            gcode_preferences();
             break;
         default: {
             const QAction* action = commands_[command];
@@ -386,6 +393,38 @@ void CMainFrame::export_dxf() {
     if (!doc_.export_dxf(path.toStdString(), message)) {
         error(QString::fromStdString(message));
     }
+}
+
+void CMainFrame::export_gcode() {
+    // The plan's own name, as a .nc program.
+    const QString plan = doc_.hasPath != 0 ? QString::fromStdString(doc_.path) : kUntitledName;
+    const QFileInfo named(plan);
+    QString path =
+        choose_file_(true, "Exporter en G-code", named.completeBaseName() + ".nc", kGcodeFilter);
+    if (path.isEmpty()) {
+        return;
+    }
+    if (QFileInfo(path).suffix().isEmpty()) {
+        path += ".nc";
+    }
+    std::string report;
+    std::string message;
+    if (!doc_.export_gcode(path.toStdString(), doc_.gcode, report, message)) {
+        error(QString::fromStdString(message));
+        return;
+    }
+    show_message_(this, "Exporter en G-code",
+                  QString::fromStdString(report) + "\n" + QFileInfo(path).fileName(),
+                  MessageKind::Information);
+}
+
+void CMainFrame::gcode_preferences() {
+    CGcodePreferencesDialog dialog(doc_.gcode, show_message_, this);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    doc_.gcode = dialog.values();
+    write_gcode_settings(settings_, doc_.gcode);
 }
 
 void CMainFrame::preferences() {

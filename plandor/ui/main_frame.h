@@ -110,7 +110,9 @@ class CMainFrame : public QMainWindow {
     bool import_drawing(const QString& path, bool curves);
     void auto_plan();
     void export_dxf();
+    void export_gcode();
     void preferences();
+    void gcode_preferences();
     void about();
     void error(const QString& text);
 

@@ -66,6 +66,9 @@ std::vector<CMainFrame::MenuRow> CMainFrame::file_rows() {
          {}, {}, [](F f) { f.import_dxf(true); }},
         {"exportDxf", "E&xport Dxf", "Exporte les pièces détourées au format dxf", {},
          C::ExportDxf},
+        {"exportGcode", "Exporter en G-code…",
+         "Exporte les pièces détourées en programme G-code pour la commande numérique", {},
+         C::ExportGcode},
         {"fileQuit", "&Quitter", "Quitte l'application", {}, {}, [](F f) { f.close(); }},
         {"editCut", {}, "Coupe la sélection et la place dans le Presse-papiers",
          toolbar_icon(Icon::Cut)},
@@ -131,6 +134,9 @@ std::vector<CMainFrame::MenuRow> CMainFrame::menu_rows() {
          {}, {}, [](CMainFrame& f) { f.auto_plan(); }},
         {"preferences", "&Préférences", "Modifie les valeurs par défaut du logiciel", {},
          C::Preferences},
+        {"gcodePreferences", "Préférences G-code…",
+         "Modifie les profondeurs, les avances et le dialecte de l'export G-code", {},
+         C::GcodePreferences},
     };
     // clang-format on
 }
@@ -240,12 +246,13 @@ void CMainFrame::build_menus(const std::map<std::string, QAction*>& actions) {
         {"menuFichier",
          "&Fichier",
          {"fileNew", "fileOpen", "fileSave", "fileSaveAs", nullptr, "importDxf", "importDxfCurves",
-          "exportDxf", nullptr, kRecentFilesPlace, nullptr, "fileQuit"}},
+          "exportDxf", "exportGcode", nullptr, kRecentFilesPlace, nullptr, "fileQuit"}},
         {"menuEdition", "&Édition", {"editUndo", "editRedo"}},
         {"menuAffichage", "&Affichage", {"viewToolbar", "viewStatusBar", "normalMode"}},
         {"menuOutils",
          "Outils",
-         {"menuCutMode", "menuTabMode", "menuLinkMode", nullptr, "autoPlan", "preferences"}},
+         {"menuCutMode", "menuTabMode", "menuLinkMode", nullptr, "autoPlan", "preferences",
+          "gcodePreferences"}},
         {"menuAide", "&?", {"appAbout"}},
     };
     for (const Menu& m : menus) {
