@@ -10,6 +10,7 @@
 #include "command_line.h"
 #include "field_checks.h"
 #include "french_qt.h"
+#include "grbl_command.h"
 #include "main_frame.h"
 #include "qt_settings_store.h"
 #include "screenshot.h"
@@ -23,6 +24,7 @@ constexpr const char* kUsage =
     "        vexor --screenshot IMAGE.png [--screenshot-after SECONDES] [DESSIN.dxf]\n"
     "        vexor --simulate FICHIER.dxf [--realtime] [--trace FICHIER.csv]\n"
     "              [--settings FICHIER.conf]\n"
+    "        vexor --grbl PORT --run DESSIN.dxf [--check]\n"
     "Sans option, ouvre la fenêtre, sur le dessin s'il est donné.\n"
     "  --screenshot IMAGE.png  enregistre l'image de la fenêtre (sans écran), port\n"
     "                          simulé, réglages lus mais jamais réécrits\n"
@@ -46,7 +48,15 @@ constexpr const char* kUsage =
     "                          pas, et compte les retards (défaut : chaque attente\n"
     "                          se termine aussitôt)\n"
     "  --trace FICHIER.csv     enregistre chaque écriture sur le port : temps en µs,\n"
-    "                          port, octet (défaut : aucune trace)\n";
+    "                          port, octet (défaut : aucune trace)\n"
+    "  --grbl PORT             port série d'un contrôleur GRBL (ex. /dev/ttyUSB0, 115200\n"
+    "                          bauds) : affiche les réglages lus ($$), puis envoie\n"
+    "                          la découpe du dessin de --run en G-code (descente et\n"
+    "                          vitesses de découpe des réglages de l'utilisateur) ;\n"
+    "                          code 1 sur une erreur, une alarme ou un port perdu\n"
+    "  --run DESSIN.dxf        le dessin à découper par le contrôleur GRBL\n"
+    "  --check                 mode contrôle de GRBL ($C) : le programme est lu sans\n"
+    "                          mouvement et la première ligne refusée est nommée\n";
 
 // The window, rendered offscreen; with `after` seconds, during a simulated
 // job of the drawing.
@@ -113,15 +123,41 @@ int simulate(const platform::CommandLine& cl) {
     return platform::finish_output(vexor::run_simulate_command(options));
 }
 
+// `--grbl PORT --run DESSIN.dxf [--check]`: the job streamed to a GRBL
+// controller, without a window.
+int grbl(const platform::CommandLine& cl) {
+    if (!cl.positional.empty() || cl.has("--simulate") || cl.has("--screenshot") ||
+        cl.has("--screenshot-after") || cl.has("--realtime") || cl.has("--trace") ||
+        cl.has("--settings")) {
+        return platform::usage_mistake(cl, "--grbl ne s'emploie qu'avec --run et --check");
+    }
+    if (!cl.has("--run")) {
+        return platform::usage_mistake(cl,
+                                       "--grbl demande le dessin à découper (--run DESSIN.dxf)");
+    }
+    vexor::GrblOptions options;
+    options.device = cl.value("--grbl");
+    options.drawing = cl.value("--run");
+    options.check = cl.has("--check");
+    return platform::finish_output(vexor::run_grbl_command(options));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     platform::CommandLine cl;
     if (auto done = platform::parse_program_arguments(
             argc, argv,
-            {"--simulate", "--trace", "--settings", "--screenshot", "--screenshot-after"},
-            {"--realtime"}, kUsage, "Vexor 1.0.3", cl, 1)) {
+            {"--simulate", "--trace", "--settings", "--screenshot", "--screenshot-after", "--grbl",
+             "--run"},
+            {"--realtime", "--check"}, kUsage, "Vexor 1.0.3", cl, 1)) {
         return platform::finish_output(*done);
+    }
+    if (cl.has("--grbl")) {
+        return grbl(cl);
+    }
+    if (cl.has("--run") || cl.has("--check")) {
+        return platform::usage_mistake(cl, "--run et --check ne s'emploient qu'avec --grbl");
     }
     if (cl.has("--simulate")) {
         return simulate(cl);

@@ -82,12 +82,11 @@ void CVexorDoc::new_drawing() {
     viewResetPending = 1;
 }
 
-bool CVexorDoc::open_drawing(const std::string& path, std::string& error) {
-    // Read aside, so that a file the reader refuses leaves the drawing whole.
-    auto table = std::make_unique<common::PolylineArray>();
-    int count = 0;
+bool read_drawing(const std::string& path, common::PolylineArray& table, int& count,
+                  std::string& error) {
     common::DxfImportReport report;
-    if (!common::read_dxf_polylines(path, *table, count, error, &report)) {
+    count = 0;
+    if (!common::read_dxf_polylines(path, table, count, error, &report)) {
         // A drawing of curves only: the user is told where they can be read.
         const std::string curves = common::passed_over_curves(report);
         if (count == 0 && !curves.empty()) {
@@ -98,7 +97,17 @@ bool CVexorDoc::open_drawing(const std::string& path, std::string& error) {
         return false;
     }
     for (int i = 0; i < count; ++i) {
-        (*table)[static_cast<size_t>(i)]->set_selected(1);
+        table[static_cast<size_t>(i)]->set_selected(1);
+    }
+    return true;
+}
+
+bool CVexorDoc::open_drawing(const std::string& path, std::string& error) {
+    // Read aside, so that a file the reader refuses leaves the drawing whole.
+    auto table = std::make_unique<common::PolylineArray>();
+    int count = 0;
+    if (!read_drawing(path, *table, count, error)) {
+        return false;
     }
     polylines = std::move(*table);
     polylineCount = count;

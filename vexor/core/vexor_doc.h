@@ -18,6 +18,13 @@
 
 namespace vexor {
 
+// What File Open reads: the POLYLINE and LINE entities of a DXF file, at most
+// 199, in file order, all selected for cutting. False with a French message
+// when the file cannot be read, or when it holds nothing but curves this
+// reader passes over (the message then names Plandor's curve import).
+[[nodiscard]] bool read_drawing(const std::string& path, common::PolylineArray& table, int& count,
+                                std::string& error);
+
 class CVexorDoc {
   public:
     // The Z the job raises the tool to after each path; never changed.
@@ -62,11 +69,8 @@ class CVexorDoc {
     // File New: deletes every polyline; the view resets its zoom at its next
     // paint.
     void new_drawing();
-    // File Open: the POLYLINE and LINE entities of a DXF file, at most 199,
-    // in file order, replace the drawing, all selected for cutting. False
-    // with a French message, the drawing left as it was, when the file
-    // cannot be read, or when it holds nothing but curves this reader passes
-    // over (the message then names Plandor's curve import).
+    // File Open: read_drawing replaces the drawing; when it refuses, the
+    // drawing is left as it was.
     [[nodiscard]] bool open_drawing(const std::string& path, std::string& error);
     // Polylines whose selected flag is set (those a job cuts).
     int selected_count() const;

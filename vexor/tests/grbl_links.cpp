@@ -73,7 +73,7 @@ std::string FdLink::read_available() {
     return out;
 }
 
-std::pair<std::unique_ptr<FdLink>, std::unique_ptr<FdLink>> pty_pair() {
+std::pair<std::unique_ptr<FdLink>, std::unique_ptr<FdLink>> pty_pair(std::string* slave_path) {
     const int master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
         return {};
@@ -83,6 +83,9 @@ std::pair<std::unique_ptr<FdLink>, std::unique_ptr<FdLink>> pty_pair() {
     if (slave < 0) {
         ::close(master);
         return {};
+    }
+    if (slave_path) {
+        *slave_path = name;
     }
     termios t{};
     tcgetattr(slave, &t);

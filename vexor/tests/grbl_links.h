@@ -45,7 +45,9 @@ class FdLink : public SerialLink {
 };
 
 // Opens a pseudo-terminal in raw mode: master for the host, slave for the
-// device. Null links when the system refuses.
-std::pair<std::unique_ptr<FdLink>, std::unique_ptr<FdLink>> pty_pair();
+// device. Null links when the system refuses. `slave_path` receives the
+// slave's device path, for a program that opens it itself.
+std::pair<std::unique_ptr<FdLink>, std::unique_ptr<FdLink>> pty_pair(
+    std::string* slave_path = nullptr);
 
 }  // namespace vexor::grbl::testing

@@ -70,6 +70,9 @@ void GrblModel::step() {
             continue;
         }
         rx_.push_back(c);
+        if (failed_) {
+            after_failure_.push_back(c);
+        }
         if (rx_.size() > rx_size) {
             overflowed_ = true;
         }
@@ -131,12 +134,14 @@ void GrblModel::run_line(const std::string& line) {
     ++program_lines_;
     if (auto e = error_at_line.find(program_lines_); e != error_at_line.end()) {
         send("error:" + std::to_string(e->second) + "\r\n");
+        failed_ = true;
         return;
     }
     if (auto a = alarm_at_line.find(program_lines_); a != alarm_at_line.end()) {
         send("ALARM:" + std::to_string(a->second) + "\r\n");
         state = "Alarm";
         halted_ = true;
+        failed_ = true;
         return;
     }
     double g = -1;

@@ -48,6 +48,9 @@ class GrblModel {
     const std::vector<Move>& moves() const { return moves_; }
     const std::vector<std::string>& lines_received() const { return received_; }
     const std::vector<RealtimeSeen>& realtime_seen() const { return realtime_; }
+    // Line bytes (real-time bytes aside) received after the first error or
+    // alarm this model replied.
+    const std::string& received_after_failure() const { return after_failure_; }
     std::array<double, 3> machine_pos{};
     std::array<double, 3> wco{};
     std::string state = "Idle";
@@ -69,6 +72,8 @@ class GrblModel {
     bool check_ = false;
     bool wco_changed_ = true;
     bool halted_ = false;  // after an alarm: lines are dropped until reset
+    bool failed_ = false;  // an error or an alarm was replied
+    std::string after_failure_;
 };
 
 }  // namespace vexor::grbl::testing

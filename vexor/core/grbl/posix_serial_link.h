@@ -1,0 +1,36 @@
+#pragma once
+// The USB serial port of a GRBL controller on a POSIX system: raw 8N1 at
+// 115200 baud, every call non-blocking. Once the device disappears (a write
+// or read answers EIO or ENXIO, as when the cable is pulled) the link is
+// closed for good.
+
+#include <string>
+
+#include "serial_link.h"
+
+namespace vexor::grbl {
+
+inline constexpr int kGrblBaudRate = 115200;
+
+class PosixSerialLink : public SerialLink {
+  public:
+    PosixSerialLink() = default;
+    ~PosixSerialLink() override;
+    PosixSerialLink(const PosixSerialLink&) = delete;
+    PosixSerialLink& operator=(const PosixSerialLink&) = delete;
+
+    // Opens `device` (e.g. /dev/ttyUSB0). False with a French message naming
+    // the device and the system's reason; for a permission refused on Linux
+    // the message names the dialout group.
+    [[nodiscard]] bool open(const std::string& device, std::string& error);
+    void close();
+
+    bool write(std::string_view bytes) override;
+    std::string read_available() override;
+    bool is_open() const override { return fd_ >= 0; }
+
+  private:
+    int fd_ = -1;
+};
+
+}  // namespace vexor::grbl
