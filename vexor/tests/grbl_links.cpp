@@ -74,12 +74,13 @@ std::string FdLink::read_available() {
 }
 
 std::pair<std::unique_ptr<FdLink>, std::unique_ptr<FdLink>> pty_pair(std::string* slave_path) {
-    const int master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+    // Close-on-exec: a program started on the slave must not hold the master open.
+    const int master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
         return {};
     }
     const char* name = ptsname(master);
-    const int slave = name ? ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK) : -1;
+    const int slave = name ? ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC) : -1;
     if (slave < 0) {
         ::close(master);
         return {};

@@ -105,7 +105,13 @@ std::string PosixSerialLink::read_available() {
         } else if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
             break;
         } else if (n == 0) {
-            break;  // nothing (VMIN 0)
+            // Nothing to read (VMIN 0), or the other end hung up: an adapter
+            // unplugged, a pseudo-terminal whose master closed.
+            pollfd p{fd_, POLLIN, 0};
+            if (::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+                close();
+            }
+            break;
         } else {
             close();  // EIO or ENXIO: the device is gone (a pty whose master closed: EIO)
         }
