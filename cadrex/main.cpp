@@ -10,9 +10,9 @@
 
 #include "caract_dim.h"
 #include "command_line.h"
-#include "french_qt.h"
 #include "dimension_fields.h"
 #include "file_errors.h"
+#include "french_qt.h"
 #include "half_former.h"
 #include "number_reading.h"
 #include "screenshot.h"

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "command_line.h"
-#include "french_qt.h"
 #include "file_errors.h"
+#include "french_qt.h"
 #include "number_reading.h"
 #include "screenshot.h"
 #include "star_hollow.h"

@@ -28,51 +28,6 @@ std::pair<std::unique_ptr<MemoryLink>, std::unique_ptr<MemoryLink>> memory_pair(
     return {std::make_unique<MemoryLink>(a, b), std::make_unique<MemoryLink>(b, a)};
 }
 
-FdLink::~FdLink() {
-    close();
-}
-
-void FdLink::close() {
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
-    }
-}
-
-bool FdLink::write(std::string_view bytes) {
-    while (fd_ >= 0 && !bytes.empty()) {
-        const ssize_t n = ::write(fd_, bytes.data(), bytes.size());
-        if (n > 0) {
-            bytes.remove_prefix(static_cast<std::size_t>(n));
-        } else if (n < 0 && errno == EINTR) {
-            continue;
-        } else if (n < 0 && errno == EAGAIN) {
-            usleep(100);
-        } else {
-            close();
-        }
-    }
-    return fd_ >= 0;
-}
-
-std::string FdLink::read_available() {
-    std::string out;
-    char buf[512];
-    while (fd_ >= 0) {
-        const ssize_t n = ::read(fd_, buf, sizeof buf);
-        if (n > 0) {
-            out.append(buf, static_cast<std::size_t>(n));
-        } else if (n < 0 && errno == EINTR) {
-            continue;
-        } else if (n < 0 && errno == EAGAIN) {
-            break;
-        } else {
-            close();  // EIO: the other side is gone
-        }
-    }
-    return out;
-}
-
 std::pair<std::unique_ptr<FdLink>, std::unique_ptr<FdLink>> pty_pair(std::string* slave_path) {
     // Close-on-exec: a program started on the slave must not hold the master open.
     const int master = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);

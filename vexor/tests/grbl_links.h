@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "posix_serial_link.h"
 #include "serial_link.h"
 
 namespace vexor::grbl::testing {
@@ -29,20 +30,8 @@ class MemoryLink : public SerialLink {
 // host side first, device side second
 std::pair<std::unique_ptr<MemoryLink>, std::unique_ptr<MemoryLink>> memory_pair();
 
-// A file descriptor in non-blocking mode; a read or write failing for good
-// (EIO after the other side closed) marks it lost.
-class FdLink : public SerialLink {
-  public:
-    explicit FdLink(int fd) : fd_(fd) {}
-    ~FdLink() override;
-    bool write(std::string_view bytes) override;
-    std::string read_available() override;
-    bool is_open() const override { return fd_ >= 0; }
-    void close();
-
-  private:
-    int fd_;
-};
+// A side of a pseudo-terminal, read and written as a serial port is.
+using FdLink = PosixSerialLink;
 
 // Opens a pseudo-terminal in raw mode: master for the host, slave for the
 // device. Null links when the system refuses. `slave_path` receives the

@@ -15,6 +15,8 @@ inline constexpr int kGrblBaudRate = 115200;
 class PosixSerialLink : public SerialLink {
   public:
     PosixSerialLink() = default;
+    // Takes an open non-blocking descriptor (a pseudo-terminal's side).
+    explicit PosixSerialLink(int fd) : fd_(fd) {}
     ~PosixSerialLink() override;
     PosixSerialLink(const PosixSerialLink&) = delete;
     PosixSerialLink& operator=(const PosixSerialLink&) = delete;
