@@ -180,6 +180,7 @@ TEST(GrblCommand, StreamsTheDrawingAndStopsOnWhatTheControllerSays) {
         model->alarm_at_line[row.alarm_at] = 1;
         model->error_at_line.erase(0);
         model->alarm_at_line.erase(0);
+        model->failure_after_quiet_steps = 1000;  // some 0.3 s or more
         GrblModel* m = nullptr;
         std::vector<std::string> args = {"--run", kDrawing};
         if (row.check) {

@@ -55,7 +55,8 @@ void GrblModel::status() {
     send(s + "|Zz:9>\r\n");  // an unknown field, to be ignored
 }
 
-void GrblModel::step() {
+bool GrblModel::read_input() {
+    bool line_byte = false;
     for (const char c : link_.read_available()) {
         const auto b = static_cast<unsigned char>(c);
         if (c == '?' || c == '!' || c == '~' || c == 0x18 || b >= 0x80) {
@@ -69,6 +70,7 @@ void GrblModel::step() {
             }
             continue;
         }
+        line_byte = true;
         rx_.push_back(c);
         if (failed_) {
             after_failure_.push_back(c);
@@ -78,7 +80,19 @@ void GrblModel::step() {
         }
         peak_ = std::max(peak_, rx_.size());
     }
-    for (std::size_t n = 0; n < lines_per_step; ++n) {
+    return line_byte;
+}
+
+void GrblModel::step() {
+    const bool line_byte = read_input();
+    if (!pending_failure_.empty()) {
+        quiet_steps_ = line_byte ? 0 : quiet_steps_ + 1;
+        if (quiet_steps_ < failure_after_quiet_steps) {
+            return;
+        }
+        reply_failure();
+    }
+    for (std::size_t n = 0; n < lines_per_step && pending_failure_.empty(); ++n) {
         const std::size_t lf = rx_.find('\n');
         if (lf == std::string::npos || state.rfind("Hold", 0) == 0) {
             return;
@@ -87,6 +101,25 @@ void GrblModel::step() {
         rx_.erase(0, lf + 1);
         received_.push_back(line);
         run_line(line);
+    }
+}
+
+void GrblModel::fail(const std::string& reply, bool alarm) {
+    pending_failure_ = reply;
+    pending_alarm_ = alarm;
+    quiet_steps_ = 0;
+    if (failure_after_quiet_steps == 0) {
+        reply_failure();
+    }
+}
+
+void GrblModel::reply_failure() {
+    send(pending_failure_);
+    pending_failure_.clear();
+    failed_ = true;
+    if (pending_alarm_) {
+        state = "Alarm";
+        halted_ = true;
     }
 }
 
@@ -133,15 +166,11 @@ void GrblModel::run_line(const std::string& line) {
     }
     ++program_lines_;
     if (auto e = error_at_line.find(program_lines_); e != error_at_line.end()) {
-        send("error:" + std::to_string(e->second) + "\r\n");
-        failed_ = true;
+        fail("error:" + std::to_string(e->second) + "\r\n", false);
         return;
     }
     if (auto a = alarm_at_line.find(program_lines_); a != alarm_at_line.end()) {
-        send("ALARM:" + std::to_string(a->second) + "\r\n");
-        state = "Alarm";
-        halted_ = true;
-        failed_ = true;
+        fail("ALARM:" + std::to_string(a->second) + "\r\n", true);
         return;
     }
     double g = -1;

@@ -36,6 +36,10 @@ class GrblModel {
     int ov_every = 4;
     std::map<int, int> error_at_line;  // nth program line -> error code
     std::map<int, int> alarm_at_line;
+    // An injected error or alarm is replied only after this many steps in a
+    // row brought no line byte: the host has filled its buffer and waits, so
+    // whatever line comes after the reply was sent after the host read it.
+    std::size_t failure_after_quiet_steps = 0;
 
     // Reads what the host sent, acts on real-time bytes at once, then runs up
     // to lines_per_step lines from the buffer.
@@ -57,6 +61,9 @@ class GrblModel {
 
   private:
     void run_line(const std::string& line);
+    void fail(const std::string& reply, bool alarm);
+    void reply_failure();
+    bool read_input();  // true when a line byte came
     void send(const std::string& s) { link_.write(s); }
     void status();
 
@@ -74,6 +81,9 @@ class GrblModel {
     bool halted_ = false;  // after an alarm: lines are dropped until reset
     bool failed_ = false;  // an error or an alarm was replied
     std::string after_failure_;
+    std::string pending_failure_;  // the reply held back until the host waits
+    bool pending_alarm_ = false;
+    std::size_t quiet_steps_ = 0;
 };
 
 }  // namespace vexor::grbl::testing
