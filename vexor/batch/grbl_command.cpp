@@ -3,18 +3,14 @@
 #include <charconv>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <thread>
 
 #include "command_line.h"
-#include "grbl_job.h"
 #include "grbl_session.h"
-#include "grbl_streamer.h"
-#include "machine_settings.h"
 #include "posix_serial_link.h"
 #include "qt_settings_store.h"
-#include "vexor_doc.h"
+#include "vexor_machine.h"
 
 namespace vexor {
 
@@ -37,19 +33,42 @@ void say(const std::string& text) {
     std::fflush(stdout);
 }
 
+// The user's settings, read but never written back.
+class ReadOnlyStore : public platform::SettingsStore {
+  public:
+    explicit ReadOnlyStore(std::unique_ptr<platform::SettingsStore> store)
+        : store_(std::move(store)) {}
+    int read_int(const std::string& section, const std::string& key,
+                 int default_value) const override {
+        return store_->read_int(section, key, default_value);
+    }
+    bool write_int(const std::string&, const std::string&, int) override { return false; }
+    bool unreadable(const std::string& section, const std::string& key,
+                    std::string& text) const override {
+        return store_->unreadable(section, key, text);
+    }
+    std::string read_text(const std::string& section, const std::string& key) const override {
+        return store_->read_text(section, key);
+    }
+
+  private:
+    std::unique_ptr<platform::SettingsStore> store_;
+};
+
 // The serial link, remembering when the controller last sent anything.
 class WatchedLink : public grbl::SerialLink {
   public:
-    explicit WatchedLink(grbl::SerialLink& link) : link_(link), last_(now()) {}
-    bool write(std::string_view bytes) override { return link_.write(bytes); }
+    explicit WatchedLink(std::unique_ptr<grbl::SerialLink> link)
+        : link_(std::move(link)), last_(now()) {}
+    bool write(std::string_view bytes) override { return link_->write(bytes); }
     std::string read_available() override {
-        std::string bytes = link_.read_available();
+        std::string bytes = link_->read_available();
         if (!bytes.empty()) {
             last_ = now();
         }
         return bytes;
     }
-    bool is_open() const override { return link_.is_open(); }
+    bool is_open() const override { return link_->is_open(); }
     std::int64_t silent_ms() const { return now() - last_; }
     static std::int64_t now() {
         return std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -58,30 +77,31 @@ class WatchedLink : public grbl::SerialLink {
     }
 
   private:
-    grbl::SerialLink& link_;
+    std::unique_ptr<grbl::SerialLink> link_;
     std::int64_t last_;
 };
 
+// The machine's loop: polls until a condition holds, keeping the machine's
+// alerts on the way.
 class Run {
   public:
-    Run(grbl::SerialLink& link, const GrblOptions& options)
-        : options_(options), link_(link), session_(link_, &WatchedLink::now) {}
+    Run(MachineBackend& machine, const WatchedLink& link, const GrblOptions& options)
+        : machine_(machine), link_(link), options_(options) {}
 
-    // Polls until `done` holds; false with `error` set when the session
-    // failed, the link is lost, or the controller stayed silent too long.
+    // Polls until `done` holds; false with `error` set when the machine
+    // raised an alert (unless alerts are awaited) or the controller stayed
+    // silent too long.
     template <typename Done>
     bool until(Done done, std::string& error) {
         for (;;) {
-            session_.poll();
-            if (done()) {
+            for (const std::string& alert : machine_.poll()) {
+                alerts_.push_back(alert);
+            }
+            if (done(machine_.snapshot())) {
                 return true;
             }
-            if (session_.phase() == grbl::Phase::Failed || session_.phase() == grbl::Phase::Lost) {
-                error = session_.message();
-                return false;
-            }
-            if (!link_.is_open()) {
-                error = "Le contrôleur ne répond plus (liaison perdue).";
+            if (!alerts_.empty() && !awaitAlerts_) {
+                error = alerts_.front();
                 return false;
             }
             if (link_.silent_ms() > options_.silence_ms) {
@@ -93,135 +113,118 @@ class Run {
         }
     }
 
-    grbl::Session& session() { return session_; }
+    // A job's end comes with an alert (a refused line, the check's
+    // account): the loop then waits for the job's phase instead.
+    void await_alerts() { awaitAlerts_ = true; }
+    const std::vector<std::string>& alerts() const { return alerts_; }
 
   private:
+    MachineBackend& machine_;
+    const WatchedLink& link_;
     const GrblOptions& options_;
-    WatchedLink link_;
-    grbl::Session session_;
+    std::vector<std::string> alerts_;
+    bool awaitAlerts_ = false;
 };
 
-std::string settings_text(const grbl::Session& s) {
-    const grbl::ControllerSettings& c = s.settings();
-    return "Contrôleur : " + s.version() + "\n" + "Pas par mm : " + triple(c.steps_per_mm, 3) +
-           "\n" + "Vitesses maximales (mm/min) : " + triple(c.max_rate, 0) + "\n" +
-           "Courses (mm) : " + triple(c.max_travel, 1) + "\n";
+// The job (or its check) followed to its end, progress printed every tenth
+// of the lines. False when the controller fell silent.
+bool follow_job(Run& run, std::string& error) {
+    std::size_t reported = 0;  // tenths announced
+    run.await_alerts();
+    return run.until(
+        [&](const MachineSnapshot& s) {
+            if (s.linesTotal > 0) {
+                const std::size_t tenths = s.linesDone * 10 / s.linesTotal;
+                if (tenths > reported && tenths < 10) {
+                    reported = tenths;
+                    say("Avancement : " + std::to_string(tenths * 10) + " % (" +
+                        std::to_string(s.linesDone) + " / " + std::to_string(s.linesTotal) +
+                        " lignes)\n");
+                }
+            }
+            return s.job == JobPhase::finished || s.job == JobPhase::stopped;
+        },
+        error);
 }
 
 }  // namespace
 
 int run_grbl_command(const GrblOptions& options) {
     std::string error;
-    auto table = std::make_unique<common::PolylineArray>();
-    int count = 0;
-    if (!read_drawing(options.drawing, *table, count, error)) {
+    // The drawing first: a refused drawing opens no port.
+    {
+        auto table = std::make_unique<common::PolylineArray>();
+        int count = 0;
+        if (!read_drawing(options.drawing, *table, count, error)) {
+            return platform::refuse(error);
+        }
+    }
+    auto port = std::make_unique<grbl::PosixSerialLink>();
+    if (!port->open(options.device, error)) {
         return platform::refuse(error);
     }
-    const auto store = platform::make_user_settings("Vexor");
-    std::vector<std::string> notices;
-    const MachineSettings settings = load_machine_settings(*store, &notices);
-    for (const std::string& notice : notices) {
+    auto watched = std::make_unique<WatchedLink>(std::move(port));
+    const WatchedLink& link = *watched;
+    VexorMachine::Grbl grbl;
+    grbl.link = std::move(watched);
+    grbl.device = options.device;
+    grbl.nowMs = &WatchedLink::now;
+    VexorMachine machine(std::make_unique<ReadOnlyStore>(platform::make_user_settings("Vexor")),
+                         std::make_unique<platform::SteadyCounter>(), std::move(grbl));
+    for (const std::string& notice : machine.doc().settings_notices()) {
         std::fprintf(stderr, "%s\n", notice.c_str());
     }
-    std::string program;
-    common::GcodeReport report;
-    const std::string name = std::filesystem::path(options.drawing).filename().string();
-    std::vector<grbl::ProgramLine> lines;
-    if (!grbl_program(*table, count, settings, name, program, report, error) ||
-        !grbl::prepare_program(program, lines, error)) {
+    if (!machine.doc().open_drawing(options.drawing, error)) {
         return platform::refuse(error);
     }
-
-    grbl::PosixSerialLink port;
-    if (!port.open(options.device, error)) {
+    MachineBackend& backend = machine.backend();
+    Run run(backend, link, options);
+    backend.connect();
+    // Ready, and the state known from the first status report.
+    if (!run.until([](const MachineSnapshot& s) { return s.ready && !s.state.empty(); }, error)) {
         return platform::refuse(error);
     }
-    Run run(port, options);
-    grbl::Session& session = run.session();
-    session.connect();
-    if (!run.until([&] { return session.phase() == grbl::Phase::Ready; }, error)) {
-        return platform::refuse(error);
+    for (const ControllerSetting& s : backend.controller_settings()) {
+        say(s.name + " : " + s.value + "\n");
     }
-    say(settings_text(session));
-
-    // The state is known from the first status report.
-    const auto idle = [&] { return session.state() == "Idle" || session.state() == "Check"; };
-    if (!run.until([&] { return !session.state().empty(); }, error)) {
+    const bool started = options.check ? backend.check_job(error) : backend.prepare_job(error);
+    if (!started) {
         return platform::refuse(error);
-    }
-    if (!idle()) {
-        return platform::refuse("Le contrôleur est dans l'état « " + session.state() +
-                                " » : exécution refusée.");
     }
     if (options.check) {
-        if (!run.until([&] { return session.check_mode() || session.toggle_check_mode(); },
-                       error) ||
-            !run.until([&] { return session.check_mode() && session.state() == "Check"; }, error)) {
-            return platform::refuse(error);
-        }
         say("Mode contrôle : le programme est lu sans mouvement.\n");
+    } else {
+        backend.release_job();
     }
-
-    say("Programme : " + std::to_string(lines.size()) + " lignes envoyées.\n");
-    const std::size_t total = lines.size();
-    if (!run.until([&] { return session.start_job(lines); }, error)) {
+    if (!follow_job(run, error)) {
         return platform::refuse(error);
     }
-    std::size_t reported = 0;  // tenths announced
-    const grbl::Streamer& streamer = session.streamer();
-    const bool ran = run.until(
-        [&] {
-            const std::size_t tenths = streamer.lines_acknowledged() * 10 / total;
-            if (tenths > reported && tenths < 10) {
-                reported = tenths;
-                say("Avancement : " + std::to_string(tenths * 10) + " % (" +
-                    std::to_string(streamer.lines_acknowledged()) + " / " + std::to_string(total) +
-                    " lignes)\n");
-            }
-            return streamer.state() != grbl::StreamState::Running;
-        },
-        error);
-    if (!ran) {
-        return platform::refuse(error);
-    }
-    if (streamer.state() != grbl::StreamState::Done) {
-        // Failed (error or alarm): the streamer has sent nothing since.
-        std::string why = streamer.message().empty() ? session.message() : streamer.message();
-        if (options.check && session.check_mode() && session.state() != "Alarm") {
-            // Leaving check mode resets the controller, which then greets again.
-            std::string ignored;
-            if (session.toggle_check_mode()) {
-                (void)run.until(
-                    [&] { return !session.check_mode() && session.phase() == grbl::Phase::Ready; },
-                    ignored);
-            }
+    const MachineSnapshot end = backend.snapshot();
+    if (end.job != JobPhase::finished) {
+        // Every alert of the job: the refused line, then the check's account.
+        for (std::size_t i = 1; i < run.alerts().size(); ++i) {
+            std::fprintf(stderr, "%s\n", run.alerts()[i].c_str());
         }
-        return platform::refuse(why);
+        return platform::refuse(run.alerts().empty() ? end.jobEnd : run.alerts().front());
     }
-    say("Avancement : 100 % (" + std::to_string(total) + " / " + std::to_string(total) +
-        " lignes)\n");
+    say("Avancement : 100 % (" + std::to_string(end.linesTotal) + " / " +
+        std::to_string(end.linesTotal) + " lignes)\n");
     if (options.check) {
-        if (!run.until([&] { return !session.check_mode() || session.toggle_check_mode(); },
-                       error) ||
-            !run.until(
-                [&] { return !session.check_mode() && session.phase() == grbl::Phase::Ready; },
-                error)) {
-            return platform::refuse(error);
-        }
         say("Contrôle terminé : aucune ligne refusée.\n");
     }
-    // The end state and position once the controller has finished moving.
+    // The end state and position once the controller reports them at rest.
     const std::int64_t asked = WatchedLink::now();
     if (!run.until(
-            [&] {
+            [&](const MachineSnapshot& s) {
                 return WatchedLink::now() - asked > grbl::Session::kStatusPeriodMs * 2 &&
-                       session.state() == "Idle" && session.work_position_known();
+                       s.state == "Idle" && s.positionKnown;
             },
             error)) {
         return platform::refuse(error);
     }
-    say("État final : " + session.state() + "\n");
-    say("Position de travail : " + triple(session.work_position(), 3) + " mm\n");
+    const MachineSnapshot rest = backend.snapshot();
+    say("État final : " + rest.state + "\n");
+    say("Position de travail : " + triple(rest.position, 3) + " mm\n");
     return 0;
 }
 

@@ -1,5 +1,7 @@
 #include "vexor_doc.h"
 
+#include <filesystem>
+
 #include <memory>
 
 #include "dxf_file.h"
@@ -79,6 +81,7 @@ void CVexorDoc::new_drawing() {
         p.reset();
     }
     polylineCount = 0;
+    drawingName.clear();
     viewResetPending = 1;
 }
 
@@ -111,6 +114,7 @@ bool CVexorDoc::open_drawing(const std::string& path, std::string& error) {
     }
     polylines = std::move(*table);
     polylineCount = count;
+    drawingName = std::filesystem::path(path).filename().string();
     return true;
 }
 

@@ -9,6 +9,7 @@
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHoverEvent>
 #include <QLabel>
@@ -88,22 +89,23 @@ CMainFrame::CMainFrame(VexorMachine& machine, platform::SettingsStore* recent, Q
 
     view_ = new CVexorView(
         doc_,
-        {[this] { return machine_.runner().snapshot().running; },
-         [this] { machine_.runner().command([](CStepDriver& d) { d.request_stop(); }); }},
+        {[this] { return machine_.backend().snapshot().running; },
+         [this] { machine_.backend().stop(); }},
         this);
     setCentralWidget(view_);
     build_param_dock();
     build_menus();
     build_toolbar();
     build_status_bar();
-    failedSeen_ = machine_.failed_writes();
     update_title();
     // Wholly on the screen, its panels left out, with room for a title bar.
     const QRect screen_area = screen()->availableGeometry();
     resize(std::min(900, screen_area.width()), std::min(650, screen_area.height() - kTitleBar));
 
-    timer_.setInterval(500);
+    timer_.setInterval(200);
     connect(&timer_, &QTimer::timeout, this, [this] { refresh(); });
+    pollTimer_.setInterval(10);
+    connect(&pollTimer_, &QTimer::timeout, this, [this] { poll_machine(); });
 }
 
 void CMainFrame::build_param_dock() {
@@ -112,11 +114,11 @@ void CMainFrame::build_param_dock() {
         message_(this, title, text, platform::MessageKind::Warning);
     };
     handlers.speeds = [this](const CParamBar::Speeds& s) {
-        machine_.runner().command(
-            [&](CStepDriver&) { doc_.set_speeds(s.travelXY, s.travelZ, s.cutXY, s.cutZ); });
+        machine_.backend().edit(
+            [&](CVexorDoc& doc) { doc.set_speeds(s.travelXY, s.travelZ, s.cutXY, s.cutZ); });
     };
     handlers.descent = [this](float ZBas) {
-        machine_.runner().command([&](CStepDriver&) { doc_.set_descent(ZBas); });
+        machine_.backend().edit([&](CVexorDoc& doc) { doc.set_descent(ZBas); });
     };
     bar_ = new CParamBar(std::move(handlers));
     auto* dock = new QDockWidget("Paramètres", this);
@@ -209,6 +211,7 @@ void CMainFrame::build_menus() {
     settings->addAction(add_action(Action::PortSettings, "portSettings", "Port Paralléle",
                                    "Paramétrage des broches du port Parallèle", "",
                                    [this] { port_dialog(); }));
+    build_machine_menu();
 
     QMenu* help = menuBar()->addMenu("&?");
     QAction* aboutAction = add_action(Action::About, "about", "&A propos de Vexor...",
@@ -218,6 +221,25 @@ void CMainFrame::build_menus() {
     help->addAction(aboutAction);
 }
 
+void CMainFrame::build_machine_menu() {
+    QMenu* machine = menuBar()->addMenu("&Machine");
+    machine->setObjectName("machineMenu");
+    machine->addAction(add_action(
+        Action::CheckProgram, "checkProgram", "&Vérifier le programme",
+        "Fait lire la découpe au contrôleur sans mouvement et signale la première ligne refusée",
+        "", [this] {
+            run([this](std::string& error) { return machine_.backend().check_job(error); });
+        }));
+    machine->addAction(add_action(Action::Unlock, "unlockMachine", "&Déverrouiller ($X)",
+                                  "Lève l'alarme du contrôleur", "", [this] { unlock(); }));
+    // Only a machine that offers them shows them.
+    const MachineBackend& backend = machine_.backend();
+    action(Action::CheckProgram)->setVisible(backend.offers(MachineFeature::checkProgram));
+    action(Action::Unlock)->setVisible(backend.offers(MachineFeature::unlock));
+    machine->menuAction()->setVisible(backend.offers(MachineFeature::checkProgram) ||
+                                      backend.offers(MachineFeature::unlock));
+}
+
 void CMainFrame::build_toolbar() {
     auto* bar = addToolBar("Barre d'outils");
     bar->setObjectName("toolBar");
@@ -225,7 +247,9 @@ void CMainFrame::build_toolbar() {
     const auto command = [this](Jog j, float (CParamBar::*distance)() const) {
         return [this, j, distance] {
             const float d = (bar_->*distance)();
-            start_move([this, j, d](std::string& error) { return doc_.jog(j, d, error); });
+            start_move([this, j, d](std::string& error) {
+                return machine_.backend().jog(j, d, error);
+            });
         };
     };
     bar->addAction(action(Action::FileOpen));
@@ -256,25 +280,28 @@ void CMainFrame::build_toolbar() {
 void CMainFrame::add_machine_commands(QToolBar* bar) {
     bar->addAction(add_action(
         Action::GoOrigin, "goOrigin", "Origine", "Positionne la Fraise à l'origine", "origin",
-        [this] { start_move([this](std::string& error) { return doc_.go_to_origin(error); }); }));
+        [this] {
+            start_move([this](std::string& error) { return machine_.backend().go_to_origin(error); });
+        }));
     bar->addAction(add_action(
         Action::ZeroPosition, "zeroPosition", "Zéro", "Remide à 0 de X Y et Z", "zero", [this] {
-            machine_.runner().command([](CStepDriver& d) { d.zero_position(); });
-            refresh();
+            run([this](std::string& error) { return machine_.backend().zero(error); });
         }));
     bar->addSeparator();
     bar->addAction(add_action(Action::StartJob, "startJob", "Démarrer", "Démarre la découpe",
                               "start", [this] { start_job(); }));
     bar->addAction(add_action(
-        Action::StopJob, "stopJob", "Arrêter", "Arrête la découpe", "stop",
-        [this] { machine_.runner().command([](CStepDriver& d) { d.request_stop(); }); }));
+        Action::StopJob, "stopJob", "Arrêter", "Arrête la découpe", "stop", [this] {
+            machine_.backend().stop();
+            refresh();
+        }));
     bar->addAction(add_action(Action::PauseJob, "pauseJob", "Pause", "Pause", "pause", [this] {
-        machine_.runner().command([](CStepDriver& d) { d.toggle_pause(); });
+        machine_.backend().toggle_pause();
         refresh();
     }));
     const auto motors = [this](bool on) {
         return [this, on] {
-            machine_.runner().command([on](CStepDriver& d) { d.set_motors_on(on); });
+            machine_.backend().set_motors(on);
             refresh();
         };
     };
@@ -302,6 +329,7 @@ void CMainFrame::build_status_bar() {
     paneY_ = pane("paneY", "Y=    mm", 100);
     paneZ_ = pane("paneZ", "Z=     mm", 100);
     paneJob_ = pane("paneJob", "", 0);
+    paneState_ = pane("paneState", "", 0);
     panePort_ = pane("panePort", QString::fromStdString(machine_.port_label()), 0);
     statusBar()->showMessage(machine_.simulated() ? "Simulation" : "Prêt");
 }
@@ -319,17 +347,19 @@ void CMainFrame::showEvent(QShowEvent* event) {
         bar_->fill({s.travelSpeedXY, s.travelSpeedZ, s.cutSpeedXY, s.cutSpeedZ}, s.ZBas);
         view_->reset_view();
         timer_.start();
+        pollTimer_.start();
         refresh();
     }
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    if (machine_.runner().snapshot().running) {
+    if (machine_.backend().snapshot().running) {
         if (!confirm_quit()) {
             event->ignore();
             return;
         }
         timer_.stop();
+        pollTimer_.stop();
         // A stop is honoured at the next decision: the tick in progress
         // completes within its period.
         machine_.shut_down(std::chrono::seconds(5));
@@ -351,63 +381,69 @@ bool CMainFrame::confirm_quit() {
     return yes;
 }
 
+void CMainFrame::poll_machine() {
+    for (const std::string& alert : machine_.backend().poll()) {
+        alerts_.push_back(QString::fromStdString(alert));
+    }
+    // A box spins the event loop, and the timers with it: the alerts that
+    // arise meanwhile wait their turn.
+    if (alerting_) {
+        return;
+    }
+    alerting_ = true;
+    while (!alerts_.empty()) {
+        const QString text = alerts_.front();
+        alerts_.pop_front();
+        message_(this, "Erreur", text, platform::MessageKind::Warning);
+    }
+    alerting_ = false;
+}
+
 void CMainFrame::refresh() {
-    const DriverSnapshot snap = machine_.runner().snapshot();
-    paneX_->setText("X " + signed_position(snap.posX) + "mm");
-    paneY_->setText("Y " + signed_position(snap.posY) + "mm");
-    paneZ_->setText("Z " + signed_position(snap.posZ) + "mm");
-    view_->set_tool(snap.posX, snap.posY);
+    poll_machine();
+    const MachineBackend& machine = machine_.backend();
+    const MachineSnapshot snap = machine.snapshot();
+    const auto position = [&](const char* axis, int i) {
+        return QString(axis) + " " +
+               (snap.positionKnown ? signed_position(static_cast<float>(snap.position[i]))
+                                   : QString("   ?    ")) +
+               "mm";
+    };
+    paneX_->setText(position("X", 0));
+    paneY_->setText(position("Y", 1));
+    paneZ_->setText(position("Z", 2));
+    view_->set_tool(static_cast<float>(snap.position[0]), static_cast<float>(snap.position[1]));
     action(Action::StopJob)->setEnabled(snap.running);
     action(Action::PauseJob)->setEnabled(snap.running);
     action(Action::MotorsOff)->setChecked(!snap.motorsOn);
     action(Action::MotorsOn)->setChecked(snap.motorsOn);
-    panePort_->setText(QString::fromStdString(machine_.port_label()));
-    // How the driver runs (the stepping thread says which priority it got).
-    QString tip = QString::fromStdString(machine_.port().notice);
-    tip += (tip.isEmpty() ? "" : "\n") + QString("Pilote : ") +
-           QString::fromStdString(machine_.runner().status());
-    panePort_->setToolTip(tip);
+    action(Action::Unlock)->setEnabled(snap.alarm);
+    action(Action::CheckProgram)->setEnabled(machine.offers(MachineFeature::checkProgram) &&
+                                             snap.ready && !snap.running);
+    paneState_->setVisible(!snap.state.empty() || !snap.ready);
+    paneState_->setText(snap.ready || !snap.state.empty()
+                            ? "État : " + QString::fromStdString(snap.state)
+                            : QString("État : hors ligne"));
+    panePort_->setText(QString::fromStdString(machine.label()));
+    panePort_->setToolTip(QString::fromStdString(machine.detail()));
     if (!snap.running && busy_) {
         busy_ = false;
         bar_->set_fields_enabled(true);
     }
-    // A port that refuses bytes: a moving machine stops instead of stepping
-    // into the void, and a move that ended between two refreshes is reported
-    // all the same, since its steps never reached the motors.
-    const std::uint64_t failed = machine_.failed_writes();
-    if (failed > failedSeen_ && jobActive_) {
-        jobPortFailed_ = true;
-    }
-    if (jobActive_) {
-        const std::int64_t done = snap.tally.tickTimeUs - jobTickBase_;
-        if (snap.running) {
-            const std::int64_t elapsed = jobClock_.isValid() ? jobClock_.elapsed() * 1000 : 0;
-            paneJob_->setText("Découpe : " + duration(elapsed) + " écoulé, reste " +
-                              duration(jobTimeUs_ - done));
-        } else {
-            end_job(job_end_text(snap.end, snap.endLine));
-        }
-    }
-    if (failed > failedSeen_ && !alarming_) {
-        failedSeen_ = failed;
-        alarming_ = true;
-        if (snap.running) {
-            machine_.runner().command(
-                [](CStepDriver& d) { d.request_stop(EndReason::portRefused); });
-        }
-        error("Le port parallèle (" + machine_.port_label() +
-              ") refuse les octets : la machine est arrêtée. Vérifiez le câble, "
-              "l'alimentation des moteurs et les droits sur le périphérique.");
-        alarming_ = false;
-    }
+    show_job(snap);
 }
 
-QString CMainFrame::job_end_text(EndReason end, std::uint64_t line) const {
-    if (jobPortFailed_) {
-        end = EndReason::portRefused;  // its steps never reached the motors
+void CMainFrame::show_job(const MachineSnapshot& snap) {
+    if (!jobActive_) {
+        return;
     }
-    return end == EndReason::endOfFile ? QString()
-                                       : QString::fromStdString(end_reason_text(end, line));
+    if (snap.job == JobPhase::held || snap.job == JobPhase::running) {
+        const std::int64_t elapsed = jobClock_.isValid() ? jobClock_.elapsed() * 1000 : 0;
+        paneJob_->setText("Découpe : " + duration(elapsed) + " écoulé, reste " +
+                          duration(snap.jobRemainingUs));
+    } else {
+        end_job(snap.job == JobPhase::finished ? QString() : QString::fromStdString(snap.jobEnd));
+    }
 }
 
 void CMainFrame::end_job(const QString& why) {
@@ -417,73 +453,51 @@ void CMainFrame::end_job(const QString& why) {
                                     : "Découpe arrêtée après " + duration(elapsed) + " : " + why);
 }
 
-void CMainFrame::job_replaced(bool was_running, EndReason end, std::uint64_t line) {
-    if (jobActive_) {
-        end_job(was_running ? QString("remplacée par un déplacement") : job_end_text(end, line));
-    }
-}
-
 void CMainFrame::enter_busy() {
     bar_->set_fields_enabled(false);
     busy_ = true;
     view_->setFocus();
 }
 
-void CMainFrame::start_move(const std::function<bool(std::string& error)>& write) {
+void CMainFrame::start_move(const std::function<bool(std::string& error)>& start) {
     enter_busy();
-    bool ok = false;
-    bool was_running = false;
-    EndReason end = EndReason::none;
-    std::uint64_t line = 0;
     std::string text;
-    machine_.runner().command([&](CStepDriver& d) {
-        was_running = d.running();
-        end = d.end_reason();
-        line = d.end_line();
-        ok = write(text);
-    });
-    if (!ok) {
+    if (!start(text)) {
         error(text);
         return;
     }
-    job_replaced(was_running, end, line);
+    show_job(machine_.backend().snapshot());
+}
+
+void CMainFrame::run(const std::function<bool(std::string& error)>& command) {
+    std::string text;
+    if (!command(text)) {
+        error(text);
+    }
+    refresh();
 }
 
 void CMainFrame::start_job() {
     enter_busy();
-    bool ok = false;
     std::string text;
     // The job is written and held until the user has read the box: the
     // machine starts when it is closed, as the user expects.
-    machine_.runner().command([&](CStepDriver& d) {
-        ok = doc_.start_job(text);
-        if (ok && !d.paused()) {
-            d.toggle_pause();
-        }
-    });
-    if (!ok) {
+    if (!machine_.backend().prepare_job(text)) {
         error(text);
         return;
     }
     jobActive_ = true;
-    jobPortFailed_ = false;
-    jobTimeUs_ = doc_.jobTimeUs;
-    jobTickBase_ = machine_.runner().snapshot().tally.tickTimeUs;
     view_->viewport()->update();
     message_(this, "Vexor", "Appuyer sur une touche pour stopper la machine",
              platform::MessageKind::Information);
-    machine_.runner().command([](CStepDriver& d) {
-        if (d.paused()) {
-            d.toggle_pause();
-        }
-    });
+    machine_.backend().release_job();
     jobClock_.start();
     view_->setFocus();
     refresh();
 }
 
 bool CMainFrame::refuse_while_running() {
-    if (!machine_.runner().snapshot().running) {
+    if (!machine_.backend().snapshot().running) {
         return false;
     }
     error("La machine est en mouvement : arrêtez-la avant de modifier ses paramètres.");
@@ -503,6 +517,10 @@ bool CMainFrame::accepted(QDialog& dialog) {
 }
 
 void CMainFrame::machine_dialog() {
+    if (machine_.backend().offers(MachineFeature::controllerSettings)) {
+        controller_dialog();
+        return;
+    }
     if (refuse_while_running()) {
         return;
     }
@@ -510,10 +528,56 @@ void CMainFrame::machine_dialog() {
     if (!accepted(dialog)) {
         return;
     }
-    machine_.runner().command([&](CStepDriver&) {
-        doc_.set_steps(dialog.StepX, dialog.StepY, dialog.StepZ);
-        doc_.set_travel(dialog.travelX, dialog.travelY, dialog.travelZ);
+    machine_.backend().edit([&](CVexorDoc& doc) {
+        doc.set_steps(dialog.StepX, dialog.StepY, dialog.StepZ);
+        doc.set_travel(dialog.travelX, dialog.travelY, dialog.travelZ);
     });
+}
+
+void CMainFrame::controller_dialog() {
+    const std::vector<ControllerSetting> settings = machine_.backend().controller_settings();
+    if (settings.empty()) {
+        error("Le contrôleur n'est pas connecté : ses réglages ne sont pas encore lus.");
+        return;
+    }
+    QDialog box(this);
+    box.setObjectName("controllerSettings");
+    box.setWindowTitle("Réglages du contrôleur");
+    auto* form = new QFormLayout;
+    for (const ControllerSetting& s : settings) {
+        auto* value = new QLabel(QString::fromStdString(s.value), &box);
+        value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        form->addRow(QString::fromStdString(s.name) + " :", value);
+    }
+    auto* note = new QLabel(
+        "Ces réglages sont ceux du contrôleur : Vexor les lit et ne les modifie pas.", &box);
+    note->setWordWrap(true);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &box);
+    connect(buttons, &QDialogButtonBox::rejected, &box, &QDialog::reject);
+    auto* layout = new QVBoxLayout(&box);
+    layout->addLayout(form);
+    layout->addWidget(note);
+    layout->addWidget(buttons);
+    platform::fit_title(&box);
+    (void)accepted(box);
+}
+
+void CMainFrame::unlock() {
+    QMessageBox box(QMessageBox::Warning, "Vexor",
+                    "Le déverrouillage ($X) lève l'alarme sans refaire l'origine machine : la "
+                    "position peut être fausse, et les fins de course ne protègent plus la "
+                    "machine si elle est sortie de sa course. Vérifiez la fraise et la pièce "
+                    "avant tout mouvement.\n\nDéverrouiller la machine ?",
+                    QMessageBox::Yes | QMessageBox::Cancel, this);
+    box.setObjectName("unlockWarning");
+    box.setDefaultButton(QMessageBox::Cancel);
+    box.setEscapeButton(QMessageBox::Cancel);
+    platform::fit_title(&box);
+    const bool yes = box.exec() == QMessageBox::Yes;
+    forget_stale_hover(this);
+    if (yes) {
+        run([this](std::string& error) { return machine_.backend().unlock(error); });
+    }
 }
 
 void CMainFrame::port_dialog() {
@@ -524,7 +588,7 @@ void CMainFrame::port_dialog() {
     if (!accepted(dialog)) {
         return;
     }
-    machine_.runner().command([&](CStepDriver&) { doc_.set_port(dialog.values); });
+    machine_.backend().edit([&](CVexorDoc& doc) { doc.set_port(dialog.values); });
     refresh();
 }
 

@@ -1,16 +1,18 @@
 #pragma once
 // CMainFrame: the controller's main window. Menus, the toolbar of machine
-// commands, the status bar with the tool position, the port and the job's
-// times, the parameter bar docked at the left and the view. Every command
-// reaches the motion driver through the machine's runner; a 500 ms timer
-// reads the driver's snapshot to show the position, end the busy state and
-// watch the port.
+// commands, the status bar with the tool position, the machine's state, the
+// port and the job's times, the parameter bar docked at the left and the
+// view. Every command reaches the machine through its backend, whichever it
+// is; a 10 ms timer lets the machine advance and shows its alerts, a 200 ms
+// timer shows its snapshot (position, state, the job) and ends the busy
+// state.
 
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <QTimer>
 #include <array>
 #include <cstddef>
+#include <deque>
 #include <functional>
 #include <vector>
 
@@ -51,6 +53,9 @@ enum class Action {
     PauseJob,
     MotorsOff,
     MotorsOn,
+    CheckProgram,
+    Unlock,
+    ConnectionSettings,
     Count,  // not a command: how many there are
 };
 
@@ -69,8 +74,10 @@ class CMainFrame : public QMainWindow {
     bool open_file(const QString& path);
     // The start command, as the toolbar runs it.
     void start_job();
-    // Reads the driver's snapshot and shows it (the 500 ms timer).
+    // Reads the machine's snapshot and shows it (the 200 ms timer).
     void refresh();
+    // Lets the machine advance and shows its alerts (the 10 ms timer).
+    void poll_machine();
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -88,21 +95,22 @@ class CMainFrame : public QMainWindow {
     // The machine commands of the toolbar after the jogs.
     void add_machine_commands(QToolBar* bar);
     void build_status_bar();
+    void build_machine_menu();
     void enter_busy();
-    // Why the watched job ended as the pane says it: empty when its last
-    // line ran, the port accepting every byte.
-    QString job_end_text(EndReason end, std::uint64_t line) const;
+    // The watched job as the machine says it stands.
+    void show_job(const MachineSnapshot& snap);
     // The watched job has ended, run to its end (`why` empty) or not.
     void end_job(const QString& why);
-    // After a move file was started in place of whatever ran: the watched
-    // job, if any, ended then (`was_running`) or earlier with `end`.
-    void job_replaced(bool was_running, EndReason end, std::uint64_t line);
     bool confirm_quit();
-    // A jog or the return to the origin: `write` writes and starts its move
-    // file (false with the message when refused).
-    void start_move(const std::function<bool(std::string& error)>& write);
+    // A jog or the return to the origin: `start` starts it (false with the
+    // message when refused).
+    void start_move(const std::function<bool(std::string& error)>& start);
+    // A command that may be refused: its message is shown.
+    void run(const std::function<bool(std::string& error)>& command);
     void machine_dialog();
+    void controller_dialog();
     void port_dialog();
+    void unlock();
     bool refuse_while_running();
     // The settings dialogs' refusals, as warnings over this window.
     DialogMessage dialog_message();
@@ -128,19 +136,18 @@ class CMainFrame : public QMainWindow {
     QLabel* paneZ_ = nullptr;
     QLabel* panePort_ = nullptr;
     QLabel* paneJob_ = nullptr;
+    QLabel* paneState_ = nullptr;
     QTimer timer_;
+    QTimer pollTimer_;
     QString fileName_;
     bool busy_ = false;
     bool filled_ = false;
-    // The job being watched: its estimate, machine time at its start and
-    // wall-clock time since it was let go.
+    // The job being watched, and wall-clock time since it was let go.
     bool jobActive_ = false;
-    std::int64_t jobTimeUs_ = 0;
-    std::int64_t jobTickBase_ = 0;
     QElapsedTimer jobClock_;
-    bool jobPortFailed_ = false;  // the port refused bytes while the job ran
-    std::uint64_t failedSeen_ = 0;
-    bool alarming_ = false;
+    // The machine's alerts, shown one at a time.
+    std::deque<QString> alerts_;
+    bool alerting_ = false;
 };
 
 }  // namespace vexor

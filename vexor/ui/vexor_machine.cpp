@@ -6,6 +6,8 @@
 #include "idle_pump.h"
 #include "machine_settings.h"
 #include "qt_settings_store.h"
+#include "grbl_backend.h"
+#include "posix_serial_link.h"
 #include "stepping_thread.h"
 
 namespace vexor {
@@ -23,23 +25,16 @@ class ReadOnlyStore : public platform::SettingsStore {
         return store_->read_int(section, key, default_value);
     }
     bool write_int(const std::string&, const std::string&, int) override { return false; }
+    bool unreadable(const std::string& section, const std::string& key,
+                    std::string& text) const override {
+        return store_->unreadable(section, key, text);
+    }
+    std::string read_text(const std::string& section, const std::string& key) const override {
+        return store_->read_text(section, key);
+    }
 
   private:
     std::unique_ptr<platform::SettingsStore> store_;
-};
-
-// The runner of a machine that has been shut down: the driver stays as it
-// was left and nothing reaches it any more.
-class HaltedRunner : public DriverRunner {
-  public:
-    explicit HaltedRunner(const DriverSnapshot& last) : last_(last) {}
-    void command(const std::function<void(CStepDriver&)>&) override {}
-    DriverSnapshot snapshot() const override { return last_; }
-    bool wait_idle(std::chrono::milliseconds) override { return !last_.running; }
-    std::string status() const override { return "arrêté"; }
-
-  private:
-    DriverSnapshot last_;
 };
 
 template <typename Writer>
@@ -60,53 +55,81 @@ std::unique_ptr<DriverRunner> make_driver_runner(CStepDriver& driver, RunnerKind
     return std::make_unique<CSteppingThread>(driver);
 }
 
+namespace {
+
+// Where the driver of the program's document writes: the port output
+// installed for the parallel port, none while a GRBL controller is driven.
+platform::PortWriter& program_port() {
+    static platform::DlPortIo dl_port_io;
+    return dl_port_io;
+}
+
+std::int64_t steady_ms() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+}  // namespace
+
 VexorMachine::VexorMachine(std::unique_ptr<platform::SettingsStore> store,
                            std::unique_ptr<platform::PerformanceCounter> counter, Port port,
                            RunnerKind runner)
-    : store_(std::move(store)), counter_(std::move(counter)), port_(std::move(port)) {
-    doc_ = std::make_unique<CVexorDoc>(*store_, *port_.writer, *counter_);
-    runner_ = make_driver_runner(doc_->driver(), runner);
+    : store_(std::move(store)), counter_(std::move(counter)) {
+    doc_ = std::make_unique<CVexorDoc>(*store_, port.writer ? *port.writer : program_port(),
+                                       *counter_);
+    use_parallel(std::move(port), runner);
+}
+
+VexorMachine::VexorMachine(std::unique_ptr<platform::SettingsStore> store,
+                           std::unique_ptr<platform::PerformanceCounter> counter, Grbl grbl)
+    : store_(std::move(store)), counter_(std::move(counter)) {
+    doc_ = std::make_unique<CVexorDoc>(*store_, program_port(), *counter_);
+    use_grbl(std::move(grbl));
 }
 
 VexorMachine::~VexorMachine() {
-    // The runner lets go of the driver before the document (and its driver)
+    // The backend lets go of the driver before the document (and its driver)
     // goes away.
-    runner_.reset();
+    backend_.reset();
     doc_.reset();
 }
 
-bool VexorMachine::shut_down(std::chrono::milliseconds limit) {
-    runner_->command([](CStepDriver& d) { d.request_stop(); });
-    const bool idle = runner_->wait_idle(limit);
-    // The runner lets go of the driver first: nothing writes to the port
-    // once it is released.
-    runner_.reset();
-    runner_ = std::make_unique<HaltedRunner>(snapshot_of(doc_->driver()));
-    port_.failedWrites = nullptr;
-    if (port_.release) {
-        port_.release();
-        port_.release = nullptr;
-    }
-    return idle;
+void VexorMachine::use_parallel(Port port, RunnerKind runner) {
+    simulated_ = port.backend == platform::PortBackend::simulated;
+    auto backend =
+        std::make_unique<ParallelBackend>(*doc_, make_driver_runner(doc_->driver(), runner), port);
+    parallel_ = backend.get();
+    backend_ = std::move(backend);
 }
 
-std::unique_ptr<VexorMachine> VexorMachine::for_program(const ProgramOptions& options) {
-    const bool simulate = options.simulatePort;
-    std::unique_ptr<platform::SettingsStore> store = platform::make_user_settings("Vexor");
-    if (!options.keepSettings) {
-        store = std::make_unique<ReadOnlyStore>(std::move(store));
+void VexorMachine::use_grbl(Grbl grbl) {
+    simulated_ = false;
+    parallel_ = nullptr;
+    if (!grbl.nowMs) {
+        grbl.nowMs = steady_ms;
     }
-    auto counter = std::make_unique<platform::SteadyCounter>();
+    backend_ = std::make_unique<GrblBackend>(*doc_, std::move(grbl.link), grbl.device,
+                                             std::move(grbl.nowMs), grbl.openError);
+}
+
+bool VexorMachine::simulated() const {
+    return simulated_;
+}
+
+namespace {
+
+VexorMachine::Port parallel_port(const platform::SettingsStore& store,
+                                 platform::PerformanceCounter& counter, bool simulate) {
     const auto address =
-        static_cast<unsigned short>(port_address(load_machine_settings(*store).Lpt));
+        static_cast<unsigned short>(port_address(load_machine_settings(store).Lpt));
     platform::install_port_output(
-        simulate ? platform::select_port_output(address, "simulated", *counter,
+        simulate ? platform::select_port_output(address, "simulated", counter,
                                                 std::getenv("VEXOR_TRACE"))
-                 : platform::select_port_output_from_environment(address, *counter));
+                 : platform::select_port_output_from_environment(address, counter));
     const platform::PortSelection& selection = platform::active_port_output();
-    static platform::DlPortIo dl_port_io;
-    Port port;
-    port.writer = &dl_port_io;
+    VexorMachine::Port port;
+    port.writer = &program_port();
     port.backend = selection.backend;
     port.notice = simulate
                       ? "Capture d'écran : la machine est simulée, aucun octet n'atteint le port."
@@ -116,23 +139,51 @@ std::unique_ptr<VexorMachine> VexorMachine::for_program(const ProgramOptions& op
         port.failedWrites = failures_of<platform::DirectPort>(selection.writer.get());
     }
     port.release = [] { platform::install_port_output(platform::PortSelection{}); };
-    return std::make_unique<VexorMachine>(std::move(store), std::move(counter), std::move(port));
+    return port;
 }
 
-std::string VexorMachine::port_label() const {
-    const int base = doc_->driver().wiring().portBase;
-    switch (port_.backend) {
-        case platform::PortBackend::ppdev:
-            return "Port : " + platform::ppdev_device(static_cast<unsigned short>(base));
-        case platform::PortBackend::direct: {
-            char address[16];
-            std::snprintf(address, sizeof address, "0x%03X", base);
-            return std::string("Port : direct ") + address;
-        }
-        case platform::PortBackend::simulated:
-            break;
+VexorMachine::Grbl grbl_link(const MachineSettings& s) {
+    VexorMachine::Grbl grbl;
+    grbl.device = s.Device;
+    auto link = std::make_unique<grbl::PosixSerialLink>();
+    if (s.Device.empty()) {
+        grbl.openError =
+            "Aucun périphérique série n'est choisi : Paramétrage > Connexion pour le choisir.";
+    } else if (link->open(s.Device, grbl.openError)) {
+        grbl.link = std::move(link);
     }
-    return "Port : simulation";
+    return grbl;
+}
+
+}  // namespace
+
+void VexorMachine::reconnect(const ProgramOptions& options) {
+    (void)backend_->shut_down(std::chrono::seconds(5));
+    backend_.reset();
+    const MachineSettings& s = doc_->settings();
+    if (s.Backend == MachineBackendKind::grbl && !options.simulatePort) {
+        use_grbl(grbl_link(s));
+        backend_->connect();
+    } else {
+        use_parallel(parallel_port(*store_, *counter_, options.simulatePort), RunnerKind::thread);
+    }
+}
+
+std::unique_ptr<VexorMachine> VexorMachine::for_program(const ProgramOptions& options) {
+    std::unique_ptr<platform::SettingsStore> store = platform::make_user_settings("Vexor");
+    if (!options.keepSettings) {
+        store = std::make_unique<ReadOnlyStore>(std::move(store));
+    }
+    auto counter = std::make_unique<platform::SteadyCounter>();
+    const MachineSettings settings = load_machine_settings(*store);
+    if (settings.Backend == MachineBackendKind::grbl && !options.simulatePort) {
+        auto machine =
+            std::make_unique<VexorMachine>(std::move(store), std::move(counter), grbl_link(settings));
+        machine->backend().connect();
+        return machine;
+    }
+    Port port = parallel_port(*store, *counter, options.simulatePort);
+    return std::make_unique<VexorMachine>(std::move(store), std::move(counter), std::move(port));
 }
 
 }  // namespace vexor

@@ -1,8 +1,8 @@
 #pragma once
 // Everything the controller's window drives: the settings store, the
-// counter, the port and the document with its motion driver, and the one
-// runner that runs the driver. The window reaches the driver only through
-// that runner.
+// counter, the document, and the machine behind its backend (the parallel
+// port and its stepping thread, or a GRBL controller). The window reaches
+// the machine only through the backend.
 
 #include <chrono>
 #include <cstdint>
@@ -11,6 +11,9 @@
 #include <string>
 
 #include "driver_runner.h"
+#include "machine_backend.h"
+#include "parallel_backend.h"
+#include "serial_link.h"
 #include "performance_counter.h"
 #include "port_output.h"
 #include "settings_store.h"
@@ -25,21 +28,23 @@ std::unique_ptr<DriverRunner> make_driver_runner(CStepDriver& driver, RunnerKind
 
 class VexorMachine {
   public:
-    // The port as the machine sees it: where the driver writes, which
-    // backend it is, the French notice of its selection, and the count of
-    // writes that did not reach the port (null: never any).
-    struct Port {
-        platform::PortWriter* writer = nullptr;
-        platform::PortBackend backend = platform::PortBackend::simulated;
-        std::string notice;
-        std::function<std::uint64_t()> failedWrites;
-        // Lets go of the port for good (null: nothing to release).
-        std::function<void()> release;
-    };
+    using Port = ParallelPort;
 
+    // The machine on a parallel port (or the simulated one).
     VexorMachine(std::unique_ptr<platform::SettingsStore> store,
                  std::unique_ptr<platform::PerformanceCounter> counter, Port port,
                  RunnerKind runner = RunnerKind::thread);
+    // The machine behind a GRBL controller on `link` (null: `open_error`
+    // says why the device could not be opened); connect() is left to the
+    // caller.
+    struct Grbl {
+        std::unique_ptr<grbl::SerialLink> link;
+        std::string device;
+        std::string openError;
+        std::function<std::int64_t()> nowMs;
+    };
+    VexorMachine(std::unique_ptr<platform::SettingsStore> store,
+                 std::unique_ptr<platform::PerformanceCounter> counter, Grbl grbl);
     ~VexorMachine();
     VexorMachine(const VexorMachine&) = delete;
     VexorMachine& operator=(const VexorMachine&) = delete;
@@ -52,31 +57,41 @@ class VexorMachine {
         // The simulated port in place of the one the environment selects.
         bool simulatePort = false;
     };
-    // The program's machine: the user's settings, the steady counter, and the
-    // port chosen from the environment for the stored LPT, or the simulated one.
+    // The program's machine: the user's settings, the steady counter, and
+    // the connection they name: a GRBL controller on its serial device, or
+    // the port chosen from the environment for the stored LPT (the simulated
+    // one when asked).
     static std::unique_ptr<VexorMachine> for_program(const ProgramOptions& options);
 
     CVexorDoc& doc() { return *doc_; }
-    DriverRunner& runner() { return *runner_; }
-    const Port& port() const { return port_; }
-    bool simulated() const { return port_.backend == platform::PortBackend::simulated; }
-    // "Port : simulation", "Port : /dev/parport0", "Port : direct 0x378".
-    std::string port_label() const;
-    std::uint64_t failed_writes() const { return port_.failedWrites ? port_.failedWrites() : 0; }
+    MachineBackend& backend() { return *backend_; }
+    const MachineBackend& backend() const { return *backend_; }
+    // The parallel port's runner: only for a machine on a parallel port.
+    DriverRunner& runner() { return parallel_->runner(); }
+    ParallelBackend* parallel() { return parallel_; }
+    bool simulated() const;
+    std::string port_label() const { return backend_->label(); }
+
+    // Drives the connection the settings now name (the connection dialog):
+    // the machine in use is stopped and let go of first. Only at rest.
+    void reconnect(const ProgramOptions& options);
 
     // Stops the machine for good, before the program quits: the stop
-    // command, the tick in progress completed (waited for at most `limit`),
-    // the runner's hold on the driver ended (the stepping thread joined) and
-    // the port released. From then on runner() shows the last snapshot and
-    // applies no command. False when the driver was not idle within `limit`.
-    bool shut_down(std::chrono::milliseconds limit);
+    // command, the move in progress brought to rest (waited for at most
+    // `limit`), and the port or link let go of. From then on no command
+    // reaches the machine. False when it was not at rest within `limit`.
+    bool shut_down(std::chrono::milliseconds limit) { return backend_->shut_down(limit); }
 
   private:
+    void use_parallel(Port port, RunnerKind runner);
+    void use_grbl(Grbl grbl);
+
     std::unique_ptr<platform::SettingsStore> store_;
     std::unique_ptr<platform::PerformanceCounter> counter_;
-    Port port_;
     std::unique_ptr<CVexorDoc> doc_;
-    std::unique_ptr<DriverRunner> runner_;
+    std::unique_ptr<MachineBackend> backend_;
+    ParallelBackend* parallel_ = nullptr;
+    bool simulated_ = false;
 };
 
 }  // namespace vexor

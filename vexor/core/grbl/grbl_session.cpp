@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 
 namespace vexor::grbl {
 
@@ -86,6 +87,13 @@ void Session::poll() {
         fail("Le contrôleur n'a pas répondu à « " + commands_.front() + " ».");
         return;
     }
+    if (stop_asked_at_ >= 0 &&
+        (state_ == "Hold:0" || state_ == "Idle" || state_ == "Alarm" || state_ == "Check" ||
+         state_ == "Sleep" || now - stop_asked_at_ > kHoldTimeoutMs)) {
+        stop_asked_at_ = -1;
+        (void)reset();
+        return;
+    }
     if (phase_ == Phase::Ready && !awaiting_reset_) {
         if (now - last_status_ >= kStatusPeriodMs) {
             last_status_ = now;
@@ -107,13 +115,16 @@ void Session::on_welcome(const Reply& r) {
     work_known_ = false;
     commands_.clear();
     command_in_flight_ = false;
+    check_mode_ = false;
     if (streamer_.state() == StreamState::Running) {
         // A reset nobody asked for during a job: what was in flight is lost.
-        streamer_.stop(link_);
+        streamer_.halt();
         message_ = "Le contrôleur a redémarré pendant l'exécution.";
     }
     if (awaiting_reset_) {
         awaiting_reset_ = false;
+        state_.clear();  // known again from the next report
+        last_status_ = 0;
         return;
     }
     if (phase_ != Phase::Ready) {
@@ -155,62 +166,12 @@ void Session::handle(const Reply& r) {
                 planner_blocks_ = r.option_blocks;
             }
             return;
-        case ReplyKind::Status: {
-            const StatusReport& s = r.status;
-            state_ = s.state;
-            if (s.state == "Check") {
-                check_mode_ = true;
-            }
-            const double scale = settings_.report_inches ? 25.4 : 1.0;
-            if (s.has_wco) {
-                for (int i = 0; i < 3; ++i) {
-                    wco_[i] = s.wco[i] * scale;
-                }
-                have_wco_ = true;
-            }
-            if (s.has_ov) {
-                ov_ = s.ov;
-            }
-            if (s.has_pos && (!s.machine_pos || have_wco_)) {
-                for (int i = 0; i < 3; ++i) {
-                    work_[i] = s.pos[i] * scale - (s.machine_pos ? wco_[i] : 0.0);
-                }
-                work_known_ = true;
-            }
+        case ReplyKind::Status:
+            handle_status(r.status);
             return;
-        }
         case ReplyKind::Ok:
         case ReplyKind::Error:
-            if (command_in_flight_) {
-                const std::string done = commands_.front();
-                commands_.pop_front();
-                command_in_flight_ = false;
-                if (r.kind == ReplyKind::Error) {
-                    message_ = "« " + done + " » refusé : erreur " + std::to_string(r.code) +
-                               " : " + error_text(r.code);
-                    if (phase_ != Phase::Ready) {
-                        fail(message_);
-                        return;
-                    }
-                } else if (done == "$$" && phase_ == Phase::ReadingSettings) {
-                    phase_ = Phase::ReadingInfo;
-                    send_command("$I");
-                } else if (done == "$I" && phase_ == Phase::ReadingInfo) {
-                    phase_ = Phase::Ready;
-                } else if (done == "$C") {
-                    check_mode_ = !check_mode_;
-                    awaiting_reset_ = !check_mode_;
-                }
-                if (!commands_.empty()) {
-                    command_in_flight_ = true;
-                    command_sent_at_ = now_();
-                    if (!link_.write(commands_.front() + "\n")) {
-                        lost();
-                    }
-                }
-                return;
-            }
-            streamer_.on_reply(r);
+            handle_ack(r);
             return;
         case ReplyKind::Alarm:
             state_ = "Alarm";
@@ -225,9 +186,66 @@ void Session::handle(const Reply& r) {
     }
 }
 
+void Session::handle_status(const StatusReport& s) {
+    ++reports_;
+    state_ = s.state;
+    if (s.state == "Check") {
+        check_mode_ = true;
+    }
+    const double scale = settings_.report_inches ? 25.4 : 1.0;
+    if (s.has_wco) {
+        for (int i = 0; i < 3; ++i) {
+            wco_[i] = s.wco[i] * scale;
+        }
+        have_wco_ = true;
+    }
+    if (s.has_ov) {
+        ov_ = s.ov;
+    }
+    if (s.has_pos && (!s.machine_pos || have_wco_)) {
+        for (int i = 0; i < 3; ++i) {
+            work_[i] = s.pos[i] * scale - (s.machine_pos ? wco_[i] : 0.0);
+        }
+        work_known_ = true;
+    }
+}
+
+void Session::handle_ack(const Reply& r) {
+    if (!command_in_flight_) {
+        streamer_.on_reply(r);
+        return;
+    }
+    const std::string done = commands_.front();
+    commands_.pop_front();
+    command_in_flight_ = false;
+    if (r.kind == ReplyKind::Error) {
+        message_ = "« " + done + " » refusé : erreur " + std::to_string(r.code) + " : " +
+                   error_text(r.code);
+        if (phase_ != Phase::Ready) {
+            fail(message_);
+            return;
+        }
+    } else if (done == "$$" && phase_ == Phase::ReadingSettings) {
+        phase_ = Phase::ReadingInfo;
+        send_command("$I");
+    } else if (done == "$I" && phase_ == Phase::ReadingInfo) {
+        phase_ = Phase::Ready;
+    } else if (done == "$C") {
+        check_mode_ = !check_mode_;
+        awaiting_reset_ = !check_mode_;
+    }
+    if (!commands_.empty()) {
+        command_in_flight_ = true;
+        command_sent_at_ = now_();
+        if (!link_.write(commands_.front() + "\n")) {
+            lost();
+        }
+    }
+}
+
 bool Session::jog(double dx, double dy, double dz, double feed) {
-    if (phase_ != Phase::Ready || command_in_flight_ || streamer_.state() == StreamState::Running) {
-        return refuse("Le contrôleur est occupé.");
+    if (!refuse_unless_ready()) {
+        return false;
     }
     if (state_ != "Idle" && state_ != "Jog") {
         return refuse("Déplacement manuel refusé dans l'état « " + state_ + " ».");
@@ -253,8 +271,8 @@ bool Session::jog(double dx, double dy, double dz, double feed) {
 }
 
 bool Session::zero_work() {
-    if (phase_ != Phase::Ready || command_in_flight_ || streamer_.state() == StreamState::Running) {
-        return refuse("Le contrôleur est occupé.");
+    if (!refuse_unless_ready()) {
+        return false;
     }
     if (state_ != "Idle") {
         return refuse("Mise à zéro refusée dans l'état « " + state_ + " ».");
@@ -263,8 +281,8 @@ bool Session::zero_work() {
 }
 
 bool Session::toggle_check_mode() {
-    if (phase_ != Phase::Ready || command_in_flight_ || streamer_.state() == StreamState::Running) {
-        return refuse("Le contrôleur est occupé.");
+    if (!refuse_unless_ready()) {
+        return false;
     }
     if (state_ != "Idle" && state_ != "Check") {
         return refuse("Mode contrôle refusé dans l'état « " + state_ + " ».");
@@ -276,12 +294,14 @@ bool Session::write_setting(int number, std::string_view value) {
     if (phase_ != Phase::Ready || streamer_.state() == StreamState::Running) {
         return refuse("Le contrôleur est occupé.");
     }
-    return send_command("$" + std::to_string(number) + "=" + std::string(value));
+    std::string line = "$";
+    line.append(std::to_string(number)).append(1, '=').append(value);
+    return send_command(std::move(line));
 }
 
 bool Session::start_job(std::vector<ProgramLine> lines) {
-    if (phase_ != Phase::Ready || command_in_flight_ || streamer_.state() == StreamState::Running) {
-        return refuse("Le contrôleur est occupé.");
+    if (!refuse_unless_ready()) {
+        return false;
     }
     if (state_ != "Idle" && state_ != "Check") {
         return refuse("Exécution refusée dans l'état « " + state_ + " ».");
@@ -294,12 +314,93 @@ bool Session::start_job(std::vector<ProgramLine> lines) {
     return true;
 }
 
-bool Session::stop_job() {
-    const bool ok = streamer_.stop(link_);
-    if (!ok) {
+bool Session::reset() {
+    commands_.clear();
+    command_in_flight_ = false;
+    awaiting_reset_ = true;
+    if (!link_.write(std::string{realtime::kReset})) {
         lost();
+        return false;
     }
-    return ok;
+    return true;
+}
+
+bool Session::stop_job() {
+    if (phase_ == Phase::Lost) {
+        return false;
+    }
+    streamer_.halt();
+    if (stop_asked_at_ >= 0 || awaiting_reset_) {
+        return true;  // already on its way
+    }
+    if (!link_.write(std::string{realtime::kFeedHold})) {
+        lost();
+        return false;
+    }
+    stop_asked_at_ = now_();
+    return true;
+}
+
+bool Session::refuse_unless_ready() {
+    if (phase_ != Phase::Ready || command_in_flight_ || awaiting_reset_ || stop_asked_at_ >= 0 ||
+        streamer_.state() == StreamState::Running) {
+        return refuse("Le contrôleur est occupé.");
+    }
+    return true;
+}
+
+bool Session::unlock() {
+    if (!refuse_unless_ready()) {
+        return false;
+    }
+    if (state_ != "Alarm") {
+        return refuse("Le contrôleur n'est pas en alarme.");
+    }
+    return send_command("$X");
+}
+
+bool Session::sleep() {
+    if (!refuse_unless_ready()) {
+        return false;
+    }
+    if (state_ != "Idle") {
+        return refuse("Mise en veille refusée dans l'état « " + state_ + " ».");
+    }
+    return send_command("$SLP");
+}
+
+bool Session::wake() {
+    if (phase_ != Phase::Ready || state_ != "Sleep") {
+        return refuse("Le contrôleur n'est pas en veille.");
+    }
+    return reset();
+}
+
+bool Session::set_feed_override(int percent) {
+    if (phase_ != Phase::Ready) {
+        return refuse("Le contrôleur n'est pas prêt.");
+    }
+    if (percent < 10 || percent > 200) {
+        return refuse("La correction d'avance va de 10 à 200 %.");
+    }
+    // From 100 % (0x90), by tens then by ones: never more than 29 bytes.
+    std::string bytes{realtime::kFeed100};
+    int at = 100;
+    while (percent - at >= 10) {
+        bytes += realtime::kFeedPlus10;
+        at += 10;
+    }
+    while (at - percent >= 10) {
+        bytes += realtime::kFeedMinus10;
+        at -= 10;
+    }
+    bytes.append(static_cast<std::size_t>(std::abs(percent - at)),
+                 percent > at ? realtime::kFeedPlus1 : realtime::kFeedMinus1);
+    if (!link_.write(bytes)) {
+        lost();
+        return false;
+    }
+    return true;
 }
 
 bool Session::send_realtime(char byte) {

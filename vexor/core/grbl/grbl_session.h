@@ -39,6 +39,9 @@ class Session {
     static constexpr std::int64_t kWelcomeTimeoutMs = 5000;
     static constexpr std::int64_t kReplyTimeoutMs = 3000;
     static constexpr std::int64_t kStatusPeriodMs = 200;
+    // A feed hold that has not brought the machine to rest by then is
+    // followed by the reset all the same.
+    static constexpr std::int64_t kHoldTimeoutMs = 5000;
 
     Session(SerialLink& link, std::function<std::int64_t()> now_ms);
 
@@ -62,6 +65,9 @@ class Session {
     bool work_position_known() const { return work_known_; }
     const std::array<double, 3>& work_position() const { return work_; }
     const std::array<int, 3>& overrides() const { return ov_; }
+    // Status reports read since the connection: a state read after a given
+    // count was reported after that moment.
+    std::uint64_t reports() const { return reports_; }
 
     // Relative jog in mm at `feed` mm/min, only when Idle or Jog.
     bool jog(double dx, double dy, double dz, double feed);
@@ -76,13 +82,29 @@ class Session {
 
     // Streams a prepared program, only when Idle (or in check mode).
     bool start_job(std::vector<ProgramLine> lines);
+    // Stops whatever runs: the stream ends at once, a feed hold brings the
+    // machine to rest (so it keeps its position), then a soft reset clears
+    // the controller's buffer; the session waits for the welcome after it.
     bool stop_job();
+    bool stopping() const { return stop_asked_at_ >= 0 || awaiting_reset_; }
+    // $X: lifts an alarm, only in the Alarm state.
+    bool unlock();
+    // $SLP puts the motors to sleep (only when Idle); a soft reset wakes them.
+    bool sleep();
+    bool wake();
+    // Feed override to `percent` (10..200) by real-time bytes from the value
+    // last reported; the report says whether the controller took it.
+    bool set_feed_override(int percent);
     const Streamer& streamer() const { return streamer_; }
     // Real-time byte, sent at once (not counted in the stream).
     bool send_realtime(char byte);
 
   private:
     void handle(const Reply& r);
+    void handle_status(const StatusReport& s);
+    void handle_ack(const Reply& r);
+    bool reset();
+    bool refuse_unless_ready();
     void on_welcome(const Reply& r);
     bool send_command(std::string line);
     void lost();
@@ -104,7 +126,8 @@ class Session {
     std::deque<std::string> commands_;  // one-off commands waiting, the first in flight
     bool command_in_flight_ = false;
     std::int64_t command_sent_at_ = 0;
-    bool awaiting_reset_ = false;  // leaving check mode: a welcome follows
+    bool awaiting_reset_ = false;     // after a reset of ours: a welcome follows
+    std::int64_t stop_asked_at_ = -1;  // feed hold sent, the reset not yet
     bool check_mode_ = false;
     std::string state_;
     bool have_wco_ = false;
@@ -112,6 +135,7 @@ class Session {
     bool work_known_ = false;
     std::array<double, 3> work_{};
     std::array<int, 3> ov_{100, 100, 100};
+    std::uint64_t reports_ = 0;
 };
 
 }  // namespace vexor::grbl

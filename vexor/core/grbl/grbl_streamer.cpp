@@ -174,21 +174,18 @@ void Streamer::on_lost() {
                               std::to_string(unsent) + " non envoyée(s).");
 }
 
-bool Streamer::stop(SerialLink& link) {
-    const bool ok =
-        link.write(std::string{realtime::kFeedHold}) && link.write(std::string{realtime::kReset});
+void Streamer::halt() {
     if (state_ == StreamState::Running) {
-        const std::size_t pending = in_flight_.size();
-        finish_unacknowledged(StreamState::Stopped,
-                              "Arrêt demandé : " + std::to_string(pending) +
-                                  " ligne(s) envoyée(s) n'ont peut-être pas été exécutées.");
+        finish_unacknowledged(StreamState::Stopped, "Arrêt demandé : aucune ligne en attente.");
+        const std::vector<ProgramLine>& pending = left_unacknowledged_;
+        if (!pending.empty()) {
+            message_ = "Arrêt demandé : les lignes " + std::to_string(pending.front().number) +
+                       " à " + std::to_string(pending.back().number) +
+                       " du programme ont pu ne pas être exécutées.";
+        }
     }
     sent_ = 0;
     acknowledged_ = 0;
-    if (!ok) {
-        state_ = StreamState::Lost;
-    }
-    return ok;
 }
 
 std::vector<ProgramLine> Streamer::unacknowledged() const {

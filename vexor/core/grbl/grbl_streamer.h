@@ -62,9 +62,10 @@ class Streamer {
     bool on_reply(const Reply& reply);
     // The link is gone: the stream ends Lost.
     void on_lost();
-    // Feed hold then soft reset; the stream ends Stopped. The lines sent but
-    // not acknowledged (they may not have run) stay in unacknowledged().
-    bool stop(SerialLink& link);
+    // Ends the stream Stopped without sending anything (the session holds
+    // and resets the controller). The lines sent but not acknowledged (they
+    // may not have run) stay in unacknowledged().
+    void halt();
 
     StreamState state() const { return state_; }
     std::size_t lines_sent() const { return sent_; }
