@@ -102,6 +102,9 @@ class CutSimulation {
                         std::string& text) const override {
             return store_.unreadable(section, key, text);
         }
+        std::string read_text(const std::string& section, const std::string& key) const override {
+            return store_.read_text(section, key);
+        }
 
       private:
         const platform::SettingsStore& store_;

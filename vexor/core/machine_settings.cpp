@@ -1,7 +1,9 @@
 #include "machine_settings.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <iterator>
 #include <limits>
 
 namespace vexor {
@@ -42,6 +44,21 @@ int stored_form(float value, float factor, float (*from_stored)(int)) {
         }
     }
     return truncated;
+}
+
+// The stored serial speed, when it is one of kSerialBaudRates.
+int read_baud_rate(const platform::SettingsStore& store, std::vector<std::string>& notices) {
+    constexpr int kMin = std::numeric_limits<int>::min(), kMax = std::numeric_limits<int>::max();
+    const int baud =
+        platform::read_checked_int(store, "Port", "Baud", kDefaultBaudRate, kMin, kMax, notices);
+    if (std::find(std::begin(kSerialBaudRates), std::end(kSerialBaudRates), baud) !=
+        std::end(kSerialBaudRates)) {
+        return baud;
+    }
+    notices.push_back("Le réglage Port/Baud enregistré (" + std::to_string(baud) +
+                      ") n'est pas une vitesse de port série reconnue : la valeur par défaut " +
+                      std::to_string(kDefaultBaudRate) + " est utilisée.");
+    return kDefaultBaudRate;
 }
 
 }  // namespace
@@ -100,6 +117,9 @@ MachineSettings load_machine_settings(const platform::SettingsStore& store,
     s.PinZDir = read("Port", "PinZDir", 7, 2, 9);
     s.PinZInv = read("Port", "PinZInv", 0, 0, 1);
     s.Lpt = read("Port", "Lpt", 1, 1, 2);
+    s.Backend = static_cast<MachineBackendKind>(read("Port", "Backend", 0, 0, 1));
+    s.Device = store.read_text("Port", "Device");
+    s.Baud = read_baud_rate(store, replaced);
     if (notices) {
         *notices = std::move(replaced);
     }
@@ -135,6 +155,11 @@ bool save_machine_settings(const MachineSettings& s, platform::SettingsStore& st
     put("Port", "PinZDir", s.PinZDir);
     put("Port", "PinZInv", s.PinZInv);
     put("Port", "Lpt", s.Lpt);
+    put("Port", "Backend", static_cast<int>(s.Backend));
+    if (!store.write_text("Port", "Device", s.Device) && failed.empty()) {
+        failed = "Port/Device";
+    }
+    put("Port", "Baud", s.Baud);
     if (!failed.empty()) {
         error =
             "Les réglages de la machine n'ont pas pu être enregistrés (d'abord " + failed + ").";

@@ -19,6 +19,15 @@ struct PortSettings {
     int Lpt = 1;
 };
 
+// What drives the machine: the parallel port's stepping thread, or a GRBL
+// controller over a serial port. Stored as its number.
+enum class MachineBackendKind { parallel = 0, grbl = 1 };
+
+// The serial speeds a GRBL controller is reached at, in baud.
+inline constexpr int kSerialBaudRates[] = {9600,   19200,  38400,  57600,  115200,  230400,
+                                           250000, 460800, 500000, 921600, 1000000, 2000000};
+inline constexpr int kDefaultBaudRate = 115200;
+
 struct MachineSettings : PortSettings {
     float StepX = 1.0f;  // motor steps per millimetre
     float StepY = 1.0f;
@@ -31,6 +40,10 @@ struct MachineSettings : PortSettings {
     // mm: the machine's travel per axis. No job or jog takes the tool further
     // than this from the origin on an axis, on either side.
     float travelX = 1000.0f, travelY = 1000.0f, travelZ = 150.0f;
+    // The backend, and for GRBL its serial device (e.g. /dev/ttyUSB0) and speed.
+    MachineBackendKind Backend = MachineBackendKind::parallel;
+    std::string Device;
+    int Baud = kDefaultBaudRate;
 };
 
 // Stored forms. Steps per mm are kept × 100000 and the depth × 10, the
@@ -50,16 +63,19 @@ float depth_from_stored(int stored);
 
 // Reads every setting, each with its default when absent, in the order
 // travel Z speed, travel XY speed, cutting Z speed, cutting XY speed, steps
-// X, Y, Z, the travels X, Y, Z, descent, then the ten "Port" keys. A stored
-// value that is not an integer or lies outside what the dialogs and the
-// parameter bar accept (steps 1 to 1000 per mm, speeds 0 to 99, descent -99
-// to 0, travels above 0, pins 2 to 9, inversions 0 or 1, port 1 or 2) gives
-// the default, and `notices` receives a French line for each replacement.
+// X, Y, Z, the travels X, Y, Z, descent, then the ten parallel-port keys of
+// "Port" and its Backend, Device (a text) and Baud. A stored value that is
+// not an integer or lies outside what the dialogs and the parameter bar
+// accept (steps 1 to 1000 per mm, speeds 0 to 99, descent -99 to 0, travels
+// above 0, pins 2 to 9, inversions 0 or 1, port 1 or 2, backend 0 or 1, a
+// speed of kSerialBaudRates) gives the default, and `notices` receives a
+// French line for each replacement.
 MachineSettings load_machine_settings(const platform::SettingsStore& store,
                                       std::vector<std::string>* notices = nullptr);
 
 // Writes travel Z speed, travel XY speed, cutting Z speed, cutting XY speed,
-// descent, steps X, Y, Z, travels X, Y, Z, then the "Port" keys. False with a
+// descent, steps X, Y, Z, travels X, Y, Z, then the "Port" keys (Backend,
+// Device and Baud last). False with a
 // French message naming the first key that could not be written (every key
 // is still attempted).
 [[nodiscard]] bool save_machine_settings(const MachineSettings& settings,

@@ -150,7 +150,8 @@ TEST(MachineSettings, ReadAndWrittenInTheirOrder) {
     EXPECT_TRUE(vexor::save_machine_settings(vexor::load_machine_settings(store), store, error));
     const std::vector<std::string> port = {
         "Port/PinXClk", "Port/PinXDir", "Port/PinXInv", "Port/PinYClk", "Port/PinYDir",
-        "Port/PinYInv", "Port/PinZClk", "Port/PinZDir", "Port/PinZInv", "Port/Lpt"};
+        "Port/PinYInv", "Port/PinZClk", "Port/PinZDir", "Port/PinZInv", "Port/Lpt",
+        "Port/Backend", "Port/Baud"};  // Port/Device between them, as a text
     const std::vector<std::string> travels = {"Machine/CourseX", "Machine/CourseY",
                                               "Machine/CourseZ"};
     std::vector<std::string> reads = {"Deplacement/SpeedZ", "Deplacement/SpeedXY", "Decoupe/SpeedZ",
@@ -210,7 +211,8 @@ TEST(MachineSettings, UnusableStoredValuesGiveTheDefaultAndSaySo) {
         float MachineSettings::*field;  // nullptr: an int of the port
         int vexor::PortSettings::*pin;
         float expected;
-        const char* why;  // nullptr: the value is taken
+        const char* why;                        // nullptr: the value is taken
+        int MachineSettings::*whole = nullptr;  // an int of the machine, instead of the above
     };
     const Case cases[] = {
         {"Machine", "StepX", 100000000, nullptr, &MachineSettings::StepX, nullptr, 1000, nullptr},
@@ -230,6 +232,14 @@ TEST(MachineSettings, UnusableStoredValuesGiveTheDefaultAndSaySo) {
         {"Port", "PinYInv", 5, nullptr, nullptr, &vexor::PortSettings::PinYInv, 0, "5"},
         {"Port", "Lpt", 2, nullptr, nullptr, &vexor::PortSettings::Lpt, 2, nullptr},
         {"Port", "Lpt", 3, nullptr, nullptr, &vexor::PortSettings::Lpt, 1, "3"},
+        {"Port", "Baud", 250000, nullptr, nullptr, nullptr, 250000, nullptr,
+         &MachineSettings::Baud},
+        {"Port", "Baud", 2000000, nullptr, nullptr, nullptr, 2000000, nullptr,
+         &MachineSettings::Baud},
+        {"Port", "Baud", 115201, nullptr, nullptr, nullptr, 115200, "(115201)",
+         &MachineSettings::Baud},
+        {"Port", "Baud", 0, nullptr, nullptr, nullptr, 115200, "(0)", &MachineSettings::Baud},
+        {"Port", "Baud", 0, "vite", nullptr, nullptr, 115200, "« vite »", &MachineSettings::Baud},
     };
     for (const Case& c : cases) {
         TextStore store;
@@ -240,7 +250,9 @@ TEST(MachineSettings, UnusableStoredValuesGiveTheDefaultAndSaySo) {
         }
         std::vector<std::string> notices;
         const MachineSettings s = vexor::load_machine_settings(store, &notices);
-        const float got = c.field != nullptr ? s.*c.field : static_cast<float>(s.*c.pin);
+        const float got = c.whole != nullptr   ? static_cast<float>(s.*c.whole)
+                          : c.field != nullptr ? s.*c.field
+                                               : static_cast<float>(s.*c.pin);
         EXPECT_EQ(got, c.expected) << c.section << "/" << c.key << " " << c.stored;
         if (c.why == nullptr) {
             EXPECT_TRUE(notices.empty()) << notices.front();
@@ -261,4 +273,34 @@ TEST(MachineSettings, UnusableStoredValuesGiveTheDefaultAndSaySo) {
     vexor::CVexorDoc doc(store, port, clock);
     ASSERT_EQ(doc.settings_notices().size(), 1u);
     EXPECT_EQ(doc.settings().StepX, 1.0f);
+}
+
+TEST(MachineSettings, TheConnectionIsKeptWithThePort) {
+    platform::MemorySettingsStore store;
+    MachineSettings s = vexor::load_machine_settings(store);
+    EXPECT_EQ(s.Backend, vexor::MachineBackendKind::parallel);
+    EXPECT_EQ(s.Device, "");
+    EXPECT_EQ(s.Baud, 115200);
+    s.Backend = vexor::MachineBackendKind::grbl;
+    s.Device = "/dev/serial/by-id/usb-1a86_USB_Serial-if00-port0";
+    s.Baud = 250000;
+    std::string error;
+    ASSERT_TRUE(vexor::save_machine_settings(s, store, error)) << error;
+    EXPECT_EQ(store.read_int("Port", "Backend", 0), 1);
+    EXPECT_EQ(store.read_text("Port", "Device"), s.Device);
+    EXPECT_EQ(store.read_int("Port", "Baud", 0), 250000);
+    std::vector<std::string> notices;
+    const MachineSettings again = vexor::load_machine_settings(store, &notices);
+    EXPECT_TRUE(notices.empty());
+    EXPECT_EQ(again.Backend, vexor::MachineBackendKind::grbl);
+    EXPECT_EQ(again.Device, s.Device);
+    EXPECT_EQ(again.Baud, 250000);
+
+    // A backend this version does not know: the parallel port, and a notice.
+    store.write_int("Port", "Backend", 2);
+    const MachineSettings unknown = vexor::load_machine_settings(store, &notices);
+    EXPECT_EQ(unknown.Backend, vexor::MachineBackendKind::parallel);
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_NE(notices[0].find("Le réglage Port/Backend enregistré (2)"), std::string::npos)
+        << notices[0];
 }

@@ -46,6 +46,7 @@ TEST_P(StepDriverBytes, EachWiringAndDirectionGivesItsTick) {
         std::vector<int> bytes;
         int port;
     };
+    const MachineSettings plain;
     MachineSettings inverted_x;
     inverted_x.PinXInv = 1;
     MachineSettings shared;  // clock and direction of X both on pin 2
@@ -53,17 +54,17 @@ TEST_P(StepDriverBytes, EachWiringAndDirectionGivesItsTick) {
     MachineSettings lpt2;
     lpt2.Lpt = 2;
     const std::vector<Case> cases = {
-        {"X towards negative", {}, "P -1 -1 0 0 30\n", true, {0, 1, 0}, 0x378},
-        {"X towards positive", {}, "P 1 1 0 0 30\n", true, {2, 3, 2}, 0x378},
+        {"X towards negative", plain, "P -1 -1 0 0 30\n", true, {0, 1, 0}, 0x378},
+        {"X towards positive", plain, "P 1 1 0 0 30\n", true, {2, 3, 2}, 0x378},
         {"inverted X towards negative", inverted_x, "P -1 -1 0 0 30\n", true, {2, 3, 2}, 0x378},
         {"inverted X towards positive", inverted_x, "P 1 1 0 0 30\n", true, {0, 1, 0}, 0x378},
-        {"Y towards negative", {}, "P 0 0 -1 -1 30\n", true, {0, 4, 0}, 0x378},
-        {"diagonal, both positive", {}, "P 1 1 1 1 30\n", true, {10, 15, 10}, 0x378},
-        {"diagonal, X negative", {}, "P -1 -1 1 1 30\n", true, {8, 13, 8}, 0x378},
-        {"Z towards positive", {}, "Z 1 1 30\n", true, {32, 48, 32}, 0x378},
+        {"Y towards negative", plain, "P 0 0 -1 -1 30\n", true, {0, 4, 0}, 0x378},
+        {"diagonal, both positive", plain, "P 1 1 1 1 30\n", true, {10, 15, 10}, 0x378},
+        {"diagonal, X negative", plain, "P -1 -1 1 1 30\n", true, {8, 13, 8}, 0x378},
+        {"Z towards positive", plain, "Z 1 1 30\n", true, {32, 48, 32}, 0x378},
         {"shared pin: the masks are added", shared, "P 1 1 0 0 30\n", true, {1, 2, 1}, 0x378},
         {"LPT2", lpt2, "P 1 1 0 0 30\n", true, {2, 3, 2}, 0x278},
-        {"motors off: no clock edge", {}, "P 1 1 1 1 30\n", false, {10, 10}, 0x378},
+        {"motors off: no clock edge", plain, "P 1 1 1 1 30\n", false, {10, 10}, 0x378},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

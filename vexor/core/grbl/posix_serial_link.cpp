@@ -11,11 +11,14 @@
 
 namespace vexor::grbl {
 
-namespace {
-
-std::string open_failure(const std::string& device, int error_number) {
-    std::string text =
-        "Impossible d'ouvrir le port « " + device + " » : " + platform::system_reason(error_number);
+std::string serial_open_failure(const std::string& device, int error_number) {
+    if (error_number == ENOTTY) {
+        return "« " + device + " » n'est pas un port série.";
+    }
+    // A port held by another program (exclusive mode, or its lock file).
+    const std::string reason = error_number == EBUSY ? "déjà utilisé par un autre programme"
+                                                     : platform::system_reason(error_number);
+    std::string text = "Impossible d'ouvrir le port « " + device + " » : " + reason;
 #ifdef __linux__
     if (error_number == EACCES) {
         text += " (ajoutez l'utilisateur au groupe dialout, puis ouvrez une nouvelle session)";
@@ -23,8 +26,6 @@ std::string open_failure(const std::string& device, int error_number) {
 #endif
     return text + ".";
 }
-
-}  // namespace
 
 PosixSerialLink::~PosixSerialLink() {
     close();
@@ -41,15 +42,14 @@ bool PosixSerialLink::open(const std::string& device, std::string& error) {
     close();
     const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) {
-        error = open_failure(device, errno);
+        error = serial_open_failure(device, errno);
         return false;
     }
     termios t{};
     if (tcgetattr(fd, &t) != 0) {
         const int e = errno;
         ::close(fd);
-        error =
-            e == ENOTTY ? "« " + device + " » n'est pas un port série." : open_failure(device, e);
+        error = serial_open_failure(device, e);
         return false;
     }
     cfmakeraw(&t);
@@ -64,7 +64,7 @@ bool PosixSerialLink::open(const std::string& device, std::string& error) {
     if (tcsetattr(fd, TCSANOW, &t) != 0) {
         const int e = errno;
         ::close(fd);
-        error = open_failure(device, e);
+        error = serial_open_failure(device, e);
         return false;
     }
     tcflush(fd, TCIOFLUSH);

@@ -12,6 +12,13 @@ namespace vexor::grbl {
 
 inline constexpr int kGrblBaudRate = 115200;
 
+// Why `device` could not be opened after the system answered `error_number`:
+// "Impossible d'ouvrir le port « /dev/ttyUSB0 » : permission refusée (ajoutez
+// l'utilisateur au groupe dialout, ...)." The group is named for a permission
+// refused on Linux, where serial ports belong to it; a file that is no
+// terminal (ENOTTY) "is not a serial port".
+std::string serial_open_failure(const std::string& device, int error_number);
+
 class PosixSerialLink : public SerialLink {
   public:
     PosixSerialLink() = default;
