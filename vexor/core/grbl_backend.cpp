@@ -26,7 +26,7 @@ bool moving_state(const std::string& state) {
 }
 
 constexpr const char* kUnlockHint =
-    " Vérifiez la machine, puis « Machine > Déverrouiller ($X) » pour reprendre la main.";
+    " Vérifiez la machine, puis déverrouillez-la ($X) pour reprendre la main.";
 
 }  // namespace
 
@@ -66,7 +66,7 @@ bool GrblBackend::usable(std::string& error) const {
         case grbl::Phase::Lost:
         case grbl::Phase::Failed:
             error = session_->message() +
-                    " Reconnectez la machine (Paramétrage > Connexion) avant toute commande.";
+                    " Reconnectez la machine avant toute commande.";
             return false;
         default:
             error = "Le contrôleur n'est pas encore prêt : connexion en cours.";
@@ -120,7 +120,7 @@ void GrblBackend::watch_connection(std::vector<std::string>& alerts) {
                                               session_->message()
                                         : session_->message()) +
             (was_busy ? " La découpe est arrêtée et ne reprendra pas d'elle-même." : "") +
-            " Rebranchez la machine puis reconnectez-la (Paramétrage > Connexion).");
+            " Rebranchez la machine puis reconnectez-la.");
         return;
     }
     const bool alarm = session_->state() == "Alarm";

@@ -50,6 +50,15 @@ void CVexorDoc::set_port(const PortSettings& port) {
     driver_.set_wiring(settings_);
 }
 
+void CVexorDoc::set_connection(MachineBackendKind backend, int lpt, const std::string& device,
+                               int baud) {
+    settings_.Backend = backend;
+    settings_.Lpt = lpt;
+    settings_.Device = device;
+    settings_.Baud = baud;
+    driver_.set_wiring(settings_);
+}
+
 void CVexorDoc::set_travel(float travelX, float travelY, float travelZ) {
     settings_.travelX = travelX;
     settings_.travelY = travelY;

@@ -51,6 +51,9 @@ class CVexorDoc {
     void set_steps(float StepX, float StepY, float StepZ);
     // The port dialog: new wiring, port address and masks derived at once.
     void set_port(const PortSettings& port);
+    // The connection dialog: what drives the machine, the parallel port
+    // (LPT1 or LPT2) or a GRBL controller's serial device and speed.
+    void set_connection(MachineBackendKind backend, int lpt, const std::string& device, int baud);
     // The travel limits of the axes, in mm.
     void set_travel(float travelX, float travelY, float travelZ);
 

@@ -165,7 +165,7 @@ TEST(GrblCommand, StreamsTheDrawingAndStopsOnWhatTheControllerSays) {
          {"Erreur 22 à la " + line_n, "Vitesse d'avance non définie"},
          ""},
         {"alarm", false, 0, n, 0, 1, {"Alarme 1 à la ligne", "Fin de course"}, ""},
-        {"device gone", false, 0, 0, 10, 1, {"liaison perdue"}, nullptr},
+        {"device gone", false, 0, 0, 10, 1, {"Liaison perdue avec le contrôleur", "ne reprendra pas"}, nullptr},
         {"check with an error", true, n, 0, 0, 1, {"Erreur 22 à la " + line_n}, "$C\n"},
     };
     for (const Row& row : rows) {
@@ -192,8 +192,10 @@ TEST(GrblCommand, StreamsTheDrawingAndStopsOnWhatTheControllerSays) {
             EXPECT_NE(o.err.find(text), std::string::npos) << text << "\n" << o.err;
         }
         EXPECT_FALSE(m->overflowed());
-        EXPECT_NE(o.out.find("Pas par mm : X 250.000 Y 251.000 Z 800.000"), std::string::npos)
-            << o.out;
+        for (const char* read : {"Pas par mm X ($100) : 250.000", "Pas par mm Y ($101) : 251.000",
+                                 "Vitesse maximale Y ($111) : 5001 mm/min"}) {
+            EXPECT_NE(o.out.find(read), std::string::npos) << read << "\n" << o.out;
+        }
         if (row.sent_after_failure) {
             EXPECT_EQ(m->received_after_failure(), row.sent_after_failure);
         }

@@ -25,6 +25,7 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "connection_dialog.h"
 #include "field_checks.h"
 #include "french_qt.h"
 #include "param_bar.h"
@@ -211,6 +212,10 @@ void CMainFrame::build_menus() {
     settings->addAction(add_action(Action::PortSettings, "portSettings", "Port Paralléle",
                                    "Paramétrage des broches du port Parallèle", "",
                                    [this] { port_dialog(); }));
+    settings->addAction(add_action(Action::ConnectionSettings, "connectionSettings",
+                                   "Connexion...",
+                                   "Choisit la machine : port parallèle ou contrôleur GRBL (USB)",
+                                   "", [this] { connection_dialog(); }));
     build_machine_menu();
 
     QMenu* help = menuBar()->addMenu("&?");
@@ -232,12 +237,17 @@ void CMainFrame::build_machine_menu() {
         }));
     machine->addAction(add_action(Action::Unlock, "unlockMachine", "&Déverrouiller ($X)",
                                   "Lève l'alarme du contrôleur", "", [this] { unlock(); }));
+    machineMenu_ = machine;
+    show_features();
+}
+
+void CMainFrame::show_features() {
     // Only a machine that offers them shows them.
     const MachineBackend& backend = machine_.backend();
     action(Action::CheckProgram)->setVisible(backend.offers(MachineFeature::checkProgram));
     action(Action::Unlock)->setVisible(backend.offers(MachineFeature::unlock));
-    machine->menuAction()->setVisible(backend.offers(MachineFeature::checkProgram) ||
-                                      backend.offers(MachineFeature::unlock));
+    machineMenu_->menuAction()->setVisible(backend.offers(MachineFeature::checkProgram) ||
+                                           backend.offers(MachineFeature::unlock));
 }
 
 void CMainFrame::build_toolbar() {
@@ -578,6 +588,28 @@ void CMainFrame::unlock() {
     if (yes) {
         run([this](std::string& error) { return machine_.backend().unlock(error); });
     }
+}
+
+void CMainFrame::connection_dialog() {
+    if (refuse_while_running()) {
+        return;
+    }
+    CConnectionDlg dialog(doc_.settings(), dialog_message(), serial_ports(), this);
+    if (!accepted(dialog)) {
+        return;
+    }
+    machine_.backend().edit([&](CVexorDoc& doc) {
+        doc.set_connection(static_cast<MachineBackendKind>(dialog.Backend), dialog.Lpt,
+                           dialog.Device, dialog.Baud);
+    });
+    if (!machine_.reconnect()) {
+        error("Cette connexion n'est pas disponible ici : elle sera utilisée au prochain "
+              "démarrage de Vexor.");
+    }
+    jobActive_ = false;
+    show_features();
+    update_title();
+    refresh();
 }
 
 void CMainFrame::port_dialog() {

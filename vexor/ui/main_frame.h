@@ -25,6 +25,7 @@
 class QAction;
 class QDialog;
 class QLabel;
+class QMenu;
 class QToolBar;
 
 namespace vexor {
@@ -96,6 +97,9 @@ class CMainFrame : public QMainWindow {
     void add_machine_commands(QToolBar* bar);
     void build_status_bar();
     void build_machine_menu();
+    // The commands only some machines offer, shown for the one in use.
+    void show_features();
+    void connection_dialog();
     void enter_busy();
     // The watched job as the machine says it stands.
     void show_job(const MachineSnapshot& snap);
@@ -137,6 +141,7 @@ class CMainFrame : public QMainWindow {
     QLabel* panePort_ = nullptr;
     QLabel* paneJob_ = nullptr;
     QLabel* paneState_ = nullptr;
+    QMenu* machineMenu_ = nullptr;
     QTimer timer_;
     QTimer pollTimer_;
     QString fileName_;

@@ -89,7 +89,12 @@ bool QtSerialLink::write(std::string_view bytes) {
     const auto size = static_cast<qint64>(bytes.size());
     if (port_->write(bytes.data(), size) != size) {
         lose();
+        return false;
     }
+    // Out now, not at the next turn of the event loop: a real-time byte
+    // (feed hold, reset) must not wait, and a machine shut down as the
+    // program quits has no event loop left to send it.
+    port_->flush();
     return is_open();
 }
 
@@ -97,6 +102,16 @@ std::string QtSerialLink::read_available() {
     std::string out;
     out.swap(received_);
     if (!is_open()) {
+        return out;
+    }
+    // Without an event loop (the program quitting), nothing fills Qt's
+    // buffer: a wait of no time reads what the device has sent.
+    if (port_->bytesAvailable() == 0) {
+        port_->waitForReadyRead(0);
+    }
+    if (!is_open()) {
+        out += received_;
+        received_.clear();
         return out;
     }
     out += port_->readAll().toStdString();

@@ -7,7 +7,7 @@
 #include "machine_settings.h"
 #include "qt_settings_store.h"
 #include "grbl_backend.h"
-#include "posix_serial_link.h"
+#include "qt_serial_link.h"
 #include "stepping_thread.h"
 
 namespace vexor {
@@ -119,10 +119,9 @@ bool VexorMachine::simulated() const {
 
 namespace {
 
-VexorMachine::Port parallel_port(const platform::SettingsStore& store,
+VexorMachine::Port parallel_port(const MachineSettings& settings,
                                  platform::PerformanceCounter& counter, bool simulate) {
-    const auto address =
-        static_cast<unsigned short>(port_address(load_machine_settings(store).Lpt));
+    const auto address = static_cast<unsigned short>(port_address(settings.Lpt));
     platform::install_port_output(
         simulate ? platform::select_port_output(address, "simulated", counter,
                                                 std::getenv("VEXOR_TRACE"))
@@ -145,11 +144,11 @@ VexorMachine::Port parallel_port(const platform::SettingsStore& store,
 VexorMachine::Grbl grbl_link(const MachineSettings& s) {
     VexorMachine::Grbl grbl;
     grbl.device = s.Device;
-    auto link = std::make_unique<grbl::PosixSerialLink>();
+    auto link = std::make_unique<QtSerialLink>();
     if (s.Device.empty()) {
         grbl.openError =
             "Aucun périphérique série n'est choisi : Paramétrage > Connexion pour le choisir.";
-    } else if (link->open(s.Device, grbl.openError)) {
+    } else if (link->open(s.Device, s.Baud, grbl.openError)) {
         grbl.link = std::move(link);
     }
     return grbl;
@@ -157,16 +156,21 @@ VexorMachine::Grbl grbl_link(const MachineSettings& s) {
 
 }  // namespace
 
-void VexorMachine::reconnect(const ProgramOptions& options) {
+bool VexorMachine::reconnect() {
+    const bool grbl = doc_->settings().Backend == MachineBackendKind::grbl;
+    if (!(grbl ? static_cast<bool>(connectors_.grbl) : static_cast<bool>(connectors_.parallel))) {
+        return false;
+    }
     (void)backend_->shut_down(std::chrono::seconds(5));
     backend_.reset();
-    const MachineSettings& s = doc_->settings();
-    if (s.Backend == MachineBackendKind::grbl && !options.simulatePort) {
-        use_grbl(grbl_link(s));
+    parallel_ = nullptr;
+    if (grbl) {
+        use_grbl(connectors_.grbl(doc_->settings()));
         backend_->connect();
     } else {
-        use_parallel(parallel_port(*store_, *counter_, options.simulatePort), RunnerKind::thread);
+        use_parallel(connectors_.parallel(doc_->settings()), connectors_.runner);
     }
+    return true;
 }
 
 std::unique_ptr<VexorMachine> VexorMachine::for_program(const ProgramOptions& options) {
@@ -175,15 +179,29 @@ std::unique_ptr<VexorMachine> VexorMachine::for_program(const ProgramOptions& op
         store = std::make_unique<ReadOnlyStore>(std::move(store));
     }
     auto counter = std::make_unique<platform::SteadyCounter>();
+    platform::PerformanceCounter& clock = *counter;
     const MachineSettings settings = load_machine_settings(*store);
-    if (settings.Backend == MachineBackendKind::grbl && !options.simulatePort) {
-        auto machine =
-            std::make_unique<VexorMachine>(std::move(store), std::move(counter), grbl_link(settings));
-        machine->backend().connect();
-        return machine;
+    Connectors connectors;
+    const bool simulate = options.simulatePort;
+    connectors.parallel = [&clock, simulate](const MachineSettings& s) {
+        return parallel_port(s, clock, simulate);
+    };
+    // A screenshot or a trial run never opens the serial device.
+    if (!simulate) {
+        connectors.grbl = grbl_link;
     }
-    Port port = parallel_port(*store, *counter, options.simulatePort);
-    return std::make_unique<VexorMachine>(std::move(store), std::move(counter), std::move(port));
+    std::unique_ptr<VexorMachine> machine;
+    if (settings.Backend == MachineBackendKind::grbl && !simulate) {
+        machine = std::make_unique<VexorMachine>(std::move(store), std::move(counter),
+                                                 grbl_link(settings));
+        machine->backend().connect();
+    } else {
+        Port port = parallel_port(settings, clock, simulate);
+        machine = std::make_unique<VexorMachine>(std::move(store), std::move(counter),
+                                                 std::move(port));
+    }
+    machine->set_connectors(std::move(connectors));
+    return machine;
 }
 
 }  // namespace vexor

@@ -72,9 +72,19 @@ class VexorMachine {
     bool simulated() const;
     std::string port_label() const { return backend_->label(); }
 
-    // Drives the connection the settings now name (the connection dialog):
-    // the machine in use is stopped and let go of first. Only at rest.
-    void reconnect(const ProgramOptions& options);
+    // How the machine of each kind is reached, from the document's
+    // settings: the program's open the real port or device, a test's hand
+    // over its own.
+    struct Connectors {
+        std::function<Port(const MachineSettings&)> parallel;
+        std::function<Grbl(const MachineSettings&)> grbl;
+        RunnerKind runner = RunnerKind::thread;
+    };
+    void set_connectors(Connectors connectors) { connectors_ = std::move(connectors); }
+    // Drives the machine the settings now name (the connection dialog): the
+    // machine in use is stopped and let go of first, then the new one is
+    // connected. False when there is no way to reach it.
+    bool reconnect();
 
     // Stops the machine for good, before the program quits: the stop
     // command, the move in progress brought to rest (waited for at most
@@ -91,6 +101,7 @@ class VexorMachine {
     std::unique_ptr<CVexorDoc> doc_;
     std::unique_ptr<MachineBackend> backend_;
     ParallelBackend* parallel_ = nullptr;
+    Connectors connectors_;
     bool simulated_ = false;
 };
 
