@@ -30,9 +30,8 @@ constexpr const char* kUnlockHint =
 
 }  // namespace
 
-GrblBackend::GrblBackend(CVexorDoc& doc, std::unique_ptr<grbl::SerialLink> link,
-                         std::string device, std::function<std::int64_t()> now_ms,
-                         std::string open_error)
+GrblBackend::GrblBackend(CVexorDoc& doc, std::unique_ptr<grbl::SerialLink> link, std::string device,
+                         std::function<std::int64_t()> now_ms, std::string open_error)
     : doc_(doc),
       link_(std::move(link)),
       device_(std::move(device)),
@@ -65,8 +64,7 @@ bool GrblBackend::usable(std::string& error) const {
             return true;
         case grbl::Phase::Lost:
         case grbl::Phase::Failed:
-            error = session_->message() +
-                    " Reconnectez la machine avant toute commande.";
+            error = session_->message() + " Reconnectez la machine avant toute commande.";
             return false;
         default:
             error = "Le contrôleur n'est pas encore prêt : connexion en cours.";
@@ -116,9 +114,9 @@ void GrblBackend::watch_connection(std::vector<std::string>& alerts) {
             end_job(JobPhase::stopped, "liaison perdue");
         }
         alerts.push_back(
-            (phase == grbl::Phase::Lost ? "Liaison perdue avec le contrôleur (" + device_ + ") : " +
-                                              session_->message()
-                                        : session_->message()) +
+            (phase == grbl::Phase::Lost
+                 ? "Liaison perdue avec le contrôleur (" + device_ + ") : " + session_->message()
+                 : session_->message()) +
             (was_busy ? " La découpe est arrêtée et ne reprendra pas d'elle-même." : "") +
             " Rebranchez la machine puis reconnectez-la.");
         return;
@@ -271,12 +269,24 @@ bool GrblBackend::jog(Jog jog, float distance, std::string& error) {
     double d[3] = {0, 0, 0};
     double feed = s.travelSpeedXY * 60.0;
     switch (jog) {
-        case Jog::XPlus: d[0] = distance; break;
-        case Jog::XMinus: d[0] = -distance; break;
-        case Jog::YPlus: d[1] = distance; break;
-        case Jog::YMinus: d[1] = -distance; break;
-        case Jog::ZPlus: d[2] = distance, feed = s.travelSpeedZ * 60.0; break;
-        case Jog::ZMinus: d[2] = -distance, feed = s.travelSpeedZ * 60.0; break;
+        case Jog::XPlus:
+            d[0] = distance;
+            break;
+        case Jog::XMinus:
+            d[0] = -distance;
+            break;
+        case Jog::YPlus:
+            d[1] = distance;
+            break;
+        case Jog::YMinus:
+            d[1] = -distance;
+            break;
+        case Jog::ZPlus:
+            d[2] = distance, feed = s.travelSpeedZ * 60.0;
+            break;
+        case Jog::ZMinus:
+            d[2] = -distance, feed = s.travelSpeedZ * 60.0;
+            break;
     }
     if (!session_->jog(d[0], d[1], d[2], feed)) {
         error = session_->message();
@@ -460,9 +470,9 @@ std::vector<ControllerSetting> GrblBackend::controller_settings() const {
                        fixed(c.steps_per_mm[i], 3)});
     }
     for (int i = 0; i < 3; ++i) {
-        out.push_back({std::string("Vitesse maximale ") + axes[i] + " ($11" + std::to_string(i) +
-                           ")",
-                       fixed(c.max_rate[i], 0) + " mm/min"});
+        out.push_back(
+            {std::string("Vitesse maximale ") + axes[i] + " ($11" + std::to_string(i) + ")",
+             fixed(c.max_rate[i], 0) + " mm/min"});
     }
     for (int i = 0; i < 3; ++i) {
         out.push_back({std::string("Course ") + axes[i] + " ($13" + std::to_string(i) + ")",
@@ -486,8 +496,8 @@ std::string GrblBackend::detail() const {
     }
     switch (session_->phase()) {
         case grbl::Phase::Ready:
-            return "Contrôleur : " + session_->version() + "\nTampon de réception : " +
-                   std::to_string(session_->rx_buffer()) + " octets";
+            return "Contrôleur : " + session_->version() +
+                   "\nTampon de réception : " + std::to_string(session_->rx_buffer()) + " octets";
         case grbl::Phase::Lost:
         case grbl::Phase::Failed:
             return session_->message();

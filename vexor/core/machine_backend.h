@@ -36,9 +36,9 @@ struct MachineSnapshot {
     // where the machine has none.
     std::string state;
     JobPhase job = JobPhase::none;
-    bool checking = false;            // the job is read without moving
-    std::string jobEnd;               // stopped: why, in French
-    std::int64_t jobRemainingUs = 0;  // running: the estimate of what is left
+    bool checking = false;                      // the job is read without moving
+    std::string jobEnd;                         // stopped: why, in French
+    std::int64_t jobRemainingUs = 0;            // running: the estimate of what is left
     std::size_t linesDone = 0, linesTotal = 0;  // of a streamed job
     int feedOverride = 100;                     // %, as the machine reports it
 };

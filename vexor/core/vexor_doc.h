@@ -89,7 +89,7 @@ class CVexorDoc {
     common::PolylineArray polylines;
     int polylineCount = 0;
     std::string drawingName;  // the file the drawing was read from, without its folder
-    float startX = 0;  // where the last job started and returns to
+    float startX = 0;         // where the last job started and returns to
     float startY = 0;
     int viewResetPending = 0;    // set by New: the view resets at its next paint
     std::int64_t jobTimeUs = 0;  // estimated duration of the last job started

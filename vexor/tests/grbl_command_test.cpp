@@ -165,7 +165,14 @@ TEST(GrblCommand, StreamsTheDrawingAndStopsOnWhatTheControllerSays) {
          {"Erreur 22 à la " + line_n, "Vitesse d'avance non définie"},
          ""},
         {"alarm", false, 0, n, 0, 1, {"Alarme 1 à la ligne", "Fin de course"}, ""},
-        {"device gone", false, 0, 0, 10, 1, {"Liaison perdue avec le contrôleur", "ne reprendra pas"}, nullptr},
+        {"device gone",
+         false,
+         0,
+         0,
+         10,
+         1,
+         {"Liaison perdue avec le contrôleur", "ne reprendra pas"},
+         nullptr},
         {"check with an error", true, n, 0, 0, 1, {"Erreur 22 à la " + line_n}, "$C\n"},
     };
     for (const Row& row : rows) {

@@ -1,5 +1,6 @@
 #include "grbl_model.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace vexor::grbl::testing {
@@ -42,6 +43,12 @@ void GrblModel::boot() {
     send("\r\n" + welcome + "\r\n");
 }
 
+void GrblModel::raise_alarm(int code) {
+    send("ALARM:" + std::to_string(code) + "\r\n");
+    state = "Alarm";
+    halted_ = true;
+}
+
 void GrblModel::status() {
     std::string s = "<" + state + "|MPos:" + triple(machine_pos) + "|FS:0,0";
     ++reports_;
@@ -50,7 +57,7 @@ void GrblModel::status() {
         wco_changed_ = false;
     }
     if (reports_ % ov_every == 0) {
-        s += "|Ov:100,100,100";
+        s += "|Ov:" + std::to_string(feed_ov) + ",100,100";
     }
     send(s + "|Zz:9>\r\n");  // an unknown field, to be ignored
 }
@@ -65,8 +72,13 @@ bool GrblModel::read_input() {
                 status();
             } else if (c == 0x18) {
                 boot();
-            } else if (c == '!') {
-                state = "Hold:0";
+            } else if (c == '!' && state != "Alarm" && state != "Sleep") {
+                state = "Hold:1";  // slowing down; at rest from the next step
+            } else if (c == '~' && state.rfind("Hold", 0) == 0) {
+                state = check_ ? "Check" : "Idle";
+            } else if (b >= 0x90 && b <= 0x94) {
+                const int by[] = {0, 10, -10, 1, -1};
+                feed_ov = b == 0x90 ? 100 : std::clamp(feed_ov + by[b - 0x90], 10, 200);
             }
             continue;
         }
@@ -84,7 +96,23 @@ bool GrblModel::read_input() {
 }
 
 void GrblModel::step() {
+    if (state == "Hold:1") {
+        state = "Hold:0";
+    }
     const bool line_byte = read_input();
+    // Running while motion lines wait in the buffer, idle once none does.
+    if (state == "Idle" || state == "Run") {
+        bool motion = false;
+        for (std::size_t at = 0; at < rx_.size() && !motion;) {
+            const std::size_t lf = rx_.find('\n', at);
+            if (lf == std::string::npos) {
+                break;
+            }
+            motion = rx_[at] == 'G';
+            at = lf + 1;
+        }
+        state = motion ? "Run" : "Idle";
+    }
     if (!pending_failure_.empty()) {
         quiet_steps_ = line_byte ? 0 : quiet_steps_ + 1;
         if (quiet_steps_ < failure_after_quiet_steps) {
@@ -142,6 +170,20 @@ void GrblModel::run_line(const std::string& line) {
         if (!check_) {
             boot();
         }
+        return;
+    }
+    if (line == "$X") {
+        if (state == "Alarm") {
+            state = "Idle";
+            halted_ = false;
+            send("[MSG:Caution: Unlocked]\r\n");
+        }
+        send("ok\r\n");
+        return;
+    }
+    if (line == "$SLP") {
+        state = "Sleep";
+        send("ok\r\n[MSG:Sleeping]\r\n");
         return;
     }
     if (halted_) {

@@ -2,7 +2,8 @@
 // A GRBL 1.1 controller for the tests, on the device side of a link: a
 // 128-byte receive buffer it checks (a byte past it is recorded), ok/error
 // replies, G0/G1 lines executed into a move list, status reports with WCO and
-// Ov only now and then, injected errors and alarms, boot noise, unplugging.
+// Ov only now and then, injected errors and alarms, boot noise, unplugging;
+// feed hold and cycle start, feed override bytes, $X after an alarm, $SLP.
 
 #include <array>
 #include <cstddef>
@@ -46,10 +47,14 @@ class GrblModel {
     void step();
     // Power-up: noise then welcome (and on each reset).
     void boot();
+    // An alarm raised on its own (a limit switch touched).
+    void raise_alarm(int code);
 
     bool overflowed() const { return overflowed_; }
     std::size_t peak_rx() const { return peak_; }
     const std::vector<Move>& moves() const { return moves_; }
+    // Program lines taken so far (what error_at_line and alarm_at_line count).
+    int program_lines() const { return program_lines_; }
     const std::vector<std::string>& lines_received() const { return received_; }
     const std::vector<RealtimeSeen>& realtime_seen() const { return realtime_; }
     // Line bytes (real-time bytes aside) received after the first error or
@@ -58,6 +63,7 @@ class GrblModel {
     std::array<double, 3> machine_pos{};
     std::array<double, 3> wco{};
     std::string state = "Idle";
+    int feed_ov = 100;  // %, moved by the real-time override bytes
 
   private:
     void run_line(const std::string& line);

@@ -88,11 +88,10 @@ CMainFrame::CMainFrame(VexorMachine& machine, platform::SettingsStore* recent, Q
     setWindowIcon(QIcon(":/icons/vexor.svg"));
     message_ = show_message_box;
 
-    view_ = new CVexorView(
-        doc_,
-        {[this] { return machine_.backend().snapshot().running; },
-         [this] { machine_.backend().stop(); }},
-        this);
+    view_ = new CVexorView(doc_,
+                           {[this] { return machine_.backend().snapshot().running; },
+                            [this] { machine_.backend().stop(); }},
+                           this);
     setCentralWidget(view_);
     build_param_dock();
     build_menus();
@@ -212,8 +211,7 @@ void CMainFrame::build_menus() {
     settings->addAction(add_action(Action::PortSettings, "portSettings", "Port Paralléle",
                                    "Paramétrage des broches du port Parallèle", "",
                                    [this] { port_dialog(); }));
-    settings->addAction(add_action(Action::ConnectionSettings, "connectionSettings",
-                                   "Connexion...",
+    settings->addAction(add_action(Action::ConnectionSettings, "connectionSettings", "Connexion...",
                                    "Choisit la machine : port parallèle ou contrôleur GRBL (USB)",
                                    "", [this] { connection_dialog(); }));
     build_machine_menu();
@@ -257,9 +255,8 @@ void CMainFrame::build_toolbar() {
     const auto command = [this](Jog j, float (CParamBar::*distance)() const) {
         return [this, j, distance] {
             const float d = (bar_->*distance)();
-            start_move([this, j, d](std::string& error) {
-                return machine_.backend().jog(j, d, error);
-            });
+            start_move(
+                [this, j, d](std::string& error) { return machine_.backend().jog(j, d, error); });
         };
     };
     bar->addAction(action(Action::FileOpen));
@@ -288,20 +285,20 @@ void CMainFrame::build_toolbar() {
 }
 
 void CMainFrame::add_machine_commands(QToolBar* bar) {
+    bar->addAction(add_action(Action::GoOrigin, "goOrigin", "Origine",
+                              "Positionne la Fraise à l'origine", "origin", [this] {
+                                  start_move([this](std::string& error) {
+                                      return machine_.backend().go_to_origin(error);
+                                  });
+                              }));
     bar->addAction(add_action(
-        Action::GoOrigin, "goOrigin", "Origine", "Positionne la Fraise à l'origine", "origin",
-        [this] {
-            start_move([this](std::string& error) { return machine_.backend().go_to_origin(error); });
-        }));
-    bar->addAction(add_action(
-        Action::ZeroPosition, "zeroPosition", "Zéro", "Remide à 0 de X Y et Z", "zero", [this] {
-            run([this](std::string& error) { return machine_.backend().zero(error); });
-        }));
+        Action::ZeroPosition, "zeroPosition", "Zéro", "Remide à 0 de X Y et Z", "zero",
+        [this] { run([this](std::string& error) { return machine_.backend().zero(error); }); }));
     bar->addSeparator();
     bar->addAction(add_action(Action::StartJob, "startJob", "Démarrer", "Démarre la découpe",
                               "start", [this] { start_job(); }));
-    bar->addAction(add_action(
-        Action::StopJob, "stopJob", "Arrêter", "Arrête la découpe", "stop", [this] {
+    bar->addAction(
+        add_action(Action::StopJob, "stopJob", "Arrêter", "Arrête la découpe", "stop", [this] {
             machine_.backend().stop();
             refresh();
         }));
@@ -428,8 +425,8 @@ void CMainFrame::refresh() {
     action(Action::MotorsOff)->setChecked(!snap.motorsOn);
     action(Action::MotorsOn)->setChecked(snap.motorsOn);
     action(Action::Unlock)->setEnabled(snap.alarm);
-    action(Action::CheckProgram)->setEnabled(machine.offers(MachineFeature::checkProgram) &&
-                                             snap.ready && !snap.running);
+    action(Action::CheckProgram)
+        ->setEnabled(machine.offers(MachineFeature::checkProgram) && snap.ready && !snap.running);
     paneState_->setVisible(!snap.state.empty() || !snap.ready);
     paneState_->setText(snap.ready || !snap.state.empty()
                             ? "État : " + QString::fromStdString(snap.state)
@@ -603,8 +600,9 @@ void CMainFrame::connection_dialog() {
                            dialog.Device, dialog.Baud);
     });
     if (!machine_.reconnect()) {
-        error("Cette connexion n'est pas disponible ici : elle sera utilisée au prochain "
-              "démarrage de Vexor.");
+        error(
+            "Cette connexion n'est pas disponible ici : elle sera utilisée au prochain "
+            "démarrage de Vexor.");
     }
     jobActive_ = false;
     show_features();

@@ -3,11 +3,11 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "grbl_backend.h"
 #include "idle_pump.h"
 #include "machine_settings.h"
-#include "qt_settings_store.h"
-#include "grbl_backend.h"
 #include "qt_serial_link.h"
+#include "qt_settings_store.h"
 #include "stepping_thread.h"
 
 namespace vexor {
@@ -197,8 +197,8 @@ std::unique_ptr<VexorMachine> VexorMachine::for_program(const ProgramOptions& op
         machine->backend().connect();
     } else {
         Port port = parallel_port(settings, clock, simulate);
-        machine = std::make_unique<VexorMachine>(std::move(store), std::move(counter),
-                                                 std::move(port));
+        machine =
+            std::make_unique<VexorMachine>(std::move(store), std::move(counter), std::move(port));
     }
     machine->set_connectors(std::move(connectors));
     return machine;

@@ -13,9 +13,9 @@
 #include "driver_runner.h"
 #include "machine_backend.h"
 #include "parallel_backend.h"
-#include "serial_link.h"
 #include "performance_counter.h"
 #include "port_output.h"
+#include "serial_link.h"
 #include "settings_store.h"
 #include "vexor_doc.h"
 

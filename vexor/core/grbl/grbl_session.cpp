@@ -88,8 +88,8 @@ void Session::poll() {
         return;
     }
     if (stop_asked_at_ >= 0 &&
-        (state_ == "Hold:0" || state_ == "Idle" || state_ == "Alarm" || state_ == "Check" ||
-         state_ == "Sleep" || now - stop_asked_at_ > kHoldTimeoutMs)) {
+        ((state_ == "Hold" && substate_ == 0) || state_ == "Idle" || state_ == "Alarm" ||
+         state_ == "Check" || state_ == "Sleep" || now - stop_asked_at_ > kHoldTimeoutMs)) {
         stop_asked_at_ = -1;
         (void)reset();
         return;
@@ -189,6 +189,7 @@ void Session::handle(const Reply& r) {
 void Session::handle_status(const StatusReport& s) {
     ++reports_;
     state_ = s.state;
+    substate_ = s.substate;
     if (s.state == "Check") {
         check_mode_ = true;
     }

@@ -126,10 +126,11 @@ class Session {
     std::deque<std::string> commands_;  // one-off commands waiting, the first in flight
     bool command_in_flight_ = false;
     std::int64_t command_sent_at_ = 0;
-    bool awaiting_reset_ = false;     // after a reset of ours: a welcome follows
+    bool awaiting_reset_ = false;      // after a reset of ours: a welcome follows
     std::int64_t stop_asked_at_ = -1;  // feed hold sent, the reset not yet
     bool check_mode_ = false;
     std::string state_;
+    int substate_ = -1;  // Hold:0, the hold complete; -1 when not sent
     bool have_wco_ = false;
     std::array<double, 3> wco_{};
     bool work_known_ = false;
