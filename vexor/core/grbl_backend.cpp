@@ -100,6 +100,7 @@ std::vector<std::string> GrblBackend::poll() {
     watch_connection(alerts);
     watch_stream(alerts);
     watch_check(alerts);
+    watch_override(alerts);
     return alerts;
 }
 
@@ -218,6 +219,21 @@ void GrblBackend::watch_check(std::vector<std::string>& alerts) {
         end_job(JobPhase::stopped, checkFailure_);
         alerts.push_back("Vérification : " + checkFailure_);
     }
+}
+
+void GrblBackend::watch_override(std::vector<std::string>& alerts) {
+    // A report with Ov: may already be on its way when the bytes go out:
+    // the second one after them says what the controller applies.
+    if (askedOverride_ == 0 || session_->override_reports() < overrideAskedAt_ + 2) {
+        return;
+    }
+    const int applied = session_->overrides()[0];
+    if (applied != askedOverride_) {
+        alerts.push_back("Le contrôleur applique une correction d'avance de " +
+                         std::to_string(applied) + " % au lieu des " +
+                         std::to_string(askedOverride_) + " % demandés.");
+    }
+    askedOverride_ = 0;
 }
 
 void GrblBackend::end_job(JobPhase phase, const std::string& why) {
@@ -453,6 +469,8 @@ bool GrblBackend::set_feed_override(int percent, std::string& error) {
         error = session_->message();
         return false;
     }
+    askedOverride_ = percent;
+    overrideAskedAt_ = session_->override_reports();
     return true;
 }
 

@@ -63,6 +63,7 @@ class GrblBackend : public MachineBackend {
     void watch_connection(std::vector<std::string>& alerts);
     void watch_stream(std::vector<std::string>& alerts);
     void watch_check(std::vector<std::string>& alerts);
+    void watch_override(std::vector<std::string>& alerts);
     void end_job(JobPhase phase, const std::string& why);
 
     CVexorDoc& doc_;
@@ -81,7 +82,9 @@ class GrblBackend : public MachineBackend {
     std::uint64_t doneAtReport_ = 0;  // the stream was acknowledged at this report
     bool acknowledged_ = false;
     Check check_ = Check::none;
-    std::string checkFailure_;  // empty: no line refused
+    int askedOverride_ = 0;              // % asked and not yet seen reported (0: none)
+    std::uint64_t overrideAskedAt_ = 0;  // override reports read when it was asked
+    std::string checkFailure_;           // empty: no line refused
 };
 
 }  // namespace vexor

@@ -78,7 +78,7 @@ bool GrblModel::read_input() {
                 state = check_ ? "Check" : "Idle";
             } else if (b >= 0x90 && b <= 0x94) {
                 const int by[] = {0, 10, -10, 1, -1};
-                feed_ov = b == 0x90 ? 100 : std::clamp(feed_ov + by[b - 0x90], 10, 200);
+                feed_ov = b == 0x90 ? 100 : std::clamp(feed_ov + by[b - 0x90], 10, feed_ov_max);
             }
             continue;
         }

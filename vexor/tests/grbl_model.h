@@ -63,7 +63,8 @@ class GrblModel {
     std::array<double, 3> machine_pos{};
     std::array<double, 3> wco{};
     std::string state = "Idle";
-    int feed_ov = 100;  // %, moved by the real-time override bytes
+    int feed_ov = 100;      // %, moved by the real-time override bytes
+    int feed_ov_max = 200;  // a build that caps the override lower
 
   private:
     void run_line(const std::string& line);

@@ -4,11 +4,14 @@
 #include <string>
 #include <vector>
 
+#include "grbl_backend.h"
 #include "grbl_links.h"
 #include "grbl_model.h"
 #include "grbl_replies.h"
 #include "grbl_session.h"
 #include "grbl_streamer.h"
+#include "performance_counter.h"
+#include "settings_store.h"
 
 using namespace vexor::grbl;
 using vexor::grbl::testing::GrblModel;
@@ -320,4 +323,68 @@ TEST(GrblSession, DeviceGoneMidJobAndRealtimeBypass) {
     EXPECT_EQ(rig.session.message(), "Le contrôleur ne répond plus : " + std::to_string(sent) +
                                          " ligne(s) envoyée(s) sans accusé de réception, " +
                                          std::to_string(60 - sent) + " non envoyée(s).");
+}
+
+namespace {
+
+class NoPort : public platform::PortWriter {
+  public:
+    void write_port(unsigned short, unsigned char) override {}
+};
+
+}  // namespace
+
+TEST(GrblBackend, FeedOverrideReachesItsPercentAndADifferentReportIsTold) {
+    struct Row {
+        int asked;
+        int cap;  // the controller's own limit
+        bool told;
+    };
+    const Row rows[] = {{10, 200, false},  {55, 200, false},  {100, 200, false},
+                        {137, 200, false}, {200, 200, false}, {180, 120, true}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.asked);
+        auto pair = vexor::grbl::testing::memory_pair();
+        GrblModel model(*pair.second);
+        model.feed_ov_max = row.cap;
+        model.feed_ov = 70;  // a value left by an earlier run
+        platform::MemorySettingsStore store;
+        NoPort port;
+        platform::ManualCounter counter(1'000'000);
+        vexor::CVexorDoc doc(store, port, counter);
+        std::int64_t now = 0;
+        vexor::GrblBackend backend(doc, std::move(pair.first), "modèle", [&] { return now; });
+        std::vector<std::string> alerts;
+        const auto run = [&](int steps) {
+            for (int i = 0; i < steps; ++i) {
+                model.step();
+                for (auto& a : backend.poll()) {
+                    alerts.push_back(a);
+                }
+                now += 10;
+            }
+        };
+        backend.connect();
+        run(40);
+        std::string error;
+        ASSERT_TRUE(backend.set_feed_override(row.asked, error)) << error;
+        run(400);
+        EXPECT_EQ(model.feed_ov, std::min(row.asked, row.cap));
+        EXPECT_EQ(backend.snapshot().feedOverride, model.feed_ov);
+        ASSERT_EQ(alerts.size(), row.told ? 1u : 0u);
+        if (row.told) {
+            EXPECT_EQ(alerts[0],
+                      "Le contrôleur applique une correction d'avance de 120 % au lieu des 180 % "
+                      "demandés.");
+        }
+    }
+    // Outside 10..200 nothing is sent.
+    auto pair = vexor::grbl::testing::memory_pair();
+    platform::MemorySettingsStore store;
+    NoPort port;
+    platform::ManualCounter counter(1'000'000);
+    vexor::CVexorDoc doc(store, port, counter);
+    vexor::GrblBackend backend(doc, std::move(pair.first), "modèle", [] { return 0; });
+    std::string error;
+    EXPECT_FALSE(backend.set_feed_override(250, error));
 }

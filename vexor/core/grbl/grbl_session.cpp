@@ -202,6 +202,7 @@ void Session::handle_status(const StatusReport& s) {
     }
     if (s.has_ov) {
         ov_ = s.ov;
+        ++ov_reports_;
     }
     if (s.has_pos && (!s.machine_pos || have_wco_)) {
         for (int i = 0; i < 3; ++i) {

@@ -68,6 +68,8 @@ class Session {
     // Status reports read since the connection: a state read after a given
     // count was reported after that moment.
     std::uint64_t reports() const { return reports_; }
+    // Of which those that carried the overrides (Ov:).
+    std::uint64_t override_reports() const { return ov_reports_; }
 
     // Relative jog in mm at `feed` mm/min, only when Idle or Jog.
     bool jog(double dx, double dy, double dz, double feed);
@@ -137,6 +139,7 @@ class Session {
     std::array<double, 3> work_{};
     std::array<int, 3> ov_{100, 100, 100};
     std::uint64_t reports_ = 0;
+    std::uint64_t ov_reports_ = 0;
 };
 
 }  // namespace vexor::grbl
