@@ -425,6 +425,11 @@ void GrblBackend::stop() {
     if (!session_ || session_->phase() == grbl::Phase::Lost) {
         return;
     }
+    if (stream_ == Stream::none && check_ == Check::none && session_->state() == "Jog") {
+        // A jog alone is cancelled: no reset, the machine keeps its state.
+        (void)session_->send_realtime(grbl::realtime::kJogCancel);
+        return;
+    }
     (void)session_->stop_job();
     if (job_ == JobPhase::held) {
         end_job(JobPhase::stopped, "arrêt demandé");

@@ -72,6 +72,9 @@ bool GrblModel::read_input() {
                 status();
             } else if (c == 0x18) {
                 boot();
+            } else if (b == 0x85 && state == "Jog") {
+                state = "Idle";  // cancelled: the tool stops where it is
+                jog_left_ = 0;
             } else if (c == '!' && state != "Alarm" && state != "Sleep") {
                 state = "Hold:1";  // slowing down; at rest from the next step
             } else if (c == '~' && state.rfind("Hold", 0) == 0) {
@@ -95,9 +98,18 @@ bool GrblModel::read_input() {
     return line_byte;
 }
 
+void GrblModel::end_jog() {
+    machine_pos = jog_target_;
+    moves_.push_back({false, machine_pos});
+    state = "Idle";
+}
+
 void GrblModel::step() {
     if (state == "Hold:1") {
         state = "Hold:0";
+    }
+    if (state == "Jog" && jog_left_ > 0 && --jog_left_ == 0) {
+        end_jog();
     }
     const bool line_byte = read_input();
     // Running while motion lines wait in the buffer, idle once none does.
@@ -191,13 +203,18 @@ void GrblModel::run_line(const std::string& line) {
     }
     if (line.rfind("$J=", 0) == 0) {
         double v = 0;
+        jog_target_ = machine_pos;
         for (int i = 0; i < 3; ++i) {
             if (word(line, "XYZ"[i], v)) {
-                machine_pos[i] += v;
+                jog_target_[i] += v;
             }
         }
-        moves_.push_back({false, machine_pos});
-        send("ok\r\n");
+        send("ok\r\n");  // taken; it runs from now on
+        jog_left_ = jog_steps;
+        state = "Jog";
+        if (jog_left_ == 0) {
+            end_jog();
+        }
         return;
     }
     if (line.rfind("G10 L20 P1", 0) == 0) {

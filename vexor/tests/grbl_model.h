@@ -65,11 +65,13 @@ class GrblModel {
     std::string state = "Idle";
     int feed_ov = 100;      // %, moved by the real-time override bytes
     int feed_ov_max = 200;  // a build that caps the override lower
+    int jog_steps = 0;      // steps a jog takes (0: done at once)
 
   private:
     void run_line(const std::string& line);
     void fail(const std::string& reply, bool alarm);
     void reply_failure();
+    void end_jog();
     bool read_input();  // true when a line byte came
     void send(const std::string& s) { link_.write(s); }
     void status();
@@ -88,6 +90,8 @@ class GrblModel {
     bool halted_ = false;  // after an alarm: lines are dropped until reset
     bool failed_ = false;  // an error or an alarm was replied
     std::string after_failure_;
+    std::array<double, 3> jog_target_{};
+    int jog_left_ = 0;
     std::string pending_failure_;  // the reply held back until the host waits
     bool pending_alarm_ = false;
     std::size_t quiet_steps_ = 0;

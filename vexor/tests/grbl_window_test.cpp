@@ -162,6 +162,23 @@ TEST_F(GrblWindowTest, JogsZeroesAndRunsThePlanWithPauseResumeAndStop) {
                !pane("paneX").contains("10.00");
     }));
 
+    // A long jog stopped half-way is cancelled, not reset.
+    model().jog_steps = 100000;
+    const std::size_t seen_before_jog = model().realtime_seen().size();
+    trigger("jogYPlus");
+    ASSERT_TRUE(spin([&] { return pane("paneState") == "État : Jog"; }));
+    trigger("stopJob");
+    ASSERT_TRUE(spin([&] { return pane("paneState") == "État : Idle"; }));
+    std::string after_jog;
+    for (std::size_t i = seen_before_jog; i < model().realtime_seen().size(); ++i) {
+        if (model().realtime_seen()[i].byte != '?') {
+            after_jog += model().realtime_seen()[i].byte;
+        }
+    }
+    EXPECT_EQ(after_jog, "\x85");
+    EXPECT_EQ(model().machine_pos[1], 0.0);
+    model().jog_steps = 0;
+
     // The plan, held by the notice, then streamed line by line.
     ASSERT_TRUE(window.open_file(kDrawing));
     model().lines_per_step = 0;  // the controller takes nothing yet
