@@ -36,7 +36,9 @@ std::string read_until(vexor::grbl::SerialLink& link, std::size_t expected) {
 
 TEST(QtSerialLink, ExchangesBytesBothWaysUntilTheDeviceGoes) {
     std::string path;
-    auto [master, slave] = vexor::grbl::testing::pty_pair(&path);
+    auto pty = vexor::grbl::testing::pty_pair(&path);
+    std::unique_ptr<vexor::grbl::testing::FdLink>& master = pty.first;
+    std::unique_ptr<vexor::grbl::testing::FdLink>& slave = pty.second;
     ASSERT_TRUE(master && slave) << "no pseudo-terminal";
     QtSerialLink link;
     std::string error;
