@@ -1,6 +1,8 @@
 #include "grbl_backend.h"
 
 #include <charconv>
+#include <cmath>
+#include <string_view>
 #include <thread>
 
 #include "grbl_job.h"
@@ -24,6 +26,53 @@ bool moving_state(const std::string& state) {
     return state == "Run" || state == "Jog" || state == "Home" || starts_with(state, "Hold") ||
            starts_with(state, "Door");
 }
+
+}  // namespace
+
+std::vector<ProgramLineTime> program_line_times(const std::vector<grbl::ProgramLine>& lines) {
+    std::vector<ProgramLineTime> out;
+    std::array<double, 3> at{};
+    bool placed = false;
+    int motion = 0;
+    double feed = 0;
+    for (const grbl::ProgramLine& l : lines) {
+        std::array<double, 3> to = at;
+        bool moves = false;
+        for (std::size_t i = 0; i < l.text.size(); ++i) {
+            const char c = l.text[i];
+            if (std::string_view("GXYZF").find(c) == std::string_view::npos) {
+                continue;
+            }
+            double v = 0;
+            const char* begin = l.text.data() + i + 1;
+            const auto r = std::from_chars(begin, l.text.data() + l.text.size(), v);
+            if (r.ec != std::errc()) {
+                continue;
+            }
+            if (c == 'G' && (v == 0 || v == 1)) {
+                motion = static_cast<int>(v);
+            } else if (c == 'F') {
+                feed = v;
+            } else if (c != 'G') {
+                to[static_cast<std::size_t>(c - 'X')] = v;
+                moves = true;
+            }
+        }
+        ProgramLineTime t;
+        if (moves && placed) {
+            const double d = std::hypot(to[0] - at[0], to[1] - at[1], to[2] - at[2]);
+            const double rate = motion == 1 ? feed : common::kAssumedRapidFeed;
+            t.seconds = rate > 0 ? d / rate * 60.0 : 0;
+            t.cutting = motion == 1;
+        }
+        placed = placed || moves;
+        at = to;
+        out.push_back(t);
+    }
+    return out;
+}
+
+namespace {
 
 constexpr const char* kUnlockHint =
     " Vérifiez la machine, puis déverrouillez-la ($X) pour reprendre la main.";
@@ -237,8 +286,17 @@ void GrblBackend::watch_override(std::vector<std::string>& alerts) {
 }
 
 void GrblBackend::end_job(JobPhase phase, const std::string& why) {
+    const bool ended = (job_ == JobPhase::running || job_ == JobPhase::held) &&
+                       (phase == JobPhase::finished || phase == JobPhase::stopped);
     job_ = phase;
     jobEnd_ = why;
+    // The override is the job's: the next one starts at 100 %.
+    if (ended && session_ && session_->phase() == grbl::Phase::Ready &&
+        session_->overrides()[0] != 100) {
+        (void)session_->send_realtime(grbl::realtime::kFeed100);
+        askedOverride_ = 100;
+        overrideAskedAt_ = session_->override_reports();
+    }
 }
 
 MachineSnapshot GrblBackend::snapshot() const {
@@ -265,10 +323,15 @@ MachineSnapshot GrblBackend::snapshot() const {
     if (stream_ == Stream::job || check_ == Check::running) {
         s.linesDone = streamer.lines_acknowledged();
         s.linesTotal = streamer.lines_total();
-        if (s.linesTotal > 0) {
-            const double left = 1.0 - static_cast<double>(s.linesDone) / s.linesTotal;
-            s.jobRemainingUs = static_cast<std::int64_t>(jobSeconds_ * left * 1e6);
+        // What the lines not yet taken need, the cutting ones at the
+        // override the controller reports.
+        double left = 0;
+        for (std::size_t i = s.linesDone; i < lineTimes_.size(); ++i) {
+            const LineTime& t = lineTimes_[i];
+            left += t.cutting && s.feedOverride > 0 ? t.seconds * 100.0 / s.feedOverride
+                                                    : t.seconds;
         }
+        s.jobRemainingUs = static_cast<std::int64_t>(left * 1e6);
     }
     return s;
 }
@@ -333,19 +396,18 @@ bool GrblBackend::go_to_origin(std::string& error) {
     return true;
 }
 
-bool GrblBackend::zero(std::string& error) {
+bool GrblBackend::zero(bool x, bool y, bool z, std::string& error) {
     if (!idle(error)) {
         return false;
     }
-    if (!session_->zero_work()) {
+    if (!session_->zero_work(x, y, z)) {
         error = session_->message();
         return false;
     }
     return true;
 }
 
-bool GrblBackend::job_lines(std::vector<grbl::ProgramLine>& lines, double& seconds,
-                            std::string& error) {
+bool GrblBackend::job_lines(std::vector<grbl::ProgramLine>& lines, std::string& error) {
     std::string program;
     common::GcodeReport report;
     const std::string name = doc_.drawingName.empty() ? "Sans titre" : doc_.drawingName;
@@ -354,7 +416,7 @@ bool GrblBackend::job_lines(std::vector<grbl::ProgramLine>& lines, double& secon
         !grbl::prepare_program(program, lines, error)) {
         return false;
     }
-    seconds = report.estimatedSeconds;
+    lineTimes_ = program_line_times(lines);
     return true;
 }
 
@@ -363,12 +425,10 @@ bool GrblBackend::prepare_job(std::string& error) {
         return false;
     }
     std::vector<grbl::ProgramLine> lines;
-    double seconds = 0;
-    if (!job_lines(lines, seconds, error)) {
+    if (!job_lines(lines, error)) {
         return false;
     }
     lines_ = std::move(lines);
-    jobSeconds_ = seconds;
     end_job(JobPhase::held, "");
     return true;
 }
@@ -394,8 +454,7 @@ bool GrblBackend::check_job(std::string& error) {
         return false;
     }
     std::vector<grbl::ProgramLine> lines;
-    double seconds = 0;
-    if (!job_lines(lines, seconds, error)) {
+    if (!job_lines(lines, error)) {
         return false;
     }
     if (!session_->toggle_check_mode()) {
@@ -403,11 +462,16 @@ bool GrblBackend::check_job(std::string& error) {
         return false;
     }
     lines_ = std::move(lines);
-    jobSeconds_ = 0;
     checkFailure_.clear();
     check_ = Check::entering;
     end_job(JobPhase::running, "");
     return true;
+}
+
+void GrblBackend::cancel_jog() {
+    if (session_ && stream_ == Stream::none && session_->state() == "Jog") {
+        (void)session_->send_realtime(grbl::realtime::kJogCancel);
+    }
 }
 
 void GrblBackend::toggle_pause() {
@@ -427,7 +491,7 @@ void GrblBackend::stop() {
     }
     if (stream_ == Stream::none && check_ == Check::none && session_->state() == "Jog") {
         // A jog alone is cancelled: no reset, the machine keeps its state.
-        (void)session_->send_realtime(grbl::realtime::kJogCancel);
+        cancel_jog();
         return;
     }
     (void)session_->stop_job();

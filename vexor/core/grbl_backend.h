@@ -21,6 +21,18 @@
 
 namespace vexor {
 
+// The time a line of a program takes at 100 %, and whether the feed
+// override scales it (a cutting move).
+struct ProgramLineTime {
+    double seconds = 0;
+    bool cutting = false;
+};
+
+// Per line of a program of ours: G0 at the rapid feed the writer assumes,
+// G1 at its F, straight from the previous point (absolute mm); the first
+// point reached takes no time.
+std::vector<ProgramLineTime> program_line_times(const std::vector<grbl::ProgramLine>& lines);
+
 class GrblBackend : public MachineBackend {
   public:
     // `link` null: the device could not be opened, `open_error` says why,
@@ -34,7 +46,8 @@ class GrblBackend : public MachineBackend {
     MachineSnapshot snapshot() const override;
     bool jog(Jog jog, float distance, std::string& error) override;
     bool go_to_origin(std::string& error) override;
-    bool zero(std::string& error) override;
+    bool zero(bool x, bool y, bool z, std::string& error) override;
+    void cancel_jog() override;
     bool prepare_job(std::string& error) override;
     void release_job() override;
     bool check_job(std::string& error) override;
@@ -59,7 +72,7 @@ class GrblBackend : public MachineBackend {
 
     bool usable(std::string& error) const;
     bool idle(std::string& error) const;
-    bool job_lines(std::vector<grbl::ProgramLine>& lines, double& seconds, std::string& error);
+    bool job_lines(std::vector<grbl::ProgramLine>& lines, std::string& error);
     void watch_connection(std::vector<std::string>& alerts);
     void watch_stream(std::vector<std::string>& alerts);
     void watch_check(std::vector<std::string>& alerts);
@@ -77,8 +90,9 @@ class GrblBackend : public MachineBackend {
     Stream stream_ = Stream::none;
     JobPhase job_ = JobPhase::none;
     std::string jobEnd_;
-    std::vector<grbl::ProgramLine> lines_;  // the held job
-    double jobSeconds_ = 0;
+    std::vector<grbl::ProgramLine> lines_;  // the held job (or the one checked)
+    using LineTime = ProgramLineTime;
+    std::vector<LineTime> lineTimes_;  // per line of the job
     std::uint64_t doneAtReport_ = 0;  // the stream was acknowledged at this report
     bool acknowledged_ = false;
     Check check_ = Check::none;

@@ -64,7 +64,11 @@ class MachineBackend {
     // machine cannot take it now; nothing is then changed.
     [[nodiscard]] virtual bool jog(Jog jog, float distance, std::string& error) = 0;
     [[nodiscard]] virtual bool go_to_origin(std::string& error) = 0;
-    [[nodiscard]] virtual bool zero(std::string& error) = 0;
+    // The work zero of the axes named, at the tool's position.
+    [[nodiscard]] virtual bool zero(bool x, bool y, bool z, std::string& error) = 0;
+    // The key of a keyboard jog released: the jog in progress ends where it
+    // is, where the machine can cut a jog short (nothing happens otherwise).
+    virtual void cancel_jog() {}
     // Writes the job of the document and holds it (JobPhase::held) until
     // release_job(): the machine starts when the user has read the notice.
     [[nodiscard]] virtual bool prepare_job(std::string& error) = 0;
@@ -76,6 +80,8 @@ class MachineBackend {
     virtual void stop() = 0;
     virtual void set_motors(bool on) = 0;
     [[nodiscard]] virtual bool unlock(std::string& error) = 0;
+    // The feed of the job's cutting moves, 10 to 200 % (travel moves keep
+    // theirs); back to 100 % at the end of each job.
     [[nodiscard]] virtual bool set_feed_override(int percent, std::string& error) = 0;
     virtual std::vector<ControllerSetting> controller_settings() const { return {}; }
 

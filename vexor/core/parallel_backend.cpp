@@ -112,8 +112,8 @@ bool ParallelBackend::go_to_origin(std::string& error) {
     return start_move([&](std::string& e) { return doc_.go_to_origin(e); }, error);
 }
 
-bool ParallelBackend::zero(std::string&) {
-    runner_->command([](CStepDriver& d) { d.zero_position(); });
+bool ParallelBackend::zero(bool x, bool y, bool z, std::string&) {
+    runner_->command([=](CStepDriver& d) { d.zero_axes(x, y, z); });
     return true;
 }
 

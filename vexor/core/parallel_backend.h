@@ -39,7 +39,7 @@ class ParallelBackend : public MachineBackend {
     MachineSnapshot snapshot() const override;
     bool jog(Jog jog, float distance, std::string& error) override;
     bool go_to_origin(std::string& error) override;
-    bool zero(std::string& error) override;
+    bool zero(bool x, bool y, bool z, std::string& error) override;
     bool prepare_job(std::string& error) override;
     void release_job() override;
     bool check_job(std::string& error) override;

@@ -14,7 +14,9 @@
 #include <QHoverEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QKeyEvent>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -23,6 +25,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 #include "connection_dialog.h"
@@ -90,12 +93,20 @@ CMainFrame::CMainFrame(VexorMachine& machine, platform::SettingsStore* recent, Q
 
     view_ = new CVexorView(doc_,
                            {[this] { return machine_.backend().snapshot().running; },
-                            [this] { machine_.backend().stop(); }},
+                            [this] { machine_.backend().stop(); },
+                            [this](const QKeyEvent& event, bool press) {
+                                return view_key(event, press);
+                            }},
                            this);
     setCentralWidget(view_);
     build_param_dock();
     build_menus();
     build_toolbar();
+    // The zeros, made with the toolbar, head the Machine menu.
+    QAction* first = machineMenu_->actions().value(0);
+    machineMenu_->insertActions(first, {action(Action::ZeroPosition), action(Action::ZeroX),
+                                        action(Action::ZeroY), action(Action::ZeroZ)});
+    machineMenu_->insertSeparator(first);
     build_status_bar();
     update_title();
     // Wholly on the screen, its panels left out, with room for a title bar.
@@ -244,8 +255,6 @@ void CMainFrame::show_features() {
     const MachineBackend& backend = machine_.backend();
     action(Action::CheckProgram)->setVisible(backend.offers(MachineFeature::checkProgram));
     action(Action::Unlock)->setVisible(backend.offers(MachineFeature::unlock));
-    machineMenu_->menuAction()->setVisible(backend.offers(MachineFeature::checkProgram) ||
-                                           backend.offers(MachineFeature::unlock));
 }
 
 void CMainFrame::build_toolbar() {
@@ -293,7 +302,22 @@ void CMainFrame::add_machine_commands(QToolBar* bar) {
                               }));
     bar->addAction(add_action(
         Action::ZeroPosition, "zeroPosition", "Zéro", "Remide à 0 de X Y et Z", "zero",
-        [this] { run([this](std::string& error) { return machine_.backend().zero(error); }); }));
+        [this] {
+            run([this](std::string& error) {
+                return machine_.backend().zero(true, true, true, error);
+            });
+        }));
+    const auto zero_axis = [this](Action id, const char* name, const char* axis, int i) {
+        return add_action(id, name, QString("Zéro ") + axis,
+                          QString("Remet à 0 l'axe ") + axis + " seul", "", [this, i] {
+                              run([this, i](std::string& error) {
+                                  return machine_.backend().zero(i == 0, i == 1, i == 2, error);
+                              });
+                          });
+    };
+    bar->addAction(zero_axis(Action::ZeroX, "zeroX", "X", 0));
+    bar->addAction(zero_axis(Action::ZeroY, "zeroY", "Y", 1));
+    bar->addAction(zero_axis(Action::ZeroZ, "zeroZ", "Z", 2));
     bar->addSeparator();
     bar->addAction(add_action(Action::StartJob, "startJob", "Démarrer", "Démarre la découpe",
                               "start", [this] { start_job(); }));
@@ -320,6 +344,83 @@ void CMainFrame::add_machine_commands(QToolBar* bar) {
     on->setCheckable(true);
     bar->addAction(off);
     bar->addAction(on);
+    add_feed_override(bar);
+}
+
+void CMainFrame::add_feed_override(QToolBar* bar) {
+    bar->addSeparator();
+    const QString shift = " (Maj : 1 %)";
+    bar->addAction(add_action(Action::FeedMinus, "feedMinus", "Avance −",
+                              "Ralentit l'avance de la découpe de 10 %" + shift + " (touche -)",
+                              "", [this] { change_feed(-10); }));
+    feedValue_ = new QLabel("Avance 100 %", bar);
+    feedValue_->setObjectName("feedValue");
+    bar->addWidget(feedValue_);
+    bar->addAction(add_action(Action::FeedPlus, "feedPlus", "Avance +",
+                              "Accélère l'avance de la découpe de 10 %" + shift + " (touche +)",
+                              "", [this] { change_feed(10); }));
+    bar->addAction(add_action(Action::FeedReset, "feedReset", "100 %",
+                              "Remet l'avance de la découpe à 100 % (touche *)", "",
+                              [this] { change_feed(0); }));
+}
+
+void CMainFrame::change_feed(int delta) {
+    const bool fine = QApplication::keyboardModifiers() & Qt::ShiftModifier;
+    const int now = machine_.backend().snapshot().feedOverride;
+    const int step = fine ? (delta > 0 ? 1 : -1) : delta;
+    const int asked = delta == 0 ? 100 : std::clamp(now + step, 10, 200);
+    run([&](std::string& error) { return machine_.backend().set_feed_override(asked, error); });
+}
+
+bool CMainFrame::view_key(const QKeyEvent& event, bool press) {
+    const MachineSnapshot snap = machine_.backend().snapshot();
+    const int key = event.key();
+    // While a job runs, + - * move the override; every other key stops it.
+    if (jobActive_ && snap.running) {
+        if (!press || (key != Qt::Key_Plus && key != Qt::Key_Minus && key != Qt::Key_Asterisk)) {
+            return !press;
+        }
+        change_feed(key == Qt::Key_Asterisk ? 0 : key == Qt::Key_Plus ? 10 : -10);
+        return true;
+    }
+    // Arrows for X and Y, Ctrl with Page Up/Down for Z (Page Up/Down alone
+    // zoom); Shift for a tenth of the bar's distance.
+    const bool ctrl = event.modifiers() & Qt::ControlModifier;
+    Jog jog;
+    if (key == Qt::Key_Left) {
+        jog = Jog::XMinus;
+    } else if (key == Qt::Key_Right) {
+        jog = Jog::XPlus;
+    } else if (key == Qt::Key_Up) {
+        jog = Jog::YPlus;
+    } else if (key == Qt::Key_Down) {
+        jog = Jog::YMinus;
+    } else if (ctrl && key == Qt::Key_PageUp) {
+        jog = Jog::ZPlus;
+    } else if (ctrl && key == Qt::Key_PageDown) {
+        jog = Jog::ZMinus;
+    } else {
+        return false;
+    }
+    if (!press) {
+        if (!event.isAutoRepeat() && keyJog_) {
+            keyJog_ = false;
+            machine_.backend().cancel_jog();
+        }
+        return true;
+    }
+    if (snap.running) {
+        // A held key repeats only once the previous jog has ended; a new
+        // press stops the move.
+        return event.isAutoRepeat();
+    }
+    const float tenth = event.modifiers() & Qt::ShiftModifier ? 0.1f : 1.0f;
+    const float d = tenth * (jog == Jog::XMinus || jog == Jog::XPlus   ? bar_->jogX()
+                             : jog == Jog::YMinus || jog == Jog::YPlus ? bar_->jogY()
+                                                                       : bar_->jogZ());
+    keyJog_ = true;
+    start_move([this, jog, d](std::string& error) { return machine_.backend().jog(jog, d, error); });
+    return true;
 }
 
 void CMainFrame::build_status_bar() {
@@ -336,6 +437,13 @@ void CMainFrame::build_status_bar() {
     paneY_ = pane("paneY", "Y=    mm", 100);
     paneZ_ = pane("paneZ", "Z=     mm", 100);
     paneJob_ = pane("paneJob", "", 0);
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName("jobProgress");
+    progress_->setMaximumWidth(160);
+    progress_->setFormat("%v / %m lignes");
+    progress_->setVisible(false);
+    statusBar()->addPermanentWidget(progress_);
+    paneFeed_ = pane("paneFeed", "", 0);
     paneState_ = pane("paneState", "", 0);
     panePort_ = pane("panePort", QString::fromStdString(machine_.port_label()), 0);
     statusBar()->showMessage(machine_.simulated() ? "Simulation" : "Prêt");
@@ -422,6 +530,14 @@ void CMainFrame::refresh() {
     view_->set_tool(static_cast<float>(snap.position[0]), static_cast<float>(snap.position[1]));
     action(Action::StopJob)->setEnabled(snap.running);
     action(Action::PauseJob)->setEnabled(snap.running);
+    const bool cutting = jobActive_ && snap.job == JobPhase::running;
+    for (Action a : {Action::FeedMinus, Action::FeedPlus, Action::FeedReset}) {
+        action(a)->setEnabled(cutting);
+    }
+    const QString feed = QString("Avance %1 %").arg(snap.feedOverride);
+    feedValue_->setText(feed);
+    paneFeed_->setText(feed);
+    paneFeed_->setVisible(cutting || snap.feedOverride != 100);
     action(Action::MotorsOff)->setChecked(!snap.motorsOn);
     action(Action::MotorsOn)->setChecked(snap.motorsOn);
     action(Action::Unlock)->setEnabled(snap.alarm);
@@ -448,7 +564,11 @@ void CMainFrame::show_job(const MachineSnapshot& snap) {
         const std::int64_t elapsed = jobClock_.isValid() ? jobClock_.elapsed() * 1000 : 0;
         paneJob_->setText("Découpe : " + duration(elapsed) + " écoulé, reste " +
                           duration(snap.jobRemainingUs));
+        progress_->setVisible(snap.linesTotal > 0);
+        progress_->setMaximum(static_cast<int>(snap.linesTotal));
+        progress_->setValue(static_cast<int>(snap.linesDone));
     } else {
+        progress_->setVisible(false);
         end_job(snap.job == JobPhase::finished ? QString() : QString::fromStdString(snap.jobEnd));
     }
 }

@@ -26,6 +26,8 @@ class QAction;
 class QDialog;
 class QLabel;
 class QMenu;
+class QKeyEvent;
+class QProgressBar;
 class QToolBar;
 
 namespace vexor {
@@ -57,6 +59,12 @@ enum class Action {
     CheckProgram,
     Unlock,
     ConnectionSettings,
+    ZeroX,
+    ZeroY,
+    ZeroZ,
+    FeedMinus,
+    FeedPlus,
+    FeedReset,
     Count,  // not a command: how many there are
 };
 
@@ -97,6 +105,13 @@ class CMainFrame : public QMainWindow {
     void add_machine_commands(QToolBar* bar);
     void build_status_bar();
     void build_machine_menu();
+    // The feed override's buttons and value, after the machine commands.
+    void add_feed_override(QToolBar* bar);
+    // The override moved by `delta` points (0: back to 100 %).
+    void change_feed(int delta);
+    // A key in the drawing (`press` false: released); true when it was a
+    // jog or an override key, taken here.
+    bool view_key(const QKeyEvent& event, bool press);
     // The commands only some machines offer, shown for the one in use.
     void show_features();
     void connection_dialog();
@@ -141,6 +156,10 @@ class CMainFrame : public QMainWindow {
     QLabel* panePort_ = nullptr;
     QLabel* paneJob_ = nullptr;
     QLabel* paneState_ = nullptr;
+    QLabel* paneFeed_ = nullptr;
+    QLabel* feedValue_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    bool keyJog_ = false;  // a keyboard jog was started and its key is held
     QMenu* machineMenu_ = nullptr;
     QTimer timer_;
     QTimer pollTimer_;

@@ -207,6 +207,9 @@ void CVexorView::mousePressEvent(QMouseEvent* event) {
 }
 
 void CVexorView::keyPressEvent(QKeyEvent* event) {
+    if (host_.key && host_.key(*event, true)) {
+        return;
+    }
     if (host_.running()) {
         host_.stop();
     } else if (event->key() == Qt::Key_PageUp) {
@@ -215,6 +218,12 @@ void CVexorView::keyPressEvent(QKeyEvent* event) {
         zoom(false);
     } else {
         QAbstractScrollArea::keyPressEvent(event);
+    }
+}
+
+void CVexorView::keyReleaseEvent(QKeyEvent* event) {
+    if (!(host_.key && host_.key(*event, false))) {
+        QAbstractScrollArea::keyReleaseEvent(event);
     }
 }
 

@@ -3,8 +3,8 @@
 // logical units of 0.1 mm of screen with Y upwards, the axes, the outlines
 // (those to cut in red), the job's start circle and travel moves in blue,
 // and last the tool cross at the position the window gives it. Clicks toggle
-// an outline, the wheel and Page Up/Down zoom, and any key stops a running
-// machine.
+// an outline, the wheel and Page Up/Down zoom, and any key the window does
+// not take (its jog and feed override keys) stops a running machine.
 
 #include <QAbstractScrollArea>
 #include <QPoint>
@@ -20,6 +20,9 @@ class CVexorView : public QAbstractScrollArea {
     struct Host {
         std::function<bool()> running;  // the driver is not idle
         std::function<void()> stop;     // requests the stop
+        // A key pressed or released in the drawing; true when the host took
+        // it (a jog, an override key), before it stops a running machine.
+        std::function<bool(const QKeyEvent& event, bool press)> key;
     };
 
     CVexorView(CVexorDoc& doc, Host host, QWidget* parent = nullptr);
@@ -40,6 +43,7 @@ class CVexorView : public QAbstractScrollArea {
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
 
   private:
     double pixels_per_unit() const;

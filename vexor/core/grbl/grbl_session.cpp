@@ -272,14 +272,21 @@ bool Session::jog(double dx, double dy, double dz, double feed) {
     return send_command(line);
 }
 
-bool Session::zero_work() {
+bool Session::zero_work(bool x, bool y, bool z) {
     if (!refuse_unless_ready()) {
         return false;
     }
     if (state_ != "Idle") {
         return refuse("Mise à zéro refusée dans l'état « " + state_ + " ».");
     }
-    return send_command("G10 L20 P1 X0 Y0 Z0");
+    if (!x && !y && !z) {
+        return refuse("Aucun axe à mettre à zéro.");
+    }
+    std::string line = "G10 L20 P1";
+    line += x ? " X0" : "";
+    line += y ? " Y0" : "";
+    line += z ? " Z0" : "";
+    return send_command(line);
 }
 
 bool Session::toggle_check_mode() {

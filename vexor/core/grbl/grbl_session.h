@@ -73,8 +73,8 @@ class Session {
 
     // Relative jog in mm at `feed` mm/min, only when Idle or Jog.
     bool jog(double dx, double dy, double dz, double feed);
-    // Work zero at the current position, only when Idle.
-    bool zero_work();
+    // Work zero of the axes named at the current position, only when Idle.
+    bool zero_work(bool x = true, bool y = true, bool z = true);
     // $C: enters or leaves check mode (leaving resets the controller; the
     // session waits for the new welcome and carries on).
     bool toggle_check_mode();
