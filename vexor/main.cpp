@@ -23,7 +23,7 @@ constexpr const char* kUsage =
     "Usage : vexor [DESSIN.dxf]\n"
     "        vexor --screenshot IMAGE.png [--screenshot-after SECONDES] [DESSIN.dxf]\n"
     "        vexor --simulate FICHIER.dxf [--realtime] [--trace FICHIER.csv]\n"
-    "              [--settings FICHIER.conf]\n"
+    "              [--settings FICHIER.conf] [--feed-override P]\n"
     "        vexor --grbl PORT --run DESSIN.dxf [--check]\n"
     "Sans option, ouvre la fenêtre, sur le dessin s'il est donné.\n"
     "  --screenshot IMAGE.png  enregistre l'image de la fenêtre (sans écran), port\n"
@@ -49,6 +49,10 @@ constexpr const char* kUsage =
     "                          se termine aussitôt)\n"
     "  --trace FICHIER.csv     enregistre chaque écriture sur le port : temps en µs,\n"
     "                          port, octet (défaut : aucune trace)\n"
+    "  --feed-override P       correction d'avance de P % (10 à 200) dès le début : les\n"
+    "                          descentes, segments et remontées vont à P % de leur\n"
+    "                          vitesse, sans dépasser celle de déplacement ; les\n"
+    "                          déplacements gardent la leur (défaut : 100)\n"
     "  --grbl PORT             port série d'un contrôleur GRBL (ex. /dev/ttyUSB0, 115200\n"
     "                          bauds) : affiche les réglages lus ($$), puis envoie\n"
     "                          la découpe du dessin de --run en G-code (descente et\n"
@@ -110,8 +114,17 @@ int screenshot(QApplication& app, const platform::CommandLine& cl, const QString
 // `--simulate`: the cut job on the simulated port, without a window.
 int simulate(const platform::CommandLine& cl) {
     if (!cl.positional.empty() || cl.has("--screenshot") || cl.has("--screenshot-after")) {
-        return platform::usage_mistake(
-            cl, "--simulate ne s'emploie qu'avec --realtime, --trace et --settings");
+        return platform::usage_mistake(cl,
+                                       "--simulate ne s'emploie qu'avec --realtime, --trace, "
+                                       "--settings et --feed-override");
+    }
+    int feed_override = 100;
+    std::string refusal;
+    if (cl.has("--feed-override") &&
+        !vexor::check_int_field(cl.value("--feed-override"), vexor::CStepDriver::kMinOverride,
+                                vexor::CStepDriver::kMaxOverride, feed_override, refusal)) {
+        return platform::refuse("La correction d'avance « " + cl.value("--feed-override") +
+                                " » est refusée : donnez un pourcentage entier de 10 à 200.");
     }
     // As under the window's event loop: the files must not follow the locale.
     std::setlocale(LC_ALL, "");
@@ -120,6 +133,7 @@ int simulate(const platform::CommandLine& cl) {
     options.realtime = cl.has("--realtime");
     options.trace = cl.value("--trace");
     options.settings = cl.value("--settings");
+    options.feedOverride = feed_override;
     return platform::finish_output(vexor::run_simulate_command(options));
 }
 
@@ -128,7 +142,7 @@ int simulate(const platform::CommandLine& cl) {
 int grbl(const platform::CommandLine& cl) {
     if (!cl.positional.empty() || cl.has("--simulate") || cl.has("--screenshot") ||
         cl.has("--screenshot-after") || cl.has("--realtime") || cl.has("--trace") ||
-        cl.has("--settings")) {
+        cl.has("--settings") || cl.has("--feed-override")) {
         return platform::usage_mistake(cl, "--grbl ne s'emploie qu'avec --run et --check");
     }
     if (!cl.has("--run")) {
@@ -148,8 +162,8 @@ int main(int argc, char** argv) {
     platform::CommandLine cl;
     if (auto done = platform::parse_program_arguments(
             argc, argv,
-            {"--simulate", "--trace", "--settings", "--screenshot", "--screenshot-after", "--grbl",
-             "--run"},
+            {"--simulate", "--trace", "--settings", "--feed-override", "--screenshot",
+             "--screenshot-after", "--grbl", "--run"},
             {"--realtime", "--check"}, kUsage, "Vexor 1.0.3", cl, 1)) {
         return platform::finish_output(*done);
     }
@@ -162,9 +176,11 @@ int main(int argc, char** argv) {
     if (cl.has("--simulate")) {
         return simulate(cl);
     }
-    if (cl.has("--realtime") || cl.has("--trace") || cl.has("--settings")) {
-        return platform::usage_mistake(
-            cl, "--realtime, --trace et --settings ne s'emploient qu'avec --simulate");
+    if (cl.has("--realtime") || cl.has("--trace") || cl.has("--settings") ||
+        cl.has("--feed-override")) {
+        return platform::usage_mistake(cl,
+                                       "--realtime, --trace, --settings et --feed-override ne "
+                                       "s'emploient qu'avec --simulate");
     }
     if (cl.has("--screenshot-after") && !cl.has("--screenshot")) {
         return platform::usage_mistake(cl, "--screenshot-after ne s'emploie qu'avec --screenshot");

@@ -101,7 +101,7 @@ int run_simulate_command(const SimulateOptions& options) {
          !simulation.open_trace(options.trace, error))) {
         return platform::refuse(error);
     }
-    if (!simulation.start(options.drawing, error)) {
+    if (!simulation.start(options.drawing, error, options.feedOverride)) {
         return platform::refuse(error);
     }
     std::string runner;

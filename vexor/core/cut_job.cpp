@@ -4,6 +4,7 @@
 #include <cmath>
 #include <functional>
 
+#include "job_time.h"
 #include "move_file.h"
 
 namespace vexor {
@@ -20,7 +21,8 @@ bool usable(double value) {
 
 class JobWriter {
   public:
-    JobWriter(const MachineSettings& s, float posX, float posY) : s_(s), cx_(posX), cy_(posY) {}
+    JobWriter(const MachineSettings& s, float posX, float posY)
+        : s_(s), cx_(posX), cy_(posY), tx_(posX), ty_(posY) {}
 
     bool check_settings(bool plunges, bool cuts) {
         return check_steps(s_.StepX, 'X') && check_steps(s_.StepY, 'Y') &&
@@ -33,12 +35,12 @@ class JobWriter {
     bool polyline(const common::CPolyline& p, int number) {
         number_ = number;
         const common::Point3* pts = p.points.data();
-        if (!segment(pts[0].x, pts[0].y, s_.travelSpeedXY, "de déplacement XY") ||
+        if (!segment(pts[0].x, pts[0].y, s_.travelSpeedXY, "de déplacement XY", false) ||
             !z_line(s_.ZBas)) {
             return false;
         }
         for (int k = 1; k < p.nbPoints; ++k) {
-            if (!segment(pts[k].x, pts[k].y, s_.cutSpeedXY, "de découpe XY")) {
+            if (!segment(pts[k].x, pts[k].y, s_.cutSpeedXY, "de découpe XY", true)) {
                 return false;
             }
         }
@@ -56,6 +58,7 @@ class JobWriter {
     }
 
     std::string text;
+    std::vector<JobLine> lines;
     std::string error;
 
   private:
@@ -91,7 +94,16 @@ class JobWriter {
         return true;
     }
 
-    bool segment(float x, float y, double v, const char* name) {
+    // The period the travel speed gives a line that advances 1 / steps mm a
+    // tick; the line's own period when there is none (a travel speed of 0
+    // or less, or too slow for an integer): the line is then never made
+    // faster than it was written.
+    static std::int64_t floor_period(double travel, double steps, int own) {
+        const double p = 1000000 / travel / steps;
+        return usable(travel) && p < 2147483648.0 ? static_cast<std::int64_t>(p) : own;
+    }
+
+    bool segment(float x, float y, double v, const char* name, bool cutting) {
         const double stepX = s_.StepX;
         const double stepY = s_.StepY;
         const double dx = static_cast<double>(x) - cx_;
@@ -99,7 +111,8 @@ class JobWriter {
         if (std::fabs(dx) < 1 / stepX) {
             // Less than one X step: Y alone, one Y step per period.
             if (!period(v, stepY, name, p) ||
-                !line(p_line_text(cx_, 0, y, (cy_ > y ? -1.0 : 1.0) / stepY, p))) {
+                !line(p_line_text(cx_, 0, y, (cy_ > y ? -1.0 : 1.0) / stepY, p), cutting,
+                      floor_period(s_.travelSpeedXY, stepY, p))) {
                 return false;
             }
             cy_ = y;
@@ -114,15 +127,16 @@ class JobWriter {
         if (!period(v, M, name, p)) {
             return false;
         }
+        const std::int64_t floor = floor_period(s_.travelSpeedXY, M, p);
         if (std::fabs(static_cast<double>(cy_) - y) < 1 / stepY) {
             // Less than one Y step: X alone, the cursor keeps its Y.
-            if (!line(p_line_text(x, ax, cy_, 0, p))) {
+            if (!line(p_line_text(x, ax, cy_, 0, p), cutting, floor)) {
                 return false;
             }
             cx_ = x;
             return true;
         }
-        if (!line(p_line_text(x, ax, y, ay, p))) {
+        if (!line(p_line_text(x, ax, y, ay, p), cutting, floor)) {
             return false;
         }
         cx_ = x;
@@ -134,16 +148,28 @@ class JobWriter {
     bool z_line(float target) {
         int p = 0;
         if (!period(s_.cutSpeedZ, s_.StepZ, "de découpe Z", p) ||
-            !line(z_line_text(target, (cz_ > target ? -1.0 : 1.0) / s_.StepZ, p))) {
+            !line(z_line_text(target, (cz_ > target ? -1.0 : 1.0) / s_.StepZ, p), true,
+                  floor_period(s_.travelSpeedZ, s_.StepZ, p))) {
             return false;
         }
         cz_ = target;
         return true;
     }
 
-    bool line(const std::string& l) {
+    // A line of the job; its ticks are counted as the driver reads it, from
+    // where the previous line left the tool.
+    bool line(const std::string& l, bool cutting = false, std::int64_t floor = 0) {
         if (l.size() <= kMaxLine) {
             text += l;
+            MoveLine m;
+            JobLine j;
+            j.cutting = cutting;
+            if (parse_move_line(l, m)) {
+                j.floorUs = cutting ? floor : m.periodUs;
+                j.ticks = move_line_ticks(m, tx_, ty_, tz_);
+                j.periodUs = m.periodUs;
+            }
+            lines.push_back(j);
             return true;
         }
         error = number_ > 0 ? "La polyligne " + std::to_string(number_) +
@@ -158,7 +184,8 @@ class JobWriter {
     float cx_;
     float cy_;
     float cz_ = 0;
-    int number_ = 0;  // 1-based polyline being written, 0 for the return
+    float tx_, ty_, tz_ = 0;  // the tool as the driver moves it, for the ticks
+    int number_ = 0;          // 1-based polyline being written, 0 for the return
 };
 
 // Every point the job goes to must lie within the machine's travel: the
@@ -196,6 +223,13 @@ bool check_travel(const common::PolylineArray& polylines, int count,
 
 bool job_text(const common::PolylineArray& polylines, int count, const MachineSettings& settings,
               float posX, float posY, std::string& text, std::string& error) {
+    std::vector<JobLine> lines;
+    return job_text(polylines, count, settings, posX, posY, text, lines, error);
+}
+
+bool job_text(const common::PolylineArray& polylines, int count, const MachineSettings& settings,
+              float posX, float posY, std::string& text, std::vector<JobLine>& lines,
+              std::string& error) {
     count = std::clamp(count, 0, common::kMaxPolylines);
     // A polyline without points has nothing to cut: no travel, no plunge.
     const std::function<bool(int)> to_cut = [&](int i) {
@@ -229,6 +263,7 @@ bool job_text(const common::PolylineArray& polylines, int count, const MachineSe
         return false;
     }
     text = std::move(w.text);
+    lines = std::move(w.lines);
     return true;
 }
 

@@ -14,8 +14,10 @@
 // period is truncated towards zero.
 
 #include <string>
+#include <vector>
 
 #include "machine_settings.h"
+#include "move_file.h"
 #include "polyline.h"
 
 namespace vexor {
@@ -33,5 +35,10 @@ inline constexpr float kToolUpHeight = 0.0f;
 [[nodiscard]] bool job_text(const common::PolylineArray& polylines, int count,
                             const MachineSettings& settings, float posX, float posY,
                             std::string& text, std::string& error);
+// The same, with what the driver needs to know of each line of `text`, one
+// entry a line in file order (left untouched when the job is refused).
+[[nodiscard]] bool job_text(const common::PolylineArray& polylines, int count,
+                            const MachineSettings& settings, float posX, float posY,
+                            std::string& text, std::vector<JobLine>& lines, std::string& error);
 
 }  // namespace vexor

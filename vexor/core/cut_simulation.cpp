@@ -109,7 +109,7 @@ void CutSimulation::on_write(const platform::PortRecord& record) {
     }
 }
 
-bool CutSimulation::start(const std::string& dxf_path, std::string& error) {
+bool CutSimulation::start(const std::string& dxf_path, std::string& error, int feed_override) {
     if (!doc_.open_drawing(dxf_path, error)) {
         return false;
     }
@@ -121,7 +121,12 @@ bool CutSimulation::start(const std::string& dxf_path, std::string& error) {
     }
     doc_.driver().set_motors_on(true);
     startCount_ = counter_.count();
-    return doc_.start_job(error);
+    if (!doc_.start_job(error)) {
+        return false;
+    }
+    doc_.driver().set_feed_override(feed_override);
+    feedOverride_ = doc_.driver().feed_override();
+    return true;
 }
 
 StepResult CutSimulation::step() {
@@ -163,6 +168,7 @@ SimulationReport CutSimulation::report() const {
     r.pulsesY = decoder_.pulses_y();
     r.pulsesZ = decoder_.pulses_z();
     r.timeUs = t.tickTimeUs;
+    r.feedOverride = feedOverride_;
     r.machineSpeed = own_counter_ == nullptr;
     r.stalls = t.stalls;
     r.longestStallUs = t.longestStallUs;
@@ -206,6 +212,9 @@ std::string report_text(const SimulationReport& r) {
     }
     out += "Pas : X " + std::to_string(r.pulsesX) + " Y " + std::to_string(r.pulsesY) + " Z " +
            std::to_string(r.pulsesZ) + "\n";
+    if (r.feedOverride != 100) {
+        out += "Correction d'avance : " + std::to_string(r.feedOverride) + " %\n";
+    }
     out += "Durée : ";
     append_fixed(out, static_cast<double>(r.timeUs) / 1e6, 3);
     out += " s";

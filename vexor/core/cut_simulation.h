@@ -30,6 +30,7 @@ struct SimulationReport {
     std::uint64_t endLine = 0;
     std::uint64_t pulsesX = 0, pulsesY = 0, pulsesZ = 0;  // counted by the decoder
     std::int64_t timeUs = 0;                              // sum of the periods of the ticks run
+    int feedOverride = 100;  // % applied to the cutting lines from the start
     // At machine speed: how the driver ran, and its phases late by more
     // than a period (printed only then; a simulated counter is never late).
     bool machineSpeed = false;
@@ -43,7 +44,8 @@ struct SimulationReport {
 
 // The report, one item a line, numbers with a decimal point; a duration of a
 // minute or more is also given in minutes. A job that did not run to the end
-// of its file has the line "Découpe interrompue : " and why.
+// of its file has the line "Découpe interrompue : " and why; a feed override
+// other than 100 % is given before the duration.
 std::string report_text(const SimulationReport& report);
 
 // A duration in minutes and seconds to a tenth, as a person reads it:
@@ -68,10 +70,12 @@ class CutSimulation {
     // takes its name at `finish`.
     [[nodiscard]] bool open_trace(const std::string& path, std::string& error);
 
-    // Opens the drawing, switches the motors on and starts the job. False
+    // Opens the drawing, switches the motors on and starts the job, its
+    // cutting lines at `feed_override` % (10..200) from the first. False
     // with a French message when the drawing cannot be read, holds no
     // polyline, or the job is refused.
-    [[nodiscard]] bool start(const std::string& dxf_path, std::string& error);
+    [[nodiscard]] bool start(const std::string& dxf_path, std::string& error,
+                             int feed_override = 100);
 
     // One state of the driver; with the own counter, time then jumps to the
     // end of the wait the driver has entered. Returns the driver's answer.
@@ -122,6 +126,7 @@ class CutSimulation {
     std::unique_ptr<Trace> trace_;
     std::int64_t startCount_ = 0;
     std::string file_;
+    int feedOverride_ = 100;
 };
 
 }  // namespace vexor

@@ -14,6 +14,11 @@ DriverSnapshot snapshot_of(const CStepDriver& driver) {
     s.end = driver.end_reason();
     s.endLine = driver.end_line();
     s.tally = driver.tally();
+    const CStepDriver::JobProgress job = driver.job_progress();
+    s.linesDone = job.linesDone;
+    s.linesTotal = job.linesTotal;
+    s.remainingUs = job.remainingUs;
+    s.feedOverride = driver.feed_override();
     return s;
 }
 

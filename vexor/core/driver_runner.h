@@ -23,6 +23,12 @@ struct DriverSnapshot {
     EndReason end = EndReason::none;  // of the last move file, once it has ended
     std::uint64_t endLine = 0;        // with badLine: the line that ended it
     CStepDriver::Tally tally;
+    // The job file, from the table it was started with: lines run and in
+    // the file (0 and 0 without a table), the time the rest takes at the
+    // current override (0 once it has ended), and the override.
+    std::uint64_t linesDone = 0, linesTotal = 0;
+    std::int64_t remainingUs = 0;
+    int feedOverride = 100;
 };
 
 class DriverRunner {

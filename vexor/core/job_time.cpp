@@ -21,6 +21,20 @@ double axis_ticks(float pos, float target, float inc) {
 
 }  // namespace
 
+std::int64_t move_line_ticks(const MoveLine& move, float& x, float& y, float& z) {
+    double ticks = 0;
+    if (move.kind == 'P') {
+        ticks = std::max(axis_ticks(x, move.targetX, move.incX),
+                         axis_ticks(y, move.targetY, move.incY));
+        x = move.incX != 0 ? move.targetX : x;
+        y = move.incY != 0 ? move.targetY : y;
+    } else {
+        ticks = axis_ticks(z, move.targetZ, move.incZ);
+        z = move.incZ != 0 ? move.targetZ : z;
+    }
+    return static_cast<std::int64_t>(std::min(ticks, 9.2e18));
+}
+
 std::int64_t move_text_duration_us(std::string_view text, float x, float y, float z) {
     double total = 0;
     while (!text.empty()) {
@@ -32,16 +46,7 @@ std::int64_t move_text_duration_us(std::string_view text, float x, float y, floa
             break;
         }
         const double period = static_cast<double>(std::max<std::int64_t>(move.periodUs, 0));
-        if (move.kind == 'P') {
-            const double ticks = std::max(axis_ticks(x, move.targetX, move.incX),
-                                          axis_ticks(y, move.targetY, move.incY));
-            total += ticks * period;
-            x = move.incX != 0 ? move.targetX : x;
-            y = move.incY != 0 ? move.targetY : y;
-        } else {
-            total += axis_ticks(z, move.targetZ, move.incZ) * period;
-            z = move.incZ != 0 ? move.targetZ : z;
-        }
+        total += static_cast<double>(move_line_ticks(move, x, y, z)) * period;
     }
     return static_cast<std::int64_t>(std::min(total, 9.2e18));
 }

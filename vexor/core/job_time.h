@@ -6,7 +6,13 @@
 #include <cstdint>
 #include <string_view>
 
+#include "move_file.h"
+
 namespace vexor {
+
+// The ticks of one move line from the tool position (x, y, z), which then
+// moves to where the line ends.
+std::int64_t move_line_ticks(const MoveLine& move, float& x, float& y, float& z);
 
 // The ticks of every line of `text` times their periods, in microseconds,
 // from the tool position (x, y, z). Execution ends at the first line that is

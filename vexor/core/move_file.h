@@ -24,6 +24,19 @@ struct MoveLine {
     std::int64_t periodUs = 0;
 };
 
+// What the job writer knows of each line of the job file and the file does
+// not say: whether it cuts (the plunge, the segments, the raise: the lines
+// the feed override scales), the period the travel speed of the same axes
+// would give it (no override makes a cutting line faster than that), how
+// many ticks it takes from where the previous line ends, and its period as
+// written.
+struct JobLine {
+    bool cutting = false;
+    std::int64_t floorUs = 0;
+    std::int64_t ticks = 0;
+    std::int64_t periodUs = 0;
+};
+
 // Reads one move line: its first character is the letter, then the numbers
 // separated by blanks (any text after the last one is ignored). False for any
 // other line: another first character, missing numbers, a number that is not

@@ -2,8 +2,25 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <utility>
 
 namespace vexor {
+
+namespace {
+
+constexpr std::int64_t kMaxUs = std::numeric_limits<std::int64_t>::max();
+
+// a × b for a, b ≥ 0, the largest value when the product would overflow.
+std::int64_t capped_product(std::int64_t a, std::int64_t b) {
+    return a != 0 && b > kMaxUs / a ? kMaxUs : a * b;
+}
+
+std::int64_t capped_sum(std::int64_t a, std::int64_t b) {
+    return b > kMaxUs - a ? kMaxUs : a + b;
+}
+
+}  // namespace
 
 // ---- one axis -------------------------------------------------------------
 
@@ -84,6 +101,21 @@ void CStepDriver::start_file(DriverState open_state) {
     stopRequest_ = false;
     end_ = EndReason::none;
     endLine_ = 0;
+    // A job file being executed ends here; its table goes with it.
+    end_job_file();
+    jobLines_.clear();
+    jobLineCount_ = 0;
+    linesDone_ = 0;
+    lineTicks_ = 0;
+    if (open_state == DriverState::openJobFile) {
+        jobFile_ = true;
+        override_ = 100;
+        if (nextJobLines_) {
+            jobLines_ = std::move(*nextJobLines_);
+        }
+    }
+    nextJobLines_.reset();
+    compute_rest();
     if (is_stepping_tick(state_)) {
         pendingStart_ = open_state;
     } else {
@@ -113,18 +145,78 @@ void CStepDriver::request_stop(EndReason why) {
     }
 }
 
-void CStepDriver::zero_position() {
-    for (Axis* a : {&x_, &y_, &z_}) {
-        a->base = 0;
-        a->count = 0;
-        a->pos = 0;
+void CStepDriver::zero_axes(bool x, bool y, bool z) {
+    for (const auto& [axis, zero] : {std::pair{&x_, x}, std::pair{&y_, y}, std::pair{&z_, z}}) {
+        if (zero) {
+            axis->base = 0;
+            axis->count = 0;
+            axis->pos = 0;
+        }
     }
 }
 
-void CStepDriver::zero_z() {
-    z_.base = 0;
-    z_.count = 0;
-    z_.pos = 0;
+void CStepDriver::set_job_lines(std::vector<JobLine> lines) {
+    nextJobLines_ = std::move(lines);
+}
+
+void CStepDriver::set_feed_override(int percent) {
+    const int clamped = std::clamp(percent, kMinOverride, kMaxOverride);
+    if (clamped != override_) {
+        override_ = clamped;
+        compute_rest();
+    }
+}
+
+const JobLine* CStepDriver::current_job_line() const {
+    if (!jobFile_ || jobLineCount_ == 0 || jobLineCount_ > jobLines_.size()) {
+        return nullptr;
+    }
+    return &jobLines_[jobLineCount_ - 1];
+}
+
+std::int64_t CStepDriver::line_period(const JobLine* line, std::int64_t written) const {
+    if (line == nullptr || !line->cutting || written <= 0) {
+        return written;
+    }
+    // Never faster than the travel speed, but a floor above the written
+    // period (a travel speed slower than the cut) never slows the line.
+    return std::max(written * 100 / override_, std::min(line->floorUs, written));
+}
+
+void CStepDriver::compute_rest() {
+    restUs_.assign(jobLines_.size() + 1, 0);
+    for (std::size_t i = jobLines_.size(); i-- > 0;) {
+        const JobLine& l = jobLines_[i];
+        const std::int64_t period = std::max<std::int64_t>(0, line_period(&l, l.periodUs));
+        restUs_[i] =
+            capped_sum(restUs_[i + 1], capped_product(std::max<std::int64_t>(0, l.ticks), period));
+    }
+}
+
+void CStepDriver::end_job_file() {
+    if (jobFile_) {
+        jobFile_ = false;
+        override_ = 100;
+    }
+}
+
+CStepDriver::JobProgress CStepDriver::job_progress() const {
+    JobProgress p;
+    if (jobLines_.empty()) {
+        return p;
+    }
+    p.linesTotal = jobLines_.size();
+    p.linesDone = std::min<std::uint64_t>(linesDone_, p.linesTotal);
+    if (!jobFile_) {
+        return p;  // ended: nothing left
+    }
+    p.remainingUs = restUs_[std::min(jobLineCount_, jobLines_.size())];
+    if (const JobLine* line = current_job_line()) {
+        const std::int64_t left = std::max<std::int64_t>(0, line->ticks - lineTicks_);
+        const std::int64_t period = std::max<std::int64_t>(0, line_period(line, linePeriodUs_));
+        p.remainingUs = capped_sum(p.remainingUs, capped_product(left, period));
+    }
+    return p;
 }
 
 CStepDriver::Tally CStepDriver::tally() const {
@@ -213,10 +305,12 @@ void CStepDriver::open_file() {
     } else {
         end_ = EndReason::notOpened;
         state_ = DriverState::idle;
+        end_job_file();
     }
 }
 
 void CStepDriver::read_line() {
+    linesDone_ = jobLineCount_;  // the line before, if any, has run
     MoveLine m;
     if (!moveFile_.next_line(line_)) {
         end_with(moveFile_.at_end() ? EndReason::endOfFile : EndReason::badLine);
@@ -229,7 +323,12 @@ void CStepDriver::read_line() {
         end_with(EndReason::badLine);
         return;
     }
-    periodUs_ = m.periodUs;
+    linePeriodUs_ = m.periodUs;
+    lineTicks_ = 0;
+    if (jobFile_) {
+        ++jobLineCount_;
+    }
+    periodUs_ = line_period(current_job_line(), linePeriodUs_);
     ++lines_;
     state_ = m.kind == 'P' ? DriverState::xyDecision : DriverState::zDecision;
 }
@@ -312,6 +411,9 @@ DriverState CStepDriver::advance_y_only() {
 
 void CStepDriver::begin_tick(DriverState state) {
     state_ = state;
+    // The override in force now sets this tick's period.
+    periodUs_ = line_period(current_job_line(), linePeriodUs_);
+    ++lineTicks_;
     tickTimeUs_ += periodUs_ > 0 ? periodUs_ : 0;
 }
 
@@ -320,6 +422,7 @@ void CStepDriver::close_file() {
 }
 
 void CStepDriver::end_with(EndReason why) {
+    end_job_file();
     end_ = why;
     endLine_ = why == EndReason::badLine ? moveFile_.line_number() : 0;
     state_ = DriverState::closeFile;

@@ -25,10 +25,19 @@
 // run more than one whole period late re-anchors the schedule on the
 // counter's current value, so the motors never get a burst of catch-up
 // pulses; that phase is counted as a stall.
+//
+// Feed override. The job file comes with a table of its lines (JobLine,
+// written with it): the override scales the period of its cutting lines by
+// 100 / percent, never below the period the travel speed would give the
+// line, and leaves its travel lines alone. The period of a tick is fixed
+// when its decision is taken, so a change reaches the wires at the next
+// tick and no step is lost or added. The table also gives how many ticks
+// each line takes, hence the time the rest of the job needs.
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "machine_settings.h"
 #include "move_file.h"
@@ -173,6 +182,30 @@ class CStepDriver {
     // its clock pulse must reach the wires whole.
     void start_job_file();
     void start_move_file();
+    // The table of the lines of the job file, one entry a line in file
+    // order, for the next start_job_file only: a file started without one
+    // (the one-move file, or a job file started without a new table) runs
+    // as written, with no override and no time left.
+    void set_job_lines(std::vector<JobLine> lines);
+    // The feed override, clamped to 10..200 %. It goes back to 100 % when a
+    // job file starts and when it ends, whatever ends it.
+    void set_feed_override(int percent);
+    int feed_override() const { return override_; }
+    static constexpr int kMinOverride = 10;
+    static constexpr int kMaxOverride = 200;
+
+    // Where the job file stands, from its table: lines run and lines in the
+    // file (0 and 0 without a table; kept once the job has ended), and the
+    // time the rest takes at the current override, ticks left of the
+    // current line plus the ticks of every following line, each at its
+    // period (0 once the job has ended). The ticks are the table's, counted
+    // on the ideal path as the job's duration is: a line may take a tick
+    // more or less, and its ticks left never go below 0.
+    struct JobProgress {
+        std::uint64_t linesDone = 0, linesTotal = 0;
+        std::int64_t remainingUs = 0;
+    };
+    JobProgress job_progress() const;
     // Folder of the move files; empty means the current folder.
     void set_move_folder(const std::string& folder) { folder_ = folder; }
     std::string move_file_path(const char* name) const;
@@ -184,10 +217,12 @@ class CStepDriver {
     // not a stall.
     void toggle_pause();
     void set_motors_on(bool on) { motorsOn_ = on; }
-    // posX, posY, posZ := 0; no move is made.
-    void zero_position();
+    // The position of each axis asked becomes its origin; no move is made.
+    void zero_axes(bool x, bool y, bool z);
+    // posX, posY, posZ := 0.
+    void zero_position() { zero_axes(true, true, true); }
     // posZ := 0: the height of the tool becomes the Z origin (the start of a job).
-    void zero_z();
+    void zero_z() { zero_axes(false, false, true); }
 
     float posX() const { return x_.pos; }
     float posY() const { return y_.pos; }
@@ -216,6 +251,8 @@ class CStepDriver {
     float accX() const { return x_.acc(); }
     float accY() const { return y_.acc(); }
     float accZ() const { return z_.acc(); }
+    // The period of the tick in progress (the last one begun), override
+    // applied.
     std::int64_t periodUs() const { return periodUs_; }
 
     // While the current state waits on the counter: the first counter value
@@ -272,6 +309,14 @@ class CStepDriver {
     DriverState advance_x_only();
     DriverState advance_y_only();
     void close_file();
+    // The entry of the table for the current line; null without one.
+    const JobLine* current_job_line() const;
+    // The period of a line written with `written` µs at the current override.
+    std::int64_t line_period(const JobLine* line, std::int64_t written) const;
+    // The times of the lines from each one to the end, at the current override.
+    void compute_rest();
+    // The job file is no longer executed: the override goes back to 100 %.
+    void end_job_file();
     // Ends the execution at the next state (the file is closed there).
     void end_with(EndReason why);
     void write(int byte);
@@ -337,6 +382,16 @@ class CStepDriver {
     std::string line_;
     std::uint64_t lines_ = 0;
     std::int64_t tickTimeUs_ = 0;
+
+    int override_ = 100;
+    std::int64_t linePeriodUs_ = 500;                   // the current line's period as written
+    std::optional<std::vector<JobLine>> nextJobLines_;  // for the next job file
+    std::vector<JobLine> jobLines_;                     // of the job file being run (or last run)
+    std::vector<std::int64_t> restUs_;                  // restUs_[i]: lines i.. to the end
+    bool jobFile_ = false;                              // the job file is being executed
+    std::size_t jobLineCount_ = 0;                      // lines of the job file taken so far
+    std::uint64_t linesDone_ = 0;
+    std::int64_t lineTicks_ = 0;  // ticks begun on the current line
 };
 
 }  // namespace vexor

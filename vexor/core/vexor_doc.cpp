@@ -140,7 +140,8 @@ bool CVexorDoc::start_job(std::string& error) {
     const float x = driver_.posX();
     const float y = driver_.posY();
     std::string text;
-    if (!job_text(polylines, polylineCount, settings_, x, y, text, error) ||
+    std::vector<JobLine> lines;
+    if (!job_text(polylines, polylineCount, settings_, x, y, text, lines, error) ||
         !platform::save_file(driver_.move_file_path(kJobFileName), text, &error)) {
         return false;
     }
@@ -148,6 +149,7 @@ bool CVexorDoc::start_job(std::string& error) {
     startX = x;
     startY = y;
     jobTimeUs = move_text_duration_us(text, x, y, 0);
+    driver_.set_job_lines(std::move(lines));
     driver_.start_job_file();
     return true;
 }

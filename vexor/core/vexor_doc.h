@@ -81,9 +81,10 @@ class CVexorDoc {
     // The start command: writes the job file from the tool's position and
     // starts it (openJobFile), the tool's height becoming the Z origin first
     // (posZ := 0); the job returns to (startX, startY), the position it was
-    // written from. False with a French message when the job is refused or
-    // its file cannot be written: nothing is then started and neither the
-    // driver nor the document changes (a move being executed goes on).
+    // written from. The driver gets the table of the job's lines with it
+    // (feed override, time left), and the override starts at 100 %. False with a French message
+    // when the job is refused or its file cannot be written: nothing is then started and neither
+    // the driver nor the document changes (a move being executed goes on).
     [[nodiscard]] bool start_job(std::string& error);
 
     common::PolylineArray polylines;

@@ -659,3 +659,91 @@ TEST(StepDriverSettings, ChangingTheStepLengthKeepsThePosition) {
     rig.run();
     EXPECT_NEAR(rig.driver.posX(), 2.0f, 1e-5);
 }
+
+// Every axis asked, and only those, takes its current point as origin; the
+// next move goes from there in whole steps.
+TEST(StepDriverControl, ZeroingOneAxisLeavesTheOthers) {
+    const struct {
+        bool x, y, z;
+        float posX, posY, posZ;     // just after zeroing, from (2, -3, -2)
+        float nextX, nextY, nextZ;  // after one step up on every axis
+    } rows[] = {
+        {true, false, false, 0, -3, -2, 1, -2, -1},
+        {false, true, false, 2, 0, -2, 3, 1, -1},
+        {false, false, true, 2, -3, 0, 3, -2, 1},
+        {true, true, true, 0, 0, 0, 1, 1, 1},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(testing::Message() << r.x << r.y << r.z);
+        DriverRig rig;
+        rig.start("P 2 1 -3 -1 20\nZ -2 -1 20\n");
+        rig.run();
+        rig.driver.zero_axes(r.x, r.y, r.z);
+        EXPECT_EQ(rig.driver.posX(), r.posX);
+        EXPECT_EQ(rig.driver.posY(), r.posY);
+        EXPECT_EQ(rig.driver.posZ(), r.posZ);
+        rig.start("P " + exact(r.posX + 1) + " 1 " + exact(r.posY + 1) + " 1 20\nZ " +
+                  exact(r.posZ + 1) + " 1 20\n");
+        rig.run();
+        EXPECT_EQ(rig.driver.posX(), r.nextX);
+        EXPECT_EQ(rig.driver.posY(), r.nextY);
+        EXPECT_EQ(rig.driver.posZ(), r.nextZ);
+        EXPECT_EQ(rig.driver.tally().netX, 3) << "zeroing makes no step";
+    }
+}
+
+// One long cutting line of 3000 X steps written at 1000 µs a tick, its travel
+// floor 600 µs, while the override changes 50 times at random moments, some
+// in the middle of a tick, some out of range. Every tick lasts the period of
+// the override in force when its decision was taken, so the tick after a
+// change already has the new period; and the wires get exactly the line's
+// steps.
+TEST(StepDriverOverride, FiftyChangesDuringOneCuttingLineLoseNoPulse) {
+    DriverRig rig;
+    vexor::PulseDecoder wires(MachineSettings{});
+    rig.port.set_observer([&](const platform::PortRecord& r) { wires.feed(r.port, r.value); });
+    auto& d = rig.driver;
+    d.set_motors_on(true);
+    vexor::test::write_text(rig.dir.path / "coupe.dep", "P 3000 1 0 0 1000\n");
+    d.set_job_lines({{.cutting = true, .floorUs = 600, .ticks = 3000, .periodUs = 1000}});
+    d.start_job_file();
+    std::mt19937 rng(11);
+    int in_force = 100;
+    int changes = 0;
+    std::vector<std::int64_t> asked;  // per tick, from the override at its decision
+    while (d.step() == vexor::kHasWork) {
+        if (d.state() == State::xDirection) {
+            asked.push_back(std::max<std::int64_t>(100'000 / in_force, 600));
+            EXPECT_EQ(d.periodUs(), asked.back());
+        }
+        if (changes < 50 && asked.size() > 10 &&
+            std::uniform_int_distribution<int>(0, 150)(rng) == 0) {
+            const int percent = std::uniform_int_distribution<int>(0, 260)(rng);
+            d.set_feed_override(percent);
+            in_force = std::clamp(percent, 10, 200);
+            ASSERT_EQ(d.feed_override(), in_force);
+            ++changes;
+        }
+        const std::int64_t end = d.wait_end();
+        if (end > rig.clock.now()) {
+            rig.clock.advance(end - rig.clock.now());
+        }
+    }
+    ASSERT_EQ(changes, 50);
+    EXPECT_EQ(wires.pulses_x(), 3000u);
+    EXPECT_EQ(wires.steps_x(), 3000);
+    EXPECT_EQ(d.posX(), 3000.0f);
+    EXPECT_EQ(wires.direction_races(), 0u);
+    // Each tick, from its direction byte to the next one's.
+    const auto records = rig.port.records();
+    ASSERT_EQ(records.size(), 3 * asked.size());
+    ASSERT_EQ(asked.size(), 3000u);
+    std::vector<std::int64_t> lasted;
+    for (std::size_t k = 0; k + 1 < asked.size(); ++k) {
+        lasted.push_back(records[3 * (k + 1)].count - records[3 * k].count);
+    }
+    asked.pop_back();
+    EXPECT_EQ(lasted, asked);
+    EXPECT_EQ(d.tally().stalls, 0u);
+    EXPECT_EQ(d.feed_override(), 100) << "back to 100 % once the job has ended";
+}
