@@ -328,8 +328,8 @@ MachineSnapshot GrblBackend::snapshot() const {
         double left = 0;
         for (std::size_t i = s.linesDone; i < lineTimes_.size(); ++i) {
             const LineTime& t = lineTimes_[i];
-            left += t.cutting && s.feedOverride > 0 ? t.seconds * 100.0 / s.feedOverride
-                                                    : t.seconds;
+            left +=
+                t.cutting && s.feedOverride > 0 ? t.seconds * 100.0 / s.feedOverride : t.seconds;
         }
         s.jobRemainingUs = static_cast<std::int64_t>(left * 1e6);
     }

@@ -93,7 +93,7 @@ class GrblBackend : public MachineBackend {
     std::vector<grbl::ProgramLine> lines_;  // the held job (or the one checked)
     using LineTime = ProgramLineTime;
     std::vector<LineTime> lineTimes_;  // per line of the job
-    std::uint64_t doneAtReport_ = 0;  // the stream was acknowledged at this report
+    std::uint64_t doneAtReport_ = 0;   // the stream was acknowledged at this report
     bool acknowledged_ = false;
     Check check_ = Check::none;
     int askedOverride_ = 0;              // % asked and not yet seen reported (0: none)

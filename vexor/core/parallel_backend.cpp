@@ -67,8 +67,12 @@ MachineSnapshot ParallelBackend::snapshot() const {
     s.motorsOn = snap.motorsOn;
     s.job = job_;
     s.jobEnd = jobEnd_;
-    if (job_ == JobPhase::running) {
-        s.jobRemainingUs = jobTimeUs_ - (snap.tally.tickTimeUs - jobTickBase_);
+    s.feedOverride = snap.feedOverride;
+    if (job_ == JobPhase::held || job_ == JobPhase::running) {
+        // What the moves left need at the current override.
+        s.jobRemainingUs = snap.remainingUs;
+        s.linesDone = snap.linesDone;
+        s.linesTotal = snap.linesTotal;
     }
     return s;
 }
@@ -131,8 +135,6 @@ bool ParallelBackend::prepare_job(std::string& error) {
     job_ = JobPhase::held;
     jobEnd_.clear();
     jobPortFailed_ = false;
-    jobTimeUs_ = doc_.jobTimeUs;
-    jobTickBase_ = runner_->snapshot().tally.tickTimeUs;
     return true;
 }
 
@@ -169,9 +171,17 @@ bool ParallelBackend::unlock(std::string& error) {
     return false;
 }
 
-bool ParallelBackend::set_feed_override(int, std::string& error) {
-    error = "La correction d'avance se fait sur un contrôleur GRBL.";
-    return false;
+bool ParallelBackend::set_feed_override(int percent, std::string& error) {
+    if (percent < CStepDriver::kMinOverride || percent > CStepDriver::kMaxOverride) {
+        error = "La correction d'avance va de 10 à 200 %.";
+        return false;
+    }
+    if (job_ != JobPhase::running && job_ != JobPhase::held) {
+        error = "La correction d'avance s'applique pendant une découpe.";
+        return false;
+    }
+    runner_->command([percent](CStepDriver& d) { d.set_feed_override(percent); });
+    return true;
 }
 
 void ParallelBackend::edit(const std::function<void(CVexorDoc&)>& change) {

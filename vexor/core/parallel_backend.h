@@ -34,7 +34,9 @@ class ParallelBackend : public MachineBackend {
     ParallelBackend(CVexorDoc& doc, std::unique_ptr<DriverRunner> runner, ParallelPort port);
     ~ParallelBackend() override;
 
-    bool offers(MachineFeature) const override { return false; }
+    bool offers(MachineFeature feature) const override {
+        return feature == MachineFeature::feedOverride;
+    }
     std::vector<std::string> poll() override;
     MachineSnapshot snapshot() const override;
     bool jog(Jog jog, float distance, std::string& error) override;
@@ -71,8 +73,6 @@ class ParallelBackend : public MachineBackend {
     std::uint64_t failedSeen_ = 0;
     JobPhase job_ = JobPhase::none;
     std::string jobEnd_;
-    std::int64_t jobTimeUs_ = 0;
-    std::int64_t jobTickBase_ = 0;
     bool jobPortFailed_ = false;  // the port refused bytes while the job ran
 };
 

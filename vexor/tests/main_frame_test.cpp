@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
 #include <QTimer>
@@ -505,6 +506,79 @@ TEST_F(MainFrameTest, APortThatRefusesBytesStopsTheMachineWithAMessage) {
     EXPECT_LT(snap().posX, 500.0f);
 }
 
+// While a job runs, + - * move the feed override and leave it running, the
+// progress and the time left advance, and any other key stops it; when the
+// machine is idle the arrows jog by the bar's distance (a tenth with Shift)
+// and one axis can be zeroed alone.
+TEST_F(MainFrameTest, KeysMoveTheOverrideDuringAJobAndJogWhenIdle) {
+    ASSERT_TRUE(window.open_file(QString(OSTRELO_EXAMPLES) + "/decoupe.dxf"));
+    trigger("startJob");
+    ASSERT_TRUE(snap().running);
+    QWidget* view = &window.view();
+    auto* progress = child<QProgressBar>("jobProgress");
+    spin_until([] { return false; }, 300);
+    ASSERT_TRUE(progress->isVisible());
+    const int done_before = progress->value();
+    const QString left_before = pane("paneJob");
+    struct Press {
+        Qt::Key key;
+        Qt::KeyboardModifiers mods;
+        int override_after;
+    } presses[] = {{Qt::Key_Plus, Qt::NoModifier, 110},  {Qt::Key_Plus, Qt::ShiftModifier, 111},
+                   {Qt::Key_Minus, Qt::NoModifier, 101}, {Qt::Key_Asterisk, Qt::NoModifier, 100},
+                   {Qt::Key_Minus, Qt::NoModifier, 90},  {Qt::Key_Minus, Qt::NoModifier, 80}};
+    for (const Press& p : presses) {
+        QTest::keyClick(view, p.key, p.mods);
+        EXPECT_EQ(snap().feedOverride, p.override_after);
+        EXPECT_TRUE(snap().running) << "an override key stopped the job";
+    }
+    window.refresh();
+    EXPECT_EQ(pane("paneFeed"), "Avance 80 %");
+    EXPECT_EQ(child<QLabel>("feedValue")->text(), "Avance 80 %");
+    ASSERT_TRUE(spin_until([&] { return progress->value() > done_before; }));
+    EXPECT_NE(pane("paneJob"), left_before);
+    // The time left is the rest of the job at the override: slower, longer.
+    const std::int64_t at_80 = snap().remainingUs;
+    window.machine->runner().command([](vexor::CStepDriver& d) { d.set_feed_override(160); });
+    EXPECT_LT(snap().remainingUs, at_80);
+
+    // An arrow is not an override key: it stops the job like any key.
+    QTest::keyClick(view, Qt::Key_Right);
+    ASSERT_TRUE(wait_idle());
+    window.refresh();
+    EXPECT_TRUE(pane("paneJob").startsWith("Découpe arrêtée après"))
+        << pane("paneJob").toStdString();
+    EXPECT_EQ(snap().feedOverride, 100) << "the override outlives its job";
+
+    // Idle: the arrows jog (10 mm, 1 mm with Shift), Ctrl+Page Up raises Z.
+    window.machine->runner().command([](vexor::CStepDriver& d) { d.zero_position(); });
+    const struct Jog {
+        Qt::Key key;
+        Qt::KeyboardModifiers mods;
+        float x, y, z;
+    } jogs[] = {{Qt::Key_Right, Qt::NoModifier, 10, 0, 0},
+                {Qt::Key_Up, Qt::ShiftModifier, 10, 1, 0},
+                {Qt::Key_Left, Qt::ShiftModifier, 9, 1, 0},
+                {Qt::Key_PageUp, Qt::ControlModifier, 9, 1, 2}};
+    for (const Jog& j : jogs) {
+        QTest::keyClick(view, j.key, j.mods);
+        ASSERT_TRUE(wait_idle());
+        EXPECT_NEAR(snap().posX, j.x, 1e-3);
+        EXPECT_NEAR(snap().posY, j.y, 1e-3);
+        EXPECT_NEAR(snap().posZ, j.z, 1e-3);
+    }
+    const float scale = window.view().zoom().scale;
+    QTest::keyClick(view, Qt::Key_PageUp);
+    EXPECT_EQ(window.view().zoom().scale, scale * 1.5f) << "Page Up alone still zooms";
+
+    // One axis zeroed, the others kept.
+    trigger("zeroY");
+    EXPECT_NEAR(snap().posX, 9, 1e-3);
+    EXPECT_EQ(snap().posY, 0.0f);
+    EXPECT_NEAR(snap().posZ, 2, 1e-3);
+    EXPECT_TRUE(pane("paneY").contains("0.00")) << pane("paneY").toStdString();
+}
+
 TEST_F(MainFrameTest, ToolbarHoldsTheCommandsInOrderWithTheirPrompts) {
     QStringList names;
     for (QAction* a : child<QToolBar>("toolBar")->actions()) {
@@ -512,7 +586,8 @@ TEST_F(MainFrameTest, ToolbarHoldsTheCommandsInOrderWithTheirPrompts) {
     }
     EXPECT_EQ(names.join(" "),
               "fileOpen | jogXMinus jogXPlus jogYPlus jogYMinus jogZPlus jogZMinus | goOrigin "
-              "zeroPosition | startJob stopJob pauseJob motorsOff motorsOn | about");
+              "zeroPosition zeroX zeroY zeroZ | startJob stopJob pauseJob motorsOff motorsOn | "
+              "feedMinus feedValueItem feedPlus feedReset | about");
     EXPECT_EQ(window.findChild<QAction*>("jogYMinus")->statusTip(),
               "Rapproche  la Fraise ( axe Y )");
     EXPECT_FALSE(window.findChild<QAction*>("pauseJob")->isEnabled());

@@ -12,9 +12,9 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHoverEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
-#include <QKeyEvent>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QScreen>
@@ -91,13 +91,12 @@ CMainFrame::CMainFrame(VexorMachine& machine, platform::SettingsStore* recent, Q
     setWindowIcon(QIcon(":/icons/vexor.svg"));
     message_ = show_message_box;
 
-    view_ = new CVexorView(doc_,
-                           {[this] { return machine_.backend().snapshot().running; },
-                            [this] { machine_.backend().stop(); },
-                            [this](const QKeyEvent& event, bool press) {
-                                return view_key(event, press);
-                            }},
-                           this);
+    view_ = new CVexorView(
+        doc_,
+        {[this] { return machine_.backend().snapshot().running; },
+         [this] { machine_.backend().stop(); },
+         [this](const QKeyEvent& event, bool press) { return view_key(event, press); }},
+        this);
     setCentralWidget(view_);
     build_param_dock();
     build_menus();
@@ -300,13 +299,12 @@ void CMainFrame::add_machine_commands(QToolBar* bar) {
                                       return machine_.backend().go_to_origin(error);
                                   });
                               }));
-    bar->addAction(add_action(
-        Action::ZeroPosition, "zeroPosition", "Zéro", "Remide à 0 de X Y et Z", "zero",
-        [this] {
-            run([this](std::string& error) {
-                return machine_.backend().zero(true, true, true, error);
-            });
-        }));
+    bar->addAction(add_action(Action::ZeroPosition, "zeroPosition", "Zéro",
+                              "Remide à 0 de X Y et Z", "zero", [this] {
+                                  run([this](std::string& error) {
+                                      return machine_.backend().zero(true, true, true, error);
+                                  });
+                              }));
     const auto zero_axis = [this](Action id, const char* name, const char* axis, int i) {
         return add_action(id, name, QString("Zéro ") + axis,
                           QString("Remet à 0 l'axe ") + axis + " seul", "", [this, i] {
@@ -351,14 +349,14 @@ void CMainFrame::add_feed_override(QToolBar* bar) {
     bar->addSeparator();
     const QString shift = " (Maj : 1 %)";
     bar->addAction(add_action(Action::FeedMinus, "feedMinus", "Avance −",
-                              "Ralentit l'avance de la découpe de 10 %" + shift + " (touche -)",
-                              "", [this] { change_feed(-10); }));
+                              "Ralentit l'avance de la découpe de 10 %" + shift + " (touche -)", "",
+                              [this] { change_feed(-10); }));
     feedValue_ = new QLabel("Avance 100 %", bar);
     feedValue_->setObjectName("feedValue");
-    bar->addWidget(feedValue_);
+    bar->addWidget(feedValue_)->setObjectName("feedValueItem");
     bar->addAction(add_action(Action::FeedPlus, "feedPlus", "Avance +",
-                              "Accélère l'avance de la découpe de 10 %" + shift + " (touche +)",
-                              "", [this] { change_feed(10); }));
+                              "Accélère l'avance de la découpe de 10 %" + shift + " (touche +)", "",
+                              [this] { change_feed(10); }));
     bar->addAction(add_action(Action::FeedReset, "feedReset", "100 %",
                               "Remet l'avance de la découpe à 100 % (touche *)", "",
                               [this] { change_feed(0); }));
@@ -419,7 +417,8 @@ bool CMainFrame::view_key(const QKeyEvent& event, bool press) {
                              : jog == Jog::YMinus || jog == Jog::YPlus ? bar_->jogY()
                                                                        : bar_->jogZ());
     keyJog_ = true;
-    start_move([this, jog, d](std::string& error) { return machine_.backend().jog(jog, d, error); });
+    start_move(
+        [this, jog, d](std::string& error) { return machine_.backend().jog(jog, d, error); });
     return true;
 }
 
