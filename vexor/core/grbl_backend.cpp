@@ -318,7 +318,9 @@ MachineSnapshot GrblBackend::snapshot() const {
     s.motorsOn = g.phase() == grbl::Phase::Ready && s.state != "Sleep";
     s.running = stream_ != Stream::none || check_ != Check::none || moving_state(s.state);
     s.checking = check_ != Check::none;
-    s.feedOverride = g.overrides()[0];
+    // The value asked until the controller's reports have had time to say
+    // what it applies (a different one is then told).
+    s.feedOverride = askedOverride_ != 0 ? askedOverride_ : g.overrides()[0];
     const grbl::Streamer& streamer = g.streamer();
     if (stream_ == Stream::job || check_ == Check::running) {
         s.linesDone = streamer.lines_acknowledged();

@@ -11,6 +11,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QRadioButton>
 #include <QThread>
 #include <QTimer>
@@ -20,6 +21,7 @@
 #include "grbl_links.h"
 #include "grbl_model.h"
 #include "main_frame.h"
+#include "vexor_view.h"
 #include "window_test.h"
 
 using vexor::grbl::testing::GrblModel;
@@ -177,6 +179,20 @@ TEST_F(GrblWindowTest, JogsZeroesAndRunsThePlanWithPauseResumeAndStop) {
     }
     EXPECT_EQ(after_jog, "\x85");
     EXPECT_EQ(model().machine_pos[1], 0.0);
+    // The same with the keyboard: the arrow held, then released.
+    const std::size_t seen_before_key = model().realtime_seen().size();
+    QTest::keyPress(&window.view(), Qt::Key_Up);
+    ASSERT_TRUE(spin([&] { return pane("paneState") == "État : Jog"; }));
+    QTest::keyRelease(&window.view(), Qt::Key_Up);
+    ASSERT_TRUE(spin([&] { return pane("paneState") == "État : Idle"; }));
+    EXPECT_EQ(received("$J=G91 G21 Y10.000 F300.000"), 2u);
+    std::string after_key;
+    for (std::size_t i = seen_before_key; i < model().realtime_seen().size(); ++i) {
+        if (model().realtime_seen()[i].byte != '?') {
+            after_key += model().realtime_seen()[i].byte;
+        }
+    }
+    EXPECT_EQ(after_key, "\x85");
     model().jog_steps = 0;
 
     // The plan, held by the notice, then streamed line by line.
@@ -187,6 +203,27 @@ TEST_F(GrblWindowTest, JogsZeroesAndRunsThePlanWithPauseResumeAndStop) {
     model().lines_per_step = 1;
     ASSERT_TRUE(spin([&] { return model().moves().size() >= 12; }));
     EXPECT_TRUE(pane("paneJob").startsWith("Découpe : ")) << pane("paneJob").toStdString();
+
+    // The override keys reach the controller as its real-time bytes.
+    QWidget* view = &window.view();
+    model().lines_per_step = 0;  // the job waits while the keys are pressed
+    QTest::keyClick(view, Qt::Key_Plus);
+    QTest::keyClick(view, Qt::Key_Plus);
+    EXPECT_EQ(pane("paneFeed"), "Avance 120 %");
+    ASSERT_TRUE(spin([&] { return model().feed_ov == 120; }));
+    QTest::keyClick(view, Qt::Key_Asterisk);
+    ASSERT_TRUE(spin([&] { return model().feed_ov == 100; }));
+    QTest::keyClick(view, Qt::Key_Minus);
+    ASSERT_TRUE(spin([&] { return pane("paneFeed") == "Avance 90 %"; }));
+    EXPECT_TRUE(snap().running) << "an override key stopped the job";
+    auto* progress = child<QProgressBar>("jobProgress");
+    const int done = progress->value();
+    model().lines_per_step = 1;
+    for (int i = 0; i < 3; ++i) {
+        model().step();
+    }
+    window.refresh();
+    EXPECT_EQ(progress->value(), done + 3);
 
     trigger("pauseJob");
     ASSERT_TRUE(spin([&] { return pane("paneState") == "État : Hold"; }));
@@ -213,6 +250,7 @@ TEST_F(GrblWindowTest, JogsZeroesAndRunsThePlanWithPauseResumeAndStop) {
     ASSERT_TRUE(
         spin([&] { return after_stop(0x18) != seen.end() && pane("paneState") == "État : Idle"; }));
     EXPECT_LT(after_stop('!'), after_stop(0x18)) << "feed hold before the reset";
+    ASSERT_TRUE(spin([&] { return model().feed_ov == 100; })) << "the override outlives its job";
     const std::size_t lines_after_stop = model().lines_received().size();
     for (int i = 0; i < 300; ++i) {
         model().step();
