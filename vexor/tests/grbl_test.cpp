@@ -388,3 +388,21 @@ TEST(GrblBackend, FeedOverrideReachesItsPercentAndADifferentReportIsTold) {
     std::string error;
     EXPECT_FALSE(backend.set_feed_override(250, error));
 }
+
+TEST(GrblBackend, EachLineOfTheProgramTakesItsLengthAtItsFeed) {
+    std::vector<ProgramLine> lines;
+    std::string error;
+    ASSERT_TRUE(prepare_program("G21 G90\nG0 Z5\nG0 X30 Y40\nG1 Z-2 F60\nG1 X60 F600\nY80\nG0 Z5\n",
+                                lines, error));
+    const auto times = vexor::program_line_times(lines);
+    ASSERT_EQ(times.size(), 7u);
+    const struct {
+        double seconds;
+        bool cutting;
+    } expected[] = {{0, false}, {0, false}, {50.0 / 1000 * 60, false}, {7.0 / 60 * 60, true},
+                    {3, true},  {4, true},  {7.0 / 1000 * 60, false}};
+    for (std::size_t i = 0; i < times.size(); ++i) {
+        EXPECT_NEAR(times[i].seconds, expected[i].seconds, 1e-9) << lines[i].text;
+        EXPECT_EQ(times[i].cutting, expected[i].cutting) << lines[i].text;
+    }
+}
