@@ -292,7 +292,8 @@ void GrblBackend::end_job(JobPhase phase, const std::string& why) {
     jobEnd_ = why;
     // The override is the job's: the next one starts at 100 %.
     if (ended && session_ && session_->phase() == grbl::Phase::Ready &&
-        session_->overrides()[0] != 100) {
+        (session_->overrides()[0] != 100 || overrideAsked_)) {
+        overrideAsked_ = false;
         (void)session_->send_realtime(grbl::realtime::kFeed100);
         askedOverride_ = 100;
         overrideAskedAt_ = session_->override_reports();
@@ -542,6 +543,7 @@ bool GrblBackend::set_feed_override(int percent, std::string& error) {
     }
     askedOverride_ = percent;
     overrideAskedAt_ = session_->override_reports();
+    overrideAsked_ = true;
     return true;
 }
 

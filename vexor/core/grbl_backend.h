@@ -98,6 +98,7 @@ class GrblBackend : public MachineBackend {
     Check check_ = Check::none;
     int askedOverride_ = 0;              // % asked and not yet seen reported (0: none)
     std::uint64_t overrideAskedAt_ = 0;  // override reports read when it was asked
+    bool overrideAsked_ = false;         // since the job began (or the last reset to 100)
     std::string checkFailure_;           // empty: no line refused
 };
 

@@ -535,7 +535,10 @@ TEST_F(MainFrameTest, KeysMoveTheOverrideDuringAJobAndJogWhenIdle) {
     window.refresh();
     EXPECT_EQ(pane("paneFeed"), "Avance 80 %");
     EXPECT_EQ(child<QLabel>("feedValue")->text(), "Avance 80 %");
-    ASSERT_TRUE(spin_until([&] { return progress->value() > done_before; }));
+    ASSERT_TRUE(spin_until([&] {
+        window.refresh();
+        return progress->value() > done_before;
+    }));
     EXPECT_NE(pane("paneJob"), left_before);
     // The time left is the rest of the job at the override: slower, longer.
     const std::int64_t at_80 = snap().remainingUs;
