@@ -3,6 +3,7 @@
 // and the texts of the recent-file list.
 
 #include <map>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -52,6 +53,29 @@ class MemorySettingsStore : public SettingsStore {
   private:
     std::map<std::pair<std::string, std::string>, int> values_;
     std::map<std::pair<std::string, std::string>, std::string> texts_;
+};
+
+// Another store, read through and never written: a screenshot, a trial run
+// or a command line must not change the user's settings.
+class ReadOnlySettingsStore : public SettingsStore {
+  public:
+    explicit ReadOnlySettingsStore(std::unique_ptr<SettingsStore> store)
+        : store_(std::move(store)) {}
+    int read_int(const std::string& section, const std::string& key,
+                 int default_value) const override {
+        return store_->read_int(section, key, default_value);
+    }
+    bool write_int(const std::string&, const std::string&, int) override { return false; }
+    bool unreadable(const std::string& section, const std::string& key,
+                    std::string& text) const override {
+        return store_->unreadable(section, key, text);
+    }
+    std::string read_text(const std::string& section, const std::string& key) const override {
+        return store_->read_text(section, key);
+    }
+
+  private:
+    std::unique_ptr<SettingsStore> store_;
 };
 
 // The stores kept by Qt (the user's, one over a settings file) are in

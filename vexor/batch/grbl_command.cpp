@@ -33,28 +33,6 @@ void say(const std::string& text) {
     std::fflush(stdout);
 }
 
-// The user's settings, read but never written back.
-class ReadOnlyStore : public platform::SettingsStore {
-  public:
-    explicit ReadOnlyStore(std::unique_ptr<platform::SettingsStore> store)
-        : store_(std::move(store)) {}
-    int read_int(const std::string& section, const std::string& key,
-                 int default_value) const override {
-        return store_->read_int(section, key, default_value);
-    }
-    bool write_int(const std::string&, const std::string&, int) override { return false; }
-    bool unreadable(const std::string& section, const std::string& key,
-                    std::string& text) const override {
-        return store_->unreadable(section, key, text);
-    }
-    std::string read_text(const std::string& section, const std::string& key) const override {
-        return store_->read_text(section, key);
-    }
-
-  private:
-    std::unique_ptr<platform::SettingsStore> store_;
-};
-
 // The serial link, remembering when the controller last sent anything.
 class WatchedLink : public grbl::SerialLink {
   public:
@@ -169,8 +147,9 @@ int run_grbl_command(const GrblOptions& options) {
     grbl.link = std::move(watched);
     grbl.device = options.device;
     grbl.nowMs = &WatchedLink::now;
-    VexorMachine machine(std::make_unique<ReadOnlyStore>(platform::make_user_settings("Vexor")),
-                         std::make_unique<platform::SteadyCounter>(), std::move(grbl));
+    VexorMachine machine(
+        std::make_unique<platform::ReadOnlySettingsStore>(platform::make_user_settings("Vexor")),
+        std::make_unique<platform::SteadyCounter>(), std::move(grbl));
     for (const std::string& notice : machine.doc().settings_notices()) {
         std::fprintf(stderr, "%s\n", notice.c_str());
     }

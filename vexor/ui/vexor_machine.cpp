@@ -14,29 +14,6 @@ namespace vexor {
 
 namespace {
 
-// The user's settings, read but never written: a screenshot or a trial run
-// must not change the machine.
-class ReadOnlyStore : public platform::SettingsStore {
-  public:
-    explicit ReadOnlyStore(std::unique_ptr<platform::SettingsStore> store)
-        : store_(std::move(store)) {}
-    int read_int(const std::string& section, const std::string& key,
-                 int default_value) const override {
-        return store_->read_int(section, key, default_value);
-    }
-    bool write_int(const std::string&, const std::string&, int) override { return false; }
-    bool unreadable(const std::string& section, const std::string& key,
-                    std::string& text) const override {
-        return store_->unreadable(section, key, text);
-    }
-    std::string read_text(const std::string& section, const std::string& key) const override {
-        return store_->read_text(section, key);
-    }
-
-  private:
-    std::unique_ptr<platform::SettingsStore> store_;
-};
-
 template <typename Writer>
 std::function<std::uint64_t()> failures_of(platform::PortWriter* writer) {
     auto* w = dynamic_cast<Writer*>(writer);
@@ -176,7 +153,7 @@ bool VexorMachine::reconnect() {
 std::unique_ptr<VexorMachine> VexorMachine::for_program(const ProgramOptions& options) {
     std::unique_ptr<platform::SettingsStore> store = platform::make_user_settings("Vexor");
     if (!options.keepSettings) {
-        store = std::make_unique<ReadOnlyStore>(std::move(store));
+        store = std::make_unique<platform::ReadOnlySettingsStore>(std::move(store));
     }
     auto counter = std::make_unique<platform::SteadyCounter>();
     platform::PerformanceCounter& clock = *counter;
