@@ -373,6 +373,12 @@ void CMainFrame::change_feed(int delta) {
 bool CMainFrame::view_key(const QKeyEvent& event, bool press) {
     const MachineSnapshot snap = machine_.backend().snapshot();
     const int key = event.key();
+    // Shift, Ctrl, Alt alone are part of the keys they go with (Shift with
+    // + for 1 %): they neither stop nor jog.
+    if (key == Qt::Key_Shift || key == Qt::Key_Control || key == Qt::Key_Alt ||
+        key == Qt::Key_AltGr || key == Qt::Key_Meta) {
+        return true;
+    }
     // While a job runs, + - * move the override; every other key stops it.
     if (jobActive_ && snap.running) {
         if (!press || (key != Qt::Key_Plus && key != Qt::Key_Minus && key != Qt::Key_Asterisk)) {
