@@ -103,6 +103,16 @@ struct NumberLine {
 
 }  // namespace
 
+bool read_decimal(std::string text, double& value) {
+    const std::size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) {
+        return false;
+    }
+    text = text.substr(first, text.find_last_not_of(" \t") - first + 1);
+    std::replace(text.begin(), text.end(), ',', '.');
+    return read_double(text, value);
+}
+
 bool parse_point_file(std::string_view text, PointFile& out, std::string& error) {
     PointFile file;
     std::vector<NumberLine> rows;

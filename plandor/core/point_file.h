@@ -32,6 +32,10 @@ struct PointPlacement {
     bool mirror = false;  // completed by its mirror image about the file's X axis
 };
 
+// A number typed with a decimal point or comma ("12,5", " -3.2 "); false for
+// any other text.
+[[nodiscard]] bool read_decimal(std::string text, double& value);
+
 // Reads the bytes of a point file: a decimal point or comma, blank lines,
 // CR LF or LF. False with a French message naming the line on anything else.
 [[nodiscard]] bool parse_point_file(std::string_view text, PointFile& out, std::string& error);
