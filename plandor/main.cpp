@@ -37,6 +37,9 @@ constexpr const char* kUsage =
     "        plandor --import FICHIER.dxf [--curves] -o PLAN.cmg\n"
     "        plandor --import FICHIER.dxf [--curves] --auto [--tabs N] -o PLAN.cmg\n"
     "               [--export SORTIE.dxf] [--export-gcode SORTIE.nc [RÉGLAGES G-CODE]]\n"
+    "        plandor [--import FICHIER.dxf [--curves]] --points FICHIER.dat --size MM\n"
+    "               [--at X,Y] [--angle DEG] [--mirror] [--points …] [--auto [--tabs N]]\n"
+    "               -o PLAN.cmg [--export SORTIE.dxf] [--export-gcode SORTIE.nc]\n"
     "        plandor --export SORTIE.dxf PLAN.cmg\n"
     "        plandor --export-gcode SORTIE.nc PLAN.cmg [RÉGLAGES G-CODE]\n"
     "  --dump FICHIER.dxf  importe le dessin dans un document nouveau et affiche,\n"
@@ -50,6 +53,16 @@ constexpr const char* kUsage =
     "  --curves            importe toutes les courbes du dessin (arcs, cercles,\n"
     "                      ellipses, splines, blocs, polylignes légères), pièces\n"
     "                      chaînées en contours, en mm quelles que soient ses unités\n"
+    "  --points FICHIER.dat  importe un fichier de points (Stelmo, Cadrex, Alyra,\n"
+    "                      profil Selig ou Lednicer) ; se répète, et chaque --size,\n"
+    "                      --at, --angle, --mirror vaut pour le --points qui le précède\n"
+    "  --size MM           la longueur que vaut 1 dans le fichier : corde d'un profil,\n"
+    "                      diamètre extérieur d'une étoile, hauteur totale d'un couple\n"
+    "  --at X,Y            position de l'origine du fichier sur la planche, en mm\n"
+    "                      (défaut 0,0)\n"
+    "  --angle DEG         rotation autour de cette origine, en degrés (défaut 0)\n"
+    "  --mirror            complète par symétrie autour de l'axe X du fichier (un\n"
+    "                      demi-couple devient le couple entier)\n"
     "  --auto              planifie toute la découpe : contour à l'extérieur des pièces\n"
     "                      et à l'intérieur des trous, points d'accroche, trous avant\n"
     "                      leur pièce, liaisons depuis l'origine par le plus court\n"
@@ -83,6 +96,126 @@ constexpr const char* kUsage =
     "                      ou liaison (défaut : normal)\n"
     "  --zoom N            N pas de zoom avant (0 à 10) au centre de la planche\n"
     "                      (défaut 0)\n";
+
+// One --points with the options that follow it.
+struct PointsArg {
+    std::string file;
+    std::string size;
+    std::string at;
+    std::string angle;
+    bool hasSize = false;
+    bool hasAt = false;
+    bool hasAngle = false;
+    bool mirror = false;
+};
+
+// Takes the --points groups out of the arguments; `rest` keeps the others
+// for the parser. False with the usage mistake in `mistake`.
+bool take_point_args(int argc, char** argv, std::vector<PointsArg>& groups,
+                     std::vector<char*>& rest, std::string& mistake) {
+    rest.push_back(argv[0]);
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        std::string value;
+        bool inline_value = false;
+        if (const size_t eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+            value = arg.substr(eq + 1);
+            arg.erase(eq);
+            inline_value = true;
+        }
+        const bool with_value =
+            arg == "--points" || arg == "--size" || arg == "--at" || arg == "--angle";
+        if (!with_value && arg != "--mirror") {
+            rest.push_back(argv[i]);
+            continue;
+        }
+        if (with_value && !inline_value) {
+            if (i + 1 >= argc) {
+                mistake = "Valeur manquante pour " + arg;
+                return false;
+            }
+            value = argv[++i];
+        }
+        if (arg == "--points") {
+            groups.push_back(PointsArg{value});
+            continue;
+        }
+        if (groups.empty()) {
+            mistake = arg + " vaut pour le --points qui le précède";
+            return false;
+        }
+        PointsArg& g = groups.back();
+        if (arg == "--size") {
+            g.size = value;
+            g.hasSize = true;
+        } else if (arg == "--at") {
+            g.at = value;
+            g.hasAt = true;
+        } else if (arg == "--angle") {
+            g.angle = value;
+            g.hasAngle = true;
+        } else {
+            g.mirror = true;
+        }
+    }
+    for (const PointsArg& g : groups) {
+        if (!g.hasSize) {
+            mistake =
+                "--points " + g.file + " : --size manque (la longueur que vaut 1 dans le fichier)";
+            return false;
+        }
+    }
+    return true;
+}
+
+bool read_number(const std::string& option, const std::string& text, bool integer, double& value,
+                 std::string& error);
+
+// The placements of the --points groups, every number checked before any
+// file is read or written.
+bool point_placements(const std::vector<PointsArg>& groups,
+                      std::vector<plandor::PointPlacement>& placements, std::string& error) {
+    for (const PointsArg& g : groups) {
+        plandor::PointPlacement at;
+        if (!read_number("--size", g.size, false, at.size, error)) {
+            return false;
+        }
+        if (!(at.size > 0)) {
+            error = "--size : « " + g.size + " » : la taille doit être plus grande que 0 mm.";
+            return false;
+        }
+        if (g.hasAt) {
+            const size_t comma = g.at.find(',');
+            if (comma == std::string::npos ||
+                !read_number("--at", g.at.substr(0, comma), false, at.x, error) ||
+                !read_number("--at", g.at.substr(comma + 1), false, at.y, error)) {
+                error = "--at : « " + g.at + " » n'est pas une position X,Y en mm.";
+                return false;
+            }
+        }
+        if (g.hasAngle && !read_number("--angle", g.angle, false, at.angle, error)) {
+            return false;
+        }
+        at.mirror = g.mirror;
+        placements.push_back(at);
+    }
+    return true;
+}
+
+// Imports the point files after what the plan holds; the report says what
+// each gave.
+bool import_point_files(plandor::CPlandorDoc& doc, const std::vector<PointsArg>& groups,
+                        const std::vector<plandor::PointPlacement>& placements, std::string& report,
+                        std::string& error) {
+    for (size_t k = 0; k < groups.size(); ++k) {
+        std::string one;
+        if (!doc.import_points(groups[k].file, placements[k], error, &one)) {
+            return false;
+        }
+        report += one;
+    }
+    return true;
+}
 
 // Imports a drawing into `doc` with the import the options choose; the
 // report says what was read.
@@ -218,7 +351,8 @@ bool has_cmg_extension(const std::string& path) {
     return dot != std::string::npos && path.compare(dot, std::string::npos, ".cmg") == 0;
 }
 
-int import_and_save(const std::string& dxf, const std::string& cmg, bool curves) {
+int import_and_save(const std::string& dxf, const std::string& cmg, bool curves,
+                    const std::vector<PointsArg>& points) {
     // A plan saved under another name could not be opened again.
     if (!has_cmg_extension(cmg)) {
         return platform::refuse(std::string(plandor::kNotCmgMessage) + " : " + cmg);
@@ -226,11 +360,18 @@ int import_and_save(const std::string& dxf, const std::string& cmg, bool curves)
     const auto settings = platform::make_user_settings("Plandor");
     plandor::CPlandorDoc doc(*settings);
     print_notices(doc);
+    std::vector<plandor::PointPlacement> placements;
+    std::string error;
+    if (!point_placements(points, placements, error)) {
+        return platform::refuse(error);
+    }
     std::string report;
-    if (!import_drawing(doc, dxf, curves, report)) {
+    if (!dxf.empty() && !import_drawing(doc, dxf, curves, report)) {
         return platform::refuse(report);
     }
-    std::string error;
+    if (!import_point_files(doc, points, placements, report, error)) {
+        return platform::refuse(error);
+    }
     if (!platform::make_output_folder(platform::folder_of(cmg), error) ||
         !doc.save_document(cmg, error)) {
         return platform::refuse(error);
@@ -241,7 +382,8 @@ int import_and_save(const std::string& dxf, const std::string& cmg, bool curves)
 }
 
 int plan_and_save(const std::string& dxf, const std::string& cmg, int tabs,
-                  const std::string& export_to, bool curves, const platform::CommandLine& cl) {
+                  const std::string& export_to, bool curves, const platform::CommandLine& cl,
+                  const std::vector<PointsArg>& points) {
     if (!has_cmg_extension(cmg)) {
         return platform::refuse(std::string(plandor::kNotCmgMessage) + " : " + cmg);
     }
@@ -255,9 +397,16 @@ int plan_and_save(const std::string& dxf, const std::string& cmg, int tabs,
     if (cl.has("--export-gcode") && !gcode_settings(cl, gcode, refused)) {
         return platform::refuse(refused);
     }
+    std::vector<plandor::PointPlacement> placements;
+    if (!point_placements(points, placements, refused)) {
+        return platform::refuse(refused);
+    }
     std::string imported;
-    if (!import_drawing(doc, dxf, curves, imported)) {
+    if (!dxf.empty() && !import_drawing(doc, dxf, curves, imported)) {
         return platform::refuse(imported);
+    }
+    if (!import_point_files(doc, points, placements, imported, refused)) {
+        return platform::refuse(refused);
     }
     std::fputs(imported.c_str(), stdout);
     std::string error;
@@ -425,20 +574,29 @@ int run_window(int argc, char** argv, const platform::CommandLine& cl) {
 
 int main(int argc, char** argv) {
     platform::CommandLine cl;
+    std::vector<PointsArg> points;
+    std::vector<char*> rest;
+    std::string mistake;
+    const bool points_read = take_point_args(argc, argv, points, rest, mistake);
     if (auto done = platform::parse_program_arguments(
-            argc, argv,
+            static_cast<int>(rest.size()), rest.data(),
             {"--dump", "--import", "--save", "-o", "--export", "--screenshot", "--mode", "--zoom",
              "--tabs", "--export-gcode", "--dialect", "--depth", "--pass-depth", "--safe-z",
              "--tab-height", "--feed", "--plunge", "--spindle"},
             {"--curves", "--auto"}, kUsage, "Plandor 1.0.2", cl, 1)) {
         return platform::finish_output(*done);
     }
+    if (!points_read) {
+        return platform::usage_mistake(cl, mistake);
+    }
+    const bool has_points = !points.empty();
     // -o (--out) is the plan written by --import, as --save.
     const bool saving = cl.has("--save") || cl.has("-o");
     const std::string plan = cl.value("--save", cl.value("-o"));
     const bool gcode = cl.has("--export-gcode");
     const bool batch = cl.has("--dump") || cl.has("--import") || saving || cl.has("--export") ||
-                       cl.has("--auto") || cl.has("--tabs") || gcode || has_gcode_option(cl);
+                       cl.has("--auto") || cl.has("--tabs") || gcode || has_gcode_option(cl) ||
+                       has_points;
     if (!batch) {
         return run_window(argc, argv, cl);
     }
@@ -449,8 +607,8 @@ int main(int argc, char** argv) {
     if (planning || cl.has("--tabs")) {
         const int tabs = tab_count(cl.value("--tabs", "2"));
         const char* mistake = !planning ? "--tabs va avec --auto"
-                              : !(cl.has("--import") && saving)
-                                  ? "--auto demande --import et -o (ou --save)"
+                              : !((cl.has("--import") || has_points) && saving)
+                                  ? "--auto demande --import (ou --points) et -o (ou --save)"
                               : cl.has("--dump") || !cl.positional.empty() ? "Argument inattendu"
                               : tabs < 0 ? "--tabs attend un nombre entier de 0 à 50"
                                          : nullptr;
@@ -458,18 +616,20 @@ int main(int argc, char** argv) {
             return platform::usage_mistake(cl, mistake);
         }
         return platform::finish_output(plan_and_save(cl.value("--import"), plan, tabs,
-                                                     cl.value("--export"), cl.has("--curves"), cl));
+                                                     cl.value("--export"), cl.has("--curves"), cl,
+                                                     points));
     }
     const bool exporting = cl.has("--export");
     const size_t positional = exporting || gcode ? 1 : 0;
-    const bool importing = cl.has("--import") || saving;
+    const bool importing = cl.has("--import") || saving || has_points;
     const int jobs =
         (cl.has("--dump") ? 1 : 0) + (importing ? 1 : 0) + (exporting ? 1 : 0) + (gcode ? 1 : 0);
     if (cl.has("--save") && cl.has("-o")) {
         return platform::usage_mistake(cl, "--save et -o nomment le même plan : l'un ou l'autre");
     }
-    if (importing && !(cl.has("--import") && saving)) {
-        return platform::usage_mistake(cl, "--import et -o (ou --save) vont ensemble");
+    if (importing && !((cl.has("--import") || has_points) && saving)) {
+        return platform::usage_mistake(cl, has_points ? "--points demande -o (ou --save)"
+                                                      : "--import et -o (ou --save) vont ensemble");
     }
     if (jobs > 1) {
         return platform::usage_mistake(cl, "Une seule tâche à la fois");
@@ -488,7 +648,7 @@ int main(int argc, char** argv) {
     }
     if (importing) {
         return platform::finish_output(
-            import_and_save(cl.value("--import"), plan, cl.has("--curves")));
+            import_and_save(cl.value("--import"), plan, cl.has("--curves"), points));
     }
     if (exporting) {
         return platform::finish_output(open_and_export(cl.positional[0], cl.value("--export")));

@@ -77,6 +77,17 @@ mkdir -p projet
 "$top/$build/alyra/alyra" --project Aile.alyra --screenshot alyra.png
 
 echo
+echo "== Plandor : une planche des petits programmes, à leur taille réelle : le couple entier"
+echo "   de Cadrex (demi-couple complété par symétrie), la nervure d'emplanture d'Alyra évidée"
+echo "   d'une étoile de Stelmo, planifiée automatiquement puis découpée en simulation"
+XDG_CONFIG_HOME="$out/config" "$top/$build/plandor/plandor" \
+  --points "Couple 100 - 40 - e 6.3.dat" --size 100 --at 10,50 --mirror \
+  --points projet/Aile_Empl_C277.4_H20.0_L0.0_V.1.dat --size 277.4 --at 130,40 \
+  --points "Etoile 36 24 6.dat" --size 36 --at 198,48 \
+  --auto -o planche.cmg --export planche.dxf --export-gcode planche.nc
+XDG_CONFIG_HOME="$out/config" "$top/$build/vexor/vexor" --simulate planche.dxf
+
+echo
 echo "== Vexor : découpe simulée du plan examples/decoupe.dxf"
 echo "   (machine de examples/Vexor.conf : 320 pas par mm, descente de 3 mm)"
 mkdir -p "$out/config/Ostrelo"

@@ -1,6 +1,7 @@
 #include "plandor_doc.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "cmg_file.h"
 #include "dxf_file.h"
@@ -227,6 +228,64 @@ bool CPlandorDoc::import_dxf_curves(const std::string& file, std::string& error,
     }
     if (details != nullptr) {
         *details = std::move(result);
+    }
+    return true;
+}
+
+bool CPlandorDoc::import_points(const std::string& file, const PointPlacement& placement,
+                                std::string& error, std::string* report) {
+    constexpr double kFarthest = 1e6;  // mm: a kilometre from the origin
+    if (!(placement.size > 0) || placement.size > kFarthest || !std::isfinite(placement.x) ||
+        !std::isfinite(placement.y) || !std::isfinite(placement.angle)) {
+        error =
+            "La taille doit être un nombre positif de mm, la position et la rotation des "
+            "nombres.";
+        return false;
+    }
+    PointFile read;
+    if (!read_point_file(file, read, error)) {
+        return false;
+    }
+    const std::size_t slash = file.find_last_of('/');
+    const std::string name = file.substr(slash == std::string::npos ? 0 : slash + 1);
+    std::vector<common::CurveContour> outlines = placed_outlines(read, placement);
+    const int room = std::max(common::kMaxPolylines - 1 - polylineCount, 0);
+    if (outlines.empty() || static_cast<int>(outlines.size()) > room) {
+        error = outlines.empty() ? "« " + name + " » : aucun contour à compléter par symétrie."
+                                 : "« " + name + " » donne " + std::to_string(outlines.size()) +
+                                       " polylines, le plan n'a plus de place que pour " +
+                                       std::to_string(room) + " (199 au plus).";
+        return false;
+    }
+    for (const common::CurveContour& c : outlines) {
+        for (const common::CurvePoint& p : c.points) {
+            if (!(std::fabs(p.x) <= kFarthest && std::fabs(p.y) <= kFarthest)) {
+                error = "« " + name + " » placé ainsi sort à plus d'un kilomètre de l'origine.";
+                return false;
+            }
+        }
+    }
+    std::string text = "« " + name + " » : " + std::to_string(read.points.size()) +
+                       " points, taille " + french_decimal(placement.size, 2) + " mm";
+    text += placement.mirror ? ", complété par symétrie\n" : "\n";
+    for (common::CurveContour& contour : outlines) {
+        common::fit_contour(contour, common::kMaxEntityVertices);
+        auto polyline = std::make_unique<CPolyline>();
+        for (const common::CurvePoint& p : contour.points) {
+            polyline->points[static_cast<size_t>(polyline->nbPoints++)] =
+                common::Point3{static_cast<float>(p.x), static_cast<float>(p.y), 0};
+        }
+        text += "polyline " + std::to_string(polylineCount + 1) + " : " +
+                std::to_string(polyline->nbPoints) + " points";
+        if (contour.sourcePoints > static_cast<int>(contour.points.size())) {
+            text += ", écart maximal " + french_mm(contour.deviation) + " mm";
+        }
+        text += contour.closed ? ", fermé\n" : ", ouvert\n";
+        add_polyline(std::move(polyline));
+    }
+    contentLoaded = 1;
+    if (report != nullptr) {
+        *report = text;
     }
     return true;
 }

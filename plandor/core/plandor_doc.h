@@ -10,6 +10,7 @@
 #include "dxf_contours.h"
 #include "gcode_writer.h"
 #include "plan_tables.h"
+#include "point_file.h"
 #include "settings_store.h"
 
 namespace plandor {
@@ -112,6 +113,15 @@ class CPlandorDoc : public PlanTables {
     [[nodiscard]] bool import_dxf_curves(const std::string& path, std::string& error,
                                          std::string* report = nullptr,
                                          common::CurveImport* details = nullptr);
+
+    // Imports a point file (.dat) at its real size, placed and turned as
+    // `placement` says, after the current polylines (at most 199 in all):
+    // each outline of more than 100 points is simplified to fit, with its
+    // largest deviation in `report`. A file that cannot be read, a placement
+    // that is refused or a plan without room for the outlines leaves the
+    // document as it was. Goes into a new plan or one that has content.
+    [[nodiscard]] bool import_points(const std::string& path, const PointPlacement& placement,
+                                     std::string& error, std::string* report = nullptr);
 
     // The polylines of the cut order: from the origin, each step follows the
     // first link that leaves the current polyline. The chain stops where no

@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QImage>
 #include <QLineEdit>
@@ -19,6 +20,8 @@
 #include <QToolButton>
 #include <QUndoStack>
 #include <QWheelEvent>
+#include <cmath>
+#include <fstream>
 #include <set>
 
 #include "cmg_file.h"
@@ -732,4 +735,65 @@ TEST_F(PlandorWindowTest, GcodePreferencesAreStoredAndTheExportWritesTheNamedFil
     window.file_new();
     EXPECT_TRUE(exports_alike());
     EXPECT_FALSE(child<QAction>("exportGcode")->isEnabled());
+}
+
+TEST_F(PlandorWindowTest, PointFileImportedThroughItsDialogAtTheTypedSizeMirroredAndUndone) {
+    test_files::TempDir dir("plandor_window_points");
+    // A refused file asks nothing and changes nothing.
+    const fs::path wrong = dir.path / "faux.dat";
+    std::ofstream(wrong, std::ios::binary) << "TITRE\r\n1.0 0.0\r\nabc 0.5\r\n";
+    window.chosen = QString::fromStdString(wrong.string());
+    child<QAction>("importPoints")->trigger();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].title, "ERREUR");
+    EXPECT_TRUE(messages[0].text.contains("ligne 3")) << messages[0].text.toStdString();
+    EXPECT_EQ(window.undo_stack()->count(), 0);
+
+    // Half a disc below the X axis, from (0, 0) to (1, 0), in a name that
+    // carries its size as Cadrex's names do.
+    const fs::path half = dir.path / "Couple 80 - 30 - e 5.dat";
+    {
+        std::ofstream out(half, std::ios::binary);
+        for (int k = 0; k <= 60; ++k) {
+            const double a = 3.14159265358979 * (1 + k / 60.0);
+            out << 0.5 + 0.5 * std::cos(a) << " " << 0.5 * std::sin(a) << "\r\n";
+        }
+    }
+    const std::string before = plan_text();
+    window.chosen = QString::fromStdString(half.string());
+    QTimer::singleShot(0, [this] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        auto* size = dialog->findChild<QLineEdit*>("txt_taille");
+        EXPECT_EQ(size->text(), "80") << "proposed from the name";
+        auto* mirror = dialog->findChild<QCheckBox*>("chk_symetrie");
+        EXPECT_TRUE(mirror->isChecked()) << "every point on one side";
+        size->setText("soixante");
+        QTest::mouseClick(dialog->findChild<QPushButton*>("IDOK"), Qt::LeftButton);
+        EXPECT_TRUE(dialog->isVisible()) << "a value that is not a number is refused";
+        size->setText("60");
+        dialog->findChild<QLineEdit*>("txt_x")->setText("10,5");
+        dialog->findChild<QLineEdit*>("txt_y")->setText("50");
+        QTest::mouseClick(dialog->findChild<QPushButton*>("IDOK"), Qt::LeftButton);
+        if (dialog->isVisible()) {
+            dialog->reject();
+        }
+    });
+    child<QAction>("importPoints")->trigger();
+    ASSERT_EQ(messages.size(), 3u);
+    EXPECT_TRUE(messages[1].text.contains("n'est pas un nombre")) << messages[1].text.toStdString();
+    EXPECT_EQ(messages[2].title, plandor::kPointImportName);
+    // The whole disc of 60 mm, its centre at (40.5, 50), closed.
+    ASSERT_EQ(doc().polylineCount, 1);
+    const CPolyline& disc = *doc().polylines[0];
+    EXPECT_LE(disc.nbPoints, 100);
+    EXPECT_EQ(disc.points[0], disc.points[static_cast<size_t>(disc.nbPoints - 1)]);
+    for (int k = 0; k < disc.nbPoints; ++k) {
+        const Point3& p = disc.points[static_cast<size_t>(k)];
+        EXPECT_NEAR(std::hypot(p.x - 40.5, p.y - 50), 30, 0.02) << k;  // on its chords
+    }
+    EXPECT_EQ(window.undo_stack()->count(), 1);
+    child<QAction>("editUndo")->trigger();
+    EXPECT_EQ(doc().polylineCount, 0);
+    EXPECT_EQ(plan_text(), before);
 }

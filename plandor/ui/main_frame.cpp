@@ -16,6 +16,7 @@
 #include "french_qt.h"
 #include "import_report.h"
 #include "plandor_view.h"
+#include "point_import_dialog.h"
 #include "preferences_dialog.h"
 
 namespace plandor {
@@ -26,6 +27,7 @@ using platform::MessageKind;
 
 const QString kCmgFilter = "Fichier (*.cmg)";
 const QString kDxfFilter = "Dxf Files (*.dxf)";
+const QString kPointFilter = "Fichiers de points (*.dat *.DAT);;Tous les fichiers (*)";
 const QString kGcodeFilter = "Programmes G-code (*.nc *.ngc *.gcode)";
 const QString kExactImportName = "Import Dxf";
 
@@ -346,6 +348,43 @@ bool CMainFrame::import_drawing(const QString& path, bool curves) {
                       MessageKind::Information);
     }
     return done != 0;
+}
+
+void CMainFrame::import_points() {
+    const QString path = choose_file_(false, kPointImportName, "*.dat", kPointFilter);
+    if (path.isEmpty()) {
+        return;
+    }
+    // Read first: a refused file asks nothing, and its name and points give
+    // the size and the symmetry proposed.
+    PointFile read;
+    std::string message;
+    if (!read_point_file(path.toStdString(), read, message)) {
+        error(QString::fromStdString(message));
+        return;
+    }
+    const QString name = QFileInfo(path).fileName();
+    PointPlacement proposed;
+    if (const double named = size_from_name(name.toStdString()); named > 0) {
+        proposed.size = named;
+    }
+    proposed.mirror = lies_on_one_side(read);
+    CPointImportDialog dialog(name, proposed, show_message_, this);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    const PointPlacement placement = dialog.placement();
+    std::string report;
+    int done = 0;
+    run_edit(
+        [&](std::string& refused) {
+            return done = doc_.import_points(path.toStdString(), placement, refused, &report);
+        },
+        kPointImportName);
+    if (done != 0) {
+        show_message_(this, kPointImportName, QString::fromStdString(report).trimmed(),
+                      MessageKind::Information);
+    }
 }
 
 void CMainFrame::auto_plan() {

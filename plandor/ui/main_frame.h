@@ -27,6 +27,7 @@ namespace plandor {
 // on their undo steps and reports.
 inline const QString kCurveImportName = "Importer un dessin DXF (toutes courbes)";
 inline const QString kAutoPlanName = "Planification automatique";
+inline const QString kPointImportName = "Importer un fichier de points (.dat)";
 
 class CPlandorView;
 
@@ -107,6 +108,7 @@ class CMainFrame : public QMainWindow {
     void show_recent();
     void open_recent(int index);
     void import_dxf(bool curves);
+    void import_points();
     bool import_drawing(const QString& path, bool curves);
     void auto_plan();
     void export_dxf();

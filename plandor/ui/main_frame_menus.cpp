@@ -64,6 +64,10 @@ std::vector<CMainFrame::MenuRow> CMainFrame::file_rows() {
          "Importe toutes les courbes d'un fichier dxf : arcs, cercles, ellipses, splines, blocs, "
          "polylignes légères",
          {}, {}, [](F f) { f.import_dxf(true); }},
+        {"importPoints", kPointImportName + "…",
+         "Importe un fichier de points (.dat) de Stelmo, Cadrex, Alyra ou un profil Selig ou "
+         "Lednicer, à sa taille réelle",
+         {}, {}, [](F f) { f.import_points(); }},
         {"exportDxf", "E&xport Dxf", "Exporte les pièces détourées au format dxf", {},
          C::ExportDxf},
         {"exportGcode", "Exporter en G-code…",
@@ -246,7 +250,8 @@ void CMainFrame::build_menus(const std::map<std::string, QAction*>& actions) {
         {"menuFichier",
          "&Fichier",
          {"fileNew", "fileOpen", "fileSave", "fileSaveAs", nullptr, "importDxf", "importDxfCurves",
-          "exportDxf", "exportGcode", nullptr, kRecentFilesPlace, nullptr, "fileQuit"}},
+          "importPoints", "exportDxf", "exportGcode", nullptr, kRecentFilesPlace, nullptr,
+          "fileQuit"}},
         {"menuEdition", "&Édition", {"editUndo", "editRedo"}},
         {"menuAffichage", "&Affichage", {"viewToolbar", "viewStatusBar", "normalMode"}},
         {"menuOutils",
