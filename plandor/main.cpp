@@ -137,7 +137,9 @@ bool take_point_args(int argc, char** argv, std::vector<PointsArg>& groups,
             value = argv[++i];
         }
         if (arg == "--points") {
-            groups.push_back(PointsArg{value});
+            PointsArg group;
+            group.file = value;
+            groups.push_back(group);
             continue;
         }
         if (groups.empty()) {
