@@ -374,4 +374,15 @@ bool AlyraModel::Sauve_Fichiers(const std::string& folder, char decimal_sep, Sav
     return true;
 }
 
+bool AlyraModel::Calc_Nervures(const RibRequest& request, std::vector<Rib>& ribs,
+                               std::string& error) const {
+    if (!can_compute()) {
+        error = "Choisissez d'abord les profils d'emplanture et de saumon.";
+        return false;
+    }
+    WingInputs in;
+    return read_inputs(fields, in, error) &&
+           compute_ribs(empl_.points, saum_.points, in, request, ribs, error);
+}
+
 }  // namespace alyra

@@ -15,6 +15,7 @@
 #include "output_files.h"
 #include "profile.h"
 #include "results.h"
+#include "ribs.h"
 
 namespace alyra {
 
@@ -94,6 +95,11 @@ class AlyraModel {
     // texts are built before anything is written.
     [[nodiscard]] bool Sauve_Fichiers(const std::string& folder, char decimal_sep,
                                       SaveReport& report, std::string& error) const;
+
+    // The ribs of the panel between the loaded profiles, with the fields as
+    // they stand (ribs.h).
+    [[nodiscard]] bool Calc_Nervures(const RibRequest& request, std::vector<Rib>& ribs,
+                                     std::string& error) const;
 
     const ProfileSlot& empl() const { return empl_; }
     const ProfileSlot& saum() const { return saum_; }
