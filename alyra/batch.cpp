@@ -1,6 +1,7 @@
 #include "batch.h"
 
 #include <clocale>
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 #include <utility>
@@ -8,8 +9,11 @@
 
 #include "alyra_model.h"
 #include "file_errors.h"
+#include "number_format.h"
 #include "number_reading.h"
 #include "printable.h"
+#include "ribs.h"
+#include "save_file.h"
 
 namespace alyra {
 
@@ -19,6 +23,8 @@ const char* const kUsage =
     "              [--corde-saum T] [--href-saum T] [--vril-saum T] [--fleche T] [--long T]\n"
     "              [--prerot-empl T] [--prerot-saum T] [--vrillage-integre] [--nom P]\n"
     "              [-o DOSSIER] [--save-project FICHIER.alyra]\n"
+    "              [--nervures N [--stations S1,S2,...] [--coffrage MM]\n"
+    "               [--longeron dessus|dessous:POS:LARGEUR:PROFONDEUR]...]\n"
     "        alyra --project FICHIER.alyra [--vrillage-integre] [-o DOSSIER]\n"
     "Calcule les profils d'emplanture et de saumon d'un tronçon d'aile effilé, en flèche\n"
     "et vrillé, et enregistre les deux fichiers de points et la fiche du tronçon sous\n"
@@ -44,6 +50,15 @@ const char* const kUsage =
     "                      créé s'il n'existe pas)\n"
     "  --save-project F    enregistre aussi le projet dans F (défaut : aucun)\n"
     "  --project F         charge le projet F au lieu des profils et des valeurs\n"
+    "  --nervures N        écrit aussi les N nervures du tronçon (emplanture et saumon\n"
+    "                      comprises, régulièrement espacées) : NOM_Nervures.dxf et\n"
+    "                      NOM_Nervures.txt dans DOSSIER\n"
+    "  --stations S1,S2    les nervures à ces distances de l'emplanture (mm)\n"
+    "  --coffrage MM       épaisseur du coffrage : le contour est décalé vers\n"
+    "                      l'intérieur d'autant (défaut 0)\n"
+    "  --longeron F:P:L:H  encoche de longeron (au plus 4) : face dessus ou dessous,\n"
+    "                      bord avant à P mm du bord d'attaque (ou P% de la corde),\n"
+    "                      largeur L et profondeur H en mm, d'équerre à la corde\n"
     "  --screenshot F.png  enregistre l'image de la fenêtre après le chargement et le\n"
     "                      calcul des profils ou du projet indiqués (défaut : aucune)\n";
 
@@ -117,8 +132,9 @@ void print_results(const AlyraModel& m) {
 
 const std::set<std::string>& batch_value_options() {
     static const std::set<std::string> options = [] {
-        std::set<std::string> o = {"--root", "--tip",          "--nom",
-                                   "--out",  "--save-project", "--project"};
+        std::set<std::string> o = {"--root",         "--tip",     "--nom",      "--out",
+                                   "--save-project", "--project", "--nervures", "--stations",
+                                   "--coffrage",     "--longeron"};
         for (const auto& [name, field] : field_options()) {
             o.insert(name);
         }
@@ -143,13 +159,16 @@ bool is_batch(const platform::CommandLine& cl) {
 
 bool opens_window(const platform::CommandLine& cl) {
     return cl.has("--screenshot") || !is_batch(cl) ||
-           (cl.has("--project") && !cl.has("--out") && !cl.has("--save-project"));
+           (cl.has("--project") && !cl.has("--out") && !cl.has("--save-project") &&
+            !cl.has("--nervures") && !cl.has("--stations"));
 }
 
 int load_from_command_line(const platform::CommandLine& cl, AlyraModel& model, std::string& error) {
     if (cl.has("--project")) {
         for (const std::string& option : batch_value_options()) {
-            if (cl.has(option) && option != "--project" && option != "--out") {
+            const bool rib_option = option == "--nervures" || option == "--stations" ||
+                                    option == "--coffrage" || option == "--longeron";
+            if (cl.has(option) && option != "--project" && option != "--out" && !rib_option) {
                 error = "L'option " + option + " ne se combine pas avec --project";
                 return 2;
             }
@@ -175,7 +194,69 @@ int load_from_command_line(const platform::CommandLine& cl, AlyraModel& model, s
                : 1;
 }
 
-int run_batch(const platform::CommandLine& cl) {
+std::vector<std::string> repeated_values(int argc, char** argv, const std::string& option) {
+    std::vector<std::string> values;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == option && i + 1 < argc) {
+            values.emplace_back(argv[++i]);
+        } else if (arg.rfind(option + "=", 0) == 0) {
+            values.push_back(arg.substr(option.size() + 1));
+        }
+    }
+    return values;
+}
+
+int rib_request(const platform::CommandLine& cl, const std::vector<std::string>& longerons,
+                RibRequest& request, std::string& error) {
+    const bool ribs = cl.has("--nervures") || cl.has("--stations");
+    if (!ribs) {
+        if (cl.has("--coffrage") || cl.has("--longeron")) {
+            error = "--coffrage et --longeron vont avec --nervures";
+            return 2;
+        }
+        return 0;
+    }
+    RibRequest r;
+    double v = 0;
+    if (cl.has("--nervures")) {
+        if (!read_rib_number(cl.value("--nervures"), "Le nombre de nervures", v, error)) {
+            return 1;
+        }
+        if (v != std::floor(v) || v > 1e6) {
+            error = "Le nombre de nervures « " + cl.value("--nervures") +
+                    " » n'est pas un nombre entier.";
+            return 1;
+        }
+        r.count = static_cast<int>(v);
+        if (r.count < 2) {
+            error = "Il faut au moins 2 nervures (l'emplanture et le saumon comprises).";
+            return 1;
+        }
+    }
+    if (cl.has("--stations") && !read_stations(cl.value("--stations"), r.stations, error)) {
+        return 1;
+    }
+    if (cl.has("--coffrage") &&
+        !read_rib_number(cl.value("--coffrage"), "Le coffrage", r.sheeting, error)) {
+        return 1;
+    }
+    if (longerons.size() > static_cast<std::size_t>(kMaxNotches)) {
+        error = "Au plus " + std::to_string(kMaxNotches) + " encoches de longeron.";
+        return 1;
+    }
+    for (const std::string& text : longerons) {
+        SparNotch n;
+        if (!read_notch(text, n, error)) {
+            return 1;
+        }
+        r.notches.push_back(n);
+    }
+    request = std::move(r);
+    return 0;
+}
+
+int run_batch(const platform::CommandLine& cl, const std::vector<std::string>& longerons) {
     std::setlocale(LC_ALL, "");
     const char sep = pointfile::system_decimal_separator();
     AlyraModel model;
@@ -184,10 +265,19 @@ int run_batch(const platform::CommandLine& cl) {
     if (const int refused = load_from_command_line(cl, model, error)) {
         return refused == 2 ? platform::usage_mistake(cl, error) : platform::refuse(error);
     }
+    RibRequest request;
+    if (const int refused = rib_request(cl, longerons, request, error)) {
+        return refused == 2 ? platform::usage_mistake(cl, error) : platform::refuse(error);
+    }
+    const bool with_ribs = cl.has("--nervures") || cl.has("--stations");
     // Everything that can be checked is checked before the first file is
-    // written: the computation, then the folders (made when missing).
+    // written: the computation and the ribs, then the folders (made when
+    // missing).
     const std::string project = cl.value("--save-project");
+    std::vector<Rib> ribs;
     if (!model.redraw(error) || !model.compute(error) ||
+        (with_ribs && !model.Calc_Nervures(request, ribs, error)) ||
+        (with_ribs && !platform::check_plain_name(model.Txt_Nom_proj, error)) ||
         !platform::make_output_folder(cl.value("--out"), error) ||
         (!project.empty() && !platform::make_output_folder(platform::folder_of(project), error))) {
         return platform::refuse(error);
@@ -213,6 +303,18 @@ int run_batch(const platform::CommandLine& cl) {
         return platform::refuse(error);
     }
     print_report(report);
+    if (with_ribs) {
+        if (!save_ribs(ribs, request, model.Txt_Nom_proj, cl.value("--out", "."), report, error)) {
+            return platform::refuse(error);
+        }
+        std::printf("%d nervures :\n", static_cast<int>(ribs.size()));
+        for (const Rib& rib : ribs) {
+            std::printf("  %d : station %s mm, corde %s mm\n", rib.number,
+                        pointfile::format_pattern(rib.station, "#0.00").c_str(),
+                        pointfile::format_pattern(rib.chord, "#0.00").c_str());
+        }
+        print_report(report);
+    }
     return 0;
 }
 

@@ -5,6 +5,7 @@
 
 #include <set>
 #include <string>
+#include <vector>
 
 #include "alyra_model.h"
 #include "command_line.h"
@@ -30,7 +31,11 @@ bool opens_window(const platform::CommandLine& cl);
 // message in `error`.
 int load_from_command_line(const platform::CommandLine& cl, AlyraModel& model, std::string& error);
 
-// Runs the batch mode; French messages on stderr, 0 on success, 1 otherwise.
-int run_batch(const platform::CommandLine& cl);
+// Every value of an option that may be repeated (--longeron), in order.
+std::vector<std::string> repeated_values(int argc, char** argv, const std::string& option);
+
+// Runs the batch mode; `longerons` are the values of --longeron. French
+// messages on stderr, 0 on success, 1 otherwise.
+int run_batch(const platform::CommandLine& cl, const std::vector<std::string>& longerons = {});
 
 }  // namespace alyra

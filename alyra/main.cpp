@@ -22,7 +22,8 @@ int main(int argc, char** argv) {
         return platform::finish_output(*done);
     }
     if (!alyra::opens_window(cl)) {
-        return platform::finish_output(alyra::run_batch(cl));
+        return platform::finish_output(
+            alyra::run_batch(cl, alyra::repeated_values(argc, argv, "--longeron")));
     }
 
     platform::use_offscreen_for_screenshot(argc, argv);

@@ -866,9 +866,9 @@ std::string ribs_table_text(const std::vector<Rib>& ribs, const RibRequest& requ
     for (std::size_t k = 0; k < request.notches.size(); ++k) {
         const SparNotch& n = request.notches[k];
         lines.push_back("  Longeron " + std::to_string(k + 1) + "            : " +
-                        (n.face == NotchFace::dessus ? "dessus" : "dessous") + ", à " +
-                        mm2(n.position) + (n.percent ? " % de la corde" : " mm") +
-                        " du bord d'attaque, " + mm2(n.width) + " x " + mm2(n.depth) + " mm");
+                        (n.face == NotchFace::dessus ? "dessus" : "dessous") + ", bord avant à " +
+                        mm2(n.position) + (n.percent ? " % de la corde" : " mm du bord d'attaque") +
+                        ", " + mm2(n.width) + " x " + mm2(n.depth) + " mm");
     }
     for (const Rib& rib : ribs) {
         lines.push_back("  Nervure " + std::to_string(rib.number));
