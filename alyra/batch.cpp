@@ -1,7 +1,6 @@
 #include "batch.h"
 
 #include <clocale>
-#include <cmath>
 #include <cstdio>
 #include <ctime>
 #include <utility>
@@ -218,19 +217,8 @@ int rib_request(const platform::CommandLine& cl, const std::vector<std::string>&
         return 0;
     }
     RibRequest r;
-    double v = 0;
     if (cl.has("--nervures")) {
-        if (!read_rib_number(cl.value("--nervures"), "Le nombre de nervures", v, error)) {
-            return 1;
-        }
-        if (v != std::floor(v) || v > 1e6) {
-            error = "Le nombre de nervures « " + cl.value("--nervures") +
-                    " » n'est pas un nombre entier.";
-            return 1;
-        }
-        r.count = static_cast<int>(v);
-        if (r.count < 2) {
-            error = "Il faut au moins 2 nervures (l'emplanture et le saumon comprises).";
+        if (!read_rib_count(cl.value("--nervures"), r.count, error)) {
             return 1;
         }
     }

@@ -482,6 +482,23 @@ bool read_rib_number(std::string_view text, const std::string& caption, double& 
     return true;
 }
 
+bool read_rib_count(std::string_view text, int& out, std::string& error) {
+    double v = 0;
+    if (!read_rib_number(text, "Le nombre de nervures", v, error)) {
+        return false;
+    }
+    if (v != std::floor(v) || std::abs(v) > 1e6) {
+        error = "Le nombre de nervures « " + std::string(text) + " » n'est pas un nombre entier.";
+        return false;
+    }
+    if (v < 2) {
+        error = "Il faut au moins 2 nervures (l'emplanture et le saumon comprises).";
+        return false;
+    }
+    out = static_cast<int>(v);
+    return true;
+}
+
 bool read_stations(std::string_view text, std::vector<double>& out, std::string& error) {
     std::vector<double> stations;
     std::size_t start = 0;

@@ -105,6 +105,8 @@ std::string ribs_table_text(const std::vector<Rib>& ribs, const RibRequest& requ
 // (blanks around it allowed). `caption` names it in the refusal.
 [[nodiscard]] bool read_rib_number(std::string_view text, const std::string& caption, double& out,
                                    std::string& error);
+// The number of ribs: a whole number, at least 2.
+[[nodiscard]] bool read_rib_count(std::string_view text, int& out, std::string& error);
 // "S1,S2,..." in mm.
 [[nodiscard]] bool read_stations(std::string_view text, std::vector<double>& out,
                                  std::string& error);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QGroupBox>
 #include <QImage>
@@ -498,4 +499,61 @@ TEST_F(InterfaceTest, TheWindowOpensOnTheScreenAndShrinksWithoutCuttingATextBox)
             }
         }
     }
+}
+
+// "Nervures…" follows "Sauver les profils"; its window writes the rib board
+// and its table, or refuses and writes nothing.
+TEST_F(InterfaceTest, RibsWindowWritesTheBoardAndTheTable) {
+    const fs::path out = scratch() / "nervures";
+    fs::create_directories(out);
+    auto* bt = child<QPushButton>("Bt_Nervures");
+    EXPECT_FALSE(bt->isEnabled());
+    load_panel();
+    QTest::mouseClick(child<QPushButton>("Bt_Calc"), Qt::LeftButton);
+    ASSERT_TRUE(bt->isEnabled());
+    QTest::mouseClick(bt, Qt::LeftButton);
+    auto* dialog = child<QDialog>("Nervures");
+    ASSERT_TRUE(dialog->isVisible());
+    auto box = [&](const QString& name) { return dialog->findChild<QLineEdit*>(name); };
+    auto combo = [&](const QString& name) { return dialog->findChild<QComboBox*>(name); };
+    box("Txt_Dossier")->setText(QString::fromStdString(out.string()));
+    box("txt_nb_nervures")->setText("4");
+    box("txt_coffrage")->setText("1.5");
+    // Too deep for the tip: refused, nothing written, the window stays.
+    combo("cmb_face_1")->setCurrentIndex(1);
+    box("txt_position_1")->setText("25");
+    box("txt_largeur_1")->setText("8");
+    box("txt_profondeur_1")->setText("40");
+    QTest::mouseClick(dialog->findChild<QPushButton*>("Bt_Enregistrer"), Qt::LeftButton);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].kind, platform::MessageKind::Warning);
+    EXPECT_TRUE(messages[0].text.contains("est plus profonde que la nervure")) << messages[0].text.toStdString();
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_TRUE(fs::is_empty(out));
+
+    box("txt_profondeur_1")->setText("6");
+    combo("cmb_face_2")->setCurrentIndex(2);
+    combo("cmb_unite_2")->setCurrentIndex(1);
+    box("txt_position_2")->setText("60");
+    box("txt_largeur_2")->setText("5");
+    box("txt_profondeur_2")->setText("3");
+    QTest::mouseClick(dialog->findChild<QPushButton*>("Bt_Enregistrer"), Qt::LeftButton);
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[1].title, "Sauvegarde effectuée");
+    EXPECT_FALSE(dialog->isVisible());
+    const std::string dxf = test_files::read_bytes(out / "Alyra_Nervures.dxf");
+    const std::string table = test_files::read_bytes(out / "Alyra_Nervures.txt");
+    std::size_t outlines = 0;
+    for (std::size_t p = 0; (p = dxf.find("\nLWPOLYLINE\n", p)) != std::string::npos; ++p) {
+        ++outlines;
+    }
+    EXPECT_EQ(outlines, 4u);
+    EXPECT_NE(dxf.find("$INSUNITS\n70\n4\n"), std::string::npos);
+    EXPECT_NE(table.find("  Nombre de nervures    : 4\r\n"), std::string::npos);
+    EXPECT_NE(table.find("  Coffrage              : 1.50 mm\r\n"), std::string::npos);
+    EXPECT_NE(table.find("dessous, bord avant à 60.00 mm du bord d'attaque, 5.00 x 3.00 mm"),
+              std::string::npos);
+    EXPECT_NE(table.find("    Station             : 216.67 mm\r\n"), std::string::npos);
+    EXPECT_NE(table.find("Ép. au longeron 2"), std::string::npos);
+    EXPECT_EQ(window.folder(FileWindow::Sauv_Profil), QString::fromStdString(out.string()));
 }

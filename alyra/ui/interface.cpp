@@ -20,6 +20,7 @@
 #include <algorithm>
 
 #include "drawing_view.h"
+#include "nervures.h"
 #include "number_reading.h"
 #include "opti_href.h"
 #include "project_file.h"
@@ -61,6 +62,10 @@ Interface::Interface(std::string settings_path, QWidget* parent)
     build_layout();
     Opti_Href_ = new OptiHref(this, [this](const ShownNumber& h) { take_tip_height(h); });
     Sauv_Profil_ = new SauvProfil(this, *model_, hooks_, [this](const QString& folder) {
+        remember(FileWindow::Sauv_Profil, folder, false);
+    });
+    // The ribs go to the folder of the results.
+    Nervures_ = new Nervures(this, *model_, hooks_, [this](const QString& folder) {
         remember(FileWindow::Sauv_Profil, folder, false);
     });
 
@@ -156,6 +161,7 @@ void Interface::update_buttons() {
     Bt_Save_Proj_->setEnabled(both);
     Bt_Opt_Href_Saum_->setEnabled(both);
     Bt_Sauve_Prof_->setEnabled(model_->can_save_results());
+    Bt_Nervures_->setEnabled(model_->can_save_results());
 }
 
 void Interface::report(const std::string& error) {

@@ -25,6 +25,7 @@ class QPushButton;
 namespace alyra {
 
 class DrawingView;
+class Nervures;
 class OptiHref;
 class SauvProfil;
 
@@ -135,10 +136,12 @@ class Interface : public QWidget {
     DrawingView* Plan_Final_ = nullptr;
     QPushButton* Bt_Calc_ = nullptr;
     QPushButton* Bt_Sauve_Prof_ = nullptr;
+    QPushButton* Bt_Nervures_ = nullptr;
     QPushButton* Bt_Save_Proj_ = nullptr;
     QPushButton* Bt_Opt_Href_Saum_ = nullptr;
     OptiHref* Opti_Href_ = nullptr;
     SauvProfil* Sauv_Profil_ = nullptr;
+    Nervures* Nervures_ = nullptr;
 };
 
 }  // namespace alyra

@@ -15,6 +15,8 @@
 
 #include "drawing_view.h"
 #include "interface.h"
+
+#include "nervures.h"
 #include "sauv_profil.h"
 #include "text_width.h"
 
@@ -246,11 +248,12 @@ QGroupBox* Interface::projet_final() {
 QHBoxLayout* Interface::command_buttons() {
     Bt_Calc_ = button("Bt_Calc", "Calculer les nouveaux profils");
     Bt_Sauve_Prof_ = button("Bt_Sauve_Prof", "Sauver les profils");
+    Bt_Nervures_ = button("Bt_Nervures", "Nervures…");
     auto* bt_load_proj = button("Bt_Load_Proj", "Charger un projet");
     Bt_Save_Proj_ = button("Bt_Save_Proj", "Enregistrer le projet");
     auto* bt_quit = button("Bt_Quit", "Quitter");
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {Bt_Calc_, Bt_Sauve_Prof_, bt_load_proj, Bt_Save_Proj_}) {
+    for (QPushButton* b : {Bt_Calc_, Bt_Sauve_Prof_, Bt_Nervures_, bt_load_proj, Bt_Save_Proj_}) {
         buttons->addWidget(b);
     }
     buttons->addStretch();
@@ -258,6 +261,8 @@ QHBoxLayout* Interface::command_buttons() {
     connect(Bt_Calc_, &QPushButton::clicked, this, [this] { Bt_Calc_Click(); });
     connect(Bt_Sauve_Prof_, &QPushButton::clicked, this,
             [this] { Sauv_Profil_->activate(folder(FileWindow::Sauv_Profil)); });
+    connect(Bt_Nervures_, &QPushButton::clicked, this,
+            [this] { Nervures_->activate(folder(FileWindow::Sauv_Profil)); });
     connect(bt_load_proj, &QPushButton::clicked, this, [this] { Bt_Load_Proj_Click(); });
     connect(Bt_Save_Proj_, &QPushButton::clicked, this, [this] { Bt_Save_Proj_Click(); });
     connect(bt_quit, &QPushButton::clicked, this, &QWidget::close);
