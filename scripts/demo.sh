@@ -75,6 +75,14 @@ echo "-- alyra --project Aile.alyra --out projet"
 mkdir -p projet
 "$top/$build/alyra/alyra" --project Aile.alyra --out projet
 "$top/$build/alyra/alyra" --project Aile.alyra --screenshot alyra.png
+echo "== Alyra : les 6 nervures du tronçon (coffrage 1.5 mm, deux longerons), planifiées"
+echo "   par Plandor puis découpées en simulation"
+"$top/$build/alyra/alyra" --project Aile.alyra --nervures 6 --coffrage 1.5 \
+  --longeron dessus:25%:8:6 --longeron dessous:60:5:3 --out nervures
+XDG_CONFIG_HOME="$out/config" "$top/$build/plandor/plandor" --import nervures/Aile_Nervures.dxf \
+  --curves --auto -o nervures.cmg --export nervures_plan.dxf
+XDG_CONFIG_HOME="$out/config" "$top/$build/vexor/vexor" --simulate nervures_plan.dxf
+XDG_CONFIG_HOME="$out/config" "$top/$build/plandor/plandor" --screenshot nervures_plandor.png nervures.cmg
 
 echo
 echo "== Plandor : une planche des petits programmes, à leur taille réelle : le couple entier"
