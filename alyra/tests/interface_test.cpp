@@ -527,7 +527,8 @@ TEST_F(InterfaceTest, RibsWindowWritesTheBoardAndTheTable) {
     QTest::mouseClick(dialog->findChild<QPushButton*>("Bt_Enregistrer"), Qt::LeftButton);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].kind, platform::MessageKind::Warning);
-    EXPECT_TRUE(messages[0].text.contains("est plus profonde que la nervure")) << messages[0].text.toStdString();
+    EXPECT_TRUE(messages[0].text.contains("est plus profonde que la nervure"))
+        << messages[0].text.toStdString();
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_TRUE(fs::is_empty(out));
 
