@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "french_qt.h"
+#include "message_box.h"
 
 namespace plandor {
 
@@ -33,13 +34,7 @@ CAutoPlanDialog::CAutoPlanDialog(QWidget* parent) : QDialog(parent) {
     form->addRow("Points d'accroche par pièce", tabsPerPart_);
     form->addRow("Points d'accroche par trou", tabsPerHole_);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->button(QDialogButtonBox::Ok)->setObjectName("IDOK");
-    buttons->button(QDialogButtonBox::Ok)->setText("OK");
-    buttons->button(QDialogButtonBox::Cancel)->setObjectName("IDCANCEL");
-    buttons->button(QDialogButtonBox::Cancel)->setText("Annuler");
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QDialogButtonBox* buttons = ok_cancel(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);

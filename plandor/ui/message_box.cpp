@@ -1,5 +1,7 @@
 #include "message_box.h"
 
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -28,6 +30,17 @@ Answer ask_in_box(QWidget* parent, const QString& title, const QString& text, bo
     box.exec();
     const QAbstractButton* clicked = box.clickedButton();
     return clicked == yes ? Answer::Yes : clicked == no ? Answer::No : Answer::Cancel;
+}
+
+QDialogButtonBox* ok_cancel(QDialog* dialog) {
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
+    buttons->button(QDialogButtonBox::Ok)->setObjectName("IDOK");
+    buttons->button(QDialogButtonBox::Ok)->setText("OK");
+    buttons->button(QDialogButtonBox::Cancel)->setObjectName("IDCANCEL");
+    buttons->button(QDialogButtonBox::Cancel)->setText("Annuler");
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    return buttons;
 }
 
 }  // namespace plandor

@@ -7,6 +7,8 @@
 
 #include "message_sink.h"
 
+class QDialog;
+class QDialogButtonBox;
 class QWidget;
 
 namespace plandor {
@@ -19,5 +21,9 @@ using QuestionSink = std::function<Answer(const QString& title, const QString& t
 // The question in a modal box with the warning icon; Yes is the default
 // button. The buttons are named IDYES, IDNO and IDCANCEL.
 Answer ask_in_box(QWidget* parent, const QString& title, const QString& text, bool cancel);
+
+// OK and Annuler (named IDOK and IDCANCEL) for `dialog`, wired to its
+// accept and reject.
+QDialogButtonBox* ok_cancel(QDialog* dialog);
 
 }  // namespace plandor

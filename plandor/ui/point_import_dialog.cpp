@@ -10,6 +10,7 @@
 
 #include "french_qt.h"
 #include "import_report.h"
+#include "message_box.h"
 
 namespace plandor {
 
@@ -60,14 +61,8 @@ CPointImportDialog::CPointImportDialog(const QString& file_name, const PointPlac
     form->addRow("Rotation (degrés)", angle_);
     form->addRow(mirror_);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    QDialogButtonBox* buttons = ok_cancel(this);
     buttons->setObjectName("buttons");
-    buttons->button(QDialogButtonBox::Ok)->setObjectName("IDOK");
-    buttons->button(QDialogButtonBox::Ok)->setText("OK");
-    buttons->button(QDialogButtonBox::Cancel)->setObjectName("IDCANCEL");
-    buttons->button(QDialogButtonBox::Cancel)->setText("Annuler");
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(file);

@@ -10,22 +10,11 @@
 #include <QVBoxLayout>
 
 #include "french_qt.h"
+#include "message_box.h"
 
 namespace plandor {
 
 namespace {
-
-// OK and Annuler, with their object names, wired to the dialog.
-QDialogButtonBox* ok_cancel(QDialog* dialog) {
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
-    buttons->button(QDialogButtonBox::Ok)->setObjectName("IDOK");
-    buttons->button(QDialogButtonBox::Ok)->setText("OK");
-    buttons->button(QDialogButtonBox::Cancel)->setObjectName("IDCANCEL");
-    buttons->button(QDialogButtonBox::Cancel)->setText("Annuler");
-    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-    return buttons;
-}
 
 QLineEdit* add_row(QWidget* owner, QGridLayout* grid, int row, const char* name,
                    const QString& label, const QString& range, const std::string& text) {
