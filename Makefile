@@ -3,7 +3,7 @@ PRESET ?= release
 BUILD := build/$(PRESET)
 P ?= stelmo
 
-.PHONY: deps build test demo run asan tsan cores clean
+.PHONY: deps build test demo run asan tsan cores package clean
 
 deps:
 	@scripts/install-deps.sh
@@ -40,6 +40,13 @@ cores: deps
 	@cmake --preset cores >/dev/null
 	@cmake --build --preset cores
 	@ctest --preset cores
+
+# The Debian package of the five programs, from the release build:
+# build/release/ostrelo_<version>_amd64.deb.
+package: deps
+	@cmake --preset release >/dev/null
+	@cmake --build --preset release
+	@cd build/release && cpack -G DEB
 
 clean:
 	@rm -rf build demo-out

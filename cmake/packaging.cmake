@@ -1,0 +1,52 @@
+# The suite as one Debian package (`make package`): the five programs, their
+# menu entries, icons, AppStream metadata and file types, the copyright and
+# the Debian changelog. Included only when the windows are built.
+
+set(OSTRELO_PACKAGING ${PROJECT_SOURCE_DIR}/packaging)
+set(OSTRELO_APPS Vexor Plandor Alyra Cadrex Stelmo)
+
+foreach(app IN LISTS OSTRELO_APPS)
+  install(FILES ${OSTRELO_PACKAGING}/applications/org.ostrelo.${app}.desktop
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+  install(FILES ${OSTRELO_PACKAGING}/icons/org.ostrelo.${app}.svg
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+  install(FILES ${OSTRELO_PACKAGING}/metainfo/org.ostrelo.${app}.metainfo.xml
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+endforeach()
+install(FILES ${OSTRELO_PACKAGING}/ostrelo-mime.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages
+        RENAME ostrelo.xml)
+
+# Debian wants the changelog compressed at the highest level and without the
+# name or time of the file, so that two builds give the same bytes.
+find_program(OSTRELO_GZIP gzip REQUIRED)
+set(OSTRELO_CHANGELOG_GZ ${PROJECT_BINARY_DIR}/packaging/changelog.Debian.gz)
+add_custom_command(OUTPUT ${OSTRELO_CHANGELOG_GZ}
+                   COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/packaging
+                   COMMAND ${OSTRELO_GZIP} -9n -c ${OSTRELO_PACKAGING}/changelog > ${OSTRELO_CHANGELOG_GZ}
+                   DEPENDS ${OSTRELO_PACKAGING}/changelog VERBATIM)
+add_custom_target(package_files ALL DEPENDS ${OSTRELO_CHANGELOG_GZ})
+
+set(OSTRELO_DOCDIR ${CMAKE_INSTALL_DATADIR}/doc/ostrelo)
+install(FILES ${OSTRELO_PACKAGING}/copyright ${OSTRELO_CHANGELOG_GZ} DESTINATION ${OSTRELO_DOCDIR})
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME ostrelo)
+set(CPACK_PACKAGE_VENDOR "Ostrelo")
+set(CPACK_PACKAGE_CONTACT "Ostrelo maintainers <maintainers@users.noreply.c-seed-8a970998.example>")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)  # ostrelo_<version>_<arch>.deb
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Not seen by the library scan: the window system and SVG icon plugins that
+# Qt loads at run time, and Qt's French translation (the programs run
+# without it, with the standard buttons in English).
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libqt6svg6")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
+set(CPACK_DEBIAN_PACKAGE_SECTION science)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "CNC router suite for model aircraft parts")
+file(READ ${OSTRELO_PACKAGING}/description.txt CPACK_PACKAGE_DESCRIPTION)
+# Directories the package shares with others keep the usual modes.
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ
+    GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+include(CPack)
