@@ -26,6 +26,29 @@ add_custom_command(OUTPUT ${OSTRELO_CHANGELOG_GZ}
                    DEPENDS ${OSTRELO_PACKAGING}/changelog VERBATIM)
 add_custom_target(package_files ALL DEPENDS ${OSTRELO_CHANGELOG_GZ})
 
+# A French manual page per program, made from its --help when it is built;
+# French is the programs' only language, so the same page is also the
+# default one.
+set(OSTRELO_MAN_SUMMARY_vexor "pilote de la fraiseuse : découpe un dessin DXF")
+set(OSTRELO_MAN_SUMMARY_plandor "prépare la découpe des pièces d'un dessin DXF")
+set(OSTRELO_MAN_SUMMARY_alyra "calcule les profils d'un tronçon d'aile effilé")
+set(OSTRELO_MAN_SUMMARY_cadrex "trace un demi-couple de fuselage elliptique")
+set(OSTRELO_MAN_SUMMARY_stelmo "calcule un évidement en étoile")
+set(man_pages)
+foreach(app IN LISTS OSTRELO_APPS)
+  string(TOLOWER ${app} program)
+  set(page ${PROJECT_BINARY_DIR}/packaging/man/${program}.1.gz)
+  add_custom_command(OUTPUT ${page}
+                     COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:${program}> -DNAME=${program}
+                             "-DSUMMARY=${OSTRELO_MAN_SUMMARY_${program}}" -DGZIP=${OSTRELO_GZIP}
+                             -DOUTPUT=${page} -P ${PROJECT_SOURCE_DIR}/cmake/help_to_man.cmake
+                     DEPENDS ${program} ${PROJECT_SOURCE_DIR}/cmake/help_to_man.cmake VERBATIM)
+  list(APPEND man_pages ${page})
+endforeach()
+add_custom_target(man_pages ALL DEPENDS ${man_pages})
+install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/fr/man1)
+install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
 set(OSTRELO_DOCDIR ${CMAKE_INSTALL_DATADIR}/doc/ostrelo)
 install(FILES ${OSTRELO_PACKAGING}/copyright ${OSTRELO_CHANGELOG_GZ} DESTINATION ${OSTRELO_DOCDIR})
 
@@ -34,6 +57,7 @@ set(CPACK_PACKAGE_NAME ostrelo)
 set(CPACK_PACKAGE_VENDOR "Ostrelo")
 set(CPACK_PACKAGE_CONTACT "Ostrelo maintainers <maintainers@users.noreply.c-seed-8a970998.example>")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)  # the first packaging of this version
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)  # ostrelo_<version>_<arch>.deb
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
