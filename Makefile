@@ -3,7 +3,7 @@ PRESET ?= release
 BUILD := build/$(PRESET)
 P ?= stelmo
 
-.PHONY: deps build test demo run asan tsan cores package clean
+.PHONY: deps build test demo run asan tsan cores docs package clean
 
 deps:
 	@scripts/install-deps.sh
@@ -41,11 +41,16 @@ cores: deps
 	@cmake --build --preset cores
 	@ctest --preset cores
 
-# The Debian package of the five programs, from the release build:
-# build/release/ostrelo_<version>_amd64.deb.
-package: deps
+# The French user guide: the programs' windows rendered offscreen on the
+# examples, then build/release/docs/guide.html beside its images/.
+docs: deps
 	@cmake --preset release >/dev/null
 	@cmake --build --preset release
+	@cmake --build --preset release --target docs
+
+# The Debian package of the five programs and the guide, from the release
+# build: build/release/ostrelo_<version>_amd64.deb.
+package: docs
 	@cd build/release && cpack -G DEB
 
 clean:

@@ -51,6 +51,7 @@ install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 set(OSTRELO_DOCDIR ${CMAKE_INSTALL_DATADIR}/doc/ostrelo)
 install(FILES ${OSTRELO_PACKAGING}/copyright ${OSTRELO_CHANGELOG_GZ} DESTINATION ${OSTRELO_DOCDIR})
+include(${PROJECT_SOURCE_DIR}/cmake/docs.cmake)  # the user guide, in guide/
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME ostrelo)
