@@ -1,7 +1,10 @@
 # Writes the French manual page (section 1, gzip -9n) of a program from its
-# --help and --version.
-#   cmake -DPROGRAM=path -DNAME=vexor -DSUMMARY="..." -DGZIP=gzip -DOUTPUT=vexor.1.gz -P help_to_man.cmake
-foreach(var PROGRAM NAME SUMMARY GZIP OUTPUT)
+# --help and --version. The last line of --help names the examples folder the
+# program found beside itself, here the build tree's: the page names the
+# folder of the installed package (EXAMPLES) instead.
+#   cmake -DPROGRAM=path -DNAME=vexor -DSUMMARY="..." -DEXAMPLES=/usr/share/ostrelo/examples
+#         -DGZIP=gzip -DOUTPUT=vexor.1.gz -P help_to_man.cmake
+foreach(var PROGRAM NAME SUMMARY EXAMPLES GZIP OUTPUT)
   if(NOT DEFINED ${var})
     message(FATAL_ERROR "help_to_man: ${var} is not set")
   endif()
@@ -14,12 +17,15 @@ if(NOT rc_help EQUAL 0 OR NOT rc_version EQUAL 0 OR help STREQUAL "" OR version 
   message(FATAL_ERROR "help_to_man: ${PROGRAM} --help or --version failed")
 endif()
 
+string(REGEX REPLACE "(^|\n)Exemples : [^\n]*\n" "\\1" help "${help}")
+
 # roff: a backslash is written \e, and a line may not start with a dot or an
 # apostrophe (it would be read as a request).
 string(REPLACE "\\" "\\e" help "${help}")
 string(REGEX REPLACE "(^|\n)([.'])" "\\1\\\\&\\2" help "${help}")
 string(REPLACE "-" "\\-" help "${help}")
 string(REPLACE "-" "\\-" summary "${SUMMARY}")
+string(REPLACE "-" "\\-" examples "${EXAMPLES}")
 string(TOUPPER "${NAME}" upper)
 
 set(page ".\\\" Page faite à partir de « ${NAME} --help ».
@@ -29,6 +35,10 @@ ${NAME} \\- ${summary}
 .SH DESCRIPTION
 .nf
 ${help}.fi
+.SH FICHIERS
+.TP
+.I ${examples}
+les exemples de la suite : profils, dessins, plans et réglages de la machine
 .SH VOIR AUSSI
 .BR vexor (1),
 .BR plandor (1),

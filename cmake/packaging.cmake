@@ -3,6 +3,7 @@
 # the Debian changelog. Included only when the windows are built.
 
 set(OSTRELO_PACKAGING ${PROJECT_SOURCE_DIR}/packaging)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)  # where the package puts everything
 set(OSTRELO_APPS Vexor Plandor Alyra Cadrex Stelmo)
 
 foreach(app IN LISTS OSTRELO_APPS)
@@ -41,6 +42,7 @@ foreach(app IN LISTS OSTRELO_APPS)
   add_custom_command(OUTPUT ${page}
                      COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:${program}> -DNAME=${program}
                              "-DSUMMARY=${OSTRELO_MAN_SUMMARY_${program}}" -DGZIP=${OSTRELO_GZIP}
+                             -DEXAMPLES=${CPACK_PACKAGING_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/ostrelo/examples
                              -DOUTPUT=${page} -P ${PROJECT_SOURCE_DIR}/cmake/help_to_man.cmake
                      DEPENDS ${program} ${PROJECT_SOURCE_DIR}/cmake/help_to_man.cmake VERBATIM)
   list(APPEND man_pages ${page})
