@@ -3,7 +3,7 @@ PRESET ?= release
 BUILD := build/$(PRESET)
 P ?= stelmo
 
-.PHONY: deps build test demo run asan tsan cores clean
+.PHONY: deps build test demo run asan tsan cores docs package clean
 
 deps:
 	@scripts/install-deps.sh
@@ -40,6 +40,18 @@ cores: deps
 	@cmake --preset cores >/dev/null
 	@cmake --build --preset cores
 	@ctest --preset cores
+
+# The French user guide: the programs' windows rendered offscreen on the
+# examples, then build/release/docs/guide.html beside its images/.
+docs: deps
+	@cmake --preset release >/dev/null
+	@cmake --build --preset release
+	@cmake --build --preset release --target docs
+
+# The Debian package of the five programs and the guide, from the release
+# build: build/release/ostrelo_<version>_amd64.deb.
+package: docs
+	@cd build/release && cpack -G DEB
 
 clean:
 	@rm -rf build demo-out

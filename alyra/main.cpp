@@ -9,6 +9,7 @@
 
 #include "batch.h"
 #include "command_line.h"
+#include "desktop_identity.h"
 #include "french_qt.h"
 #include "interface.h"
 #include "screenshot.h"
@@ -29,6 +30,7 @@ int main(int argc, char** argv) {
     platform::use_offscreen_for_screenshot(argc, argv);
     QApplication app(argc, argv);
     platform::install_qt_french(app);
+    platform::set_desktop_identity(app, "Alyra");
     alyra::Interface window;
     const bool screenshot = cl.has("--screenshot");
     if (alyra::is_batch(cl)) {

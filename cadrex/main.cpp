@@ -10,6 +10,7 @@
 
 #include "caract_dim.h"
 #include "command_line.h"
+#include "desktop_identity.h"
 #include "dimension_fields.h"
 #include "file_errors.h"
 #include "french_qt.h"
@@ -103,6 +104,7 @@ int screenshot(const platform::CommandLine& cl, int& argc, char** argv) {
     platform::use_offscreen_for_screenshot(argc, argv);
     QApplication app(argc, argv);
     platform::install_qt_french(app);
+    platform::set_desktop_identity(app, "Cadrex");
     cadrex::CaractDim window;
     bool refused = false;
     window.set_message_sink(platform::stderr_message_sink(&refused));
@@ -151,6 +153,7 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     platform::install_qt_french(app);
+    platform::set_desktop_identity(app, "Cadrex");
     cadrex::CaractDim window;
     window.show();
     return app.exec();

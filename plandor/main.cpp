@@ -17,6 +17,7 @@
 #include "auto_plan.h"
 #include "c_format.h"
 #include "command_line.h"
+#include "desktop_identity.h"
 #include "file_errors.h"
 #include "french_qt.h"
 #include "gcode_writer.h"
@@ -537,6 +538,7 @@ int run_window(int argc, char** argv, const platform::CommandLine& cl) {
     platform::use_offscreen_for_screenshot(argc, argv);
     QApplication app(argc, argv);
     platform::install_qt_french(app);
+    platform::set_desktop_identity(app, "Plandor");
     const auto settings = platform::make_user_settings("Plandor");
     // The machine's speeds give the automatic plan its time estimate.
     const auto machine = platform::make_user_settings("Vexor");

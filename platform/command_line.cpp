@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "examples_folder.h"
+
 namespace platform {
 
 namespace {
@@ -84,6 +86,10 @@ std::optional<int> parse_program_arguments(int argc, char** argv,
     }
     if (out.has("--help")) {
         std::printf("%s%s", usage, kCommonHelp);
+        // Last, so that the manual page made from this text can leave it out.
+        if (const std::string examples = examples_folder(); !examples.empty()) {
+            std::printf("Exemples : %s\n", examples.c_str());
+        }
         return 0;
     }
     if (out.has("--version")) {

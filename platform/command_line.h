@@ -45,7 +45,8 @@ bool parse_command_line(const std::vector<std::string>& args,
 // and --version, at most `max_positional` positional arguments; a program
 // that takes -o also takes --out, and the other way round (stored under the
 // name it declares). Returns the exit code when the program must stop here:
-// 0 after printing the usage (followed by the convention's common lines) or
+// 0 after printing the usage (followed by the convention's common lines and
+// a line naming the examples folder when the program has one) or
 // the version on stdout, 2 after one line on stderr naming the mistake.
 std::optional<int> parse_program_arguments(int argc, char** argv,
                                            const std::set<std::string>& with_value,

@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev clang-format
   locales fonts-dejavu-core
-  python3 python3-ezdxf librecad
+  python3 python3-ezdxf python3-markdown librecad
   librecad-data openscad-testing-data
 )
 

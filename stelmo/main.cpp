@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "command_line.h"
+#include "desktop_identity.h"
 #include "file_errors.h"
 #include "french_qt.h"
 #include "number_reading.h"
@@ -72,6 +73,7 @@ int screenshot(const platform::CommandLine& cl, int& argc, char** argv) {
     platform::use_offscreen_for_screenshot(argc, argv);
     QApplication app(argc, argv);
     platform::install_qt_french(app);
+    platform::set_desktop_identity(app, "Stelmo");
     stelmo::StelmoWindow window;
     bool refused = false;
     window.set_message_sink(platform::stderr_message_sink(&refused));
@@ -113,6 +115,7 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     platform::install_qt_french(app);
+    platform::set_desktop_identity(app, "Stelmo");
     stelmo::StelmoWindow window;
     window.show();
     return app.exec();

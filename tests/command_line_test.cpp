@@ -137,6 +137,42 @@ TEST(CommandLine, HelpAndVersionFollowOneFormat) {
     EXPECT_TRUE(folder.files().empty());
 }
 
+// The help ends with the examples folder found beside the program: the one
+// the build puts there, the one of a prefix the program is copied into, and
+// no line at all where there is none.
+TEST(CommandLine, HelpNamesTheExamplesFolderBesideTheProgram) {
+    Folder folder("examples");
+    const std::string common_end = "2 erreur d'utilisation.\n";
+    for (const Program& p : kAll) {
+        SCOPED_TRACE(p.name);
+        const fs::path built =
+            fs::path(p.path).parent_path() / ".." / "share" / "ostrelo" / "examples";
+        ASSERT_TRUE(fs::is_regular_file(built / "naca2412.dat"));
+        const fs::path prefix = folder.path() / p.name;
+        const fs::path copy = prefix / "bin" / fs::path(p.path).filename();
+        fs::create_directories(copy.parent_path());
+        fs::copy_file(p.path, copy);
+        const std::string copied = copy.string();
+
+        const std::string alone = folder.run({p.name, copied.c_str()}, {"--help"}).out;
+        EXPECT_TRUE(alone.ends_with(common_end)) << alone;
+        EXPECT_EQ(alone.find("Exemples"), std::string::npos);
+
+        fs::create_directories(prefix / "share" / "ostrelo" / "examples");
+        const std::string installed = folder.run({p.name, copied.c_str()}, {"--help"}).out;
+        EXPECT_TRUE(installed.ends_with(
+            common_end + "Exemples : " +
+            fs::canonical(prefix / "share" / "ostrelo" / "examples").string() + "\n"))
+            << installed;
+
+        const std::string in_build = folder.run(p, {"--help"}).out;
+        EXPECT_TRUE(
+            in_build.ends_with(common_end + "Exemples : " + fs::canonical(built).string() + "\n"))
+            << in_build;
+        fs::remove_all(prefix);
+    }
+}
+
 TEST(CommandLine, UsageMistakesExitWithTwoAndOneLine) {
     const std::string dxf = example("nervure.dxf");
     const struct {

@@ -9,7 +9,8 @@ fresh folder holding copies of examples/ and scripts/, under a French locale
 and with an empty settings store; "build/release/" stands for BUILD_DIR. Each
 must exit with 0. Not run: `make` lines (the build itself) and commands whose
 comment begins with "# the window" (they open a window and wait for the user)
-or "# takes time" (measurements, runs at machine speed).
+or "# takes time" (measurements, runs at machine speed), or "# installs" (they
+install a package on the machine).
 """
 
 import os
@@ -18,7 +19,7 @@ import signal
 import subprocess
 import sys
 
-SKIP_MARKS = ("# the window", "# takes time")
+SKIP_MARKS = ("# the window", "# takes time", "# installs")
 TIMEOUT_S = 60
 
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "command_line.h"
+#include "desktop_identity.h"
 #include "field_checks.h"
 #include "french_qt.h"
 #include "grbl_command.h"
@@ -189,6 +190,7 @@ int main(int argc, char** argv) {
     platform::use_offscreen_for_screenshot(argc, argv);
     QApplication app(argc, argv);
     platform::install_qt_french(app);
+    platform::set_desktop_identity(app, "Vexor");
     QApplication::setOrganizationName("Ostrelo");
     QApplication::setApplicationName("Vexor");
     const QString drawing =

@@ -4,7 +4,10 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialog>
+#include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
@@ -377,9 +380,15 @@ TEST_F(InterfaceTest, AProjectSavedAndReopenedGivesTheSameResults) {
 TEST_F(InterfaceTest, FoldersAreWrittenAtExitAndReadAtTheNextStart) {
     const fs::path ini = scratch() / "alyra.ini";
     const QString here = QDir::currentPath();
-    EXPECT_EQ(window.folder(FileWindow::Charge_Fichier), here);
+    // Profiles are first looked for in the examples the build puts beside
+    // the program, as the package does; the other windows start here.
+    const QString examples =
+        QDir(QCoreApplication::applicationDirPath() + "/../share/ostrelo/examples").canonicalPath();
+    ASSERT_TRUE(QFileInfo::exists(examples + "/naca2412.dat")) << examples.toStdString();
+    EXPECT_EQ(window.folder(FileWindow::Charge_Fichier), examples);
+    EXPECT_EQ(window.folder(FileWindow::Sauv_Profil), here);
     load_panel();
-    EXPECT_EQ(opened_in.front(), here);
+    EXPECT_EQ(opened_in.front(), examples);
     QTest::mouseClick(child<QPushButton>("Bt_Quit"), Qt::LeftButton);
 
     const auto lines = test_files::crlf_lines(test_files::read_bytes(ini));
@@ -397,7 +406,7 @@ TEST_F(InterfaceTest, FoldersAreWrittenAtExitAndReadAtTheNextStart) {
     std::ofstream(ini, std::ios::binary) << "date\r\n*** Repertoire\r\n/\r\n/absent/dossier\r\n";
     TestInterface short_ini;
     EXPECT_EQ(short_ini.folder(FileWindow::Charge_Proj), "/");
-    EXPECT_EQ(short_ini.folder(FileWindow::Charge_Fichier), here);
+    EXPECT_EQ(short_ini.folder(FileWindow::Charge_Fichier), examples);
 }
 
 TEST_F(InterfaceTest, ARefusedLengthIsToldOnceUntilItsTextChanges) {

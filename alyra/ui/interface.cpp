@@ -20,6 +20,7 @@
 #include <algorithm>
 
 #include "drawing_view.h"
+#include "examples_folder.h"
 #include "nervures.h"
 #include "number_reading.h"
 #include "opti_href.h"
@@ -72,9 +73,12 @@ Interface::Interface(std::string settings_path, QWidget* parent)
     // Form_Load: the folders of the file windows, then the start-up redraw of
     // the placeholder profiles.
     const AlyraSettings settings = load_settings(settings_path_);
+    // Profiles are first chosen among the examples, when the program has them.
     const std::string here = QDir::currentPath().toStdString();
+    const std::string examples = platform::examples_folder();
     for (std::size_t w = 0; w < folders_.size(); ++w) {
-        folders_[w] = qt(start_folder(settings.windows[w], here));
+        const bool profiles = w == index(FileWindow::Charge_Fichier) && !examples.empty();
+        folders_[w] = qt(start_folder(settings.windows[w], profiles ? examples : here));
     }
     show_profiles();
     Trace_Profil_Ini();

@@ -6,6 +6,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QImage>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -494,6 +497,39 @@ TEST(PlandorSavePrompt, EscapeKeepsThePlanYesSavesNoDiscards) {
 // Open takes plans only: a drawing, or a file named as a plan that holds
 // none, is refused with a message that names the imports, before the save
 // prompt, and the changed plan stays as it was.
+TEST_F(PlandorWindowTest, OpenDialogsStartInTheExamplesUntilAFileIsChosen) {
+    // The examples the build puts beside the program, as the package does.
+    const QString examples =
+        QDir(QCoreApplication::applicationDirPath() + "/../share/ostrelo/examples").canonicalPath();
+    ASSERT_TRUE(QFileInfo::exists(examples + "/plan.cmg")) << examples.toStdString();
+    const QString data = QString::fromStdString(fs::path(PLANDOR_TEST_DATA).string());
+    auto offered_by = [&](const QString& folder) {
+        const struct {
+            const char* action;
+            QString offered;
+        } dialogs[] = {
+            {"fileOpen", folder},
+            {"importDxf", folder + "/*.dxf"},
+            {"importDxfCurves", folder + "/*.dxf"},
+            {"importPoints", folder + "/*.dat"},
+        };
+        for (const auto& d : dialogs) {
+            window.chosen.clear();  // cancelled
+            child<QAction>(d.action)->trigger();
+            EXPECT_EQ(window.offered.back().toStdString(), d.offered.toStdString()) << d.action;
+        }
+    };
+    offered_by(examples);
+    // A cancelled dialog remembers nothing; the folder of a chosen file is
+    // where every open dialog starts from then on, even when the file is
+    // refused (here a drawing given to Open, which leaves the imports open).
+    window.chosen = data + "/nervure.dxf";
+    child<QAction>("fileOpen")->trigger();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(doc().polylineCount, 0);
+    offered_by(data);
+}
+
 TEST_F(PlandorWindowTest, OpenRefusesADrawingAndKeepsThePlan) {
     test_files::TempDir dir("plandor_window_open");
     ASSERT_TRUE(window.open_file(
@@ -587,7 +623,9 @@ TEST_F(PlandorWindowTest, BothImportsReportAndTheCurveImportIsUndone) {
 
     window.chosen = curves;
     child<QAction>("importDxfCurves")->trigger();
-    EXPECT_EQ(window.offered.back(), "*.dxf");
+    EXPECT_EQ(window.offered.back(),
+              QString::fromStdString((fs::path(OSTRELO_EXAMPLES) / "*.dxf").string()))
+        << "in the folder of the drawing chosen before";
     ASSERT_EQ(doc().polylineCount, 3);
     for (int i = 0; i < 3; ++i) {
         const CPolyline& p = *doc().polylines[static_cast<size_t>(i)];

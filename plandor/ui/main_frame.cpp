@@ -12,6 +12,7 @@
 
 #include "auto_plan.h"
 #include "auto_plan_dialog.h"
+#include "dialog_folder.h"
 #include "doc_snapshot.h"
 #include "french_qt.h"
 #include "import_report.h"
@@ -262,7 +263,7 @@ void CMainFrame::file_new() {
 }
 
 void CMainFrame::file_open() {
-    const QString path = choose_file_(false, "Ouvrir", QString(), kCmgFilter);
+    const QString path = choose_to_open("Ouvrir", QString(), kCmgFilter);
     if (!path.isEmpty()) {
         open_plan(path);
     }
@@ -323,8 +324,22 @@ void CMainFrame::open_recent(int index) {
     }
 }
 
+QString CMainFrame::choose_to_open(const QString& title, const QString& pattern,
+                                   const QString& filter) {
+    QString remembered = chosenFolder_;
+    if (remembered.isEmpty() && !recent_.files().isEmpty()) {
+        remembered = QFileInfo(recent_.files().first()).absolutePath();
+    }
+    const QString path =
+        choose_file_(false, title, platform::dialog_folder(remembered, pattern), filter);
+    if (!path.isEmpty()) {
+        chosenFolder_ = QFileInfo(path).absolutePath();
+    }
+    return path;
+}
+
 void CMainFrame::import_dxf(bool curves) {
-    const QString path = choose_file_(false, "Importer", "*.dxf", kDxfFilter);
+    const QString path = choose_to_open("Importer", "*.dxf", kDxfFilter);
     if (!path.isEmpty()) {
         import_drawing(path, curves);
     }
@@ -351,7 +366,7 @@ bool CMainFrame::import_drawing(const QString& path, bool curves) {
 }
 
 void CMainFrame::import_points() {
-    const QString path = choose_file_(false, kPointImportName, "*.dat", kPointFilter);
+    const QString path = choose_to_open(kPointImportName, "*.dat", kPointFilter);
     if (path.isEmpty()) {
         return;
     }

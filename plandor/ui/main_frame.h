@@ -107,6 +107,10 @@ class CMainFrame : public QMainWindow {
     void document_replaced();
     void show_recent();
     void open_recent(int index);
+    // A file to open through the dialog, which starts in the folder of the
+    // last file chosen there, else of the newest recent file, else in the
+    // examples; `pattern` ("*.dxf") is proposed as the name.
+    QString choose_to_open(const QString& title, const QString& pattern, const QString& filter);
     void import_dxf(bool curves);
     void import_points();
     bool import_drawing(const QString& path, bool curves);
@@ -131,6 +135,7 @@ class CMainFrame : public QMainWindow {
     platform::MessageSink show_message_;
     QuestionSink ask_;
     FileChooser choose_file_;
+    QString chosenFolder_;  // of the last file chosen in an open dialog
 };
 
 }  // namespace plandor

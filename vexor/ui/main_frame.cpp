@@ -29,6 +29,7 @@
 #include <cmath>
 
 #include "connection_dialog.h"
+#include "dialog_folder.h"
 #include "field_checks.h"
 #include "french_qt.h"
 #include "param_bar.h"
@@ -177,8 +178,12 @@ void CMainFrame::build_menus() {
     fileNew->setShortcut(QKeySequence("Ctrl+N"));
     QAction* fileOpen = add_action(
         Action::FileOpen, "fileOpen", "&Ouvrir...", "Ouvre un document existant", "", [this] {
-            const QString path =
-                QFileDialog::getOpenFileName(this, "Ouvrir", QString(), "Fichier (*.dxf)");
+            // In the folder of the newest recent file, else in the examples.
+            const QString remembered = recent_.files().isEmpty()
+                                           ? QString()
+                                           : QFileInfo(recent_.files().first()).absolutePath();
+            const QString path = QFileDialog::getOpenFileName(
+                this, "Ouvrir", platform::dialog_folder(remembered), "Fichier (*.dxf)");
             if (!path.isEmpty()) {
                 open_file(path);
             }
