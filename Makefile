@@ -3,7 +3,7 @@ PRESET ?= release
 BUILD := build/$(PRESET)
 P ?= stelmo
 
-.PHONY: deps build test demo run asan tsan cores clean
+.PHONY: deps build test demo run asan tsan cores fuzz clean
 
 deps:
 	@scripts/install-deps.sh
@@ -40,6 +40,13 @@ cores: deps
 	@cmake --preset cores >/dev/null
 	@cmake --build --preset cores
 	@ctest --preset cores
+
+# Every reader fuzzed MINUTES minutes (TARGETS="a b": those only), then its
+# inputs replayed under the sanitizers: scripts/fuzz.sh.
+MINUTES ?= 20
+TARGETS ?=
+fuzz: deps
+	@MINUTES=$(MINUTES) TARGETS="$(TARGETS)" scripts/fuzz.sh
 
 clean:
 	@rm -rf build demo-out
