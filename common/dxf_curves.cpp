@@ -372,6 +372,16 @@ bool Flattener::spline(const Entity& e, const Affine& m) {
             s.fit.push_back({v, 0});
         } else if (t.code == 21 && !s.fit.empty()) {
             s.fit.back().y = v;
+        } else if (t.code == 12) {
+            s.hasStartTangent = true;
+            s.startTangent.x = v;
+        } else if (t.code == 22) {
+            s.startTangent.y = v;
+        } else if (t.code == 13) {
+            s.hasEndTangent = true;
+            s.endTangent.x = v;
+        } else if (t.code == 23) {
+            s.endTangent.y = v;
         }
     }
     std::vector<CurvePoint> pts;
