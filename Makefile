@@ -3,7 +3,7 @@ PRESET ?= release
 BUILD := build/$(PRESET)
 P ?= stelmo
 
-.PHONY: deps build test demo run asan tsan cores docs package clean
+.PHONY: deps build test demo run asan tsan cores docs package fuzz clean
 
 deps:
 	@scripts/install-deps.sh
@@ -52,6 +52,13 @@ docs: deps
 # build: build/release/ostrelo_<version>_amd64.deb.
 package: docs
 	@cd build/release && cpack -G DEB
+
+# Every reader fuzzed MINUTES minutes (TARGETS="a b": those only), then its
+# inputs replayed under the sanitizers: scripts/fuzz.sh.
+MINUTES ?= 20
+TARGETS ?=
+fuzz: deps
+	@MINUTES=$(MINUTES) TARGETS="$(TARGETS)" scripts/fuzz.sh
 
 clean:
 	@rm -rf build demo-out

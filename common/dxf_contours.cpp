@@ -209,15 +209,23 @@ std::vector<CurveContour> chain_pieces(const std::vector<CurvePiece>& pieces, do
                                        int& dropped) {
     dropped = 0;
     std::vector<std::vector<CurvePoint>> runs;
+    std::vector<std::vector<CurvePoint>> fine;  // empty for a straight piece
     std::vector<bool> closed;
     for (const CurvePiece& piece : pieces) {
         runs.push_back(without_repeats(piece.points));
+        fine.push_back(without_repeats(piece.fine));
         closed.push_back(piece.closed);
         if (runs.back().size() < 2) {
             runs.back().clear();
             ++dropped;
         }
+        if (fine.back().size() < 2) {
+            fine.back().clear();
+        }
     }
+    const auto fine_run = [&](std::size_t i) -> const std::vector<CurvePoint>& {
+        return fine[i].empty() ? runs[i] : fine[i];
+    };
     EndIndex index(runs, closed, tolerance);
     std::vector<bool> used(runs.size(), false);
     std::vector<CurveContour> contours;
@@ -229,6 +237,8 @@ std::vector<CurveContour> chain_pieces(const std::vector<CurvePiece>& pieces, do
         CurveContour c;
         c.pieces = 1;
         std::vector<CurvePoint> pts = runs[i];
+        std::vector<CurvePoint> fpts = fine_run(i);
+        bool curved = !fine[i].empty();
         const auto comes_back = [&] {
             return pts.size() > 2 && dist(pts.front(), pts.back()) <= tolerance;
         };
@@ -239,20 +249,29 @@ std::vector<CurveContour> chain_pieces(const std::vector<CurvePiece>& pieces, do
             while (!comes_back() && index.find(pts.back(), used, run, at_end)) {
                 used[run] = true;
                 ++c.pieces;
+                curved = curved || !fine[run].empty();
+                const std::vector<CurvePoint>& f = fine_run(run);
                 if (at_end) {
                     pts.insert(pts.end(), std::next(runs[run].rbegin()), runs[run].rend());
+                    fpts.insert(fpts.end(), std::next(f.rbegin()), f.rend());
                 } else {
                     pts.insert(pts.end(), std::next(runs[run].begin()), runs[run].end());
+                    fpts.insert(fpts.end(), std::next(f.begin()), f.end());
                 }
             }
             // After both passes the run reads in its first piece's direction again.
             std::reverse(pts.begin(), pts.end());
+            std::reverse(fpts.begin(), fpts.end());
         }
         c.closed = comes_back();
         if (c.closed) {
             pts.back() = pts.front();
+            fpts.back() = fpts.front();
         }
         c.points = std::move(pts);
+        if (curved) {
+            c.fine = std::move(fpts);
+        }
         c.sourcePoints = static_cast<int>(c.points.size());
         contours.push_back(std::move(c));
     }
@@ -260,11 +279,13 @@ std::vector<CurveContour> chain_pieces(const std::vector<CurvePiece>& pieces, do
 }
 
 void fit_contour(CurveContour& contour, int max_points) {
-    std::vector<CurvePoint>& pts = contour.points;
-    contour.sourcePoints = static_cast<int>(pts.size());
-    if (static_cast<int>(pts.size()) <= max_points || max_points < 2) {
+    contour.sourcePoints = static_cast<int>(contour.points.size());
+    if (static_cast<int>(contour.points.size()) <= max_points || max_points < 2) {
         return;
     }
+    // The points are chosen among the fine flattening, which stands for the
+    // curve: where it bends most they come closest together.
+    std::vector<CurvePoint> pts = contour.fine.size() >= 2 ? contour.fine : contour.points;
     double extent = 0;
     for (const CurvePoint& p : pts) {
         extent = std::max(extent, dist(p, pts.front()));
@@ -300,7 +321,7 @@ void fit_contour(CurveContour& contour, int max_points) {
             kept.push_back(pts[k]);
         }
     }
-    pts = std::move(kept);
+    contour.points = std::move(kept);
 }
 
 bool import_dxf_curves_text(std::string_view text, int max_contours, int max_points,

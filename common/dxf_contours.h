@@ -10,12 +10,18 @@
 
 namespace common {
 
+// A contour simplified to fit a polyline aims to stay this close to its curve.
+inline constexpr double kFitToleranceMm = 0.02;
+
 struct CurveContour {
     std::vector<CurvePoint> points;  // closed: the last point is the first again
+    // The same outline with its curves flattened within kFineToleranceMm;
+    // empty when it has no curve (then `points` are the outline).
+    std::vector<CurvePoint> fine;
     bool closed = false;
     int pieces = 0;        // pieces chained into it
     int sourcePoints = 0;  // points before simplification
-    double deviation = 0;  // mm, largest distance of a dropped point to the result
+    double deviation = 0;  // mm, largest distance of the outline (its fine points) to the result
 };
 
 // Chains open pieces end to end (either direction) where their ends lie
@@ -25,10 +31,11 @@ struct CurveContour {
 std::vector<CurveContour> chain_pieces(const std::vector<CurvePiece>& pieces, double tolerance,
                                        int& dropped);
 
-// Reduces `contour` to at most `max_points` points taken on its flattened
-// line (a closed one keeps its repeated first point among them), the largest
-// deviation from that line as small as the search finds, and records that
-// deviation. A contour already short enough is left as it is.
+// Reduces `contour` to at most `max_points` points taken on its outline (its
+// fine flattening when it has one, so that the points go where the curve
+// bends most; a closed one keeps its repeated first point among them), the
+// largest deviation from the outline as small as the search finds, and
+// records that deviation. A contour already short enough is left as it is.
 void fit_contour(CurveContour& contour, int max_points);
 
 // What the curve import of a drawing gives: the pieces read, the contours

@@ -18,7 +18,8 @@ namespace {
 constexpr int kMaxDepth = 32;
 constexpr long long kMaxVisits = 1'000'000;
 constexpr std::size_t kMaxPoints = 4'000'000;
-constexpr long long kMaxGrid = 10'000;  // cells of one multiple insertion
+constexpr std::size_t kMaxFinePoints = 8'000'000;  // beyond, pieces keep no fine flattening
+constexpr long long kMaxGrid = 10'000;             // cells of one multiple insertion
 
 struct Entity {
     std::string_view name;
@@ -172,6 +173,17 @@ void read_drawing(DxfTagReader& reader, Drawing& d) {
     }
 }
 
+// A polyline's fine flattening: none when it has no arc.
+std::vector<CurvePoint> fine_bulges(const std::vector<BulgeVertex>& vertices, bool closed,
+                                    double tol) {
+    if (!(tol > 0)) {
+        return {};
+    }
+    const bool arcs = std::any_of(vertices.begin(), vertices.end(),
+                                  [](const BulgeVertex& v) { return v.bulge != 0; });
+    return arcs ? bulge_points(vertices, closed, tol) : std::vector<CurvePoint>{};
+}
+
 class Flattener {
   public:
     Flattener(const Drawing& d, CurvePieces& out) : d_(d), out_(out) {}
@@ -180,8 +192,13 @@ class Flattener {
 
   private:
     bool spend(std::size_t points);
-    void emit(std::vector<CurvePoint>& pts, bool closed, const Affine& m);
+    void emit(std::vector<CurvePoint>& pts, bool closed, const Affine& m,
+              const std::vector<CurvePoint>& fine = {});
     double tolerance(const Affine& m) const { return kChordToleranceMm / m.scale(); }
+    // No fine flattening once its room is spent (0 makes arcs of a single chord).
+    double fine_tolerance(const Affine& m) const {
+        return finePoints_ < kMaxFinePoints ? kFineToleranceMm / m.scale() : 0;
+    }
 
     bool line(const Entity& e, const Affine& m);
     bool lwpolyline(const Entity& e, const Affine& m);
@@ -195,6 +212,7 @@ class Flattener {
     CurvePieces& out_;
     long long visits_ = 0;
     std::size_t points_ = 0;
+    std::size_t finePoints_ = 0;
     std::vector<const Block*> active_;  // the blocks being inserted, outermost first
 };
 
@@ -207,7 +225,8 @@ bool Flattener::spend(std::size_t points) {
     return true;
 }
 
-void Flattener::emit(std::vector<CurvePoint>& pts, bool closed, const Affine& m) {
+void Flattener::emit(std::vector<CurvePoint>& pts, bool closed, const Affine& m,
+                     const std::vector<CurvePoint>& fine) {
     if (pts.size() < 2 || !spend(pts.size())) {
         return;
     }
@@ -224,6 +243,16 @@ void Flattener::emit(std::vector<CurvePoint>& pts, bool closed, const Affine& m)
     }
     if (closed) {
         piece.points.back() = piece.points.front();  // the turn ends exactly where it began
+    }
+    if (fine.size() >= 2 && fine.size() <= kMaxFinePoints - finePoints_) {
+        finePoints_ += fine.size();
+        piece.fine.reserve(fine.size());
+        for (const CurvePoint& p : fine) {
+            piece.fine.push_back(m.apply(p));
+        }
+        // The same ends as the coarse flattening, so that both chain alike.
+        piece.fine.front() = piece.points.front();
+        piece.fine.back() = piece.points.back();
     }
     out_.pieces.push_back(std::move(piece));
 }
@@ -283,7 +312,7 @@ bool Flattener::lwpolyline(const Entity& e, const Affine& m) {
     const bool closed = (integer(e, 70, 0) & kClosedFlag) != 0;
     const Affine to_world = m * ocs_affine(extrusion(e.tags), number(e, 38, 0));
     std::vector<CurvePoint> pts = bulge_points(vertices, closed, tolerance(to_world));
-    emit(pts, closed, to_world);
+    emit(pts, closed, to_world, fine_bulges(vertices, closed, fine_tolerance(to_world)));
     return true;
 }
 
@@ -308,7 +337,7 @@ bool Flattener::polyline(const Entity& e, const Affine& m) {
     }
     const bool closed = (flags & kClosedFlag) != 0;
     std::vector<CurvePoint> pts = bulge_points(vertices, closed, tolerance(to_world));
-    emit(pts, closed, to_world);
+    emit(pts, closed, to_world, fine_bulges(vertices, closed, fine_tolerance(to_world)));
     return true;
 }
 
@@ -326,8 +355,12 @@ bool Flattener::arc(const Entity& e, const Affine& m, bool full) {
         sweep = sweep_of(a0, radians(number(e, 51, 360)));
     }
     std::vector<CurvePoint> pts;
+    std::vector<CurvePoint> fine;
     arc_points(c, r, r, a0, sweep, tolerance(to_world), pts);
-    emit(pts, full, to_world);
+    if (fine_tolerance(to_world) > 0) {
+        arc_points(c, r, r, a0, sweep, fine_tolerance(to_world), fine);
+    }
+    emit(pts, full, to_world, fine);
     return true;
 }
 
@@ -344,10 +377,14 @@ bool Flattener::ellipse(const Entity& e, const Affine& m) {
     const double t0 = number(e, 41, 0);
     const double sweep = sweep_of(t0, number(e, 42, 2 * std::numbers::pi));
     std::vector<CurvePoint> pts;
+    std::vector<CurvePoint> fine;
     // In the frame of its axes the ellipse is (a cos t, a ratio sin t).
     arc_points({0, 0}, a, a * ratio, t0, sweep, tolerance(m), pts);
+    if (fine_tolerance(m) > 0) {
+        arc_points({0, 0}, a, a * ratio, t0, sweep, fine_tolerance(m), fine);
+    }
     const Affine axes{major.x / a, minor.x / a, major.y / a, minor.y / a, c.x, c.y};
-    emit(pts, sweep == 2 * std::numbers::pi, m * axes);
+    emit(pts, sweep == 2 * std::numbers::pi, m * axes, fine);
     return true;
 }
 
@@ -372,13 +409,28 @@ bool Flattener::spline(const Entity& e, const Affine& m) {
             s.fit.push_back({v, 0});
         } else if (t.code == 21 && !s.fit.empty()) {
             s.fit.back().y = v;
+        } else if (t.code == 12) {
+            s.hasStartTangent = true;
+            s.startTangent.x = v;
+        } else if (t.code == 22) {
+            s.startTangent.y = v;
+        } else if (t.code == 13) {
+            s.hasEndTangent = true;
+            s.endTangent.x = v;
+        } else if (t.code == 23) {
+            s.endTangent.y = v;
         }
     }
     std::vector<CurvePoint> pts;
     if (!spline_points(s, tolerance(m), kMaxPoints - points_, pts)) {
         return false;
     }
-    emit(pts, false, m);
+    std::vector<CurvePoint> fine;
+    if (!(fine_tolerance(m) > 0) ||
+        !spline_points(s, fine_tolerance(m), kMaxFinePoints - finePoints_, fine)) {
+        fine.clear();
+    }
+    emit(pts, false, m, fine);
     return true;
 }
 

@@ -19,6 +19,9 @@ namespace common {
 
 inline constexpr double kChordToleranceMm = 0.01;  // flattening error of a curve
 inline constexpr double kChainToleranceMm = 0.01;  // ends closer than this meet
+// A curve is flattened a second time, finer, for the simplification of a
+// contour too long for a polyline: its points then stand for the curve.
+inline constexpr double kFineToleranceMm = kChordToleranceMm / 16;
 // A point farther from the origin than this (1 km) is no part to cut; it
 // would also lose every decimal in a polyline's single precision.
 inline constexpr double kMaxCoordinateMm = 1e6;
@@ -33,6 +36,10 @@ struct CurvePoint {
 struct CurvePiece {
     std::vector<CurvePoint> points;
     bool closed = false;
+    // The same curve within kFineToleranceMm, from the same first to the same
+    // last point; empty when `points` are the outline itself (straight pieces)
+    // or the reading ran out of room for it.
+    std::vector<CurvePoint> fine;
 };
 
 struct CurvePieces {

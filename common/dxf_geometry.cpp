@@ -124,54 +124,156 @@ bool control_spline(const SplineData& s, double tol, std::size_t budget,
     return true;
 }
 
-// A centripetal Catmull-Rom curve through the fit points.
+CurvePoint operator+(CurvePoint a, CurvePoint b) {
+    return {a.x + b.x, a.y + b.y};
+}
+CurvePoint operator-(CurvePoint a, CurvePoint b) {
+    return {a.x - b.x, a.y - b.y};
+}
+CurvePoint operator*(double k, CurvePoint a) {
+    return {k * a.x, k * a.y};
+}
+double cross2(CurvePoint a, CurvePoint b) {
+    return a.x * b.y - a.y * b.x;
+}
+
+// The unit vector along v, or along `fallback` when v has no length.
+CurvePoint unit(CurvePoint v, CurvePoint fallback) {
+    double len = std::hypot(v.x, v.y);
+    if (!(len > 1e-12) || !std::isfinite(len)) {
+        v = fallback;
+        len = std::hypot(v.x, v.y);
+    }
+    return len > 0 ? (1 / len) * v : CurvePoint{1, 0};
+}
+
+// The direction of the curve at the first of `q` (at least three points),
+// from the chords near that end and two chords extrapolated beyond it: the
+// chords on either side weighted by how much the other side turns.
+CurvePoint estimated_start(const std::vector<CurvePoint>& q) {
+    const CurvePoint d1 = q[1] - q[0];
+    const CurvePoint d2 = q[2] - q[1];
+    const CurvePoint d0 = 2 * d1 - d2;
+    const CurvePoint before = 2 * d0 - d1;
+    const double v1 = std::abs(cross2(before, d0));
+    const double v2 = std::abs(cross2(d1, d2));
+    // Points on a line: along the first chord (the extrapolated one may point back).
+    const double alpha = v1 + v2 > 0 ? v1 / (v1 + v2) : 1;
+    return unit((1 - alpha) * d0 + alpha * d1, d1);
+}
+
+// Solves a[i] x[i-1] + b[i] x[i] + c[i] x[i+1] = d[i], the indices taken
+// around when `cyclic` (a[0] then multiplies x[n-1] and c[n-1] x[0]). The
+// systems solved here are diagonally dominant.
+std::vector<CurvePoint> solve_tridiagonal(std::vector<double> a, std::vector<double> b,
+                                          std::vector<double> c, std::vector<CurvePoint> d,
+                                          bool cyclic) {
+    const std::size_t n = b.size();
+    const auto thomas = [n](const std::vector<double>& lo, std::vector<double> mid,
+                            const std::vector<double>& hi, std::vector<CurvePoint> rhs) {
+        for (std::size_t i = 1; i < n; ++i) {
+            const double w = lo[i] / mid[i - 1];
+            mid[i] -= w * hi[i - 1];
+            rhs[i] = rhs[i] - w * rhs[i - 1];
+        }
+        rhs[n - 1] = (1 / mid[n - 1]) * rhs[n - 1];
+        for (std::size_t i = n - 1; i-- > 0;) {
+            rhs[i] = (1 / mid[i]) * (rhs[i] - hi[i] * rhs[i + 1]);
+        }
+        return rhs;
+    };
+    if (!cyclic) {
+        return thomas(a, b, c, d);
+    }
+    // Sherman-Morrison: the corners moved onto the diagonal, then corrected.
+    const double gamma = -b[0];
+    const double corner_lo = a[0];
+    const double corner_hi = c[n - 1];
+    b[0] -= gamma;
+    b[n - 1] -= corner_hi * corner_lo / gamma;
+    std::vector<CurvePoint> u(n);
+    u[0] = {gamma, gamma};
+    u[n - 1] = {corner_hi, corner_hi};
+    const std::vector<CurvePoint> x = thomas(a, b, c, d);
+    const std::vector<CurvePoint> z = thomas(a, b, c, u);
+    const double vx = x[0].x + corner_lo / gamma * x[n - 1].x;
+    const double vy = x[0].y + corner_lo / gamma * x[n - 1].y;
+    const double wx = z[0].x + corner_lo / gamma * z[n - 1].x;
+    const double wy = z[0].y + corner_lo / gamma * z[n - 1].y;
+    std::vector<CurvePoint> out(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        out[i] = {x[i].x - vx / (1 + wx) * z[i].x, x[i].y - vy / (1 + wy) * z[i].y};
+    }
+    return out;
+}
+
+// The cubic through the fit points, each piece between two of them a Hermite
+// cubic in the chord length, the derivatives at the points chosen so that the
+// second derivative is continuous too.
 bool fit_spline(const SplineData& s, double tol, std::size_t budget, std::vector<CurvePoint>& out) {
     std::vector<CurvePoint> q;
     for (const CurvePoint& p : s.fit) {
-        if (q.empty() || std::hypot(p.x - q.back().x, p.y - q.back().y) > 1e-12) {
+        if (q.empty() || std::hypot(p.x - q.back().x, p.y - q.back().y) > 1e-9) {
             q.push_back(p);
         }
     }
-    if (s.closed && q.size() > 2 &&
-        std::hypot(q.front().x - q.back().x, q.front().y - q.back().y) > 1e-12) {
-        q.push_back(q.front());
+    // A closed curve may repeat its first point at its end.
+    while (q.size() > 1 && std::hypot(q.front().x - q.back().x, q.front().y - q.back().y) <= 1e-9) {
+        q.pop_back();
     }
     if (q.size() < 2) {
         return false;
     }
+    const bool loop = s.closed && q.size() >= 3;
     const std::size_t n = q.size();
-    const bool loop = s.closed && n > 3;
-    const auto at = [&](long long i) -> CurvePoint {
-        const auto last = static_cast<long long>(n) - 1;
-        if (i < 0) {
-            return loop ? q[static_cast<std::size_t>(last - 1)]
-                        : CurvePoint{2 * q[0].x - q[1].x, 2 * q[0].y - q[1].y};
+    const std::size_t spans = loop ? n : n - 1;
+    std::vector<double> h(spans);
+    std::vector<CurvePoint> slope(spans);
+    for (std::size_t i = 0; i < spans; ++i) {
+        const CurvePoint d = q[(i + 1) % n] - q[i];
+        h[i] = std::hypot(d.x, d.y);
+        slope[i] = (1 / h[i]) * d;
+    }
+    std::vector<double> a(n, 0), b(n, 1), c(n, 0);
+    std::vector<CurvePoint> rhs(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        if (!loop && (i == 0 || i + 1 == n)) {
+            continue;  // the end directions, below
         }
-        if (i > last) {
-            return loop ? q[1]
-                        : CurvePoint{2 * q[n - 1].x - q[n - 2].x, 2 * q[n - 1].y - q[n - 2].y};
+        const std::size_t left = (i + spans - 1) % spans;
+        const std::size_t right = i % spans;
+        a[i] = h[right];
+        b[i] = 2 * (h[left] + h[right]);
+        c[i] = h[left];
+        rhs[i] = 3 * (h[right] * slope[left] + h[left] * slope[right]);
+    }
+    if (!loop) {
+        // Unit derivatives: the parameter is the chord length.
+        CurvePoint start = slope.front();
+        CurvePoint end = slope.back();
+        if (n >= 3) {
+            start = estimated_start(q);
+            std::vector<CurvePoint> reversed(q.rbegin(), q.rend());
+            end = -1 * estimated_start(reversed);
         }
-        return q[static_cast<std::size_t>(i)];
-    };
-    for (std::size_t i = 0; i + 1 < n && out.size() < budget; ++i) {
-        const long long k = static_cast<long long>(i);
-        const CurvePoint p0 = at(k - 1), p1 = at(k), p2 = at(k + 1), p3 = at(k + 2);
-        const auto knot = [](const CurvePoint& a, const CurvePoint& b) {
-            return std::max(std::sqrt(std::hypot(b.x - a.x, b.y - a.y)), 1e-12);
-        };
-        const double t0 = 0, t1 = t0 + knot(p0, p1), t2 = t1 + knot(p1, p2), t3 = t2 + knot(p2, p3);
-        const auto mix = [](const CurvePoint& a, const CurvePoint& b, double ta, double tb,
-                            double t) {
-            const double f = (t - ta) / (tb - ta);
-            return CurvePoint{a.x + (b.x - a.x) * f, a.y + (b.y - a.y) * f};
-        };
+        rhs.front() = s.hasStartTangent ? unit(s.startTangent, start) : start;
+        rhs.back() = s.hasEndTangent ? unit(s.endTangent, end) : end;
+    }
+    const std::vector<CurvePoint> m = solve_tridiagonal(a, b, c, rhs, loop);
+    for (std::size_t i = 0; i < spans && out.size() < budget; ++i) {
+        const CurvePoint p0 = q[i];
+        const CurvePoint p1 = q[(i + 1) % n];
+        const CurvePoint m0 = h[i] * m[i];
+        const CurvePoint m1 = h[i] * m[(i + 1) % n];
         const auto curve = [&](double t) {
-            const CurvePoint a1 = mix(p0, p1, t0, t1, t), a2 = mix(p1, p2, t1, t2, t),
-                             a3 = mix(p2, p3, t2, t3, t);
-            const CurvePoint b1 = mix(a1, a2, t0, t2, t), b2 = mix(a2, a3, t1, t3, t);
-            return mix(b1, b2, t1, t2, t);
+            const double t2 = t * t, t3 = t2 * t;
+            return (2 * t3 - 3 * t2 + 1) * p0 + (t3 - 2 * t2 + t) * m0 + (-2 * t3 + 3 * t2) * p1 +
+                   (t3 - t2) * m1;
         };
-        flatten_interval(curve, t1, t2, tol, budget, out);
+        flatten_interval(curve, 0, 1, tol, budget, out);
+        if (loop && i + 1 == spans && !out.empty()) {
+            out.back() = q[0];
+        }
     }
     return true;
 }

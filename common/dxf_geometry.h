@@ -77,11 +77,19 @@ struct SplineData {
     std::vector<double> weights;
     std::vector<CurvePoint> control;
     std::vector<CurvePoint> fit;
+    // Directions of a fit-point curve at its ends, when the file gives them.
+    bool hasStartTangent = false;
+    bool hasEndTangent = false;
+    CurvePoint startTangent;
+    CurvePoint endTangent;
 };
 
 // The spline from its control points and knots (rational when weighted), or,
-// without control points, a smooth curve through its fit points. False when
-// it has neither. At most `budget` points are made.
+// without control points, the cubic through its fit points as CAD programs
+// draw it: twice continuously differentiable, parameters by chord length,
+// end directions from the file or estimated from the five points at each end;
+// a closed one comes back smoothly to its first point. False when it has
+// neither. At most `budget` points are made.
 [[nodiscard]] bool spline_points(const SplineData& s, double tol, std::size_t budget,
                                  std::vector<CurvePoint>& out);
 

@@ -104,6 +104,18 @@ std::string exact_import_report(const common::DxfImportReport& report, int polyl
     return out;
 }
 
+namespace {
+
+// What a simplification that could not keep to its aim adds to its line.
+std::string beyond_fit(double deviation) {
+    return deviation > common::kFitToleranceMm
+               ? " (plus de 0,02 mm : trop de détails pour " +
+                     std::to_string(common::kMaxEntityVertices) + " points)"
+               : "";
+}
+
+}  // namespace
+
 std::string curve_import_report(const common::CurveImport& result, int first_slot) {
     int closed = 0;
     for (const common::CurveContour& c : result.contours) {
@@ -126,7 +138,7 @@ std::string curve_import_report(const common::CurveImport& result, int first_slo
         if (listed++ < kListedContours) {
             out += "contour " + std::to_string(first_slot + static_cast<int>(k) + 1) + " : " +
                    std::to_string(c.points.size()) + " points, écart maximal " +
-                   french_mm(c.deviation) + " mm\n";
+                   french_mm(c.deviation) + " mm" + beyond_fit(c.deviation) + "\n";
         } else {
             ++others;
             others_worst = std::max(others_worst, c.deviation);
@@ -134,7 +146,7 @@ std::string curve_import_report(const common::CurveImport& result, int first_slo
     }
     if (others > 0) {
         out += "et " + std::to_string(others) + " autres contours simplifiés, écart maximal " +
-               french_mm(others_worst) + " mm\n";
+               french_mm(others_worst) + " mm" + beyond_fit(others_worst) + "\n";
     }
     if (result.leftOut > 0) {
         out += left_out_line(result.leftOut, "contour", false);

@@ -235,12 +235,13 @@ TEST(PlandorDoc, CurveImportFillsAFreshDocumentAndSaysWhatItDid) {
               "2 contours importés (2 fermés)\n"
               "Entités lues : LINE 2, ARC 2, CIRCLE 1\n"
               "Entités ignorées : TEXT 1\n"
-              "contour 2 : 97 points, écart maximal 0,06 mm\n");
+              "contour 2 : 100 points, écart maximal 0,05 mm (plus de 0,02 mm : trop de détails "
+              "pour 100 points)\n");
     ASSERT_EQ(doc.polylineCount, 2);
     const CPolyline& outline = *doc.polylines[0];
     EXPECT_EQ(outline.points[0], (Point3{110, 10, 0}));
     EXPECT_EQ(outline.points[outline.nbPoints - 1], outline.points[0]);
-    EXPECT_EQ(doc.polylines[1]->nbPoints, 97);
+    EXPECT_EQ(doc.polylines[1]->nbPoints, 100);
     EXPECT_EQ(doc.contentLoaded, 1);
     EXPECT_FALSE(doc.import_dxf_curves(rib.string(), error, &report))
         << "only into a fresh document";
@@ -261,14 +262,14 @@ TEST(PlandorDoc, CurveImportFillsAFreshDocumentAndSaysWhatItDid) {
     EXPECT_EQ(failed.polylineCount, 199);
     std::string simplified;
     for (int k = 1; k <= 10; ++k) {
-        simplified += "contour " + std::to_string(k) + " : 86 points, écart maximal 0,02 mm\n";
+        simplified += "contour " + std::to_string(k) + " : 97 points, écart maximal 0,01 mm\n";
     }
     EXPECT_EQ(report,
               "199 contours importés (199 fermés)\n"
               "Unités du dessin : pouces, converties en mm\n"
               "Entités lues : CIRCLE 205\n" +
                   simplified +
-                  "et 189 autres contours simplifiés, écart maximal 0,02 mm\n"
+                  "et 189 autres contours simplifiés, écart maximal 0,01 mm\n"
                   "6 contours laissés de côté : un document tient au plus 199 polylines.\n");
     EXPECT_FLOAT_EQ(failed.polylines[198]->points[0].x, 1980 * 25.4f + 25.4f);
 }

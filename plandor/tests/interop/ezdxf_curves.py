@@ -1,7 +1,9 @@
 """Drawings written by ezdxf come in through the curve import as ezdxf reads them.
 
 Usage: ezdxf_curves.py PLANDOR WORKDIR
-Each drawing is imported with `plandor --dump --curves`. Every imported point
+Each drawing is imported with `plandor --dump --curves`: every entity kind,
+then splines given by fit points only (open and closed, with and without end
+tangents) and ellipses (whole and arcs, flat to round, turned), one a drawing. Every imported point
 must lie within 0.02 mm of ezdxf's flattened curves and every point of those
 curves within 0.02 mm of the imported contours; the pieces must chain into
 the expected number of contours, the expected ones closed.
@@ -14,6 +16,7 @@ import sys
 
 import ezdxf
 from ezdxf import path as ezpath
+from ezdxf.math import Vec3, global_bspline_interpolation
 
 TOLERANCE = 0.02
 CELL = 1.0
@@ -26,8 +29,9 @@ def curves(entity):
         for inner in entity.virtual_entities():
             yield from curves(inner)
         return
-    if entity.dxftype() == "SPLINE":
-        # The spline itself: a path would approximate a rational one.
+    if entity.dxftype() in ("SPLINE", "ELLIPSE"):
+        # The curve itself: a path would approximate a rational spline, and an
+        # ellipse by cubic Bézier curves up to 0.00027 of its radius away.
         points = entity.construction_tool().flattening(0.0005)
     else:
         points = ezpath.make_path(entity).flattening(0.0005)
@@ -144,14 +148,109 @@ def rib_pieces(doc):
     return 2, 2
 
 
+def closed_fit_curve(points):
+    """The closed cubic through `points` with chord-length parameters, smooth
+    where it comes back to its start, by ezdxf's interpolation: the curve
+    through the points and the first one again whose equal end tangents D
+    make the second derivatives meet. The mismatch is affine in D, so three
+    interpolations give it."""
+    loop = Vec3.list(points + [points[0]])
+
+    def mismatch(d):
+        spline = global_bspline_interpolation(loop, degree=3, tangents=(d, d), method="chord")
+        return spline.derivative(0, 2)[2] - spline.derivative(1, 2)[2]
+
+    f0 = mismatch(Vec3(0, 0))
+    fx = mismatch(Vec3(1, 0)) - f0
+    fy = mismatch(Vec3(0, 1)) - f0
+    det = fx.x * fy.y - fy.x * fx.y
+    d = Vec3((-f0.x * fy.y + fy.x * f0.y) / det, (-fx.x * f0.y + fx.y * f0.x) / det)
+    spline = global_bspline_interpolation(loop, degree=3, tangents=(d, d), method="chord")
+    return [(v.x, v.y) for v in spline.flattening(0.0005)]
+
+
+def wave(count, length, height, seed):
+    """Fit points along one period of a wave, a hair off it, unevenly spaced."""
+    rnd = random.Random(seed)
+    xs = sorted([0, length] + [rnd.uniform(0, length) for _ in range(count - 2)])
+    return [(x, height * math.sin(2 * math.pi * x / length) + rnd.uniform(-0.02, 0.02))
+            for x in xs]
+
+
+def ring(count, rx, ry, seed):
+    rnd = random.Random(seed)
+    return [(rx * math.cos(2 * math.pi * i / count) * rnd.uniform(0.995, 1.005),
+             ry * math.sin(2 * math.pi * i / count) * rnd.uniform(0.995, 1.005))
+            for i in range(count)]
+
+
+# Splines given by their fit points only: (name, points, end tangents, closed).
+FIT_SPLINES = [
+    ("cinq_points", [(0, 0), (20, 10), (40, 0), (60, 12), (80, 0)], None, False),
+    ("trois_points", [(0, 0), (15, 12), (40, 3)], None, False),
+    ("alignes", [(0, 0), (10, 0), (30, 0), (35, 0)], None, False),
+    ("vague_12", wave(12, 150, 10, 1), None, False),
+    ("vague_40", wave(40, 300, 20, 2), None, False),
+    ("deux_points_tangentes", [(0, 0), (30, 10)], ((1, 1), (1, -1)), False),
+    ("cinq_points_tangentes", [(0, 0), (20, 10), (40, 0), (60, 12), (80, 0)],
+     ((0, 1), (1, -2)), False),
+    ("vague_40_tangentes", wave(40, 300, 20, 3), ((1, 0), (0, -1)), False),
+    ("ferme_3", [(0, 0), (30, 5), (10, 25)], None, True),
+    ("ferme_6", ring(6, 40, 20, 4), None, True),
+    ("ferme_40", ring(40, 30, 22, 5), None, True),
+]
+
+# Ellipses: (name, centre, major axis, ratio, start and end parameters or None).
+ELLIPSES = [
+    ("entiere_04", (40, 20), (30, 0), 0.4, None),
+    ("entiere_005", (0, 0), (50, 0), 0.05, None),
+    ("entiere_1", (0, 0), (25, 0), 1.0, None),
+    ("entiere_tournee_07", (10, -5), (20, 28), 0.7, None),
+    ("entiere_tournee_015", (10, -5), (-35, 12), 0.15, None),
+    ("arc_005", (0, 0), (60, 0), 0.05, (-1.2, 1.4)),
+    ("arc_03_tourne", (5, 5), (12, -30), 0.3, (2.0, 5.5)),
+    ("arc_1", (0, 0), (0, 18), 1.0, (0.5, 4.0)),
+]
+
+
+def fit_spline_maker(name, points, tangents, closed):
+    def make(doc):
+        doc.units = 4
+        spline = doc.modelspace().add_spline(points, degree=3)
+        if tangents:
+            spline.dxf.start_tangent = Vec3(tangents[0])
+            spline.dxf.end_tangent = Vec3(tangents[1])
+        spline.closed = closed
+        if closed:
+            return 1, 1, [closed_fit_curve(points)]
+        if name == "alignes":
+            # ezdxf cannot estimate tangents here; the curve is the segment.
+            return 1, 0, [[points[0], points[-1]]]
+        return 1, 0
+    make.__name__ = "spline_" + name
+    return make
+
+
+def ellipse_maker(name, centre, major, ratio, params):
+    def make(doc):
+        doc.units = 4
+        start, end = params or (0, 2 * math.pi)
+        doc.modelspace().add_ellipse(centre, major_axis=major, ratio=ratio, start_param=start,
+                                     end_param=end)
+        return 1, 0 if params else 1
+    make.__name__ = "ellipse_" + name
+    return make
+
+
 def check(plandor, workdir, make):
     doc = ezdxf.new("R2010")
-    contours, closed = make(doc)
+    contours, closed, *given = make(doc)
     path = os.path.join(workdir, "courbes_%s.dxf" % make.__name__)
     doc.saveas(path)
     scale = MM_PER_UNIT[doc.units]
-    reference = [[(x * scale, y * scale) for x, y in pts]
-                 for e in doc.modelspace() if e.dxftype() != "TEXT" for pts in curves(e)]
+    reference = given[0] if given and given[0] else [
+        [(x * scale, y * scale) for x, y in pts]
+        for e in doc.modelspace() if e.dxftype() != "TEXT" for pts in curves(e)]
     got = dump(plandor, path)
     got_closed = sum(1 for p in got if len(p) > 2 and p[0] == p[-1])
     far_from_reference = max(SegmentGrid(reference).distance(p) for pts in got for p in pts)
@@ -169,8 +268,10 @@ def check(plandor, workdir, make):
 def main():
     plandor, workdir = sys.argv[1], sys.argv[2]
     os.makedirs(workdir, exist_ok=True)
-    results = [check(plandor, workdir, make)
-               for make in (entity_kinds, inch_units, blocks, rib_pieces)]
+    makers = [entity_kinds, inch_units, blocks, rib_pieces]
+    makers += [fit_spline_maker(*row) for row in FIT_SPLINES]
+    makers += [ellipse_maker(*row) for row in ELLIPSES]
+    results = [check(plandor, workdir, make) for make in makers]
     sys.exit(0 if all(results) else 1)
 
 
