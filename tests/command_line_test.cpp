@@ -147,6 +147,9 @@ TEST(CommandLine, UsageMistakesExitWithTwoAndOneLine) {
         {kStelmo, {"--dext", "80", "--bogus"}, "--bogus"},
         {kStelmo, {"--dext"}, "--dext"},
         {kStelmo, {"e.dat"}, "e.dat"},
+        // A forgotten value does not take the next option.
+        {kStelmo, {"--dext", "-o", "x.dat"}, "L'option --dext attend une valeur"},
+        {kCadrex, {"--xse", "--ye", "40"}, "L'option --xse attend une valeur"},
         {kCadrex, {"-x"}, "-x"},
         {kCadrex, {"--male", "1", "--femelle", "2"}, "--femelle"},
         {kAlyra, {"--corde"}, "--corde"},
