@@ -29,7 +29,8 @@ const char* const kUsage =
     "et vrillé, et enregistre les deux fichiers de points et la fiche du tronçon sous\n"
     "leurs noms proposés dans DOSSIER. Rien n'est écrit si le calcul est refusé.\n"
     "Sans option, ou avec --project seul, ouvre la fenêtre (sur ce projet).\n"
-    "Chaque valeur est le texte d'un champ, lu comme la fenêtre le lit (12,5 vaut 12) :\n"
+    "Chaque valeur est le texte d'un champ, lu comme la fenêtre le lit (12,5 vaut 12, ce\n"
+    "qui est signalé ; une valeur qui n'est pas un nombre est refusée) :\n"
     "  --root, --tip       fichiers de points des profils d'emplanture et de saumon\n"
     "  --corde-empl T      corde d'emplanture en mm (défaut 400)\n"
     "  --href-empl T       hauteur de référence d'emplanture en mm (défaut 20)\n"
@@ -63,19 +64,25 @@ const char* const kUsage =
 
 namespace {
 
-// Command-line option -> the field it fills.
-const std::vector<std::pair<std::string, std::string WingFields::*>>& field_options() {
-    static const std::vector<std::pair<std::string, std::string WingFields::*>> options = {
-        {"--corde-empl", &WingFields::txt_corde_empl},
-        {"--href-empl", &WingFields::txt_href_empl},
-        {"--vril-empl", &WingFields::txt_vril_empl2},
-        {"--prerot-empl", &WingFields::txt_vril_empl},
-        {"--corde-saum", &WingFields::txt_corde_saum},
-        {"--href-saum", &WingFields::txt_href_saum},
-        {"--vril-saum", &WingFields::txt_vril_saum2},
-        {"--prerot-saum", &WingFields::txt_vril_saum},
-        {"--fleche", &WingFields::txt_fleche},
-        {"--long", &WingFields::Txt_Long},
+// Command-line option -> the field it fills, and the field's name in messages.
+struct FieldOption {
+    std::string name;
+    std::string WingFields::*field;
+    const char* caption;
+};
+
+const std::vector<FieldOption>& field_options() {
+    static const std::vector<FieldOption> options = {
+        {"--corde-empl", &WingFields::txt_corde_empl, "La corde d'emplanture"},
+        {"--href-empl", &WingFields::txt_href_empl, "La hauteur de référence d'emplanture"},
+        {"--vril-empl", &WingFields::txt_vril_empl2, "Le vrillage d'emplanture"},
+        {"--prerot-empl", &WingFields::txt_vril_empl, "La rotation du profil d'emplanture"},
+        {"--corde-saum", &WingFields::txt_corde_saum, "La corde du saumon"},
+        {"--href-saum", &WingFields::txt_href_saum, "La hauteur de référence du saumon"},
+        {"--vril-saum", &WingFields::txt_vril_saum2, "Le vrillage du saumon"},
+        {"--prerot-saum", &WingFields::txt_vril_saum, "La rotation du profil du saumon"},
+        {"--fleche", &WingFields::txt_fleche, "La flèche"},
+        {"--long", &WingFields::Txt_Long, "La longueur du tronçon"},
     };
     return options;
 }
@@ -134,8 +141,8 @@ const std::set<std::string>& batch_value_options() {
         std::set<std::string> o = {"--root",         "--tip",     "--nom",      "--out",
                                    "--save-project", "--project", "--nervures", "--stations",
                                    "--coffrage",     "--longeron"};
-        for (const auto& [name, field] : field_options()) {
-            o.insert(name);
+        for (const FieldOption& option : field_options()) {
+            o.insert(option.name);
         }
         return o;
     }();
@@ -182,8 +189,18 @@ int load_from_command_line(const platform::CommandLine& cl, AlyraModel& model, s
         error = "Indiquez les deux profils : --root et --tip (ou un projet : --project)";
         return 2;
     }
-    for (const auto& [name, field] : field_options()) {
-        model.fields.*field = cl.value(name, model.fields.*field);
+    // Every value given must begin with a number; what a decimal comma makes
+    // of one is told on the error output.
+    for (const FieldOption& option : field_options()) {
+        std::string notice;
+        if (cl.has(option.name) &&
+            !pointfile::check_typed_number(cl.value(option.name), option.caption, notice, error)) {
+            return 1;
+        }
+        if (!notice.empty()) {
+            std::fprintf(stderr, "%s\n", notice.c_str());
+        }
+        model.fields.*option.field = cl.value(option.name, model.fields.*option.field);
     }
     model.Txt_Nom_proj = cl.value("--nom", model.Txt_Nom_proj);
     model.fields.chk_vrillage_integre = cl.has("--vrillage-integre");

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "caract_dim.h"
@@ -27,7 +28,9 @@ constexpr const char* kUsage =
     "               [--screenshot FICHIER.png]\n"
     "Sans option, ouvre la fenêtre. Avec une option de calcul, trace le demi-couple et\n"
     "enregistre le fichier de points sous le nom proposé (ou celui de -o).\n"
-    "Chaque valeur est le texte d'un champ, lu comme la fenêtre le lit (60,5 vaut 60) ;\n"
+    "Chaque valeur est le texte d'un champ, lu comme la fenêtre le lit (60,5 vaut 60, ce\n"
+    "qui est signalé ; une valeur qui n'est pas un nombre est refusée, comme un couple\n"
+    "impossible : paroi négative, épaisseur plus grande que la demi-largeur, plus de 10 m) ;\n"
     "longueurs en mm, défauts de la fenêtre entre parenthèses :\n"
     "  --xse T, --xie T    extérieur : hauteur au-dessus (60) et au-dessous (40) de la\n"
     "                      ligne de référence\n"
@@ -56,6 +59,40 @@ const std::vector<std::pair<const char*, std::string cadrex::DimensionFields::*>
     {"--nii", &cadrex::DimensionFields::nii}, {"--prefix", &cadrex::DimensionFields::prefnom},
 };
 
+// The options whose value is a number, with the field each one names.
+const std::pair<const char*, const char*> kNumberOptions[] = {
+    {"--xse", "La hauteur Xsup extérieure"},
+    {"--xie", "La hauteur Xinf extérieure"},
+    {"--ye", "La demi-largeur extérieure"},
+    {"--nse", "Le nombre de points Xsup extérieur"},
+    {"--nie", "Le nombre de points Xinf extérieur"},
+    {"--xsi", "La hauteur Xsup intérieure"},
+    {"--xii", "La hauteur Xinf intérieure"},
+    {"--yi", "La demi-largeur intérieure"},
+    {"--dec", "Le décalage"},
+    {"--nsi", "Le nombre de points Xsup intérieur"},
+    {"--nii", "Le nombre de points Xinf intérieur"},
+    {"--ep-const", "L'épaisseur"},
+    {"--male", "La profondeur du Vé"},
+    {"--femelle", "La profondeur du Vé"},
+};
+
+// Every number given must begin with a number; what a decimal comma makes of
+// one is told on the error output.
+bool check_numbers(const platform::CommandLine& cl, std::string& error) {
+    for (const auto& [option, caption] : kNumberOptions) {
+        std::string notice;
+        if (cl.has(option) &&
+            !pointfile::check_typed_number(cl.value(option), caption, notice, error)) {
+            return false;
+        }
+        if (!notice.empty()) {
+            std::fprintf(stderr, "%s\n", notice.c_str());
+        }
+    }
+    return true;
+}
+
 cadrex::DimensionFields fields_from(const platform::CommandLine& cl) {
     cadrex::DimensionFields fields;
     for (const auto& [option, member] : kFieldOptions) {
@@ -82,6 +119,7 @@ int run_batch(const platform::CommandLine& cl) {
     cadrex::HalfFormer former;
     std::string error;
     if (!cadrex::trace_request(fields, request, error) ||
+        !cadrex::check_part(fields, request, error) ||
         !former.dessin_demi_forme(request.dims, error)) {
         return platform::refuse(error);
     }
@@ -139,6 +177,9 @@ int main(int argc, char** argv) {
     }
     if (cl.has("--male") && cl.has("--femelle")) {
         return platform::usage_mistake(cl, "Choisissez --male ou --femelle, pas les deux");
+    }
+    if (std::string error; !check_numbers(cl, error)) {
+        return platform::refuse(error);
     }
     if (cl.has("--screenshot")) {
         return screenshot(cl, argc, argv);

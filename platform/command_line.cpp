@@ -20,6 +20,13 @@ std::string program_name(const char* argv0) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// What follows an option that wants a value but is itself an option: a
+// forgotten value must not take the next option ("--dext -o x.dat"). A
+// negative number ("-40") is a value.
+bool looks_like_option(const std::string& arg) {
+    return arg.rfind("--", 0) == 0 || arg == "-o";
+}
+
 }  // namespace
 
 bool parse_command_line(const std::vector<std::string>& args,
@@ -49,7 +56,7 @@ bool parse_command_line(const std::vector<std::string>& args,
         if (with_value.count(name)) {
             if (has_inline) {
                 out.values[name] = inline_value;
-            } else if (i + 1 < args.size()) {
+            } else if (i + 1 < args.size() && !looks_like_option(args[i + 1])) {
                 out.values[name] = args[++i];
             } else {
                 error = "L'option " + arg + " attend une valeur.";

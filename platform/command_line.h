@@ -34,8 +34,9 @@ struct CommandLine {
 };
 
 // Returns false with a French message in `error` on an unknown option or a
-// missing value. An option given twice keeps its last value. An option named
-// in `aliases` is stored under the name it maps to.
+// missing value (an option's value cannot begin with "--" nor be "-o": that
+// is the next option, the value was forgotten). An option given twice keeps its last value. An
+// option named in `aliases` is stored under the name it maps to.
 bool parse_command_line(const std::vector<std::string>& args,
                         const std::set<std::string>& with_value, const std::set<std::string>& flags,
                         CommandLine& out, std::string& error,

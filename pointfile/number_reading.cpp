@@ -96,6 +96,30 @@ bool begins_with_number(std::string_view text) {
     return !scan_number(text, pos, '.').empty();
 }
 
+std::string decimal_comma_notice(std::string_view text) {
+    size_t start = 0;
+    while (start < text.size() && is_blank(text[start])) {
+        ++start;
+    }
+    size_t pos = start;
+    if (scan_number(text, pos, '.').empty() || pos + 1 >= text.size() || text[pos] != ',' ||
+        !is_digit(text[pos + 1])) {
+        return {};
+    }
+    return "« " + std::string(text) + " » est lu " + std::string(text.substr(start, pos - start)) +
+           " : le séparateur décimal est le point";
+}
+
+bool check_typed_number(std::string_view text, const std::string& caption, std::string& notice,
+                        std::string& error) {
+    if (!begins_with_number(text)) {
+        error = caption + " « " + std::string(text) + " » n'est pas un nombre.";
+        return false;
+    }
+    notice = decimal_comma_notice(text);
+    return true;
+}
+
 std::optional<double> system_number(std::string_view text, char decimal_sep) {
     size_t pos = 0;
     while (pos < text.size() && is_blank(text[pos])) {

@@ -2,6 +2,7 @@
 // Reading numbers typed in fields.
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace pointfile {
@@ -17,6 +18,23 @@ double leading_number(std::string_view text);
 // ("50,5" and " -3x" do, "abc" and "" do not): a field that reads 0 for want
 // of a number is told apart from a typed 0.
 bool begins_with_number(std::string_view text);
+
+// When the leading-number scan of `text` stops at a decimal comma ("50,5"
+// reads 50), what the user is told: "« 50,5 » est lu 50 : le séparateur
+// décimal est le point". Empty when the scan does not stop at a comma
+// followed by a digit.
+std::string decimal_comma_notice(std::string_view text);
+
+// A value given on the command line for a field, `caption` naming the field
+// ("Le diamètre extérieur"): false with "<caption> « abc » n'est pas un
+// nombre." in `error` when no number begins it; otherwise true, with the
+// decimal-comma notice (or nothing) in `notice`.
+bool check_typed_number(std::string_view text, const std::string& caption, std::string& notice,
+                        std::string& error);
+
+// The largest dimension of a part the suite's programs make, in mm: a size
+// beyond it is a mistyped value (10 m).
+inline constexpr double kLargestPartMm = 10000;
 
 // The system's number conversion: the whole text (blanks around it aside) must
 // be a number written with the system's decimal separator `decimal_sep`.

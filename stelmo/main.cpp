@@ -5,6 +5,7 @@
 #include <clocale>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "command_line.h"
@@ -23,7 +24,8 @@ constexpr const char* kUsage =
     "               [--screenshot FICHIER.png]\n"
     "Sans option, ouvre la fenêtre. Avec une dimension ou -o, calcule l'évidement et\n"
     "enregistre le fichier de points sous le nom proposé (ou celui de -o).\n"
-    "Chaque valeur est le texte d'un champ, lu comme la fenêtre le lit (50,5 vaut 50) :\n"
+    "Chaque valeur est le texte d'un champ, lu comme la fenêtre le lit (50,5 vaut 50, ce\n"
+    "qui est signalé ; une valeur qui n'est pas un nombre est refusée) :\n"
     "  --dint T    diamètre intérieur en mm (défaut 30)\n"
     "  --dext T    diamètre extérieur en mm (défaut 50)\n"
     "  --dega T    dégagement supérieur en mm (défaut 10)\n"
@@ -35,7 +37,29 @@ constexpr const char* kUsage =
     "  --screenshot FICHIER.png  enregistre l'image de la fenêtre, les options ci-dessus\n"
     "                     appliquées, sans rien enregistrer d'autre\n";
 
-const char* const kFieldOptions[] = {"--dint", "--dext", "--dega", "--nbang", "--nbrad"};
+const std::pair<const char*, const char*> kFieldOptions[] = {
+    {"--dint", "Le diamètre intérieur"},
+    {"--dext", "Le diamètre extérieur"},
+    {"--dega", "Le dégagement supérieur"},
+    {"--nbang", "Le nombre de points par arc de cercle"},
+    {"--nbrad", "Le nombre de points par segment radial"},
+};
+
+// Every value given must begin with a number; what a decimal comma makes of
+// one is told on the error output.
+bool check_numbers(const platform::CommandLine& cl, std::string& error) {
+    for (const auto& [option, caption] : kFieldOptions) {
+        std::string notice;
+        if (cl.has(option) &&
+            !pointfile::check_typed_number(cl.value(option), caption, notice, error)) {
+            return false;
+        }
+        if (!notice.empty()) {
+            std::fprintf(stderr, "%s\n", notice.c_str());
+        }
+    }
+    return true;
+}
 
 stelmo::StarFields fields_from(const platform::CommandLine& cl) {
     stelmo::StarFields fields;
@@ -102,12 +126,15 @@ int main(int argc, char** argv) {
             {}, kUsage, "Stelmo 1.1", cl)) {
         return platform::finish_output(*done);
     }
+    if (std::string error; !check_numbers(cl, error)) {
+        return platform::refuse(error);
+    }
     if (cl.has("--screenshot")) {
         return screenshot(cl, argc, argv);
     }
     bool batch = cl.has("-o");
-    for (const char* option : kFieldOptions) {
-        batch = batch || cl.has(option);
+    for (const auto& option : kFieldOptions) {
+        batch = batch || cl.has(option.first);
     }
     if (batch) {
         std::setlocale(LC_ALL, "");

@@ -183,6 +183,9 @@ TEST(CommandLine, UsageMistakesExitWithTwoAndOneLine) {
         {kStelmo, {"--dext", "80", "--bogus"}, "--bogus"},
         {kStelmo, {"--dext"}, "--dext"},
         {kStelmo, {"e.dat"}, "e.dat"},
+        // A forgotten value does not take the next option.
+        {kStelmo, {"--dext", "-o", "x.dat"}, "L'option --dext attend une valeur"},
+        {kCadrex, {"--xse", "--ye", "40"}, "L'option --xse attend une valeur"},
         {kCadrex, {"-x"}, "-x"},
         {kCadrex, {"--male", "1", "--femelle", "2"}, "--femelle"},
         {kAlyra, {"--corde"}, "--corde"},
@@ -261,6 +264,30 @@ TEST(CommandLine, ARefusedRunWritesNothing) {
          {"--xse", "abc", "--xie", "", "-o", "sortie/c.dat"},
          "« abc » n'est pas un nombre"},
         {kStelmo, {"-o", "bloque/e.dat"}, "« bloque » existe et n'est pas un dossier"},
+        // What cannot be a part is refused, its value named.
+        {kStelmo,
+         {"--dext", "80", "--dint", "90"},
+         "Le diamètre intérieur « 90 » doit être plus petit que le diamètre extérieur « 80 »."},
+        {kCadrex, {"--xse", "abc"}, "La hauteur Xsup extérieure « abc » n'est pas un nombre."},
+        {kCadrex,
+         {"--ep-const", "50"},
+         "L'épaisseur « 50 » est plus grande que la demi-largeur extérieure « 40 »"},
+        {kCadrex, {"--ye", "-40"}, "La demi-largeur extérieure « -40 » ne peut pas être négative."},
+        {kCadrex, {"--xse", "1e9"}, "La hauteur Xsup extérieure « 1e9 » dépasse 10 m"},
+        {kAlyra,
+         {"--root", root, "--tip", tip, "--fleche", "abc"},
+         "La flèche « abc » n'est pas un nombre."},
+        {kAlyra,
+         {"--root", root, "--tip", tip, "--corde-saum", "-100"},
+         "La corde du saumon « -100 » ne peut pas être négative."},
+        {kAlyra,
+         {"--root", root, "--tip", tip, "--corde-empl", "1e9"},
+         "La corde d'emplanture « 1e9 » dépasse 10 m"},
+        // A profile written with decimal commas, its first such line named.
+        {kAlyra,
+         {"--root", root, "--tip", "virgule.dat"},
+         "« virgule.dat » écrit ses nombres avec une virgule décimale, ligne 2 : « 1,00000 "
+         "0,00000 »"},
         {kAlyra,
          {"--root", root, "--tip", tip, "--long", "abc", "-o", "sortie", "--save-project",
           "p.alyra"},
@@ -268,9 +295,16 @@ TEST(CommandLine, ARefusedRunWritesNothing) {
         {kAlyra,
          {"--root", root, "--tip", tip, "-o", "bloque/sortie", "--save-project", "p.alyra"},
          "n'est pas un dossier"},
+        // A file that cannot be read is refused with the system's reason.
         {kPlandor,
          {"--import", "absent.dxf", "-o", "sortie/p.cmg"},
-         "Impossible d'ouvrir le fichier"},
+         "Impossible d'ouvrir le fichier « absent.dxf » : introuvable."},
+        {kAlyra,
+         {"--root", "absent.dat", "--tip", tip},
+         "Impossible d'ouvrir le fichier « absent.dat » : introuvable."},
+        {kVexor,
+         {"--simulate", "absent.dxf"},
+         "Impossible d'ouvrir le fichier « absent.dxf » : introuvable."},
         {kVexor, {"--simulate", "vide.dxf", "--trace", "t.csv"}, "aucune entité POLYLINE ou LINE"},
         {kVexor,
          {"--simulate", example("nervure.dxf"), "--settings", "absent.conf"},
@@ -280,11 +314,52 @@ TEST(CommandLine, ARefusedRunWritesNothing) {
         Folder folder("refused");
         write_text(folder.path() / "bloque", "un fichier, pas un dossier");
         write_text(folder.path() / "vide.dxf", "0\nSECTION\n2\nENTITIES\n0\nENDSEC\n0\nEOF\n");
+        write_text(folder.path() / "virgule.dat", "Profil\r\n1,00000 0,00000\r\n0,5 0,06\r\n");
         const Outcome r = folder.run(c.program, c.args);
         EXPECT_EQ(r.code, 1) << c.program.name << " " << c.message;
-        EXPECT_TRUE(one_line(r.err)) << r.err;
+        // Only the notice of a decimal comma may come before the refusal's line.
+        const std::size_t last = r.err.rfind('\n', r.err.size() - 2);
+        const std::string before = last == std::string::npos ? "" : r.err.substr(0, last + 1);
+        EXPECT_TRUE(one_line(r.err.substr(before.size()))) << r.err;
+        EXPECT_TRUE(before.empty() ||
+                    std::regex_match(before, std::regex("(« [^»]* » est lu [^\n]*\n)+")))
+            << r.err;
         EXPECT_TRUE(contains(r.err, c.message)) << r.err;
-        EXPECT_EQ(folder.files(), (std::vector<std::string>{"bloque", "vide.dxf"})) << c.message;
+        EXPECT_EQ(folder.files(), (std::vector<std::string>{"bloque", "vide.dxf", "virgule.dat"}))
+            << c.message;
+    }
+}
+
+// A decimal comma ends the number, as the windows read it: the run goes on
+// and says what it read on a line of the error output.
+TEST(CommandLine, ADecimalCommaIsReadAsInTheWindowsAndSaidSo) {
+    const struct {
+        Program program;
+        std::vector<std::string> args;
+        std::string notice;
+        std::vector<std::string> files;
+    } cases[] = {
+        {kStelmo,
+         {"--dext", "50,5"},
+         "« 50,5 » est lu 50 : le séparateur décimal est le point\n",
+         {"Etoile 50 30 10.dat"}},
+        {kCadrex,
+         {"--male", "2,5"},
+         "« 2,5 » est lu 2 : le séparateur décimal est le point\n",
+         {"Couple 100 - 40 - e 6.3 m.dat"}},
+        {kAlyra,
+         {"--root", example("naca2412.dat"), "--tip", example("naca2412.dat"), "--corde-empl",
+          "280,5", "--corde-saum", "280", "--fleche", "0", "--nom", "A"},
+         "« 280,5 » est lu 280 : le séparateur décimal est le point\n",
+         {"A_Data_Troncon.txt", "A_Empl_C280,0_H20,0_L0.0_V,0.dat",
+          "A_Saum_C280,0_H20,0_L400,0_V,0.dat"}},
+    };
+    for (const auto& c : cases) {
+        Folder folder("comma");
+        const Outcome r = folder.run(c.program, c.args);
+        EXPECT_EQ(r.code, 0) << c.program.name << r.err;
+        EXPECT_EQ(r.err, c.notice) << c.program.name;
+        EXPECT_EQ(folder.files(), c.files) << c.program.name;
     }
 }
 

@@ -50,6 +50,27 @@ bool read_inputs(const WingFields& fields, WingInputs& in, std::string& error, F
         }
         return false;
     }
+    // A panel that can be cut: no negative chord, no size beyond 10 m.
+    for (const Field& f : all) {
+        const bool chord =
+            f.member == &WingFields::txt_corde_empl || f.member == &WingFields::txt_corde_saum;
+        const bool size = chord || f.member == &WingFields::txt_href_empl ||
+                          f.member == &WingFields::txt_href_saum ||
+                          f.member == &WingFields::txt_fleche || f.member == &WingFields::Txt_Long;
+        std::string named = std::string(f.caption) + " « " + f.text + " »";
+        named[0] = named[0] == 'l' ? 'L' : named[0];
+        if (chord && f.value < 0) {
+            error = named + " ne peut pas être négative.";
+        } else if (size && std::fabs(f.value) > pointfile::kLargestPartMm) {
+            error = named + " dépasse 10 m : ce n'est pas une pièce à découper.";
+        } else {
+            continue;
+        }
+        if (refused) {
+            *refused = f.member;
+        }
+        return false;
+    }
     read.vrillage_integre = fields.chk_vrillage_integre;
     in = read;
     return true;

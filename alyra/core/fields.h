@@ -30,7 +30,8 @@ using FieldText = std::string WingFields::*;
 
 // Reads every field with the leading-number scan ("12,5" is 12, no number is
 // 0), and the check box. Refused with a French message when a value is too
-// large to compute or the length is no number; `refused`, when given, then
+// large to compute, the length is no number, a chord is negative or a chord,
+// height, sweep or length is beyond 10 m; `refused`, when given, then
 // names the field.
 [[nodiscard]] bool read_inputs(const WingFields& fields, WingInputs& in, std::string& error,
                                FieldText* refused = nullptr);

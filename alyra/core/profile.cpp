@@ -35,6 +35,74 @@ std::string quoted(const std::string& name) {
     return "« " + name + " »";
 }
 
+bool is_digit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// A word of digits with an optional sign, and at most one comma between
+// digits; `comma` tells whether it had one ("0,99", "-1,5", "1").
+bool comma_or_whole_number(std::string_view word, bool& comma) {
+    std::size_t i = word.empty() || (word[0] != '+' && word[0] != '-') ? 0 : 1;
+    comma = false;
+    bool digit_before = false;
+    bool digit_after = false;
+    for (; i < word.size(); ++i) {
+        if (is_digit(word[i])) {
+            (comma ? digit_after : digit_before) = true;
+        } else if (word[i] == ',' && !comma) {
+            comma = true;
+        } else {
+            return false;
+        }
+    }
+    return comma ? digit_after : digit_before;
+}
+
+// A line of numbers written with a decimal comma: two words or more, each a
+// whole number or one with a comma between digits, one at least with a comma
+// ("1,00000 0,00000"). Read as list items it would give twice the numbers.
+bool decimal_comma_line(std::string_view line) {
+    int words = 0;
+    bool any_comma = false;
+    std::size_t pos = 0;
+    while (pos < line.size()) {
+        if (line[pos] == ' ' || line[pos] == '\t') {
+            ++pos;
+            continue;
+        }
+        const std::size_t end = line.find_first_of(" \t", pos);
+        const std::string_view word =
+            line.substr(pos, end == std::string_view::npos ? end : end - pos);
+        bool comma = false;
+        if (!comma_or_whole_number(word, comma)) {
+            return false;
+        }
+        any_comma = any_comma || comma;
+        ++words;
+        pos = end == std::string_view::npos ? line.size() : end;
+    }
+    return words >= 2 && any_comma;
+}
+
+// The first line of points written with decimal commas, from line `first`
+// (1 for the first line of the file): its number, 0 when there is none.
+int first_decimal_comma_line(std::string_view bytes, int first, std::string& text) {
+    int number = 0;
+    std::size_t pos = 0;
+    while (pos < bytes.size()) {
+        ++number;
+        // Lines end with LF, CR LF or CR alone.
+        const std::size_t end = std::min(bytes.find_first_of("\r\n", pos), bytes.size());
+        const std::string_view line = bytes.substr(pos, end - pos);
+        if (number >= first && decimal_comma_line(line)) {
+            text = std::string(line);
+            return number;
+        }
+        pos = end + (bytes.substr(end, 2) == "\r\n" ? 2 : 1);
+    }
+    return 0;
+}
+
 }  // namespace
 
 bool read_profile(std::string_view bytes, const std::string& file_name, LoadedProfile& out,
@@ -48,13 +116,22 @@ bool read_profile(std::string_view bytes, const std::string& file_name, LoadedPr
     loaded.label = file_name;
 
     auto first = in.next_item();
-    if (first && pointfile::leading_number(*first) != 1.0) {
+    const bool titled = first && pointfile::leading_number(*first) != 1.0;
+    if (titled) {
         in = ListInput(bytes);
         loaded.label = in.next_line().value_or("");
         first = in.next_item();
     }
     if (!first) {
         error = "Le fichier " + quoted(file_name) + " ne contient aucun point.";
+        return false;
+    }
+    std::string comma_line;
+    if (const int line = first_decimal_comma_line(bytes, titled ? 2 : 1, comma_line)) {
+        error = "Le fichier " + quoted(file_name) +
+                " écrit ses nombres avec une virgule décimale, ligne " + std::to_string(line) +
+                " : « " + platform::printable(comma_line) +
+                " ». Le séparateur décimal est le point : le profil n'est pas chargé.";
         return false;
     }
 

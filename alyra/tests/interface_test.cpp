@@ -257,6 +257,34 @@ TEST_F(InterfaceTest, ARefusedProfileOrValueChangesNothing) {
     EXPECT_EQ(results(), kGoldenResults);
 }
 
+// A decimal comma ends the number: the notice line says so, without a
+// message box, until the text changes. A profile written with decimal commas
+// is refused, its first such line named.
+TEST_F(InterfaceTest, DecimalCommasAreToldInTheNoticeLineAndRefusedInProfiles) {
+    load_panel();
+    const std::size_t before = messages.size();
+    const QString notice = "« 280,5 » est lu 280 : le séparateur décimal est le point";
+    retype("txt_corde_empl", "280,5");
+    QLabel* avis = child<QLabel>("Lbl_Avis");
+    EXPECT_TRUE(avis->isVisible());
+    EXPECT_TRUE(avis->text().split("\n").contains(notice)) << avis->text().toStdString();
+    QTest::mouseClick(child<QPushButton>("Bt_Calc"), Qt::LeftButton);
+    EXPECT_EQ(results(), kGoldenResults);
+    EXPECT_TRUE(avis->text().split("\n").contains(notice));
+    EXPECT_EQ(messages.size(), before);
+    retype("txt_corde_empl", "280");
+    EXPECT_FALSE(avis->text().contains("est lu"));
+
+    const fs::path commas = scratch() / "virgule.dat";
+    std::ofstream(commas, std::ios::binary) << "Profil\r\n1,00000 0,00000\r\n0,5 0,06\r\n";
+    files = {commas};
+    QTest::mouseClick(child<QPushButton>("bt_prof_saum"), Qt::LeftButton);
+    ASSERT_EQ(messages.size(), before + 1);
+    EXPECT_TRUE(messages.back().text.contains("ligne 2 : « 1,00000 0,00000 »"))
+        << messages.back().text.toStdString();
+    EXPECT_EQ(main<QLineEdit>("txt_prof_saum")->text(), "naca0012.dat");
+}
+
 TEST_F(InterfaceTest, TheOptimiserProposesHeightsAndItsButtonsTakeThem) {
     load_panel();
     QTest::mouseClick(child<QPushButton>("Bt_Opt_Href_Saum"), Qt::LeftButton);

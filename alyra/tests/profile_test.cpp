@@ -90,6 +90,14 @@ TEST(ProfileReader, RefusesWhatItCannotHoldOrRead) {
     EXPECT_NE(refusal("1 0\n0.5 0.1\n1\n").find("point 3"), std::string::npos);
     EXPECT_NE(refusal("1 0\n1e999 0\n").find("1e999"), std::string::npos);
     refusal(std::string("1 0\n\0\xff\x01 2\n", 10));
+
+    // Numbers written with a decimal comma would be read as twice as many:
+    // the first such line is named, counting the title.
+    EXPECT_NE(refusal("NACA 2412\r\n1,00000 0,00000\r\n0,50000 0,06000\r\n")
+                  .find("virgule décimale, ligne 2 : « 1,00000 0,00000 »"),
+              std::string::npos);
+    EXPECT_NE(refusal("1 0\r0.5 0.06\r0,25 -0,04\r1 0\r").find("ligne 3 : « 0,25 -0,04 »"),
+              std::string::npos);
 }
 
 TEST(ProfileReader, RefusedLoadKeepsTheModelsProfile) {

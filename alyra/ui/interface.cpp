@@ -152,6 +152,13 @@ void Interface::show_results() {
 
 void Interface::show_notice() {
     QStringList lines;
+    // What a decimal comma made of a number typed.
+    for (const Field& f : fields_) {
+        const std::string notice = pointfile::decimal_comma_notice(model_->fields.*f.text);
+        if (!notice.empty()) {
+            lines << qt(notice);
+        }
+    }
     for (const std::string& notice : model_->crossing_notices()) {
         lines << qt(notice);
     }

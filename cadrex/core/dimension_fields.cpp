@@ -1,6 +1,7 @@
 #include "dimension_fields.h"
 
 #include <cmath>
+#include <tuple>
 #include <utility>
 
 #include "number_format.h"
@@ -89,6 +90,81 @@ bool trace_request(const DimensionFields& fields, TraceRequest& request, std::st
     request.nomfich = fields.prefnom + pointfile::signed_space(height) + " -" +
                       pointfile::signed_space(d.ye) + " - e" +
                       pointfile::signed_space(pointfile::round_half_away(ep, 1)) + suffix + ".dat";
+    return true;
+}
+
+bool check_part(const DimensionFields& fields, const TraceRequest& request, std::string& error) {
+    const FormerDimensions& d = request.dims;
+    if (d.xse + d.xie == 0) {
+        return true;
+    }
+    const struct {
+        const std::string& text;
+        double value;
+        const char* caption;
+        bool signed_size;  // may be negative
+        bool inner;        // derived from the thickness in the constant-thickness mode
+    } sizes[] = {
+        {fields.xse, d.xse, "La hauteur Xsup extérieure", false, false},
+        {fields.xie, d.xie, "La hauteur Xinf extérieure", false, false},
+        {fields.ye, d.ye, "La demi-largeur extérieure", false, false},
+        {fields.ep, fields.ep_const ? leading_number(fields.ep) : 0, "L'épaisseur", false, false},
+        {fields.xsi, d.xsi, "La hauteur Xsup intérieure", false, true},
+        {fields.xii, d.xii, "La hauteur Xinf intérieure", false, true},
+        {fields.yi, d.yi, "La demi-largeur intérieure", false, true},
+        {fields.dec, d.dec, "Le décalage", true, true},
+        {fields.prof, d.prof, "La profondeur du Vé", true, false},
+    };
+    for (const auto& s : sizes) {
+        if (s.inner && fields.ep_const) {
+            continue;
+        }
+        const std::string named = std::string(s.caption) + " « " + s.text + " »";
+        if (std::fabs(s.value) > pointfile::kLargestPartMm) {
+            error = named + " dépasse 10 m : ce n'est pas une pièce à découper.";
+            return false;
+        }
+        if (!s.signed_size && s.value < 0) {
+            error = named + " ne peut pas être négative.";
+            return false;
+        }
+    }
+    if (fields.ep_const) {
+        const double ep = leading_number(fields.ep);
+        for (const auto& [text, value, caption] :
+             {std::tuple{&fields.ye, d.ye, "la demi-largeur extérieure"},
+              std::tuple{&fields.xse, d.xse, "la hauteur Xsup extérieure"},
+              std::tuple{&fields.xie, d.xie, "la hauteur Xinf extérieure"}}) {
+            if (ep > value) {
+                error = "L'épaisseur « " + fields.ep + " » est plus grande que " + caption + " « " +
+                        *text + " » : le contour intérieur sortirait du couple.";
+                return false;
+            }
+        }
+        return true;
+    }
+    const DerivedValues v = derived_values(d);
+    const struct {
+        double wall;
+        const char* where;
+        std::string values;
+    } walls[] = {
+        {v.ep_haut, "en haut",
+         "Xsup extérieure « " + fields.xse + " », Xsup intérieure « " + fields.xsi +
+             " », décalage « " + fields.dec + " »"},
+        {v.ep_bas, "en bas",
+         "Xinf extérieure « " + fields.xie + " », Xinf intérieure « " + fields.xii +
+             " », décalage « " + fields.dec + " »"},
+        {d.ye - d.yi, "sur le côté",
+         "demi-largeurs extérieure « " + fields.ye + " » et intérieure « " + fields.yi + " »"},
+    };
+    for (const auto& w : walls) {
+        if (w.wall < 0) {
+            error = std::string("Le contour intérieur dépasse le contour extérieur ") + w.where +
+                    " (" + w.values + ") : ce n'est pas un couple.";
+            return false;
+        }
+    }
     return true;
 }
 

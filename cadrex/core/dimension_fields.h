@@ -56,4 +56,13 @@ struct TraceRequest {
 [[nodiscard]] bool trace_request(const DimensionFields& fields, TraceRequest& request,
                                  std::string& error);
 
+// Whether the request read from `fields` is a former that can be cut: no
+// negative height or half-width, walls that keep the inner contour inside
+// the outer one (in the constant-thickness mode, a thickness within the outer
+// dimensions), and no size beyond 10 m. False with a French message naming
+// the refused value as typed. A total outer height of 0 is left to the
+// outline, which refuses it with its own message.
+[[nodiscard]] bool check_part(const DimensionFields& fields, const TraceRequest& request,
+                              std::string& error);
+
 }  // namespace cadrex

@@ -246,6 +246,59 @@ TEST_F(CaractDimTest, ZeroHeightIsRefusedAndChangesNothing) {
     EXPECT_EQ(window.trace()->former().file_text('.'), golden("Couple 100 - 40 - e 6.3.dat"));
 }
 
+// A decimal comma ends the number, and the window says so above its button
+// while the text stays as typed (a disabled field is not read, nor told). A
+// former that cannot be cut is refused and the plot keeps the last one.
+TEST_F(CaractDimTest, DecimalCommasAreToldAndImpossibleFormersRefused) {
+    QLabel* notice = child<QLabel>("lbl_virgule");
+    click("Opt_pos_1");
+    clear("txt_prof");
+    QTest::keyClicks(child<QLineEdit>("txt_prof"), "2,5");
+    EXPECT_TRUE(notice->isVisible());
+    EXPECT_EQ(notice->text(), "« 2,5 » est lu 2 : le séparateur décimal est le point");
+    click("bt_trace");
+    EXPECT_EQ(nomfich(), "Couple 100 - 40 - e 6.3 m.dat");
+    EXPECT_TRUE(messages.empty());
+    click("Opt_pos_0");
+    EXPECT_FALSE(notice->isVisible());
+    click("bt_trace");
+    const std::string before = window.trace()->former().file_text('.');
+
+    const struct {
+        const char* field;
+        const char* text;
+        const char* message;
+    } refused[] = {
+        {"txt_ye", "-40", "La demi-largeur extérieure « -40 » ne peut pas être négative."},
+        {"txt_xse", "1e9", "La hauteur Xsup extérieure « 1e9 » dépasse 10 m"},
+        {"txt_xsi", "70", "Le contour intérieur dépasse le contour extérieur en haut"},
+    };
+    for (const auto& r : refused) {
+        QLineEdit* field = child<QLineEdit>(r.field);
+        const QString typed = field->text();
+        clear(r.field);
+        QTest::keyClicks(field, r.text);
+        messages.clear();
+        click("bt_trace");
+        ASSERT_EQ(messages.size(), 1u) << r.field;
+        EXPECT_EQ(messages[0].kind, platform::MessageKind::Warning);
+        EXPECT_TRUE(messages[0].text.contains(r.message)) << messages[0].text.toStdString();
+        EXPECT_EQ(nomfich(), "Couple 100 - 40 - e 6.3.dat");
+        EXPECT_EQ(window.trace()->former().file_text('.'), before);
+        field->setText(typed);
+    }
+    click("chk_ep_const");
+    clear("txt_ep");
+    QTest::keyClicks(child<QLineEdit>("txt_ep"), "50");
+    messages.clear();
+    click("bt_trace");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text,
+              "L'épaisseur « 50 » est plus grande que la demi-largeur extérieure « 40 » : le "
+              "contour intérieur sortirait du couple.");
+    EXPECT_EQ(window.trace()->former().file_text('.'), before);
+}
+
 TEST_F(CaractDimTest, AClosedPlotWindowComesBackWithTheNextComputation) {
     window.trace()->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

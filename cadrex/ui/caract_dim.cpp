@@ -13,12 +13,14 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStringList>
 #include <QVBoxLayout>
 #include <QWindow>
 #include <utility>
 
 #include "enter_key.h"
 #include "french_qt.h"
+#include "number_reading.h"
 
 namespace cadrex {
 
@@ -61,6 +63,9 @@ CaractDim::CaractDim(QWidget* parent) : QWidget(parent) {
     prefix_row->addWidget(prefix_label);
     prefix_row->addWidget(txt_prefnom_, 1);
 
+    lbl_virgule_ = new QLabel(this);
+    lbl_virgule_->setObjectName("lbl_virgule");
+    lbl_virgule_->hide();
     bt_trace_ = new QPushButton("Tracer / Mettre à jour", this);
     bt_trace_->setObjectName("bt_trace");
 
@@ -74,6 +79,7 @@ CaractDim::CaractDim(QWidget* parent) : QWidget(parent) {
     main->addWidget(interieur);
     main->addWidget(positionnement);
     main->addLayout(prefix_row);
+    main->addWidget(lbl_virgule_);
     main->addWidget(bt_trace_);
     main->setSizeConstraint(QLayout::SetFixedSize);
 
@@ -143,6 +149,10 @@ void CaractDim::connect_controls() {
     });
     connect(chk_ep_const_, &QCheckBox::toggled, this, [this] { chk_ep_const_Click(); });
     connect(txt_ep_, &QLineEdit::textChanged, this, [this] { derive_inner_fields(); });
+    for (QLineEdit* field : {txt_xse_, txt_xie_, txt_ye_, txt_nse_, txt_nie_, txt_xsi_, txt_xii_,
+                             txt_yi_, txt_dec_, txt_nsi_, txt_nii_, txt_ep_, txt_prof_}) {
+        connect(field, &QLineEdit::textChanged, this, [this] { show_comma_notices(); });
+    }
     for (QLineEdit* outer : {txt_xse_, txt_xie_, txt_ye_}) {
         connect(outer, &QLineEdit::textChanged, this, [this] {
             if (chk_ep_const_->isChecked()) {
@@ -170,6 +180,19 @@ QLineEdit* CaractDim::add_field(QGridLayout* grid, int row, int column, const QS
     return field;
 }
 
+void CaractDim::show_comma_notices() {
+    QStringList lines;
+    for (QLineEdit* field : {txt_xse_, txt_xie_, txt_ye_, txt_nse_, txt_nie_, txt_xsi_, txt_xii_,
+                             txt_yi_, txt_dec_, txt_nsi_, txt_nii_, txt_ep_, txt_prof_}) {
+        const std::string notice = pointfile::decimal_comma_notice(field->text().toStdString());
+        if (field->isEnabled() && !notice.empty()) {
+            lines << QString::fromStdString(notice);
+        }
+    }
+    lbl_virgule_->setText(lines.join("\n"));
+    lbl_virgule_->setVisible(!lines.isEmpty());
+}
+
 void CaractDim::set_field_enabled(QLineEdit* field, bool enabled) {
     field->setEnabled(enabled);
     const QString label = label_name(field->objectName());
@@ -178,6 +201,7 @@ void CaractDim::set_field_enabled(QLineEdit* field, bool enabled) {
             l->setEnabled(enabled);
         }
     }
+    show_comma_notices();
 }
 
 void CaractDim::set_message_sink(platform::MessageSink sink) {
@@ -272,7 +296,8 @@ void CaractDim::derive_inner_fields() {
 bool CaractDim::bt_trace_Click() {
     TraceRequest request;
     std::string error;
-    if (!trace_request(fields(), request, error)) {
+    const DimensionFields typed = fields();
+    if (!trace_request(typed, request, error) || !check_part(typed, request, error)) {
         show_message_(this, "Erreur", QString::fromStdString(error),
                       platform::MessageKind::Warning);
         return false;

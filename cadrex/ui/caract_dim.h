@@ -66,6 +66,8 @@ class CaractDim : public QWidget {
     QLineEdit* add_field(QGridLayout* grid, int row, int column, const QString& name,
                          const QString& label, const QString& text, bool unit);
     void set_field_enabled(QLineEdit* field, bool enabled);
+    // Above the button, what a decimal comma made of each number typed.
+    void show_comma_notices();
 
     QLineEdit* txt_xse_ = nullptr;
     QLineEdit* txt_xie_ = nullptr;
@@ -83,6 +85,7 @@ class CaractDim : public QWidget {
     QLineEdit* txt_prefnom_ = nullptr;
     QCheckBox* chk_ep_const_ = nullptr;
     QButtonGroup* Opt_pos_ = nullptr;
+    QLabel* lbl_virgule_ = nullptr;
     QPushButton* bt_trace_ = nullptr;
 
     QPointer<TraceWindow> trace_;

@@ -28,6 +28,25 @@ TEST(LeadingNumber, StopsAtTheFirstForeignCharacter) {
     EXPECT_LT(leading_number("-1e999"), 0);
 }
 
+TEST(DecimalCommaNotice, SaysWhatTheScanReadWhenACommaEndsIt) {
+    const struct {
+        const char* text;
+        const char* notice;
+    } cases[] = {
+        {"50,5", "« 50,5 » est lu 50 : le séparateur décimal est le point"},
+        {" -2,25", "«  -2,25 » est lu -2 : le séparateur décimal est le point"},
+        {"1.5,3", "« 1.5,3 » est lu 1.5 : le séparateur décimal est le point"},
+        {"50.5", ""},   // read whole
+        {"50,", ""},    // no decimal after the comma
+        {"50, 5", ""},  // a list, not a decimal
+        {",5", ""},     // no number at all: refused elsewhere
+        {"abc", ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(pointfile::decimal_comma_notice(c.text), c.notice) << c.text;
+    }
+}
+
 TEST(SystemNumber, FollowsTheSystemSeparatorAndWantsTheWholeText) {
     EXPECT_EQ(system_number("50,5", ','), 50.5);
     EXPECT_EQ(system_number(" 50.5 ", '.'), 50.5);

@@ -70,8 +70,44 @@ struct StarDimensions {
     float dega = 0;
 };
 
+// A star that can be cut: no negative size, the inner diameter inside the
+// outer one, no size beyond a part's, no negative count of points. Each
+// refusal names the value as typed.
+bool possible_part(const StarFields& fields, const StarDimensions& d, std::string& error) {
+    const struct {
+        const std::string& text;
+        double value;
+        const char* caption;
+        bool size;  // in mm; otherwise a count of points
+    } all[] = {
+        {fields.dext, d.dext, "Le diamètre extérieur", true},
+        {fields.dint, d.dint, "Le diamètre intérieur", true},
+        {fields.dega, d.dega, "Le dégagement supérieur", true},
+        {fields.nbang, d.nbang, "Le nombre de points par arc de cercle", false},
+        {fields.nbrad, d.nbrad, "Le nombre de points par segment radial", false},
+    };
+    for (const auto& f : all) {
+        const std::string named = std::string(f.caption) + " « " + f.text + " »";
+        if (f.value < 0) {
+            error = named + " ne peut pas être négatif.";
+            return false;
+        }
+        if (f.size && f.value > pointfile::kLargestPartMm) {
+            error = named + " dépasse 10 m : ce n'est pas une pièce à découper.";
+            return false;
+        }
+    }
+    if (d.dint > d.dext) {
+        error = "Le diamètre intérieur « " + fields.dint +
+                " » doit être plus petit que le diamètre extérieur « " + fields.dext + " ».";
+        return false;
+    }
+    return true;
+}
+
 // Reads the fields with the leading-number scan; refuses a value too large
-// to compute, a zero that would divide, and equal diameters.
+// to compute, a zero that would divide, equal diameters and a star that
+// cannot be a part.
 bool read_dimensions(const StarFields& fields, StarDimensions& d, std::string& error) {
     d.dint = pointfile::leading_number(fields.dint);
     d.dext = pointfile::leading_number(fields.dext);
@@ -103,7 +139,7 @@ bool read_dimensions(const StarFields& fields, StarDimensions& d, std::string& e
         error = "Le diamètre extérieur doit être différent du diamètre intérieur.";
         return false;
     }
-    return true;
+    return possible_part(fields, d, error);
 }
 
 // The outline: the crenellated half ring, eight radial segments joined by

@@ -79,10 +79,10 @@ TEST(StarHollow, FieldsAreReadUpToTheFirstForeignCharacter) {
     EXPECT_EQ(name, "Etoile 50 30 10.1.dat");
 
     f = StarFields{};
-    f.dint = "-.5";
+    f.dint = "+.5";
     f.dega = "0";
     ASSERT_TRUE(star.calcul_etoile(f, name, error)) << error;
-    EXPECT_EQ(name, "Etoile 50-.5 0.dat");
+    EXPECT_EQ(name, "Etoile 50 .5 0.dat");
     // A clearance of 0 puts the first two points and the last on the centre line at X = 1.
     EXPECT_EQ(star.y(1), 0.0f);
     EXPECT_EQ(star.y(2), 0.0f);
@@ -101,7 +101,7 @@ TEST(StarHollow, RefusedInputsKeepTheLastGoodComputation) {
         const char* message_part;
     };
     StarFields no_number_ext, zero_ext, zero_ang, zero_rad, equal, too_many, boundary_over, huge,
-        tiny_ext, huge_dega;
+        tiny_ext, huge_dega, inverted, negative_int, negative_dega, negative_count, beyond_part;
     no_number_ext.dext = "abc";
     zero_ext.dext = " 0,5";
     zero_ang.nbang = "0";
@@ -111,8 +111,16 @@ TEST(StarHollow, RefusedInputsKeepTheLastGoodComputation) {
     boundary_over = with_counts("2", "373");  // just past the last slot
     huge.dext = "1e999";
     tiny_ext.dext = "1e-320";  // coordinates beyond even double precision
-    huge_dega.dega = "3e38";   // twice single precision, once divided by the outer diameter
-    huge_dega.dext = ".5";
+    tiny_ext.dint = "0";
+    huge_dega.dega = "9000";  // beyond single precision once divided by the outer diameter
+    huge_dega.dext = "1e-35";
+    huge_dega.dint = "0";
+    inverted.dext = "80";
+    inverted.dint = "90";
+    negative_int.dint = "-.5";
+    negative_dega.dega = "-3";
+    negative_count.nbrad = "-4";
+    beyond_part.dext = "1e9";
     for (const Case& c :
          {Case{no_number_ext, "Le diamètre extérieur « abc » n'est pas un nombre."},
           Case{zero_ext, "diamètre extérieur doit être différent de 0"},
@@ -121,7 +129,14 @@ TEST(StarHollow, RefusedInputsKeepTheLastGoodComputation) {
           Case{equal, "différent du diamètre intérieur"}, Case{too_many, "3000 points"},
           Case{boundary_over, "3000 points"}, Case{huge, "trop grande"},
           Case{tiny_ext, "diamètre extérieur est trop petit"},
-          Case{huge_dega, "diamètre extérieur est trop petit"}}) {
+          Case{huge_dega, "diamètre extérieur est trop petit"},
+          Case{
+              inverted,
+              "Le diamètre intérieur « 90 » doit être plus petit que le diamètre extérieur « 80 »"},
+          Case{negative_int, "Le diamètre intérieur « -.5 » ne peut pas être négatif."},
+          Case{negative_dega, "Le dégagement supérieur « -3 » ne peut pas être négatif."},
+          Case{negative_count, "par segment radial « -4 » ne peut pas être négatif."},
+          Case{beyond_part, "Le diamètre extérieur « 1e9 » dépasse 10 m"}}) {
         std::string refused_name = "inchangé";
         error.clear();
         EXPECT_FALSE(star.calcul_etoile(c.fields, refused_name, error));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -80,6 +81,23 @@ TEST_F(StelmoWindowTest, RefusedInputShowsItsMessageAndChangesNothing) {
     QTest::mouseClick(child<QPushButton>("bt_trace"), Qt::LeftButton);
     EXPECT_EQ(messages.size(), 2u);
     EXPECT_EQ(window.star().nb_pts(), 324);
+}
+
+// A decimal comma is read as the end of the number, and the window says so
+// beside the fields, once, for as long as the text stays as typed.
+TEST_F(StelmoWindowTest, ADecimalCommaIsToldBesideTheFields) {
+    QLabel* notice = child<QLabel>("Lbl_virgule");
+    EXPECT_FALSE(notice->isVisible());
+    retype("txt_dext", "50,5");
+    EXPECT_EQ(window.star().nb_pts(), 324);
+    EXPECT_EQ(child<QLineEdit>("txt_nomfich")->text(), "Etoile 50 30 10.dat");
+    EXPECT_TRUE(notice->isVisible());
+    EXPECT_EQ(notice->text(), "« 50,5 » est lu 50 : le séparateur décimal est le point");
+    QTest::mouseClick(child<QPushButton>("bt_trace"), Qt::LeftButton);
+    EXPECT_EQ(notice->text(), "« 50,5 » est lu 50 : le séparateur décimal est le point");
+    EXPECT_TRUE(messages.empty());
+    retype("txt_dext", "50.5");
+    EXPECT_FALSE(notice->isVisible());
 }
 
 // The saved file is always the one its points make, title included: after a

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStringList>
 #include <QVBoxLayout>
 
 #include "enter_key.h"
@@ -42,6 +43,10 @@ StelmoWindow::StelmoWindow(QWidget* parent) : QWidget(parent) {
     txt_nbang_ = add_field(grid, 4, "txt_nbang", "- par arc de cercle :", "20", "");
     txt_nbrad_ = add_field(grid, 5, "txt_nbrad", "- par segment radial :", "20", "");
 
+    lbl_virgule_ = new QLabel(this);
+    lbl_virgule_->setObjectName("Lbl_virgule");
+    lbl_virgule_->setWordWrap(true);
+    lbl_virgule_->hide();
     bt_trace_ = new QPushButton("Tracer / mettre à jour", this);
     bt_trace_->setObjectName("bt_trace");
     txt_nomfich_ = new QLineEdit("Etoile 30-50-10.dat", this);
@@ -52,6 +57,7 @@ StelmoWindow::StelmoWindow(QWidget* parent) : QWidget(parent) {
 
     auto* left = new QVBoxLayout;
     left->addWidget(frame);
+    left->addWidget(lbl_virgule_);
     left->addWidget(bt_trace_);
     left->addWidget(txt_nomfich_);
     left->addWidget(bt_sauve_);
@@ -68,6 +74,7 @@ StelmoWindow::StelmoWindow(QWidget* parent) : QWidget(parent) {
     connect(bt_sauve_, &QPushButton::clicked, this, [this] { bt_sauve_Click(); });
     for (QLineEdit* field : {txt_dint_, txt_dext_, txt_dega_, txt_nbang_, txt_nbrad_}) {
         connect(field, &QLineEdit::returnPressed, this, [this] { bt_trace_Click(); });
+        connect(field, &QLineEdit::textChanged, this, [this] { show_comma_notices(); });
     }
     platform::press_buttons_with_enter(this);
 }
@@ -92,6 +99,18 @@ StarFields StelmoWindow::fields() const {
     f.nbang = txt_nbang_->text().toStdString();
     f.nbrad = txt_nbrad_->text().toStdString();
     return f;
+}
+
+void StelmoWindow::show_comma_notices() {
+    QStringList lines;
+    for (QLineEdit* field : {txt_dint_, txt_dext_, txt_dega_, txt_nbang_, txt_nbrad_}) {
+        const std::string notice = pointfile::decimal_comma_notice(field->text().toStdString());
+        if (!notice.empty()) {
+            lines << QString::fromStdString(notice);
+        }
+    }
+    lbl_virgule_->setText(lines.join("\n"));
+    lbl_virgule_->setVisible(!lines.isEmpty());
 }
 
 void StelmoWindow::set_fields(const StarFields& f) {

@@ -8,6 +8,7 @@
 #include "star_hollow.h"
 
 class QGridLayout;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -39,6 +40,8 @@ class StelmoWindow : public QWidget {
 
   private:
     StarFields fields() const;
+    // Under the fields, what a decimal comma made of each number typed.
+    void show_comma_notices();
     QLineEdit* add_field(QGridLayout* grid, int row, const char* name, const QString& label,
                          const QString& text, const QString& unit);
 
@@ -49,6 +52,7 @@ class StelmoWindow : public QWidget {
     QLineEdit* txt_nbang_ = nullptr;
     QLineEdit* txt_nbrad_ = nullptr;
     QLineEdit* txt_nomfich_ = nullptr;
+    QLabel* lbl_virgule_ = nullptr;
     QPushButton* bt_trace_ = nullptr;
     QPushButton* bt_sauve_ = nullptr;
     StarPlot* dessin_ = nullptr;
