@@ -404,3 +404,57 @@ TEST(CommandLine, PlandorExportsGcodeOverTheStoredSettings) {
     EXPECT_EQ(folder.files(), (std::vector<std::string>{"n.cmg", "n.nc"}));
     EXPECT_EQ(test_files::read_bytes(folder.path() / "n.nc").rfind("(Plan : n)\n", 0), 0u);
 }
+
+// What a first run of Plandor or Vexor tells the user beyond its result: a
+// warning when the result is not what was asked, a hint that can be followed
+// where the user is, the settings keys behind the defaults. `absent` must not
+// be in either output.
+TEST(CommandLine, PlandorAndVexorTellWhatTheRunLacks) {
+    const struct {
+        const char* what;
+        Program program;
+        std::vector<std::string> args;
+        const char* stored;  // the program's settings file, nullptr for none
+        int code;
+        std::vector<std::string> present;  // in the output or the errors
+        const char* absent;
+    } cases[] = {
+        {"a simulation without machine settings",
+         kVexor,
+         {"--simulate", example("nervure.dxf")},
+         nullptr,
+         0,
+         {"Attention : les pas par mm de la machine ne sont pas réglés", "n'est pas à l'échelle"},
+         nullptr},
+        {"a simulation with the stored machine settings",
+         kVexor,
+         {"--simulate", example("nervure.dxf")},
+         "[Machine]\nStepX=32000000\nStepY=32000000\nStepZ=32000000\n",
+         0,
+         {"Pas par mm : X 320 Y 320 Z 320\n"},
+         "Attention"},
+    };
+    for (const auto& c : cases) {
+        Folder folder("lacks");
+        if (c.stored != nullptr) {
+            fs::create_directories(folder.path() / "config/Ostrelo");
+            write_text(folder.path() / "config/Ostrelo" / (std::string(c.program.name) + ".conf"),
+                       c.stored);
+        }
+        const Outcome r = folder.run(c.program, c.args);
+        const std::string both = r.out + r.err;
+        EXPECT_EQ(r.code, c.code) << c.what << "\n" << both;
+        for (const std::string& part : c.present) {
+            EXPECT_TRUE(contains(both, part)) << c.what << ": " << part << "\n" << both;
+        }
+        if (c.absent != nullptr) {
+            EXPECT_FALSE(contains(both, c.absent)) << c.what << ": " << c.absent << "\n" << both;
+        }
+        if (c.stored != nullptr) {
+            EXPECT_EQ(test_files::read_bytes(folder.path() / "config/Ostrelo" /
+                                             (std::string(c.program.name) + ".conf")),
+                      c.stored)
+                << c.what;
+        }
+    }
+}
