@@ -20,6 +20,7 @@
 #include "file_errors.h"
 #include "french_qt.h"
 #include "gcode_writer.h"
+#include "import_report.h"
 #include "logical_units.h"
 #include "main_frame.h"
 #include "plandor_doc.h"
@@ -226,7 +227,9 @@ bool import_drawing(plandor::CPlandorDoc& doc, const std::string& path, bool cur
     if (curves) {
         return doc.import_dxf_curves(path, report, &report);
     }
-    return doc.import_dxf(path, report, &report);
+    const bool read = doc.import_dxf(path, report, &report);
+    report = plandor::command_line_text(report);
+    return read;
 }
 
 int dump(const std::string& path, bool curves) {

@@ -117,7 +117,7 @@ int run_simulate_command(const SimulateOptions& options) {
         return platform::refuse(error);
     }
     if (!simulation.start(options.drawing, error, options.feedOverride)) {
-        return platform::refuse(error);
+        return platform::refuse(command_line_message(error));
     }
     std::string runner;
     if (options.realtime) {
