@@ -416,14 +416,61 @@ TEST(CommandLine, PlandorAndVexorTellWhatTheRunLacks) {
         std::vector<std::string> args;
         const char* stored;  // the program's settings file, nullptr for none
         int code;
-        std::vector<std::string> present;  // in the output or the errors
+        const char* written;               // a file whose text is read too, or nullptr
+        std::vector<std::string> present;  // in the output, the errors or that file
         const char* absent;
     } cases[] = {
+        {"the cut settings of the command line over the stored ones",
+         kPlandor,
+         {"--import", example("nervure.dxf"), "--auto", "--radius", "2", "--tab-width", "4",
+          "--board", "600x300", "-o", "p.cmg"},
+         "[FRAISE]\nTAILLE=50\n[PLANCHE]\nLONGUEUR=200\n",
+         0,
+         "p.cmg",
+         {"RAYON-FRAISE 2.000000", "TAILLE-ATTACHE 4.000000", "LARGEUR-PLANCHE 300",
+          "LONGUEUR-PLANCHE 600"},
+         nullptr},
+        {"a cutter radius out of range",
+         kPlandor,
+         {"--import", example("nervure.dxf"), "--radius", "7", "-o", "p.cmg"},
+         nullptr,
+         1,
+         nullptr,
+         {"--radius : « 7 » : le rayon de fraise doit être compris entre 0 et 5 mm."},
+         nullptr},
+        {"a board that is not a length by a width",
+         kPlandor,
+         {"--import", example("nervure.dxf"), "--board", "600", "-o", "p.cmg"},
+         nullptr,
+         1,
+         nullptr,
+         {"--board : « 600 » n'est pas une taille de planche"},
+         nullptr},
+        {"Plandor's settings keys",
+         kPlandor,
+         {"--help"},
+         nullptr,
+         0,
+         nullptr,
+         {"--radius MM", "--tab-width MM", "--board LxH", "[FRAISE] TAILLE",
+          "centièmes de mm (100 : 1 mm)", "[PLANCHE] LONGUEUR, LARGEUR", "[GCODE] DIALECTE",
+          "[Decoupe] SpeedXY"},
+         nullptr},
+        {"Vexor's settings keys",
+         kVexor,
+         {"--help"},
+         nullptr,
+         0,
+         nullptr,
+         {"[Machine] StepX, StepY, StepZ", "(32000000 :\n", "320 pas par mm", "[Descente] ZBas",
+          "(-30 : -3 mm", "[Machine] CourseX", "[Port] PinXClk"},
+         nullptr},
         {"a simulation without machine settings",
          kVexor,
          {"--simulate", example("nervure.dxf")},
          nullptr,
          0,
+         nullptr,
          {"Attention : les pas par mm de la machine ne sont pas réglés", "n'est pas à l'échelle"},
          nullptr},
         {"a simulation with the stored machine settings",
@@ -431,6 +478,7 @@ TEST(CommandLine, PlandorAndVexorTellWhatTheRunLacks) {
          {"--simulate", example("nervure.dxf")},
          "[Machine]\nStepX=32000000\nStepY=32000000\nStepZ=32000000\n",
          0,
+         nullptr,
          {"Pas par mm : X 320 Y 320 Z 320\n"},
          "Attention"},
         {"a drawing with curves the exact import passes over",
@@ -438,6 +486,7 @@ TEST(CommandLine, PlandorAndVexorTellWhatTheRunLacks) {
          {"--import", example("couple_courbes.dxf"), "-o", "c.cmg"},
          nullptr,
          0,
+         nullptr,
          {"Les courbes ignorées s'importent avec l'option --curves.\n"},
          "Fichier >"},
         {"a drawing of curves only, in Plandor",
@@ -445,6 +494,7 @@ TEST(CommandLine, PlandorAndVexorTellWhatTheRunLacks) {
          {"--import", example("nervure_courbes.dxf"), "-o", "n.cmg"},
          nullptr,
          1,
+         nullptr,
          {"se lisent avec l'option --curves."},
          "Fichier >"},
         {"a drawing of curves only, in Vexor",
@@ -452,6 +502,7 @@ TEST(CommandLine, PlandorAndVexorTellWhatTheRunLacks) {
          {"--simulate", example("nervure_courbes.dxf")},
          nullptr,
          1,
+         nullptr,
          {"importez-le dans Plandor avec l'option --curves",
           "plandor --import DESSIN.dxf --curves"},
          "Fichier >"},
@@ -464,13 +515,18 @@ TEST(CommandLine, PlandorAndVexorTellWhatTheRunLacks) {
                        c.stored);
         }
         const Outcome r = folder.run(c.program, c.args);
-        const std::string both = r.out + r.err;
+        const std::string both =
+            r.out + r.err +
+            (c.written != nullptr ? test_files::read_bytes(folder.path() / c.written) : "");
         EXPECT_EQ(r.code, c.code) << c.what << "\n" << both;
         for (const std::string& part : c.present) {
             EXPECT_TRUE(contains(both, part)) << c.what << ": " << part << "\n" << both;
         }
         if (c.absent != nullptr) {
             EXPECT_FALSE(contains(both, c.absent)) << c.what << ": " << c.absent << "\n" << both;
+        }
+        if (c.code != 0) {
+            EXPECT_EQ(folder.files(), std::vector<std::string>{}) << c.what;
         }
         if (c.stored != nullptr) {
             EXPECT_EQ(test_files::read_bytes(folder.path() / "config/Ostrelo" /
