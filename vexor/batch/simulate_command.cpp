@@ -100,9 +100,6 @@ int run_simulate_command(const SimulateOptions& options) {
     if (!store) {
         return platform::refuse(error);
     }
-    if (unset) {
-        std::fputs(kUnsetStepsWarning, stderr);
-    }
     platform::SteadyCounter real_counter;
     CutSimulation simulation(*store, options.realtime ? &real_counter : nullptr);
     for (const std::string& notice : simulation.doc().settings_notices()) {
@@ -118,6 +115,10 @@ int run_simulate_command(const SimulateOptions& options) {
     }
     if (!simulation.start(options.drawing, error, options.feedOverride)) {
         return platform::refuse(command_line_message(error));
+    }
+    // Said once the job runs: a refusal stays a single line.
+    if (unset) {
+        std::fputs(kUnsetStepsWarning, stderr);
     }
     std::string runner;
     if (options.realtime) {
