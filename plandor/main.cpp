@@ -34,7 +34,8 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage : plandor [PLAN.cmg | DESSIN.dxf]\n"
-    "        plandor --screenshot IMAGE.png [--mode MODE] [PLAN.cmg | DESSIN.dxf]\n"
+    "        plandor --screenshot IMAGE.png [--mode MODE] [--zoom N|fit]\n"
+    "               [PLAN.cmg | DESSIN.dxf]\n"
     "        plandor --dump FICHIER.dxf [--curves]\n"
     "        plandor --import FICHIER.dxf [--curves] [RÉGLAGES DE COUPE] -o PLAN.cmg\n"
     "        plandor --import FICHIER.dxf [--curves] --auto [--tabs N] [RÉGLAGES DE COUPE]\n"
@@ -105,7 +106,8 @@ constexpr const char* kUsage =
     "  --mode MODE         le mode de la fenêtre : normal, detourage, accrochage\n"
     "                      ou liaison (défaut : normal)\n"
     "  --zoom N            N pas de zoom avant (0 à 10) au centre de la planche\n"
-    "                      (défaut 0)\n"
+    "  --zoom fit          le dessin entier, comme « Affichage > Tout voir » (défaut\n"
+    "                      de --screenshot sur un fichier ; sinon 0)\n"
     "Réglages lus dans ~/.config/Ostrelo/Plandor.conf (nombres entiers, écrits par\n"
     "la fenêtre : « Outils > Préférences » et « Outils > Préférences G-code… ») :\n"
     "  [FRAISE] TAILLE     rayon de la fraise, en centièmes de mm (100 : 1 mm)\n"
@@ -645,12 +647,16 @@ int run_window(int argc, char** argv, const platform::CommandLine& cl) {
         return platform::usage_mistake(cl, "Mode inconnu : " + cl.value("--mode") +
                                                " (normal, detourage, accrochage ou liaison)");
     }
-    int zoom_steps = 0;
-    if (!common::scan_d(cl.value("--zoom", "0").c_str(), zoom_steps) || zoom_steps < 0 ||
-        zoom_steps > 10) {
-        return platform::usage_mistake(cl, "--zoom attend un nombre de pas de 0 à 10");
-    }
     const bool screenshot = cl.has("--screenshot");
+    // A screenshot of a file shows the whole drawing unless told otherwise.
+    const std::string zoom = cl.value("--zoom", screenshot && !cl.positional.empty() ? "fit" : "0");
+    const bool fit = zoom == "fit";
+    int zoom_steps = 0;
+    if (!fit && (zoom.find_first_not_of("0123456789") != std::string::npos ||
+                 !common::scan_d(zoom.c_str(), zoom_steps) || zoom_steps < 0 || zoom_steps > 10)) {
+        return platform::usage_mistake(
+            cl, "--zoom : « " + zoom + " » n'est pas un nombre de pas de 0 à 10, ni fit");
+    }
     platform::use_offscreen_for_screenshot(argc, argv);
     QApplication app(argc, argv);
     platform::install_qt_french(app);
@@ -675,7 +681,12 @@ int run_window(int argc, char** argv, const platform::CommandLine& cl) {
         return 1;
     }
     frame.select_mode(mode);
-    if (zoom_steps > 0) {
+    if (fit) {
+        frame.show();
+        QCoreApplication::processEvents();
+        frame.view()->fit_drawing();
+        frame.view()->viewport()->repaint();
+    } else if (zoom_steps > 0) {
         show_board_closer(frame, zoom_steps);
     }
     if (screenshot) {

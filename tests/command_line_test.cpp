@@ -281,20 +281,25 @@ TEST(CommandLine, AFailureMidwayNamesTheFilesWritten) {
 TEST(CommandLine, ScreenshotTakesTheBatchOptions) {
     const struct {
         Program program;
+        std::vector<std::string> file;  // what the window opens, if anything
         std::vector<std::string> defaults;
         std::vector<std::string> changed;
         std::vector<std::string> refused;
     } cases[] = {
-        {kStelmo, {"--dext", "50", "--nbang", "20"}, {"--dext", "80"}, {"--nbrad", "x"}},
+        {kStelmo, {}, {"--dext", "50", "--nbang", "20"}, {"--dext", "80"}, {"--nbrad", "x"}},
         {kCadrex,
+         {},
          {"--ye", "40", "--prefix", "Couple"},
          {"--male", "3"},
          {"--xse", "-", "--xie", "0"}},
+        // A drawing is shown whole unless a zoom is given.
+        {kPlandor, {example("nervure.dxf")}, {"--zoom", "fit"}, {"--zoom", "0"}, {"--zoom", "x"}},
     };
     for (const auto& c : cases) {
         Folder folder("screenshot");
         auto shot = [&](std::vector<std::string> args, const char* png) {
             args.insert(args.end(), {"--screenshot", png});
+            args.insert(args.end(), c.file.begin(), c.file.end());
             const Outcome r = folder.run(c.program, args);
             return r.code == 0 ? test_files::read_bytes(folder.path() / png) : r.err;
         };
