@@ -47,7 +47,7 @@ constexpr const char* kUsage =
     "        plandor --export SORTIE.dxf PLAN.cmg\n"
     "        plandor --export-gcode SORTIE.nc PLAN.cmg [RÉGLAGES G-CODE]\n"
     "  --dump FICHIER.dxf  importe le dessin dans un document nouveau et affiche,\n"
-    "                      pour chaque polyline i, la ligne \"POLYLINE i n\" puis\n"
+    "                      pour chaque polyligne i, la ligne \"POLYLINE i n\" puis\n"
     "                      ses n points \"x y z\", un par ligne\n"
     "  --import FICHIER.dxf -o PLAN.cmg (ou --out, --save PLAN.cmg)\n"
     "                      importe le dessin dans un document nouveau (rayon de\n"
@@ -496,7 +496,7 @@ int import_and_save(const std::string& dxf, const std::string& cmg, bool curves,
         return platform::refuse(error);
     }
     std::fputs(report.c_str(), stdout);
-    std::printf("%d polylines importés, plan enregistré dans %s\n", doc.polylineCount, cmg.c_str());
+    std::printf("%d polylignes importées, plan enregistré dans %s\n", doc.polylineCount, cmg.c_str());
     return 0;
 }
 

@@ -327,7 +327,7 @@ TEST(CommandLine, VexorNamesItsSettings) {
                                  0),
               0u)
         << defaults.out;
-    EXPECT_TRUE(contains(defaults.out, "Durée : 239.500 s (3 min 59,5 s)\n")) << defaults.out;
+    EXPECT_TRUE(contains(defaults.out, "Durée : 239.500 s (3 min 59.5 s)\n")) << defaults.out;
 
     fs::create_directories(folder.path() / "config/Ostrelo");
     fs::copy_file(example("Vexor.conf"), folder.path() / "config/Ostrelo/Vexor.conf");

@@ -99,10 +99,10 @@ std::string command_line_text(const std::string& text) {
 
 std::string exact_import_report(const common::DxfImportReport& report, int polylines) {
     std::string out =
-        std::to_string(polylines) + " polylines importés\n" + tally_text(report.tally);
+        std::to_string(polylines) + " polylignes importées\n" + tally_text(report.tally);
     for (int slot : report.cutPolylines) {
-        out += "polyline " + std::to_string(slot + 1) +
-               " : coupé à 100 sommets, les suivants ne sont pas lus\n";
+        out += "polyligne " + std::to_string(slot + 1) +
+               " : coupée à 100 sommets, les suivants ne sont pas lus\n";
     }
     if (report.leftOut > 0) {
         out += left_out_line(report.leftOut, "entité", true);
