@@ -21,10 +21,12 @@
 #include "file_errors.h"
 #include "french_qt.h"
 #include "gcode_writer.h"
+#include "import_report.h"
 #include "logical_units.h"
 #include "main_frame.h"
 #include "plandor_doc.h"
 #include "plandor_view.h"
+#include "preferences.h"
 #include "qt_settings_store.h"
 #include "screenshot.h"
 #include "settings_store.h"
@@ -33,10 +35,12 @@ namespace {
 
 constexpr const char* kUsage =
     "Usage : plandor [PLAN.cmg | DESSIN.dxf]\n"
-    "        plandor --screenshot IMAGE.png [--mode MODE] [PLAN.cmg | DESSIN.dxf]\n"
+    "        plandor --screenshot IMAGE.png [--mode MODE] [--zoom N|fit]\n"
+    "               [PLAN.cmg | DESSIN.dxf]\n"
     "        plandor --dump FICHIER.dxf [--curves]\n"
-    "        plandor --import FICHIER.dxf [--curves] -o PLAN.cmg\n"
-    "        plandor --import FICHIER.dxf [--curves] --auto [--tabs N] -o PLAN.cmg\n"
+    "        plandor --import FICHIER.dxf [--curves] [RÉGLAGES DE COUPE] -o PLAN.cmg\n"
+    "        plandor --import FICHIER.dxf [--curves] --auto [--tabs N] [RÉGLAGES DE COUPE]\n"
+    "               -o PLAN.cmg\n"
     "               [--export SORTIE.dxf] [--export-gcode SORTIE.nc [RÉGLAGES G-CODE]]\n"
     "        plandor [--import FICHIER.dxf [--curves]] --points FICHIER.dat --size MM\n"
     "               [--at X,Y] [--angle DEG] [--mirror] [--points …] [--auto [--tabs N]]\n"
@@ -44,13 +48,20 @@ constexpr const char* kUsage =
     "        plandor --export SORTIE.dxf PLAN.cmg\n"
     "        plandor --export-gcode SORTIE.nc PLAN.cmg [RÉGLAGES G-CODE]\n"
     "  --dump FICHIER.dxf  importe le dessin dans un document nouveau et affiche,\n"
-    "                      pour chaque polyline i, la ligne \"POLYLINE i n\" puis\n"
+    "                      pour chaque polyligne i, la ligne \"POLYLINE i n\" puis\n"
     "                      ses n points \"x y z\", un par ligne\n"
     "  --import FICHIER.dxf -o PLAN.cmg (ou --out, --save PLAN.cmg)\n"
     "                      importe le dessin dans un document nouveau (rayon de\n"
     "                      fraise, attaches et planche des réglages de l'utilisateur,\n"
-    "                      ~/.config/Ostrelo/Plandor.conf) et l'enregistre comme plan\n"
-    "                      .cmg ; son dossier est créé s'il n'existe pas\n"
+    "                      ~/.config/Ostrelo/Plandor.conf, ou des réglages de coupe)\n"
+    "                      et l'enregistre comme plan .cmg ; son dossier est créé\n"
+    "                      s'il n'existe pas\n"
+    "  Réglages de coupe (avec --import ou --points ; ils remplacent pour ce plan\n"
+    "  ceux de l'utilisateur, qui ne sont pas modifiés) :\n"
+    "  --radius MM         rayon de la fraise (0 à 5 mm)\n"
+    "  --tab-width MM      largeur des points d'accroche (2 à 10 mm)\n"
+    "  --board LxH         planche de L mm de long (en X) sur H mm de large (en Y),\n"
+    "                      en mm entiers de 10 à 1000 (ex. 600x300)\n"
     "  --curves            importe toutes les courbes du dessin (arcs, cercles,\n"
     "                      ellipses, splines, blocs, polylignes légères), pièces\n"
     "                      chaînées en contours, en mm quelles que soient ses unités\n"
@@ -96,7 +107,25 @@ constexpr const char* kUsage =
     "  --mode MODE         le mode de la fenêtre : normal, detourage, accrochage\n"
     "                      ou liaison (défaut : normal)\n"
     "  --zoom N            N pas de zoom avant (0 à 10) au centre de la planche\n"
-    "                      (défaut 0)\n";
+    "  --zoom fit          le dessin entier, comme « Affichage > Tout voir » (défaut\n"
+    "                      de --screenshot sur un fichier ; sinon 0)\n"
+    "Réglages lus dans ~/.config/Ostrelo/Plandor.conf (nombres entiers, écrits par\n"
+    "la fenêtre : « Outils > Préférences » et « Outils > Préférences G-code… ») :\n"
+    "  [FRAISE] TAILLE     rayon de la fraise, en centièmes de mm (100 : 1 mm)\n"
+    "  [ATTACHE] TAILLE    largeur des points d'accroche, en centièmes de mm\n"
+    "  [ATTACHE] DEPLACEMENT  pas du déplacement d'un point d'accroche, en\n"
+    "                      centièmes de mm\n"
+    "  [PLANCHE] LONGUEUR, LARGEUR  taille de la planche, en mm\n"
+    "  [GCODE] PROFONDEUR, PASSE, SECURITE, ATTACHE  profondeur de coupe, de\n"
+    "                      passe, hauteur de sécurité, épaisseur des points\n"
+    "                      d'accroche, en centièmes de mm (300 : 3 mm)\n"
+    "  [GCODE] AVANCE, PLONGEE  avances de coupe et de plongée, en mm/min\n"
+    "  [GCODE] BROCHE      vitesse de broche, en tr/min (0 : aucune commande)\n"
+    "  [GCODE] DIALECTE    0 grbl, 1 linuxcnc\n"
+    "  [Recent File List] File1 à File4  les derniers plans ouverts par la fenêtre\n"
+    "et dans ~/.config/Ostrelo/Vexor.conf, pour le temps de découpe estimé :\n"
+    "  [Decoupe] SpeedXY, [Deplacement] SpeedXY  vitesses de découpe et de\n"
+    "                      déplacement de la machine, en mm/s\n";
 
 // One --points with the options that follow it.
 struct PointsArg {
@@ -227,7 +256,9 @@ bool import_drawing(plandor::CPlandorDoc& doc, const std::string& path, bool cur
     if (curves) {
         return doc.import_dxf_curves(path, report, &report);
     }
-    return doc.import_dxf(path, report, &report);
+    const bool read = doc.import_dxf(path, report, &report);
+    report = plandor::command_line_text(report);
+    return read;
 }
 
 int dump(const std::string& path, bool curves) {
@@ -336,6 +367,90 @@ bool gcode_settings(const platform::CommandLine& cl, common::GcodeSettings& sett
     return common::check(settings, error);
 }
 
+// The cut settings of the command line, over the stored ones for one run.
+struct CutOptions {
+    bool hasRadius = false, hasTabWidth = false, hasBoard = false;
+    double radius = 0, tabWidth = 0;
+    int boardLength = 0, boardWidth = 0;
+};
+
+bool has_cut_option(const platform::CommandLine& cl) {
+    return cl.has("--radius") || cl.has("--tab-width") || cl.has("--board");
+}
+
+// The shortest text of a bound ("5", "0.5").
+std::string shortest(double value) {
+    char text[32];
+    return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
+}
+
+// A length of the command line within `range`, in mm; `what` names it in
+// the refusal ("Le rayon de fraise").
+bool read_length(const platform::CommandLine& cl, const char* option, const char* what,
+                 const char* agreed, const plandor::PreferenceRange& range, double& value,
+                 std::string& error) {
+    if (!read_number(option, cl.value(option), false, value, error)) {
+        return false;
+    }
+    if (value < range.min || value > range.max) {
+        error = std::string(option) + " : « " + cl.value(option) + " » : " + what + " doit être " +
+                agreed + " entre " + shortest(range.min) + " et " + shortest(range.max) + " mm.";
+        return false;
+    }
+    return true;
+}
+
+// --radius, --tab-width and --board read and checked before any file is
+// read or written.
+bool cut_options(const platform::CommandLine& cl, CutOptions& cut, std::string& error) {
+    cut.hasRadius = cl.has("--radius");
+    cut.hasTabWidth = cl.has("--tab-width");
+    cut.hasBoard = cl.has("--board");
+    if (cut.hasRadius && !read_length(cl, "--radius", "le rayon de fraise", "compris",
+                                      plandor::kRadiusRange, cut.radius, error)) {
+        return false;
+    }
+    if (cut.hasTabWidth && !read_length(cl, "--tab-width", "La largeur des points d'accroche",
+                                        "comprise", plandor::kTabWidthRange, cut.tabWidth, error)) {
+        return false;
+    }
+    if (cut.hasBoard) {
+        const std::string text = cl.value("--board");
+        const size_t x = text.find_first_of("xX");
+        double length = 0;
+        double width = 0;
+        std::string unused;
+        const auto& range = plandor::kBoardRange;
+        if (x == std::string::npos ||
+            !read_number("--board", text.substr(0, x), true, length, unused) ||
+            !read_number("--board", text.substr(x + 1), true, width, unused) ||
+            length < range.min || length > range.max || width < range.min || width > range.max) {
+            error = "--board : « " + text +
+                    " » n'est pas une taille de planche LxH : longueur et largeur en mm "
+                    "entiers, de 10 à 1000 (par exemple 600x300).";
+            return false;
+        }
+        cut.boardLength = static_cast<int>(length);
+        cut.boardWidth = static_cast<int>(width);
+    }
+    return true;
+}
+
+// The options over what the document read from the store; the store is
+// not written.
+void apply_cut_options(const CutOptions& cut, plandor::CPlandorDoc& doc) {
+    if (cut.hasRadius) {
+        doc.cutterRadius = static_cast<float>(cut.radius);
+    }
+    if (cut.hasTabWidth) {
+        doc.tabWidth = static_cast<float>(cut.tabWidth);
+    }
+    if (cut.hasBoard) {
+        doc.boardLength = cut.boardLength;
+        doc.boardWidth = cut.boardWidth;
+    }
+}
+
 // Writes the plan's G-code and says what it holds.
 int write_gcode_file(const plandor::CPlandorDoc& doc, const common::GcodeSettings& settings,
                      const std::string& nc) {
@@ -355,7 +470,7 @@ bool has_cmg_extension(const std::string& path) {
 }
 
 int import_and_save(const std::string& dxf, const std::string& cmg, bool curves,
-                    const std::vector<PointsArg>& points) {
+                    const std::vector<PointsArg>& points, const platform::CommandLine& cl) {
     // A plan saved under another name could not be opened again.
     if (!has_cmg_extension(cmg)) {
         return platform::refuse(std::string(plandor::kNotCmgMessage) + " : " + cmg);
@@ -365,9 +480,11 @@ int import_and_save(const std::string& dxf, const std::string& cmg, bool curves,
     print_notices(doc);
     std::vector<plandor::PointPlacement> placements;
     std::string error;
-    if (!point_placements(points, placements, error)) {
+    CutOptions cut;
+    if (!cut_options(cl, cut, error) || !point_placements(points, placements, error)) {
         return platform::refuse(error);
     }
+    apply_cut_options(cut, doc);
     std::string report;
     if (!dxf.empty() && !import_drawing(doc, dxf, curves, report)) {
         return platform::refuse(report);
@@ -380,7 +497,7 @@ int import_and_save(const std::string& dxf, const std::string& cmg, bool curves,
         return platform::refuse(error);
     }
     std::fputs(report.c_str(), stdout);
-    std::printf("%d polylines importés, plan enregistré dans %s\n", doc.polylineCount, cmg.c_str());
+    std::printf("%d polylignes importées, plan enregistré dans %s\n", doc.polylineCount, cmg.c_str());
     return 0;
 }
 
@@ -401,9 +518,11 @@ int plan_and_save(const std::string& dxf, const std::string& cmg, int tabs,
         return platform::refuse(refused);
     }
     std::vector<plandor::PointPlacement> placements;
-    if (!point_placements(points, placements, refused)) {
+    CutOptions cut;
+    if (!cut_options(cl, cut, refused) || !point_placements(points, placements, refused)) {
         return platform::refuse(refused);
     }
+    apply_cut_options(cut, doc);
     std::string imported;
     if (!dxf.empty() && !import_drawing(doc, dxf, curves, imported)) {
         return platform::refuse(imported);
@@ -529,12 +648,16 @@ int run_window(int argc, char** argv, const platform::CommandLine& cl) {
         return platform::usage_mistake(cl, "Mode inconnu : " + cl.value("--mode") +
                                                " (normal, detourage, accrochage ou liaison)");
     }
-    int zoom_steps = 0;
-    if (!common::scan_d(cl.value("--zoom", "0").c_str(), zoom_steps) || zoom_steps < 0 ||
-        zoom_steps > 10) {
-        return platform::usage_mistake(cl, "--zoom attend un nombre de pas de 0 à 10");
-    }
     const bool screenshot = cl.has("--screenshot");
+    // A screenshot of a file shows the whole drawing unless told otherwise.
+    const std::string zoom = cl.value("--zoom", screenshot && !cl.positional.empty() ? "fit" : "0");
+    const bool fit = zoom == "fit";
+    int zoom_steps = 0;
+    if (!fit && (zoom.find_first_not_of("0123456789") != std::string::npos ||
+                 !common::scan_d(zoom.c_str(), zoom_steps) || zoom_steps < 0 || zoom_steps > 10)) {
+        return platform::usage_mistake(
+            cl, "--zoom : « " + zoom + " » n'est pas un nombre de pas de 0 à 10, ni fit");
+    }
     platform::use_offscreen_for_screenshot(argc, argv);
     QApplication app(argc, argv);
     platform::install_qt_french(app);
@@ -560,7 +683,12 @@ int run_window(int argc, char** argv, const platform::CommandLine& cl) {
         return 1;
     }
     frame.select_mode(mode);
-    if (zoom_steps > 0) {
+    if (fit) {
+        frame.show();
+        QCoreApplication::processEvents();
+        frame.view()->fit_drawing();
+        frame.view()->viewport()->repaint();
+    } else if (zoom_steps > 0) {
         show_board_closer(frame, zoom_steps);
     }
     if (screenshot) {
@@ -584,9 +712,11 @@ int main(int argc, char** argv) {
     const bool points_read = take_point_args(argc, argv, points, rest, mistake);
     if (auto done = platform::parse_program_arguments(
             static_cast<int>(rest.size()), rest.data(),
-            {"--dump", "--import", "--save", "-o", "--export", "--screenshot", "--mode", "--zoom",
-             "--tabs", "--export-gcode", "--dialect", "--depth", "--pass-depth", "--safe-z",
-             "--tab-height", "--feed", "--plunge", "--spindle"},
+            {"--dump",       "--import", "--save",       "-o",       "--export",
+             "--screenshot", "--mode",   "--zoom",       "--tabs",   "--export-gcode",
+             "--dialect",    "--depth",  "--pass-depth", "--safe-z", "--tab-height",
+             "--feed",       "--plunge", "--spindle",    "--radius", "--tab-width",
+             "--board"},
             {"--curves", "--auto"}, kUsage, "Plandor 1.0.2", cl, 1)) {
         return platform::finish_output(*done);
     }
@@ -600,7 +730,7 @@ int main(int argc, char** argv) {
     const bool gcode = cl.has("--export-gcode");
     const bool batch = cl.has("--dump") || cl.has("--import") || saving || cl.has("--export") ||
                        cl.has("--auto") || cl.has("--tabs") || gcode || has_gcode_option(cl) ||
-                       has_points;
+                       has_cut_option(cl) || has_points;
     if (!batch) {
         return run_window(argc, argv, cl);
     }
@@ -644,6 +774,11 @@ int main(int argc, char** argv) {
     if (cl.positional.size() != positional) {
         return platform::usage_mistake(cl, "Argument inattendu : " + cl.positional.back());
     }
+    if (has_cut_option(cl) && !importing) {
+        return platform::usage_mistake(cl,
+                                       "--radius, --tab-width et --board vont avec --import "
+                                       "(ou --points)");
+    }
     if (cl.has("--curves") && !cl.has("--dump") && !importing) {
         return platform::usage_mistake(cl, "--curves va avec --dump ou --import");
     }
@@ -652,7 +787,7 @@ int main(int argc, char** argv) {
     }
     if (importing) {
         return platform::finish_output(
-            import_and_save(cl.value("--import"), plan, cl.has("--curves"), points));
+            import_and_save(cl.value("--import"), plan, cl.has("--curves"), points, cl));
     }
     if (exporting) {
         return platform::finish_output(open_and_export(cl.positional[0], cl.value("--export")));

@@ -392,20 +392,25 @@ TEST(CommandLine, AFailureMidwayNamesTheFilesWritten) {
 TEST(CommandLine, ScreenshotTakesTheBatchOptions) {
     const struct {
         Program program;
+        std::vector<std::string> file;  // what the window opens, if anything
         std::vector<std::string> defaults;
         std::vector<std::string> changed;
         std::vector<std::string> refused;
     } cases[] = {
-        {kStelmo, {"--dext", "50", "--nbang", "20"}, {"--dext", "80"}, {"--nbrad", "x"}},
+        {kStelmo, {}, {"--dext", "50", "--nbang", "20"}, {"--dext", "80"}, {"--nbrad", "x"}},
         {kCadrex,
+         {},
          {"--ye", "40", "--prefix", "Couple"},
          {"--male", "3"},
          {"--xse", "-", "--xie", "0"}},
+        // A drawing is shown whole unless a zoom is given.
+        {kPlandor, {example("nervure.dxf")}, {"--zoom", "fit"}, {"--zoom", "0"}, {"--zoom", "x"}},
     };
     for (const auto& c : cases) {
         Folder folder("screenshot");
         auto shot = [&](std::vector<std::string> args, const char* png) {
             args.insert(args.end(), {"--screenshot", png});
+            args.insert(args.end(), c.file.begin(), c.file.end());
             const Outcome r = folder.run(c.program, args);
             return r.code == 0 ? test_files::read_bytes(folder.path() / png) : r.err;
         };
@@ -433,7 +438,7 @@ TEST(CommandLine, VexorNamesItsSettings) {
                                  0),
               0u)
         << defaults.out;
-    EXPECT_TRUE(contains(defaults.out, "Durée : 239.500 s (3 min 59,5 s)\n")) << defaults.out;
+    EXPECT_TRUE(contains(defaults.out, "Durée : 239.500 s (3 min 59.5 s)\n")) << defaults.out;
 
     fs::create_directories(folder.path() / "config/Ostrelo");
     fs::copy_file(example("Vexor.conf"), folder.path() / "config/Ostrelo/Vexor.conf");
@@ -514,4 +519,156 @@ TEST(CommandLine, PlandorExportsGcodeOverTheStoredSettings) {
     EXPECT_EQ(r.code, 0) << r.err;
     EXPECT_EQ(folder.files(), (std::vector<std::string>{"n.cmg", "n.nc"}));
     EXPECT_EQ(test_files::read_bytes(folder.path() / "n.nc").rfind("(Plan : n)\n", 0), 0u);
+}
+
+// What a first run of Plandor or Vexor tells the user beyond its result: a
+// warning when the result is not what was asked, a hint that can be followed
+// where the user is, the settings keys behind the defaults. `absent` must not
+// be in either output.
+TEST(CommandLine, PlandorAndVexorTellWhatTheRunLacks) {
+    const struct {
+        const char* what;
+        Program program;
+        std::vector<std::string> args;
+        const char* stored;  // the program's settings file, nullptr for none
+        int code;
+        const char* written;               // a file whose text is read too, or nullptr
+        std::vector<std::string> present;  // in the output, the errors or that file
+        const char* absent;
+    } cases[] = {
+        {"the cut settings of the command line over the stored ones",
+         kPlandor,
+         {"--import", example("nervure.dxf"), "--auto", "--radius", "2", "--tab-width", "4",
+          "--board", "600x300", "-o", "p.cmg"},
+         "[FRAISE]\nTAILLE=50\n[PLANCHE]\nLONGUEUR=200\n",
+         0,
+         "p.cmg",
+         {"RAYON-FRAISE 2.000000", "TAILLE-ATTACHE 4.000000", "LARGEUR-PLANCHE 300",
+          "LONGUEUR-PLANCHE 600"},
+         nullptr},
+        {"a cutter radius out of range",
+         kPlandor,
+         {"--import", example("nervure.dxf"), "--radius", "7", "-o", "p.cmg"},
+         nullptr,
+         1,
+         nullptr,
+         {"--radius : « 7 » : le rayon de fraise doit être compris entre 0 et 5 mm."},
+         nullptr},
+        {"a board that is not a length by a width",
+         kPlandor,
+         {"--import", example("nervure.dxf"), "--board", "600", "-o", "p.cmg"},
+         nullptr,
+         1,
+         nullptr,
+         {"--board : « 600 » n'est pas une taille de planche"},
+         nullptr},
+        {"Plandor's settings keys",
+         kPlandor,
+         {"--help"},
+         nullptr,
+         0,
+         nullptr,
+         {"--radius MM", "--tab-width MM", "--board LxH", "[FRAISE] TAILLE",
+          "centièmes de mm (100 : 1 mm)", "[PLANCHE] LONGUEUR, LARGEUR", "[GCODE] DIALECTE",
+          "[Decoupe] SpeedXY"},
+         nullptr},
+        {"Vexor's settings keys",
+         kVexor,
+         {"--help"},
+         nullptr,
+         0,
+         nullptr,
+         {"[Machine] StepX, StepY, StepZ", "(32000000 :\n", "320 pas par mm", "[Descente] ZBas",
+          "(-30 : -3 mm", "[Machine] CourseX", "[Port] PinXClk"},
+         nullptr},
+        {"an automatic plan of a drawing that is a cut plan already",
+         kPlandor,
+         {"--import", example("decoupe.dxf"), "--auto", "-o", "d.cmg"},
+         nullptr,
+         0,
+         nullptr,
+         {"Points d'accroche : 0 placés sur 4 demandés\nAttention : aucun point d'accroche sur "
+          "les contours 0, 1 : trop peu de segments plus longs que la largeur d'un point "
+          "d'accroche (5,0 mm).",
+          "Ce dessin est déjà un plan de découpe : ses polylignes ouvertes 2, 3, 4, 5, 6, 7, 8, "
+          "9, 10, 11, 12, 13 sont des contours coupés"},
+         nullptr},
+        {"an automatic plan asking more tabs than a part can hold",
+         kPlandor,
+         {"--import", example("nervure.dxf"), "--curves", "--auto", "--tabs", "50", "-o", "n.cmg"},
+         nullptr,
+         0,
+         nullptr,
+         {"\nAttention : moins de points d'accroche que demandé sur le contour 0 : "},
+         "plan de découpe"},
+        {"a simulation without machine settings",
+         kVexor,
+         {"--simulate", example("nervure.dxf")},
+         nullptr,
+         0,
+         nullptr,
+         {"Attention : les pas par mm de la machine ne sont pas réglés", "n'est pas à l'échelle"},
+         nullptr},
+        {"a simulation with the stored machine settings",
+         kVexor,
+         {"--simulate", example("nervure.dxf")},
+         "[Machine]\nStepX=32000000\nStepY=32000000\nStepZ=32000000\n",
+         0,
+         nullptr,
+         {"Pas par mm : X 320 Y 320 Z 320\n"},
+         "Attention"},
+        {"a drawing with curves the exact import passes over",
+         kPlandor,
+         {"--import", example("couple_courbes.dxf"), "-o", "c.cmg"},
+         nullptr,
+         0,
+         nullptr,
+         {"Les courbes ignorées s'importent avec l'option --curves.\n"},
+         "Fichier >"},
+        {"a drawing of curves only, in Plandor",
+         kPlandor,
+         {"--import", example("nervure_courbes.dxf"), "-o", "n.cmg"},
+         nullptr,
+         1,
+         nullptr,
+         {"se lisent avec l'option --curves."},
+         "Fichier >"},
+        {"a drawing of curves only, in Vexor",
+         kVexor,
+         {"--simulate", example("nervure_courbes.dxf")},
+         nullptr,
+         1,
+         nullptr,
+         {"importez-le dans Plandor avec l'option --curves",
+          "plandor --import DESSIN.dxf --curves"},
+         "Fichier >"},
+    };
+    for (const auto& c : cases) {
+        Folder folder("lacks");
+        if (c.stored != nullptr) {
+            fs::create_directories(folder.path() / "config/Ostrelo");
+            write_text(folder.path() / "config/Ostrelo" / (std::string(c.program.name) + ".conf"),
+                       c.stored);
+        }
+        const Outcome r = folder.run(c.program, c.args);
+        const std::string both =
+            r.out + r.err +
+            (c.written != nullptr ? test_files::read_bytes(folder.path() / c.written) : "");
+        EXPECT_EQ(r.code, c.code) << c.what << "\n" << both;
+        for (const std::string& part : c.present) {
+            EXPECT_TRUE(contains(both, part)) << c.what << ": " << part << "\n" << both;
+        }
+        if (c.absent != nullptr) {
+            EXPECT_FALSE(contains(both, c.absent)) << c.what << ": " << c.absent << "\n" << both;
+        }
+        if (c.code != 0) {
+            EXPECT_EQ(folder.files(), std::vector<std::string>{}) << c.what;
+        }
+        if (c.stored != nullptr) {
+            EXPECT_EQ(test_files::read_bytes(folder.path() / "config/Ostrelo" /
+                                             (std::string(c.program.name) + ".conf")),
+                      c.stored)
+                << c.what;
+        }
+    }
 }

@@ -61,7 +61,25 @@ constexpr const char* kUsage =
     "                          code 1 sur une erreur, une alarme ou un port perdu\n"
     "  --run DESSIN.dxf        le dessin à découper par le contrôleur GRBL\n"
     "  --check                 mode contrôle de GRBL ($C) : le programme est lu sans\n"
-    "                          mouvement et la première ligne refusée est nommée\n";
+    "                          mouvement et la première ligne refusée est nommée\n"
+    "Réglages lus dans ~/.config/Ostrelo/Vexor.conf (nombres entiers, écrits par la\n"
+    "fenêtre : menu « Paramétrage ») :\n"
+    "  [Machine] StepX, StepY, StepZ  pas du moteur par mm, × 100000 (32000000 :\n"
+    "                          320 pas par mm ; 1 à 1000 pas par mm)\n"
+    "  [Machine] CourseX, CourseY, CourseZ  course de l'axe de part et d'autre de\n"
+    "                          l'origine, en centièmes de mm (100000 : 1000 mm)\n"
+    "  [Descente] ZBas         Z de l'outil pendant la découpe, en dixièmes de mm\n"
+    "                          (-30 : -3 mm ; de -99 à 0 mm)\n"
+    "  [Deplacement] SpeedXY, SpeedZ  vitesses de déplacement, en mm/s (0 à 99)\n"
+    "  [Decoupe] SpeedXY, SpeedZ  vitesses de découpe, en mm/s (0 à 99)\n"
+    "  [Port] PinXClk, PinXDir, PinYClk, PinYDir, PinZClk, PinZDir  broches horloge\n"
+    "                          et direction du port parallèle (2 à 9)\n"
+    "  [Port] PinXInv, PinYInv, PinZInv  direction inversée (0 ou 1)\n"
+    "  [Port] Lpt              port parallèle LPT1 ou LPT2 (1 ou 2)\n"
+    "  [Port] Backend          0 port parallèle, 1 contrôleur GRBL\n"
+    "  [Port] Device, Baud     port série du contrôleur GRBL (texte) et sa vitesse\n"
+    "                          en bauds\n"
+    "  [Recent File List] File1 à File4  les derniers dessins ouverts\n";
 
 // The window, rendered offscreen; with `after` seconds, during a simulated
 // job of the drawing.

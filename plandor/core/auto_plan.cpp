@@ -9,6 +9,7 @@
 #include "import_report.h"
 #include "link_editor.h"
 #include "outline_geometry.h"
+#include "preferences.h"
 #include "travel_order.h"
 
 namespace plandor {
@@ -357,6 +358,9 @@ void cut_outline(CPlandorDoc& doc, const Outline& o, int vertex, const PlanOptio
     }
     if (placed < wanted) {
         report.shortOfTabs.push_back(o.index);
+        if (placed == 0) {
+            report.withoutTabs.push_back(o.index);
+        }
     }
     report.tabsPlaced += placed;
     report.cutLength += path_length(contour_points(p)) - tabs_width;
@@ -381,6 +385,41 @@ void link_in_order(CPlandorDoc& doc, const std::vector<Outline>& outlines,
     }
 }
 
+// Whether the open polylines, two or more, close into rings end to start
+// with gaps of at most a tab: each end has one start near it, and each start
+// one end, with a real gap somewhere.
+bool is_cut_plan(const CPlandorDoc& doc, const std::vector<int>& open) {
+    if (open.size() < 2) {
+        return false;
+    }
+    constexpr double kWidestGap = kTabWidthRange.max + 0.5;
+    std::vector<int> arriving(open.size(), 0);
+    bool gap = false;
+    for (int from : open) {
+        const CPolyline& a = *doc.polylines[static_cast<size_t>(from)];
+        if (a.nbPoints < 2) {
+            return false;
+        }
+        const common::Point3& end = a.points[static_cast<size_t>(a.nbPoints - 1)];
+        size_t nearest = open.size();
+        double best = INFINITY;
+        for (size_t k = 0; k < open.size(); ++k) {
+            const common::Point3& start = doc.polylines[static_cast<size_t>(open[k])]->points[0];
+            const double d = std::hypot(static_cast<double>(start.x) - end.x,
+                                        static_cast<double>(start.y) - end.y);
+            if (d < best) {
+                best = d;
+                nearest = k;
+            }
+        }
+        if (!(best <= kWidestGap) || ++arriving[nearest] > 1) {
+            return false;
+        }
+        gap = gap || best > kClosedOutlineWithin;
+    }
+    return gap;
+}
+
 }  // namespace
 
 bool has_plan_to_replace(const CPlandorDoc& doc) {
@@ -403,6 +442,8 @@ PlanReport plan_automatically(CPlandorDoc& doc, const PlanOptions& options) {
         return report;
     }
     const std::vector<Outline> outlines = closed_outlines(doc, report);
+    report.cutPlan = is_cut_plan(doc, report.openPolylines);
+    report.tabWidth = doc.tabWidth;
     const std::vector<Step> steps = cut_sequence(outlines);
     if (steps.empty()) {
         report.error =
@@ -429,7 +470,8 @@ PlanReport plan_automatically(CPlandorDoc& doc, const PlanOptions& options) {
 
 namespace {
 
-std::string numbers(const std::vector<int>& indices) {
+std::string numbers(std::vector<int> indices) {
+    std::sort(indices.begin(), indices.end());
     std::string text;
     for (int index : indices) {
         text += (text.empty() ? "" : ", ") + std::to_string(index);
@@ -448,6 +490,38 @@ std::string duration(double seconds) {
     return text + std::to_string(whole % 60) + " s";
 }
 
+// Which outlines lack tabs and why, on a line of its own.
+std::string short_of_tabs_warning(const PlanReport& report) {
+    std::vector<int> fewer;
+    for (int index : report.shortOfTabs) {
+        if (std::find(report.withoutTabs.begin(), report.withoutTabs.end(), index) ==
+            report.withoutTabs.end()) {
+            fewer.push_back(index);
+        }
+    }
+    const std::string width = french_decimal(report.tabWidth, 1) + " mm";
+    std::string text = "Attention :";
+    if (!report.withoutTabs.empty()) {
+        text += (report.withoutTabs.size() == 1 ? " aucun point d'accroche sur le contour "
+                                                : " aucun point d'accroche sur les contours ") +
+                numbers(report.withoutTabs);
+    }
+    if (!fewer.empty()) {
+        text += std::string(report.withoutTabs.empty() ? "" : ",") +
+                " moins de points d'accroche que demandé sur " +
+                (fewer.size() == 1 ? "le contour " : "les contours ") + numbers(fewer);
+    }
+    text +=
+        " : trop peu de segments plus longs que la largeur d'un point d'accroche (" + width + ").";
+    if (report.cutPlan) {
+        text += " Ce dessin est déjà un plan de découpe : ses polylignes ouvertes " +
+                numbers(report.openPolylines) +
+                " sont des contours coupés aux points d'accroche ; ouvrez le plan .cmg qui l'a "
+                "donné, ou importez le dessin des pièces entières.";
+    }
+    return text + "\n";
+}
+
 }  // namespace
 
 PlanOptions machine_speeds(const platform::SettingsStore& machine, PlanOptions options) {
@@ -463,7 +537,7 @@ std::string plan_report_text(const PlanReport& report, const PlanOptions& option
     std::string text = "Pièces : " + std::to_string(report.parts) + "\n";
     text += "Trous : " + std::to_string(report.holes) + "\n";
     if (!report.openPolylines.empty()) {
-        text += "Polylines ouverts laissés sans contour : " + numbers(report.openPolylines) + "\n";
+        text += "Polylignes ouvertes laissées sans contour : " + numbers(report.openPolylines) + "\n";
     }
     if (report.pointsDropped > 0) {
         text +=
@@ -481,8 +555,7 @@ std::string plan_report_text(const PlanReport& report, const PlanOptions& option
     text += "Points d'accroche : " + std::to_string(report.tabsPlaced) + " placés sur " +
             std::to_string(report.tabsAsked) + " demandés\n";
     if (!report.shortOfTabs.empty()) {
-        text += "Contours aux segments trop courts pour tous leurs points d'accroche : " +
-                numbers(report.shortOfTabs) + "\n";
+        text += short_of_tabs_warning(report);
     }
     text += "Liaisons : " + std::to_string(report.links) + "\n";
     text += "Déplacements : " + french_decimal(report.travelBefore, 1) +

@@ -34,6 +34,12 @@ struct PlanReport {
     int tabsAsked = 0;
     int tabsPlaced = 0;
     std::vector<int> shortOfTabs;  // outlines given fewer tabs than asked: too few long segments
+    std::vector<int> withoutTabs;  // those of them given none
+    double tabWidth = 0;           // mm: what a segment must exceed to hold a tab
+    // The open polylines chain end to start into closed rings, across gaps no
+    // wider than a tab: the drawing is a cut plan already, its contours split
+    // at their tabs.
+    bool cutPlan = false;
     int links = 0;
     double travelBefore = 0;  // mm: from the origin through the contours in drawing order
     double travelAfter = 0;   // mm: along the links made

@@ -88,12 +88,21 @@ std::string tally_text(const std::vector<common::EntityTally>& tally) {
     return out;
 }
 
+std::string command_line_text(const std::string& text) {
+    const std::string menu = std::string("par ") + kCurveImportMenu;
+    std::string out = text;
+    for (size_t at = out.find(menu); at != std::string::npos; at = out.find(menu, at)) {
+        out.replace(at, menu.size(), "avec l'option --curves");
+    }
+    return out;
+}
+
 std::string exact_import_report(const common::DxfImportReport& report, int polylines) {
     std::string out =
-        std::to_string(polylines) + " polylines importés\n" + tally_text(report.tally);
+        std::to_string(polylines) + " polylignes importées\n" + tally_text(report.tally);
     for (int slot : report.cutPolylines) {
-        out += "polyline " + std::to_string(slot + 1) +
-               " : coupé à 100 sommets, les suivants ne sont pas lus\n";
+        out += "polyligne " + std::to_string(slot + 1) +
+               " : coupée à 100 sommets, les suivants ne sont pas lus\n";
     }
     if (report.leftOut > 0) {
         out += left_out_line(report.leftOut, "entité", true);

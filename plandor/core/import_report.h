@@ -15,6 +15,10 @@ inline constexpr const char* kCurveImportMenu =
     "« Fichier > Importer un dessin DXF (toutes courbes)… »";
 inline constexpr const char* kExactImportMenu = "« Fichier > Import Dxf »";
 
+// A report or refusal of the imports as the command line tells it: the
+// curve import is named by its option rather than by the window's menu.
+std::string command_line_text(const std::string& text);
+
 // "Entités lues : LINE 4, ARC 2" and "Entités ignorées : TEXT 1", one line
 // each, for the kinds that have any.
 std::string tally_text(const std::vector<common::EntityTally>& tally);

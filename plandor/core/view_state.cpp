@@ -1,5 +1,7 @@
 #include "view_state.h"
 
+#include <algorithm>
+#include <cmath>
 #include <locale>
 #include <sstream>
 
@@ -62,6 +64,55 @@ bool ViewState::zoom_step(bool in, int mouse_x_units, int mouse_y_units) {
     halfWidth = mouse_x_units;
     halfHeight = mouse_y_units;
     zoomPending = 1;
+    scrollNeeded = 1;
+    return true;
+}
+
+bool ViewState::fit(double low_x, double low_y, double high_x, double high_y,
+                    int client_width_units, int client_height_units) {
+    if (!std::isfinite(low_x) || !std::isfinite(low_y) || !std::isfinite(high_x) ||
+        !std::isfinite(high_y) || high_x < low_x || high_y < low_y || client_width_units <= 0 ||
+        client_height_units <= 0) {
+        return false;
+    }
+    // A tenth of the area left round the drawing; a point or a line fills
+    // what it can at the largest zoom.
+    constexpr double kFilled = 0.9;
+    constexpr double kLargest = 1000;
+    const double width = (high_x - low_x) * 10;
+    const double height = (high_y - low_y) * 10;
+    double z = kLargest;
+    if (width > 0) {
+        z = std::min(z, kFilled * client_width_units / width);
+    }
+    if (height > 0) {
+        z = std::min(z, kFilled * client_height_units / height);
+    }
+    // Within the scrolling area: from the origin, kOriginX units to the left
+    // and kScrollUnits - kOriginX to the right, the same downwards and up.
+    const double left = common::kOriginX;
+    const double right = common::kScrollUnits - common::kOriginX;
+    const double below = common::kScrollUnits + common::kOriginY;
+    const double above = -common::kOriginY;
+    auto within = [&](double mm, double negative_room, double positive_room) {
+        if (mm < 0) {
+            z = std::min(z, negative_room / (-mm * 10));
+        } else if (mm > 0) {
+            z = std::min(z, positive_room / (mm * 10));
+        }
+    };
+    within(low_x, left, right);
+    within(high_x, left, right);
+    within(low_y, below, above);
+    within(high_y, below, above);
+    if (!(z > 0)) {
+        return false;
+    }
+    zoom = static_cast<float>(z);
+    rememberedX = common::screen_units(static_cast<float>((low_x + high_x) / 2), zoom);
+    rememberedY = common::screen_units(static_cast<float>((low_y + high_y) / 2), zoom);
+    halfWidth = client_width_units / 2;
+    halfHeight = client_height_units / 2;
     scrollNeeded = 1;
     return true;
 }

@@ -36,6 +36,14 @@ class ViewState {
     // lies outside [-499, 9500) in either coordinate.
     bool zoom_step(bool in, int mouse_x_units, int mouse_y_units);
 
+    // Zoom to fit: the zoom at which the box from (low_x, low_y) to (high_x,
+    // high_y), in mm, fills most of a client area of the given size (in
+    // tenths of a mm of screen), with its middle in the middle of the area;
+    // the box stays within the scrolling area. False, unchanged, for an empty
+    // or non-finite box.
+    bool fit(double low_x, double low_y, double high_x, double high_y, int client_width_units,
+             int client_height_units);
+
     // A mouse move at `offset` from the origin in logical units; ignored
     // while a zoom waits for its paint.
     void mouse_moved(int offset_x, int offset_y);

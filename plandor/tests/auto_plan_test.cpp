@@ -352,7 +352,7 @@ TEST(AutoPlan, ReportReadsAsTheUserSeesIt) {
     EXPECT_EQ(plandor::plan_report_text(report, options),
               "Pièces : 1\n"
               "Trous : 0\n"
-              "Polylines ouverts laissés sans contour : 1\n"
+              "Polylignes ouvertes laissées sans contour : 1\n"
               "Points d'accroche : 2 placés sur 2 demandés\n"
               "Liaisons : 1\n"
               "Déplacements : 12,7 mm dans l'ordre du dessin, 12,7 mm dans l'ordre choisi\n"

@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -834,4 +835,56 @@ TEST_F(PlandorWindowTest, PointFileImportedThroughItsDialogAtTheTypedSizeMirrore
     child<QAction>("editUndo")->trigger();
     EXPECT_EQ(doc().polylineCount, 0);
     EXPECT_EQ(plan_text(), before);
+}
+
+// "Affichage > Tout voir" zooms so that the whole drawing fills the view
+// wherever it lies; an empty plan leaves the view as it was.
+TEST_F(PlandorWindowTest, ShowAllFitsTheWholeDrawingInTheView) {
+    QAction* fit = child<QAction>("viewFitAll");
+    EXPECT_TRUE(child<QMenu>("menuAffichage")->actions().contains(fit));
+    EXPECT_EQ(fit->text(), "Tout &voir");
+    EXPECT_EQ(fit->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_T));
+
+    const float zoom = view()->state().zoom;
+    fit->trigger();
+    EXPECT_EQ(view()->state().zoom, zoom) << "nothing to fit";
+    EXPECT_FALSE(window.statusBar()->currentMessage().isEmpty());
+
+    const struct {
+        const char* what;
+        Point3 low;
+        Point3 high;
+    } cases[] = {
+        {"a small part by the origin", {2, 3, 0}, {12, 8, 0}},
+        {"a part far along the board", {800, 600, 0}, {900, 650, 0}},
+        {"a drawing across the origin", {-50, -20, 0}, {50, 20, 0}},
+        {"a tall thin part", {100, 0, 0}, {101, 300, 0}},
+    };
+    for (const auto& c : cases) {
+        window.file_new();
+        add(outline({c.low, {c.high.x, c.low.y, 0}, c.high, {c.low.x, c.high.y, 0}, c.low}));
+        view()->reset_view();
+        viewport()->repaint();
+        fit->trigger();
+        viewport()->repaint();
+        const QRect shown = viewport()->rect();
+        const QPoint a = pixel(c.low.x, c.low.y);
+        const QPoint b = pixel(c.high.x, c.high.y);
+        EXPECT_TRUE(shown.contains(a) && shown.contains(b))
+            << c.what << ": " << a.x() << "," << a.y() << " " << b.x() << "," << b.y();
+        const double filled = std::max(static_cast<double>(b.x() - a.x()) / shown.width(),
+                                       static_cast<double>(a.y() - b.y()) / shown.height());
+        EXPECT_GT(filled, 0.8) << c.what;
+        EXPECT_LE(std::abs((a.x() + b.x()) / 2 - shown.center().x()), 3) << c.what;
+        EXPECT_LE(std::abs((a.y() + b.y()) / 2 - shown.center().y()), 3) << c.what;
+        // The drawing is painted where the transform says.
+        const QImage image = viewport()->grab().toImage();
+        int inked = 0;
+        for (int dx = -2; dx <= 2; ++dx) {
+            for (int dy = -2; dy <= 2; ++dy) {
+                inked += image.pixel(a + QPoint(dx, dy)) != qRgb(255, 255, 255) ? 1 : 0;
+            }
+        }
+        EXPECT_GT(inked, 0) << c.what;
+    }
 }

@@ -296,10 +296,10 @@ TEST(PlandorDoc, ExactImportReportsWhatItCutPassedOverAndLeftOut) {
     EXPECT_EQ(doc.polylineCount, 199);
     EXPECT_EQ(doc.polylines[0]->nbPoints, 100);
     EXPECT_EQ(report,
-              "199 polylines importés\n"
+              "199 polylignes importées\n"
               "Entités lues : POLYLINE 1, LINE 205\n"
               "Entités ignorées : CIRCLE 1\n"
-              "polyline 1 : coupé à 100 sommets, les suivants ne sont pas lus\n"
+              "polyligne 1 : coupée à 100 sommets, les suivants ne sont pas lus\n"
               "7 entités laissées de côté : un document tient au plus 199 polylines.\n"
               "Les courbes ignorées s'importent par « Fichier > Importer un dessin DXF (toutes "
               "courbes)… ».\n");

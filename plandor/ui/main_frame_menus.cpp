@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "main_frame.h"
+#include "plandor_view.h"
 #include "toolbar_icons.h"
 
 namespace plandor {
@@ -211,6 +212,14 @@ void CMainFrame::build_menus_and_toolbar() {
     show_status->setChecked(true);
     actions["viewToolbar"] = show_toolbar;
     actions["viewStatusBar"] = show_status;
+    QAction* fit =
+        add_action("viewFitAll", "Tout &voir", "Zoome et centre la vue sur tout le dessin", [this] {
+            if (!view_->fit_drawing()) {
+                statusBar()->showMessage("Le plan n'a aucun point à voir.");
+            }
+        });
+    fit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    actions["viewFitAll"] = fit;
     build_menus(actions);
 }
 
@@ -253,7 +262,9 @@ void CMainFrame::build_menus(const std::map<std::string, QAction*>& actions) {
           "importPoints", "exportDxf", "exportGcode", nullptr, kRecentFilesPlace, nullptr,
           "fileQuit"}},
         {"menuEdition", "&Édition", {"editUndo", "editRedo"}},
-        {"menuAffichage", "&Affichage", {"viewToolbar", "viewStatusBar", "normalMode"}},
+        {"menuAffichage",
+         "&Affichage",
+         {"viewToolbar", "viewStatusBar", "normalMode", nullptr, "viewFitAll"}},
         {"menuOutils",
          "Outils",
          {"menuCutMode", "menuTabMode", "menuLinkMode", nullptr, "autoPlan", "preferences",

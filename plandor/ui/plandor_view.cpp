@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QWheelEvent>
+#include <algorithm>
 #include <cmath>
 
 #include "logical_units.h"
@@ -111,6 +112,35 @@ void CPlandorView::reset_view() {
     view_.reset(screen_.units_x(viewport()->width()), screen_.units_y(viewport()->height()));
     editor_.linker.restart_band();
     viewport()->update();
+}
+
+bool CPlandorView::fit_drawing() {
+    double low_x = INFINITY, low_y = INFINITY, high_x = -INFINITY, high_y = -INFINITY;
+    auto take = [&](const common::Point3& q) {
+        low_x = std::min(low_x, static_cast<double>(q.x));
+        low_y = std::min(low_y, static_cast<double>(q.y));
+        high_x = std::max(high_x, static_cast<double>(q.x));
+        high_y = std::max(high_y, static_cast<double>(q.y));
+    };
+    for (int i = 0; i < doc_.polylineCount; ++i) {
+        const common::CPolyline* p = doc_.polylines[static_cast<size_t>(i)].get();
+        if (p == nullptr) {
+            continue;
+        }
+        for (int k = 0; k < p->nbPoints && k < common::kPointSlots; ++k) {
+            take(p->points[static_cast<size_t>(k)]);
+        }
+        for (int k = 0; k < p->nbOffsetPoints && k < common::kPointSlots; ++k) {
+            take(p->offsetPoints[static_cast<size_t>(k)]);
+        }
+    }
+    if (!view_.fit(low_x, low_y, high_x, high_y, screen_.units_x(viewport()->width()),
+                   screen_.units_y(viewport()->height()))) {
+        return false;
+    }
+    editor_.linker.restart_band();
+    viewport()->update();
+    return true;
 }
 
 void CPlandorView::zoom_step(bool in) {

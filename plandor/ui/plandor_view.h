@@ -28,6 +28,9 @@ class CPlandorView : public QAbstractScrollArea {
 
     // Reset of the view: z = 0.25, the origin near the bottom-left corner.
     void reset_view();
+    // Zoom to fit: the drawing and its contours fill the window. False, the
+    // view unchanged, when the plan has no point.
+    bool fit_drawing();
     // One zoom step at the remembered mouse position.
     void zoom_step(bool in);
     // One zoom step with the mouse at `pixel` of the viewport, as the wheel

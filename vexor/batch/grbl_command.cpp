@@ -134,7 +134,7 @@ int run_grbl_command(const GrblOptions& options) {
         auto table = std::make_unique<common::PolylineArray>();
         int count = 0;
         if (!read_drawing(options.drawing, *table, count, error)) {
-            return platform::refuse(error);
+            return platform::refuse(command_line_message(error));
         }
     }
     auto port = std::make_unique<grbl::PosixSerialLink>();

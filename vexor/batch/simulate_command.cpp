@@ -19,6 +19,11 @@ namespace vexor {
 
 namespace {
 
+constexpr const char* kUnsetStepsWarning =
+    "Attention : les pas par mm de la machine ne sont pas réglés (aucun réglage enregistré, "
+    "1 pas par mm) : la découpe simulée n'est pas à l'échelle de la machine. Réglez-les par "
+    "« Paramétrage > Machine » dans la fenêtre, ou donnez --settings FICHIER.conf.\n";
+
 // The shortest text that reads back as the same single ("157.48").
 std::string number(float value) {
     char text[32];
@@ -49,8 +54,10 @@ std::string settings_text(const MachineSettings& s, const std::string& source) {
 }
 
 // The store the run reads, and how the report names it.
+// `unset`: no settings were ever stored, so the machine's steps per mm are
+// the placeholder 1.
 std::unique_ptr<platform::SettingsStore> open_settings(const std::string& file, std::string& source,
-                                                       std::string& error) {
+                                                       bool& unset, std::string& error) {
     std::error_code ec;
     if (!file.empty()) {
         if (!platform::check_readable_file(file, error)) {
@@ -60,8 +67,12 @@ std::unique_ptr<platform::SettingsStore> open_settings(const std::string& file, 
         return platform::make_file_settings(file);
     }
     const std::string user_file = platform::user_settings_file("Vexor");
-    source = std::filesystem::exists(user_file, ec) ? shown_path(user_file)
-                                                    : "valeurs par défaut (aucun fichier)";
+    if (std::filesystem::exists(user_file, ec)) {
+        source = shown_path(user_file);
+    } else {
+        source = "valeurs par défaut (aucun fichier)";
+        unset = true;
+    }
     return platform::make_user_settings("Vexor");
 }
 
@@ -83,8 +94,9 @@ int run_simulate_command(const SimulateOptions& options) {
     platform::remove_temporary_files_on_interruption();
     std::string source;
     std::string error;
+    bool unset = false;
     const std::unique_ptr<platform::SettingsStore> store =
-        open_settings(options.settings, source, error);
+        open_settings(options.settings, source, unset, error);
     if (!store) {
         return platform::refuse(error);
     }
@@ -102,7 +114,11 @@ int run_simulate_command(const SimulateOptions& options) {
         return platform::refuse(error);
     }
     if (!simulation.start(options.drawing, error, options.feedOverride)) {
-        return platform::refuse(error);
+        return platform::refuse(command_line_message(error));
+    }
+    // Said once the job runs: a refusal stays a single line.
+    if (unset) {
+        std::fputs(kUnsetStepsWarning, stderr);
     }
     std::string runner;
     if (options.realtime) {

@@ -197,7 +197,7 @@ std::string minutes_text(std::int64_t time_us) {
     const std::int64_t hours = tenths / 36'000;
     const std::int64_t minutes = tenths / 600 % 60;
     std::string out = hours > 0 ? std::to_string(hours) + " h " : "";
-    out += std::to_string(minutes) + " min " + std::to_string(tenths % 600 / 10) + "," +
+    out += std::to_string(minutes) + " min " + std::to_string(tenths % 600 / 10) + "." +
            std::to_string(tenths % 10) + " s";
     return out;
 }

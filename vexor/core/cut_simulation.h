@@ -49,7 +49,8 @@ struct SimulationReport {
 std::string report_text(const SimulationReport& report);
 
 // A duration in minutes and seconds to a tenth, as a person reads it:
-// "6 min 48,9 s", "1 h 0 min 0,0 s".
+// "6 min 48.9 s", "1 h 0 min 0.0 s", with the decimal point of the rest of
+// the report.
 std::string minutes_text(std::int64_t time_us);
 
 class CutSimulation {

@@ -94,6 +94,24 @@ void CVexorDoc::new_drawing() {
     viewResetPending = 1;
 }
 
+namespace {
+
+constexpr const char* kCurveImportByMenu =
+    "par « Fichier > Importer un dessin DXF (toutes courbes)… », puis exportez sa découpe.";
+constexpr const char* kCurveImportByOption =
+    "avec l'option --curves, puis exportez sa découpe (plandor --import DESSIN.dxf --curves "
+    "--auto -o PLAN.cmg --export DECOUPE.dxf).";
+
+}  // namespace
+
+std::string command_line_message(const std::string& error) {
+    std::string text = error;
+    if (const size_t at = text.find(kCurveImportByMenu); at != std::string::npos) {
+        text.replace(at, std::string(kCurveImportByMenu).size(), kCurveImportByOption);
+    }
+    return text;
+}
+
 bool read_drawing(const std::string& path, common::PolylineArray& table, int& count,
                   std::string& error) {
     common::DxfImportReport report;
@@ -103,8 +121,7 @@ bool read_drawing(const std::string& path, common::PolylineArray& table, int& co
         const std::string curves = common::passed_over_curves(report);
         if (count == 0 && !curves.empty()) {
             error = "Ce dessin ne contient que des courbes que Vexor ne lit pas (" + curves +
-                    ") : importez-le dans Plandor par « Fichier > Importer un dessin DXF "
-                    "(toutes courbes)… », puis exportez sa découpe.";
+                    ") : importez-le dans Plandor " + kCurveImportByMenu;
         }
         return false;
     }

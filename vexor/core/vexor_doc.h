@@ -25,6 +25,10 @@ namespace vexor {
 [[nodiscard]] bool read_drawing(const std::string& path, common::PolylineArray& table, int& count,
                                 std::string& error);
 
+// A refusal of read_drawing as the command line tells it: Plandor's curve
+// import is named by its option rather than by the window's menu.
+std::string command_line_message(const std::string& error);
+
 class CVexorDoc {
   public:
     // The Z the job raises the tool to after each path; never changed.
