@@ -63,11 +63,11 @@ void CPolyline::reverse() {
 
 bool CPolyline::can_join(const CPolyline& other, std::string& error) const {
     if (&other == this) {
-        error = "Un polyline ne peut pas être joint à lui-même.";
+        error = "Une polyligne ne peut pas être jointe à elle-même.";
         return false;
     }
     if (nbMembers >= kMaxMembers) {
-        error = "Ce polyline regroupe déjà 50 polylines : la jonction est refusée.";
+        error = "Cette polyligne regroupe déjà 50 polylignes : la jonction est refusée.";
         return false;
     }
     if (nbPoints + other.nbPoints > kMaxJoinedPoints) {
@@ -79,7 +79,7 @@ bool CPolyline::can_join(const CPolyline& other, std::string& error) const {
     // polyline instead of its own outline.
     if (nbMembers > 0 && permute == 1) {
         error =
-            "Ce polyline a été permuté après une jonction : décomposez-le avant de le joindre "
+            "Cette polyligne a été permutée après une jonction : décomposez-la avant de la joindre "
             "à nouveau, ou joignez avant de permuter.";
         return false;
     }
@@ -89,7 +89,7 @@ bool CPolyline::can_join(const CPolyline& other, std::string& error) const {
 bool CPolyline::join(std::unique_ptr<CPolyline>& other, std::string& error) {
     if (!other || !can_join(*other, error)) {
         if (!other) {
-            error = "Aucun polyline à joindre.";
+            error = "Aucune polyligne à joindre.";
         }
         return false;
     }
@@ -124,11 +124,11 @@ CPolyline* CPolyline::next_member() {
 
 bool CPolyline::explode(PolylineArray& table, int& count, std::string& error) {
     if (nbMembers <= 0) {
-        error = "Ce polyline ne regroupe aucun autre polyline : rien à décomposer.";
+        error = "Cette polyligne ne regroupe aucune autre polyligne : rien à décomposer.";
         return false;
     }
     if (count < 0 || count + nbMembers > kMaxPolylines) {
-        error = "Le dessin ne peut pas dépasser 200 polylines : la décomposition est refusée.";
+        error = "Le dessin ne peut pas dépasser 200 polylignes : la décomposition est refusée.";
         return false;
     }
     if (permute == 1) {

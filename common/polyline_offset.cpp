@@ -122,7 +122,7 @@ bool CPolyline::offset(OffsetSide side, float r, bool reset_tabs, std::string& e
         return false;
     }
     if (nbPoints < 2 || nbPoints > kPointSlots) {
-        error = "Un polyline de moins de deux points n'a pas de détourage.";
+        error = "Une polyligne de moins de deux points n'a pas de détourage.";
         return false;
     }
     if (reset_tabs) {

@@ -354,7 +354,7 @@ TEST(Offset, RefusalsAndTheTabTable) {
     CPolyline single;
     outline(single, {{1, 1, 0}});
     EXPECT_FALSE(single.offset(OffsetSide::left, 1.0f, true, error));
-    EXPECT_EQ(error, "Un polyline de moins de deux points n'a pas de détourage.");
+    EXPECT_EQ(error, "Une polyligne de moins de deux points n'a pas de détourage.");
     EXPECT_EQ(single.nbOffsetPoints, 0);
     CPolyline p;
     outline(p, kSquare);

@@ -349,7 +349,7 @@ void check_links(Parser& parser, const PlanTables& plan) {
         const bool start_ok = l.startIndex >= -1 && l.startIndex < plan.polylineCount;
         if (!start_ok || l.endIndex < 0 || l.endIndex >= plan.polylineCount) {
             parser.fail("ligne " + std::to_string(parser.link_lines()[static_cast<size_t>(j)]) +
-                        " : la liaison " + std::to_string(j) + " relie le polyline " +
+                        " : la liaison " + std::to_string(j) + " relie la polyligne " +
                         std::to_string(start_ok ? l.endIndex : l.startIndex) +
                         ", qui n'existe pas");
         }

@@ -24,7 +24,7 @@ std::string kinds(const std::vector<common::EntityTally>& tally, bool read) {
 std::string left_out_line(int n, const std::string& what, bool feminine) {
     const std::string plural = n > 1 ? "s" : "";
     return std::to_string(n) + " " + what + plural + " laissé" + (feminine ? "e" : "") + plural +
-           " de côté : un document tient au plus 199 polylines.\n";
+           " de côté : un document tient au plus 199 polylignes.\n";
 }
 
 // Contours simplified one by one up to this many; the rest in one line.

@@ -115,13 +115,13 @@ bool CPlandorDoc::add_link(std::unique_ptr<CLiaison> link) {
 
 bool CPlandorDoc::join_polylines(int into, int other, std::string& error, int* joined_index) {
     if (into < 0 || into >= polylineCount || other < 0 || other >= polylineCount || into == other) {
-        error = "Choisissez deux polylines différents du dessin.";
+        error = "Choisissez deux polylignes différentes du dessin.";
         return false;
     }
     CPolyline& target = *polylines[static_cast<size_t>(into)];
     const CPolyline& joined = *polylines[static_cast<size_t>(other)];
     if (target.is_linked() || joined.is_linked()) {
-        error = "Un polyline relié par une liaison ne peut pas être joint.";
+        error = "Une polyligne reliée par une liaison ne peut pas être jointe.";
         return false;
     }
     if (!target.can_join(joined, error)) {
@@ -140,12 +140,12 @@ bool CPlandorDoc::join_polylines(int into, int other, std::string& error, int* j
 
 bool CPlandorDoc::explode_polyline(int index, std::string& error) {
     if (index < 0 || index >= polylineCount) {
-        error = "Aucun polyline à décomposer.";
+        error = "Aucune polyligne à décomposer.";
         return false;
     }
     CPolyline& polyline = *polylines[static_cast<size_t>(index)];
     if (polyline.is_linked()) {
-        error = "Un polyline relié par une liaison ne peut pas être décomposé.";
+        error = "Une polyligne reliée par une liaison ne peut pas être décomposée.";
         return false;
     }
     return polyline.explode(polylines, polylineCount, error);
@@ -153,16 +153,16 @@ bool CPlandorDoc::explode_polyline(int index, std::string& error) {
 
 bool CPlandorDoc::rotate_outline_start(int index, int vertex, std::string& error) {
     if (index < 0 || index >= polylineCount) {
-        error = "Aucun polyline dont changer le départ.";
+        error = "Aucune polyligne dont changer le départ.";
         return false;
     }
     CPolyline& p = *polylines[static_cast<size_t>(index)];
     if (p.is_linked()) {
-        error = "Un polyline relié par une liaison ne peut pas changer de départ.";
+        error = "Une polyligne reliée par une liaison ne peut pas changer de départ.";
         return false;
     }
     if (p.nbMembers > 0) {
-        error = "Un polyline joint ne peut pas changer de départ : décomposez-le d'abord.";
+        error = "Une polyligne jointe ne peut pas changer de départ : décomposez-la d'abord.";
         return false;
     }
     if (!is_closed_outline(p)) {
@@ -253,7 +253,7 @@ bool CPlandorDoc::import_points(const std::string& file, const PointPlacement& p
     if (outlines.empty() || static_cast<int>(outlines.size()) > room) {
         error = outlines.empty() ? "« " + name + " » : aucun contour à compléter par symétrie."
                                  : "« " + name + " » donne " + std::to_string(outlines.size()) +
-                                       " polylines, le plan n'a plus de place que pour " +
+                                       " polylignes, le plan n'a plus de place que pour " +
                                        std::to_string(room) + " (199 au plus).";
         return false;
     }
@@ -275,7 +275,7 @@ bool CPlandorDoc::import_points(const std::string& file, const PointPlacement& p
             polyline->points[static_cast<size_t>(polyline->nbPoints++)] =
                 common::Point3{static_cast<float>(p.x), static_cast<float>(p.y), 0};
         }
-        text += "polyline " + std::to_string(polylineCount + 1) + " : " +
+        text += "polyligne " + std::to_string(polylineCount + 1) + " : " +
                 std::to_string(polyline->nbPoints) + " points";
         if (contour.sourcePoints > static_cast<int>(contour.points.size())) {
             text += ", écart maximal " + french_mm(contour.deviation) + " mm";

@@ -361,8 +361,9 @@ TEST(CmgFile, ABadNumberOrAStrayLinkRefusesTheFileAtItsLine) {
         {with_line(9, "POINT-Y 1e999 0"), "ligne 9 : « POINT-Y 1e999 0 »"},
         {with_line(14, "DETROURAGE-Y -inf 0"), "ligne 14 : « DETROURAGE-Y -inf 0 »"},
         {with_line(2, "RAYON-FRAISE abc\x1b[0m"), "ligne 2 : « RAYON-FRAISE abc?[0m »"},
-        {with_line(27, "END-INDEX 1"), "ligne 26 : la liaison 0 relie le polyline 1, qui n'existe"},
-        {with_line(28, "START-INDEX -2"), "ligne 26 : la liaison 0 relie le polyline -2"},
+        {with_line(27, "END-INDEX 1"),
+         "ligne 26 : la liaison 0 relie la polyligne 1, qui n'existe"},
+        {with_line(28, "START-INDEX -2"), "ligne 26 : la liaison 0 relie la polyligne -2"},
     };
     for (const Case& c : cases) {
         auto r = read_text(c.plan);

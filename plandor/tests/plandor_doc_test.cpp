@@ -270,7 +270,7 @@ TEST(PlandorDoc, CurveImportFillsAFreshDocumentAndSaysWhatItDid) {
               "Entités lues : CIRCLE 205\n" +
                   simplified +
                   "et 189 autres contours simplifiés, écart maximal 0,01 mm\n"
-                  "6 contours laissés de côté : un document tient au plus 199 polylines.\n");
+                  "6 contours laissés de côté : un document tient au plus 199 polylignes.\n");
     EXPECT_FLOAT_EQ(failed.polylines[198]->points[0].x, 1980 * 25.4f + 25.4f);
 }
 
@@ -300,7 +300,7 @@ TEST(PlandorDoc, ExactImportReportsWhatItCutPassedOverAndLeftOut) {
               "Entités lues : POLYLINE 1, LINE 205\n"
               "Entités ignorées : CIRCLE 1\n"
               "polyligne 1 : coupée à 100 sommets, les suivants ne sont pas lus\n"
-              "7 entités laissées de côté : un document tient au plus 199 polylines.\n"
+              "7 entités laissées de côté : un document tient au plus 199 polylignes.\n"
               "Les courbes ignorées s'importent par « Fichier > Importer un dessin DXF (toutes "
               "courbes)… ».\n");
 }

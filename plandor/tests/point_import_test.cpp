@@ -69,7 +69,7 @@ std::vector<double> reported_deviations(const std::string& report) {
     std::vector<double> out;
     std::istringstream lines(report);
     for (std::string line; std::getline(lines, line);) {
-        if (line.rfind("polyline ", 0) != 0) {
+        if (line.rfind("polyligne ", 0) != 0) {
             continue;
         }
         const std::size_t at = line.find("maximal ");
