@@ -1,6 +1,7 @@
 #include "save_file.h"
 
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -120,12 +121,24 @@ bool AtomicFile::open(const std::string& path, std::string* error) {
         return false;
     }
     target_ = final_target(path);
+    // An interruption between the file's creation and its entry in the
+    // table would leave it behind: the signals that remove it wait until
+    // it is entered.
+    sigset_t stops, before;
+    sigemptyset(&stops);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        sigaddset(&stops, signal);
+    }
+    pthread_sigmask(SIG_BLOCK, &stops, &before);
     fd_ = create_temp(target_, temp_);
+    if (fd_ >= 0) {
+        slot_ = claim_slot(temp_);
+    }
+    pthread_sigmask(SIG_SETMASK, &before, nullptr);
     if (fd_ < 0) {
         temp_.clear();
         return fail("Impossible de créer le fichier", error);
     }
-    slot_ = claim_slot(temp_);
     // A file that is replaced keeps its permissions.
     struct stat old {};
     if (::stat(target_.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
