@@ -32,7 +32,7 @@ grep '^POLYLINE' nervure.txt
 echo "== Plandor : plan .cmg du dessin, puis découpe d'un plan relié"
 "$top/$build/plandor/plandor" --import "$top/examples/nervure.dxf" --save nervure.cmg
 "$top/$build/plandor/plandor" --export decoupe.dxf "$top/plandor/tests/data/plan_complet.cmg"
-"$top/$build/plandor/plandor" --screenshot plandor.png --mode liaison --zoom 2 "$top/examples/decoupe.cmg"
+"$top/$build/plandor/plandor" --screenshot plandor.png --mode liaison "$top/examples/decoupe.cmg"
 echo "== Plandor : dessins d'aujourd'hui (polylignes à arcs, cercles, lignes et arcs à chaîner)"
 for drawing in nervure_courbes couple_courbes; do
   echo "-- plandor --import examples/$drawing.dxf --curves --save $drawing.cmg"
