@@ -7,10 +7,12 @@
 // folder); exit code 0 on success, 1 on a refused input or a failed job, 2 on
 // a usage mistake, told on one line that names the mistake and --help.
 
+#include <cstdio>
 #include <map>
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -67,5 +69,26 @@ int refuse(const std::string& message);
 // or 1 with a French message on stderr when the output could not be written
 // whole (a full disk, a closed file), so no failure passes for a success.
 int finish_output(int rc);
+
+// Checks the value of each option of `options` (pairs of option and caption,
+// "--dext", "Le diamètre extérieur") given on the command line with `check`:
+// false, with its message in `error`, at the first value refused; a notice
+// `check` gives (a decimal comma read as its end) goes to stderr.
+using ValueCheck = bool (*)(std::string_view text, const std::string& caption, std::string& notice,
+                            std::string& error);
+template <class Options>
+bool check_option_values(const CommandLine& cl, const Options& options, ValueCheck check,
+                         std::string& error) {
+    for (const auto& [option, caption] : options) {
+        std::string notice;
+        if (cl.has(option) && !check(cl.value(option), caption, notice, error)) {
+            return false;
+        }
+        if (!notice.empty()) {
+            std::fprintf(stderr, "%s\n", notice.c_str());
+        }
+    }
+    return true;
+}
 
 }  // namespace platform

@@ -48,17 +48,7 @@ const std::pair<const char*, const char*> kFieldOptions[] = {
 // Every value given must begin with a number; what a decimal comma makes of
 // one is told on the error output.
 bool check_numbers(const platform::CommandLine& cl, std::string& error) {
-    for (const auto& [option, caption] : kFieldOptions) {
-        std::string notice;
-        if (cl.has(option) &&
-            !pointfile::check_typed_number(cl.value(option), caption, notice, error)) {
-            return false;
-        }
-        if (!notice.empty()) {
-            std::fprintf(stderr, "%s\n", notice.c_str());
-        }
-    }
-    return true;
+    return platform::check_option_values(cl, kFieldOptions, pointfile::check_typed_number, error);
 }
 
 stelmo::StarFields fields_from(const platform::CommandLine& cl) {
