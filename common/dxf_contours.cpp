@@ -149,13 +149,35 @@ void mark_greedy(const std::vector<CurvePoint>& pts, double eps, std::vector<boo
     };
     keep.assign(pts.size(), false);
     keep.front() = true;
-    for (std::size_t i = 0; i + 1 < pts.size();) {
-        std::size_t j = i + 1;
-        while (j + 1 < pts.size() && holds(i, j + 1)) {
-            ++j;
+    const std::size_t last = pts.size() - 1;
+    for (std::size_t i = 0; i < last;) {
+        // The chord is lengthened by doubling steps, then the step where it
+        // first fails is halved: a chord that holds ends on a point after
+        // which the next one fails, found in a number of checks that grows
+        // with the logarithm of its length, not with the length itself (a
+        // long straight run of points would otherwise cost its cube).
+        std::size_t good = i + 1;
+        std::size_t step = 1;
+        std::size_t bad = last + 1;
+        while (good < last) {
+            const std::size_t next = std::min(good + step, last);
+            if (!holds(i, next)) {
+                bad = next;
+                break;
+            }
+            good = next;
+            step *= 2;
         }
-        keep[j] = true;
-        i = j;
+        while (bad - good > 1) {
+            const std::size_t mid = good + (bad - good) / 2;
+            if (holds(i, mid)) {
+                good = mid;
+            } else {
+                bad = mid;
+            }
+        }
+        keep[good] = true;
+        i = good;
     }
 }
 
