@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <limits>
 #include <map>
 #include <utility>
 
@@ -110,30 +112,58 @@ class EndIndex {
     std::map<std::pair<long long, long long>, Cell> cells_;
 };
 
-// Douglas-Peucker: marks the points to keep so that every dropped point lies
-// within `eps` of the segment between its kept neighbours.
-void mark(const std::vector<CurvePoint>& pts, double eps, std::vector<bool>& keep) {
-    std::vector<std::pair<std::size_t, std::size_t>> stack{{0, pts.size() - 1}};
-    keep.assign(pts.size(), false);
-    keep.front() = keep.back() = true;
+// Douglas-Peucker run once to the last point: the tolerance under which
+// each point is kept (its distance when it splits its segment, bounded by
+// the splits above it; the ends always). The marking of any tolerance is the
+// points above it, so the smallest fit needs one run, not one per guess.
+std::vector<double> kept_below(const std::vector<CurvePoint>& pts) {
+    constexpr double kAlways = std::numeric_limits<double>::infinity();
+    std::vector<double> level(pts.size(), 0);
+    level.front() = level.back() = kAlways;
+    struct Span {
+        std::size_t i, j;
+        double bound;
+    };
+    std::vector<Span> stack{{0, pts.size() - 1, kAlways}};
     while (!stack.empty()) {
-        const auto [i, j] = stack.back();
+        const Span span = stack.back();
         stack.pop_back();
         double worst = -1;
-        std::size_t at = i;
-        for (std::size_t k = i + 1; k < j; ++k) {
-            const double d = segment_distance(pts[k], pts[i], pts[j]);
+        std::size_t at = span.i;
+        for (std::size_t k = span.i + 1; k < span.j; ++k) {
+            const double d = segment_distance(pts[k], pts[span.i], pts[span.j]);
             if (d > worst) {
                 worst = d;
                 at = k;
             }
         }
-        if (at != i && worst > eps) {
-            keep[at] = true;
-            stack.push_back({i, at});
-            stack.push_back({at, j});
+        if (at != span.i && worst > 0) {
+            level[at] = std::min(worst, span.bound);
+            stack.push_back({span.i, at, level[at]});
+            stack.push_back({at, span.j, level[at]});
         }
     }
+    return level;
+}
+
+// The Douglas-Peucker marking with the most points up to `max_points` whose
+// tolerance is at most `hi`; empty when even `hi` keeps more.
+std::vector<bool> smallest_dp_fit(const std::vector<CurvePoint>& pts, int max_points, double hi) {
+    const std::vector<double> level = kept_below(pts);
+    std::vector<double> sorted = level;
+    std::sort(sorted.begin(), sorted.end(), std::greater<>());
+    double eps = 0;
+    if (sorted.size() > static_cast<std::size_t>(max_points)) {
+        eps = sorted[static_cast<std::size_t>(max_points)];
+    }
+    if (eps > hi) {
+        return {};
+    }
+    std::vector<bool> keep(pts.size());
+    for (std::size_t k = 0; k < pts.size(); ++k) {
+        keep[k] = level[k] > eps;
+    }
+    return keep;
 }
 
 // Greedy: from each kept point, the farthest point whose chord passes within
@@ -312,7 +342,7 @@ void fit_contour(CurveContour& contour, int max_points) {
     for (const CurvePoint& p : pts) {
         extent = std::max(extent, dist(p, pts.front()));
     }
-    std::vector<bool> best = smallest_fit(mark, pts, max_points, extent);
+    std::vector<bool> best = smallest_dp_fit(pts, max_points, extent);
     double worst = deviation(pts, best);
     // The greedy marking spreads the points evenly along a curve, and may
     // take them anywhere on the flattened contour (every segment cut in
