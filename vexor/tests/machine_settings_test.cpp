@@ -112,6 +112,10 @@ TEST(MachineSettings, StoredValuesDoNotCreepFromExitToExit) {
         const float steps = vexor::steps_from_stored(stored);
         ASSERT_EQ(vexor::steps_from_stored(vexor::stored_steps(steps)), steps) << stored;
     }
+    for (int stored : {1111027135, 1668439704, 1914900821, 2147483647}) {  // travels
+        const float travel = vexor::travel_from_stored(stored);
+        EXPECT_EQ(vexor::travel_from_stored(vexor::stored_travel(travel)), travel) << stored;
+    }
 }
 
 TEST(MachineSettings, TheDocumentSavesOnExitAndReadsBackTheSame) {
