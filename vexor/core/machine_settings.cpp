@@ -35,12 +35,19 @@ int stored_form(float value, float factor, float (*from_stored)(int)) {
     if (from_stored(truncated) == value) {
         return truncated;
     }
+    // Past 2^24 units a float holds fewer values than the integers, and the
+    // product may land several units from every integer that reads back the
+    // value (up to a few hundred near the largest int, as a travel stored in
+    // hundredths of a mm may be): the nearest such integer is written.
     const long long away = value > 0 ? 1 : -1;
-    for (long long neighbour : {truncated + away, truncated - away}) {
-        if (neighbour >= std::numeric_limits<int>::min() &&
-            neighbour <= std::numeric_limits<int>::max() &&
-            from_stored(static_cast<int>(neighbour)) == value) {
-            return static_cast<int>(neighbour);
+    for (long long distance = 1; distance <= 1024; ++distance) {
+        for (long long neighbour :
+             {truncated + away * distance, static_cast<long long>(truncated) - away * distance}) {
+            if (neighbour >= std::numeric_limits<int>::min() &&
+                neighbour <= std::numeric_limits<int>::max() &&
+                from_stored(static_cast<int>(neighbour)) == value) {
+                return static_cast<int>(neighbour);
+            }
         }
     }
     return truncated;

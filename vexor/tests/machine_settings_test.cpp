@@ -101,6 +101,21 @@ TEST(MachineSettings, StoredValuesDoNotCreepFromExitToExit) {
     for (int stored = 1; stored < 2000000; stored += 997) {
         EXPECT_EQ(vexor::stored_steps(vexor::steps_from_stored(stored)), stored) << stored;
     }
+    // Up to 1000 steps per mm a float no longer tells every stored integer
+    // apart, but what is written back still reads the same steps per mm
+    // (48806642 was read 488.06642 and written back as a value read lower).
+    for (int stored : {48806642, 78145000, 82315290, 89654474, 99999999}) {
+        const float steps = vexor::steps_from_stored(stored);
+        EXPECT_EQ(vexor::steps_from_stored(vexor::stored_steps(steps)), steps) << stored;
+    }
+    for (int stored = 16777216; stored <= 100000000; stored += 99991) {
+        const float steps = vexor::steps_from_stored(stored);
+        ASSERT_EQ(vexor::steps_from_stored(vexor::stored_steps(steps)), steps) << stored;
+    }
+    for (int stored : {1111027135, 1668439704, 1914900821, 2147483647}) {  // travels
+        const float travel = vexor::travel_from_stored(stored);
+        EXPECT_EQ(vexor::travel_from_stored(vexor::stored_travel(travel)), travel) << stored;
+    }
 }
 
 TEST(MachineSettings, TheDocumentSavesOnExitAndReadsBackTheSame) {
