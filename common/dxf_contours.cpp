@@ -15,6 +15,8 @@ namespace {
 
 constexpr std::size_t kGreedyLimit = 40'000;
 constexpr std::size_t kFineSteps = 4;
+// Fine points the greedy search may spend over the contours of one drawing.
+constexpr std::size_t kGreedyBudget = 400'000;
 
 double dist(const CurvePoint& a, const CurvePoint& b) {
     return std::hypot(a.x - b.x, a.y - b.y);
@@ -27,6 +29,19 @@ double segment_distance(const CurvePoint& p, const CurvePoint& a, const CurvePoi
     const double t =
         len2 > 0 ? std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / len2, 0.0, 1.0) : 0.0;
     return std::hypot(p.x - (a.x + t * dx), p.y - (a.y + t * dy));
+}
+
+// The square of segment_distance, for the searches that only compare
+// distances: it spares the square root of every point they look at.
+double segment_distance2(const CurvePoint& p, const CurvePoint& a, const CurvePoint& b) {
+    const double dx = b.x - a.x;
+    const double dy = b.y - a.y;
+    const double len2 = dx * dx + dy * dy;
+    const double t =
+        len2 > 0 ? std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / len2, 0.0, 1.0) : 0.0;
+    const double ex = p.x - (a.x + t * dx);
+    const double ey = p.y - (a.y + t * dy);
+    return ex * ex + ey * ey;
 }
 
 // Consecutive points closer than a nanometre make no segment.
@@ -131,14 +146,14 @@ std::vector<double> kept_below(const std::vector<CurvePoint>& pts) {
         double worst = -1;
         std::size_t at = span.i;
         for (std::size_t k = span.i + 1; k < span.j; ++k) {
-            const double d = segment_distance(pts[k], pts[span.i], pts[span.j]);
+            const double d = segment_distance2(pts[k], pts[span.i], pts[span.j]);
             if (d > worst) {
                 worst = d;
                 at = k;
             }
         }
         if (at != span.i && worst > 0) {
-            level[at] = std::min(worst, span.bound);
+            level[at] = std::min(std::sqrt(worst), span.bound);
             stack.push_back({span.i, at, level[at]});
             stack.push_back({at, span.j, level[at]});
         }
@@ -169,9 +184,10 @@ std::vector<bool> smallest_dp_fit(const std::vector<CurvePoint>& pts, int max_po
 // Greedy: from each kept point, the farthest point whose chord passes within
 // `eps` of every point in between is kept next.
 void mark_greedy(const std::vector<CurvePoint>& pts, double eps, std::vector<bool>& keep) {
+    const double eps2 = eps * eps;
     const auto holds = [&](std::size_t i, std::size_t j) {
         for (std::size_t k = i + 1; k < j; ++k) {
-            if (segment_distance(pts[k], pts[i], pts[j]) > eps) {
+            if (segment_distance2(pts[k], pts[i], pts[j]) > eps2) {
                 return false;
             }
         }
@@ -330,7 +346,7 @@ std::vector<CurveContour> chain_pieces(const std::vector<CurvePiece>& pieces, do
     return contours;
 }
 
-void fit_contour(CurveContour& contour, int max_points) {
+void fit_contour(CurveContour& contour, int max_points, std::size_t* greedy_budget) {
     contour.sourcePoints = static_cast<int>(contour.points.size());
     if (static_cast<int>(contour.points.size()) <= max_points || max_points < 2) {
         return;
@@ -349,7 +365,11 @@ void fit_contour(CurveContour& contour, int max_points) {
     // four), not only at its vertices: a circle then needs no more than its
     // even chords. It costs the square of the points a chord covers, so
     // long contours keep the first answer.
-    if (pts.size() * kFineSteps <= kGreedyLimit) {
+    const std::size_t cost = pts.size() * kFineSteps;
+    if (cost <= kGreedyLimit && (greedy_budget == nullptr || cost <= *greedy_budget)) {
+        if (greedy_budget != nullptr) {
+            *greedy_budget -= cost;
+        }
         std::vector<CurvePoint> fine;
         for (std::size_t k = 0; k + 1 < pts.size(); ++k) {
             for (std::size_t step = 0; step < kFineSteps; ++step) {
@@ -389,8 +409,10 @@ bool import_dxf_curves_text(std::string_view text, int max_contours, int max_poi
         result.leftOut = result.contoursFound - max_contours;
         result.contours.resize(static_cast<std::size_t>(std::max(max_contours, 0)));
     }
+    // A drawing of many long contours would otherwise cost seconds.
+    std::size_t greedy_budget = kGreedyBudget;
     for (CurveContour& c : result.contours) {
-        fit_contour(c, max_points);
+        fit_contour(c, max_points, &greedy_budget);
     }
     return true;
 }

@@ -3,6 +3,7 @@
 // meet are chained into contours, and a contour longer than a polyline's
 // table is simplified to fit, with the largest deviation it needed.
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -36,7 +37,11 @@ std::vector<CurveContour> chain_pieces(const std::vector<CurvePiece>& pieces, do
 // bends most; a closed one keeps its repeated first point among them), the
 // largest deviation from the outline as small as the search finds, and
 // records that deviation. A contour already short enough is left as it is.
-void fit_contour(CurveContour& contour, int max_points);
+// `greedy_budget`, when given, is the number of fine points the slower
+// greedy search may still spend over the contours of one drawing: a contour
+// it cannot afford keeps the Douglas-Peucker answer, and what it spends is
+// taken off.
+void fit_contour(CurveContour& contour, int max_points, std::size_t* greedy_budget = nullptr);
 
 // What the curve import of a drawing gives: the pieces read, the contours
 // kept (at most `max_contours`, each at most `max_points` points) and what

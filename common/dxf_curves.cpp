@@ -18,7 +18,7 @@ namespace {
 constexpr int kMaxDepth = 32;
 constexpr long long kMaxVisits = 1'000'000;
 constexpr std::size_t kMaxPoints = 4'000'000;
-constexpr std::size_t kMaxFinePoints = 8'000'000;  // beyond, pieces keep no fine flattening
+constexpr std::size_t kMaxFinePoints = 1'000'000;  // beyond, pieces keep no fine flattening
 constexpr long long kMaxGrid = 10'000;             // cells of one multiple insertion
 
 struct Entity {
