@@ -13,7 +13,7 @@ namespace common {
 
 namespace {
 
-constexpr std::size_t kGreedyLimit = 40'000;
+constexpr std::size_t kGreedyLimit = 10'000;
 constexpr std::size_t kFineSteps = 4;
 // Fine points the greedy search may spend over the contours of one drawing.
 constexpr std::size_t kGreedyBudget = 400'000;
