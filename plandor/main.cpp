@@ -497,7 +497,8 @@ int import_and_save(const std::string& dxf, const std::string& cmg, bool curves,
         return platform::refuse(error);
     }
     std::fputs(report.c_str(), stdout);
-    std::printf("%d polylignes importées, plan enregistré dans %s\n", doc.polylineCount, cmg.c_str());
+    std::printf("%d polylignes importées, plan enregistré dans %s\n", doc.polylineCount,
+                cmg.c_str());
     return 0;
 }
 

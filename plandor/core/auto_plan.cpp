@@ -537,7 +537,8 @@ std::string plan_report_text(const PlanReport& report, const PlanOptions& option
     std::string text = "Pièces : " + std::to_string(report.parts) + "\n";
     text += "Trous : " + std::to_string(report.holes) + "\n";
     if (!report.openPolylines.empty()) {
-        text += "Polylignes ouvertes laissées sans contour : " + numbers(report.openPolylines) + "\n";
+        text +=
+            "Polylignes ouvertes laissées sans contour : " + numbers(report.openPolylines) + "\n";
     }
     if (report.pointsDropped > 0) {
         text +=
