@@ -22,17 +22,8 @@ double dist(const CurvePoint& a, const CurvePoint& b) {
     return std::hypot(a.x - b.x, a.y - b.y);
 }
 
-double segment_distance(const CurvePoint& p, const CurvePoint& a, const CurvePoint& b) {
-    const double dx = b.x - a.x;
-    const double dy = b.y - a.y;
-    const double len2 = dx * dx + dy * dy;
-    const double t =
-        len2 > 0 ? std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / len2, 0.0, 1.0) : 0.0;
-    return std::hypot(p.x - (a.x + t * dx), p.y - (a.y + t * dy));
-}
-
-// The square of segment_distance, for the searches that only compare
-// distances: it spares the square root of every point they look at.
+// The square of the distance from `p` to the segment [a, b], for the
+// searches that only compare distances: it spares a square root per point.
 double segment_distance2(const CurvePoint& p, const CurvePoint& a, const CurvePoint& b) {
     const double dx = b.x - a.x;
     const double dy = b.y - a.y;
@@ -42,6 +33,10 @@ double segment_distance2(const CurvePoint& p, const CurvePoint& a, const CurvePo
     const double ex = p.x - (a.x + t * dx);
     const double ey = p.y - (a.y + t * dy);
     return ex * ex + ey * ey;
+}
+
+double segment_distance(const CurvePoint& p, const CurvePoint& a, const CurvePoint& b) {
+    return std::sqrt(segment_distance2(p, a, b));
 }
 
 // Consecutive points closer than a nanometre make no segment.
