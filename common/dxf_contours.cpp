@@ -160,11 +160,13 @@ std::vector<double> kept_below(const std::vector<CurvePoint>& pts) {
 // tolerance is at most `hi`; empty when even `hi` keeps more.
 std::vector<bool> smallest_dp_fit(const std::vector<CurvePoint>& pts, int max_points, double hi) {
     const std::vector<double> level = kept_below(pts);
-    std::vector<double> sorted = level;
-    std::sort(sorted.begin(), sorted.end(), std::greater<>());
     double eps = 0;
-    if (sorted.size() > static_cast<std::size_t>(max_points)) {
-        eps = sorted[static_cast<std::size_t>(max_points)];
+    if (level.size() > static_cast<std::size_t>(max_points)) {
+        // The level of the first point left out, largest first.
+        std::vector<double> sorted = level;
+        const auto nth = sorted.begin() + max_points;
+        std::nth_element(sorted.begin(), nth, sorted.end(), std::greater<>());
+        eps = *nth;
     }
     if (eps > hi) {
         return {};
@@ -224,8 +226,10 @@ void mark_greedy(const std::vector<CurvePoint>& pts, double eps, std::vector<boo
 
 using Marking = void (*)(const std::vector<CurvePoint>&, double, std::vector<bool>&);
 
-// The marking of the smallest tolerance up to `hi` (to a tenth of a micron)
-// that keeps at most `max_points`; empty when even `hi` keeps more.
+// The marking of the smallest tolerance up to `hi` (to a tenth of a micron,
+// or a thousandth of `hi` when that is coarser: a contour this far from its
+// points needs no finer search) that keeps at most `max_points`; empty when
+// even `hi` keeps more.
 std::vector<bool> smallest_fit(Marking marking, const std::vector<CurvePoint>& pts, int max_points,
                                double hi) {
     std::vector<bool> best;
@@ -237,7 +241,8 @@ std::vector<bool> smallest_fit(Marking marking, const std::vector<CurvePoint>& p
     if (!fits(best)) {
         return {};
     }
-    for (double lo = 0; hi - lo > 1e-4;) {
+    const double precision = std::max(1e-4, 1e-3 * hi);
+    for (double lo = 0; hi - lo > precision;) {
         const double eps = 0.5 * (lo + hi);
         marking(pts, eps, keep);
         if (fits(keep)) {

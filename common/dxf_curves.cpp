@@ -18,8 +18,8 @@ namespace {
 constexpr int kMaxDepth = 32;
 constexpr long long kMaxVisits = 1'000'000;
 constexpr std::size_t kMaxPoints = 4'000'000;
-constexpr std::size_t kMaxFinePoints = 1'000'000;  // beyond, pieces keep no fine flattening
-constexpr long long kMaxGrid = 10'000;             // cells of one multiple insertion
+constexpr std::size_t kMaxFinePoints = 250'000;  // beyond, pieces keep no fine flattening
+constexpr long long kMaxGrid = 10'000;           // cells of one multiple insertion
 
 struct Entity {
     std::string_view name;
@@ -421,14 +421,24 @@ bool Flattener::spline(const Entity& e, const Affine& m) {
             s.endTangent.y = v;
         }
     }
+    // A flattening that fills the room left was cut short: the drawing is
+    // too large for its coarse points, and no piece after it is flattened
+    // finely (each would spend that room again only to be dropped).
     std::vector<CurvePoint> pts;
-    if (!spline_points(s, tolerance(m), kMaxPoints - points_, pts)) {
+    const std::size_t room = kMaxPoints - points_;
+    if (!spline_points(s, tolerance(m), room, pts)) {
         return false;
     }
+    if (pts.size() >= room) {
+        out_.tooLarge = true;
+        return true;
+    }
     std::vector<CurvePoint> fine;
-    if (!(fine_tolerance(m) > 0) ||
-        !spline_points(s, fine_tolerance(m), kMaxFinePoints - finePoints_, fine)) {
+    const std::size_t fine_room = kMaxFinePoints - finePoints_;
+    if (!(fine_tolerance(m) > 0) || !spline_points(s, fine_tolerance(m), fine_room, fine) ||
+        fine.size() >= fine_room) {
         fine.clear();
+        finePoints_ = kMaxFinePoints;
     }
     emit(pts, false, m, fine);
     return true;

@@ -1,6 +1,7 @@
 #include "dxf_geometry.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <functional>
 #include <numbers>
@@ -73,7 +74,8 @@ CurvePoint de_boor(int p, const std::vector<double>& u, const std::vector<CurveP
     // The span k with u[k] <= t < u[k+1], kept inside [p, n - 1].
     int k = static_cast<int>(std::upper_bound(u.begin(), u.end(), t) - u.begin()) - 1;
     k = std::clamp(k, p, n - 1);
-    std::vector<Weighted> d(static_cast<std::size_t>(p + 1));
+    // On the stack: a flattening evaluates the curve millions of times.
+    std::array<Weighted, kMaxSplineDegree + 1> d{};
     for (int j = 0; j <= p; ++j) {
         const auto i = static_cast<std::size_t>(j + k - p);
         d[static_cast<std::size_t>(j)] = {ctrl[i].x * w[i], ctrl[i].y * w[i], w[i]};
