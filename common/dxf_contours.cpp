@@ -163,9 +163,9 @@ std::vector<bool> smallest_dp_fit(const std::vector<CurvePoint>& pts, int max_po
     double eps = 0;
     if (level.size() > static_cast<std::size_t>(max_points)) {
         // The level of the first point left out, largest first.
-        std::vector<double> sorted = level;
-        const auto nth = sorted.begin() + max_points;
-        std::nth_element(sorted.begin(), nth, sorted.end(), std::greater<>());
+        std::vector<double> levels = level;
+        const auto nth = levels.begin() + max_points;
+        std::nth_element(levels.begin(), nth, levels.end(), std::greater<>());
         eps = *nth;
     }
     if (eps > hi) {
